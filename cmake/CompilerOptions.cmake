@@ -1,0 +1,19 @@
+# Compiler flags shared by every target of the project, collected on one
+# interface target so that third-party code (GoogleTest, Benchmark) is not
+# held to our warning level.
+add_library(ris_options INTERFACE)
+
+target_compile_options(ris_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wconversion
+  -Wimplicit-fallthrough -Wcast-qual -Wundef)
+
+if(RIS_WERROR)
+  target_compile_options(ris_options INTERFACE -Werror)
+endif()
+
+if(RIS_SANITIZE OR RIS_FUZZ)
+  set(ris_sanitizers address,undefined)
+  target_compile_options(ris_options INTERFACE
+    -fsanitize=${ris_sanitizers} -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(ris_options INTERFACE -fsanitize=${ris_sanitizers})
+endif()
