@@ -1,7 +1,40 @@
 // ris: the saver's companion command for product makers.
+#include <array>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
-int main() {
-  std::cerr << "usage: ris settings FILE\n";
+#include "commands.h"
+
+namespace {
+
+struct Subcommand {
+  std::string_view name;
+  std::string_view summary;
+  int (*run)(ris::tool::Arguments, ris::tool::CommandStreams);
+};
+
+constexpr std::array kSubcommands{
+    Subcommand{"settings", "settings FILE   print every entry of a settings text",
+               &ris::tool::RunSettingsCommand},
+};
+
+int PrintUsage(std::ostream& out) {
+  out << "usage: ris COMMAND ARGUMENTS\n";
+  for (const Subcommand& command : kSubcommands) out << "  ris " << command.summary << '\n';
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  if (arguments.empty()) return PrintUsage(std::cerr);
+  for (const Subcommand& command : kSubcommands) {
+    if (arguments.front() == command.name) {
+      return command.run(ris::tool::Arguments(arguments).subspan(1), {std::cout, std::cerr});
+    }
+  }
+  std::cerr << "ris: unknown command '" << arguments.front() << "'\n";
+  return PrintUsage(std::cerr);
 }

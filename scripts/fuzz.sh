@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target, or the one named, for a while. New inputs go
+# to a scratch folder; copy the interesting ones into tests/fuzz/corpus/.
+#   scripts/fuzz.sh [--seconds N] [TARGET]     (default 600 seconds each)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=600
+only=""
+while [[ $# -gt 0 ]]; do
+  case $1 in
+    --seconds) seconds=$2; shift 2 ;;
+    *) only=$1; shift ;;
+  esac
+done
+
+if [[ ! -d build/fuzz ]]; then
+  scripts/install-deps.sh
+  cmake --preset fuzz >/dev/null
+fi
+cmake --build --preset fuzz >/dev/null
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for target in build/fuzz/tests/fuzz/fuzz_*; do
+  name=${target##*/fuzz_}
+  [[ -z $only || $only == "$name" ]] || continue
+  mkdir -p "$scratch/$name"
+  echo "fuzzing $name for ${seconds}s"
+  "$target" -max_total_time="$seconds" -print_final_stats=0 \
+    "$scratch/$name" "tests/fuzz/corpus/$name" 2>"$scratch/$name.log" || {
+    tail -n 40 "$scratch/$name.log"
+    exit 1
+  }
+  grep -E '^#[0-9]+ *DONE' "$scratch/$name.log" || tail -n 1 "$scratch/$name.log"
+done

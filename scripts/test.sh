@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Every test of the project: unit tests under AddressSanitizer and UBSan, the
+# companion command end to end, the fuzz targets (their seed corpora replayed,
+# and a short libFuzzer run each), and a build of the benchmarks so they
+# cannot rot. Ends with CTest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+build() {
+  if ! { cmake --preset "$1" && cmake --build --preset "$1" -j "$jobs"; } >"$log" 2>&1; then
+    grep -v '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 60
+    echo "build of preset $1 failed"
+    exit 1
+  fi
+}
+
+echo "== release build (benchmarks)"
+build release
+echo "== libFuzzer targets"
+build fuzz
+scripts/fuzz.sh --seconds "${RIS_FUZZ_SECONDS:-10}"
+echo "== unit tests (ASan + UBSan)"
+build asan
+ctest --preset asan -j "$jobs"

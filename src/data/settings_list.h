@@ -1,0 +1,59 @@
+#pragma once
+// The parsed settings text of a product: an ordered list of (key, value,
+// section) entries with lookups that fold only 'A'..'Z'.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ris {
+
+struct TSettingsEntry {
+  std::string Key;
+  std::string Value;
+  std::string Section;
+};
+
+class TSettingsList {
+ public:
+  // Adds the entry at the end, or, when the (key, section) pair exists under
+  // case folding, keeps its place and first-written key and takes the new
+  // value and the section name as written this time.
+  void SetValue(std::string_view key, std::string_view value, std::string_view section);
+
+  // Position of the matching entry, or -1.
+  std::ptrdiff_t IndexOfKey(std::string_view key, std::string_view section) const;
+
+  // The stored value, or the empty string when the pair is absent.
+  std::string ReadValue(std::string_view key, std::string_view section) const;
+
+  // True only when the pair is present and its value folds to "true" exactly.
+  bool ReadBool(std::string_view key, std::string_view section) const;
+
+  // The stored value when present and not empty; otherwise `fallback`.
+  std::string ReadValueDef(std::string_view fallback, std::string_view key,
+                           std::string_view section) const;
+
+  const std::vector<TSettingsEntry>& Entries() const noexcept { return entries_; }
+  std::size_t Count() const noexcept { return entries_.size(); }
+
+ private:
+  static std::string LookupKey(std::string_view key, std::string_view section);
+
+  std::vector<TSettingsEntry> entries_;
+  // Folded (key, section) to position. The list answers exactly as a scan
+  // from the first entry would; the index only keeps a hostile text with
+  // many entries from taking quadratic time.
+  std::unordered_map<std::string, std::size_t> positions_;
+};
+
+// Parses a whole settings text into `list`. Lines end in CR LF; a lone CR or
+// LF is ordinary text. A line is cut at its first "//", or at an apostrophe
+// standing before that "//"; it is then trimmed of bytes 0..32. "[name]"
+// opens a section (no "]" opens the section with the empty name); other
+// lines holding "=" are key=value entries; everything else is ignored.
+void ParseSettingsText(std::string_view text, TSettingsList& list);
+
+}  // namespace ris

@@ -1,0 +1,75 @@
+#include "data/text_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/shell.h"
+
+namespace ris {
+namespace {
+
+TEST(LastPos, FindsTheLastOccurrence) {
+  EXPECT_EQ(LastPos("\\", "C:\\Saver\\"), 9u);
+  EXPECT_EQ(LastPos("\\", "C:\\Saver\\Demo.scr"), 9u);
+  EXPECT_EQ(LastPos("ab", "abab"), 3u);
+  EXPECT_EQ(LastPos("x", "abc"), 0u);
+  EXPECT_EQ(LastPos("long", "ab"), 0u);
+}
+
+TEST(SplitString, FoldsRunsAndKeepsOneLeadingEmptyItem) {
+  EXPECT_EQ(SplitString(";", ";a;;b;"), (StringList{"", "a", "b"}));
+  EXPECT_EQ(SplitString(";", ""), StringList{});
+  EXPECT_EQ(SplitString(";", "*all*"), StringList{"*all*"});
+  EXPECT_EQ(SplitString("\r\n", "a\r\n\r\n\r\nb\r\n"), (StringList{"a", "b"}));
+  EXPECT_EQ(SplitString(";", ";;;"), StringList{""});
+}
+
+TEST(JoinStrings, PutsDelimitersOnlyBetweenItems) {
+  EXPECT_EQ(JoinStrings(";", {}), "");
+  EXPECT_EQ(JoinStrings(";", {"one"}), "one");
+  EXPECT_EQ(JoinStrings(";", {"a", "", "b"}), "a;;b");
+}
+
+TEST(InStringList, ComparesExactly) {
+  const StringList sets{"flowers", "Sea"};
+  EXPECT_TRUE(InStringList(sets, "flowers"));
+  EXPECT_FALSE(InStringList(sets, "sea"));
+  EXPECT_FALSE(InStringList({}, ""));
+}
+
+TEST(NormalizeKeyPath, DropsLeadingAndAddsTrailingBackslash) {
+  EXPECT_EQ(NormalizeKeyPath("\\Software\\Demo"), "Software\\Demo\\");
+  EXPECT_EQ(NormalizeKeyPath("Software\\"), "Software\\");
+  EXPECT_EQ(NormalizeKeyPath(""), "");
+}
+
+class RecordingShell : public Shell {
+ public:
+  void OpenWebAddress(const std::string& address) override { opened.push_back(address); }
+  std::vector<std::string> opened;
+};
+
+TEST(OpenURL, AddsThePrefixToBareAddresses) {
+  RecordingShell shell;
+  EXPECT_TRUE(OpenURL("www.example.com/saver", shell));
+  EXPECT_TRUE(OpenURL("https://example.com", shell));
+  EXPECT_TRUE(OpenURL("http://example.com", shell));
+  // The scheme in capitals does not count as present.
+  EXPECT_TRUE(OpenURL("HTTPS://EXAMPLE.COM", shell));
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://www.example.com/saver",
+                                                    "https://example.com", "http://example.com",
+                                                    "http://HTTPS://EXAMPLE.COM"}));
+}
+
+TEST(OpenURL, NeverHandsTheShellAnythingButAWebAddress) {
+  RecordingShell shell;
+  EXPECT_FALSE(OpenURL("", shell));
+  EXPECT_FALSE(OpenURL("x", shell));
+  EXPECT_FALSE(OpenURL("C:\\tools\\httpd.exe", shell));
+  EXPECT_FALSE(OpenURL("file://server/http/share", shell));
+  EXPECT_FALSE(OpenURL("javascript:alert('http')", shell));
+  EXPECT_FALSE(OpenURL("example.com\r\ncalc.exe", shell));
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+}  // namespace
+}  // namespace ris

@@ -1,0 +1,20 @@
+#pragma once
+// The subcommands of ris. Each takes the arguments after its own name and
+// returns the process exit code.
+
+#include <iosfwd>
+#include <span>
+#include <string_view>
+
+namespace ris::tool {
+
+using Arguments = std::span<const std::string_view>;
+
+struct CommandStreams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+int RunSettingsCommand(Arguments arguments, CommandStreams streams);
+
+}  // namespace ris::tool
