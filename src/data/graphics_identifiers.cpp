@@ -1,0 +1,118 @@
+#include "data/graphics_identifiers.h"
+
+#include <array>
+#include <utility>
+
+#include "base/ascii.h"
+
+namespace ris {
+namespace {
+
+using ColorName = std::pair<TColor, std::string_view>;
+
+constexpr std::array kColorNames = {
+    ColorName{clBlack, "clBlack"},
+    ColorName{clMaroon, "clMaroon"},
+    ColorName{clGreen, "clGreen"},
+    ColorName{clOlive, "clOlive"},
+    ColorName{clNavy, "clNavy"},
+    ColorName{clPurple, "clPurple"},
+    ColorName{clTeal, "clTeal"},
+    ColorName{clGray, "clGray"},
+    ColorName{clSilver, "clSilver"},
+    ColorName{clRed, "clRed"},
+    ColorName{clLime, "clLime"},
+    ColorName{clYellow, "clYellow"},
+    ColorName{clBlue, "clBlue"},
+    ColorName{clFuchsia, "clFuchsia"},
+    ColorName{clAqua, "clAqua"},
+    ColorName{clWhite, "clWhite"},
+    ColorName{clMoneyGreen, "clMoneyGreen"},
+    ColorName{clSkyBlue, "clSkyBlue"},
+    ColorName{clCream, "clCream"},
+    ColorName{clMedGray, "clMedGray"},
+    ColorName{clActiveBorder, "clActiveBorder"},
+    ColorName{clActiveCaption, "clActiveCaption"},
+    ColorName{clAppWorkSpace, "clAppWorkSpace"},
+    ColorName{clBackground, "clBackground"},
+    ColorName{clBtnFace, "clBtnFace"},
+    ColorName{clBtnHighlight, "clBtnHighlight"},
+    ColorName{clBtnShadow, "clBtnShadow"},
+    ColorName{clBtnText, "clBtnText"},
+    ColorName{clCaptionText, "clCaptionText"},
+    ColorName{clDefault, "clDefault"},
+    ColorName{clGradientActiveCaption, "clGradientActiveCaption"},
+    ColorName{clGradientInactiveCaption, "clGradientInactiveCaption"},
+    ColorName{clGrayText, "clGrayText"},
+    ColorName{clHighlight, "clHighlight"},
+    ColorName{clHighlightText, "clHighlightText"},
+    ColorName{clHotLight, "clHotLight"},
+    ColorName{clInactiveBorder, "clInactiveBorder"},
+    ColorName{clInactiveCaption, "clInactiveCaption"},
+    ColorName{clInactiveCaptionText, "clInactiveCaptionText"},
+    ColorName{clInfoBk, "clInfoBk"},
+    ColorName{clInfoText, "clInfoText"},
+    ColorName{clMenu, "clMenu"},
+    ColorName{clMenuBar, "clMenuBar"},
+    ColorName{clMenuHighlight, "clMenuHighlight"},
+    ColorName{clMenuText, "clMenuText"},
+    ColorName{clNone, "clNone"},
+    ColorName{clScrollBar, "clScrollBar"},
+    ColorName{cl3DDkShadow, "cl3DDkShadow"},
+    ColorName{cl3DLight, "cl3DLight"},
+    ColorName{clWindow, "clWindow"},
+    ColorName{clWindowFrame, "clWindowFrame"},
+    ColorName{clWindowText, "clWindowText"},
+};
+
+using CharsetName = std::pair<TFontCharset, std::string_view>;
+
+constexpr std::array kCharsetNames = {
+    CharsetName{0, "ANSI_CHARSET"},          CharsetName{1, "DEFAULT_CHARSET"},
+    CharsetName{2, "SYMBOL_CHARSET"},        CharsetName{77, "MAC_CHARSET"},
+    CharsetName{128, "SHIFTJIS_CHARSET"},    CharsetName{129, "HANGEUL_CHARSET"},
+    CharsetName{130, "JOHAB_CHARSET"},       CharsetName{134, "GB2312_CHARSET"},
+    CharsetName{136, "CHINESEBIG5_CHARSET"}, CharsetName{161, "GREEK_CHARSET"},
+    CharsetName{162, "TURKISH_CHARSET"},     CharsetName{163, "VIETNAMESE_CHARSET"},
+    CharsetName{177, "HEBREW_CHARSET"},      CharsetName{178, "ARABIC_CHARSET"},
+    CharsetName{186, "BALTIC_CHARSET"},      CharsetName{204, "RUSSIAN_CHARSET"},
+    CharsetName{222, "THAI_CHARSET"},        CharsetName{238, "EASTEUROPE_CHARSET"},
+    CharsetName{255, "OEM_CHARSET"},
+};
+
+template <typename Table>
+auto FindValue(const Table& table, std::string_view ident) noexcept
+    -> std::optional<typename Table::value_type::first_type> {
+  for (const auto& [value, name] : table) {
+    if (EqualsFolded(name, ident)) return value;
+  }
+  return std::nullopt;
+}
+
+template <typename Table, typename Value>
+std::optional<std::string_view> FindName(const Table& table, Value value) noexcept {
+  for (const auto& [known, name] : table) {
+    if (known == value) return name;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<TColor> IdentToColor(std::string_view ident) noexcept {
+  return FindValue(kColorNames, ident);
+}
+
+std::optional<std::string_view> ColorToIdent(TColor color) noexcept {
+  return FindName(kColorNames, color);
+}
+
+std::optional<TFontCharset> IdentToCharset(std::string_view ident) noexcept {
+  return FindValue(kCharsetNames, ident);
+}
+
+std::optional<std::string_view> CharsetToIdent(TFontCharset charset) noexcept {
+  return FindName(kCharsetNames, charset);
+}
+
+}  // namespace ris
