@@ -17,3 +17,9 @@ if(RIS_SANITIZE OR RIS_FUZZ)
     -fsanitize=${ris_sanitizers} -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(ris_options INTERFACE -fsanitize=${ris_sanitizers})
 endif()
+
+# Fuzz targets are only as good as the coverage they see: every library they
+# link is instrumented for libFuzzer, not just the target's own file.
+if(RIS_FUZZ)
+  target_compile_options(ris_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

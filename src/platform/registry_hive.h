@@ -33,6 +33,8 @@ struct RegistryValue {
 };
 
 // An open key. Closing it (destroying the object) commits what was written.
+// Value names compare without regard to letter case; the empty name is the
+// key's default value.
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
