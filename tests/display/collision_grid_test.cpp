@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,8 @@ struct PassKind {
   const char* Name;
   void (*Run)(std::span<TBouncingImage>, std::int32_t);
 };
+
+void PrintTo(const PassKind& kind, std::ostream* out) { *out << kind.Name; }
 
 void RunGrid(std::span<TBouncingImage> images, std::int32_t width) {
   CollisionGrid grid;

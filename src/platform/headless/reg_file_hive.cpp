@@ -48,7 +48,9 @@ std::filesystem::path TemporaryFor(const std::filesystem::path& file) {
   // Named per process, so that two programs committing the same hive at
   // once never write into one temporary file.
   std::filesystem::path temporary = file;
-  temporary += "." + std::to_string(process) + ".tmp";
+  temporary += ".";
+  temporary += std::to_string(process);
+  temporary += ".tmp";
   return temporary;
 }
 
