@@ -9,8 +9,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <ostream>
-#include <string>
 #include <vector>
 
 #include "base/random_source.h"
@@ -45,13 +43,12 @@ using Images = std::vector<TBouncingImage>;
     return ::testing::AssertionFailure() << actual.size() << " images, expected " << expected.size();
   }
   for (std::size_t i = 0; i < actual.size(); ++i) {
-    if (std::memcmp(&actual[i], &expected[i], sizeof(TBouncingImage)) != 0) {
-      const TBouncingImage& a = actual[i];
-      const TBouncingImage& e = expected[i];
+    const TBouncingImage &a = actual[i], &e = expected[i];
+    if (std::memcmp(&a, &e, sizeof(TBouncingImage)) != 0) {
       return ::testing::AssertionFailure()
-             << "image " << i << " differs: position (" << a.Position.X << ", " << a.Position.Y
-             << ") direction (" << a.Direction.X << ", " << a.Direction.Y << "), expected ("
-             << e.Position.X << ", " << e.Position.Y << ") direction (" << e.Direction.X << ", "
+             << "image " << i << " is at (" << a.Position.X << ", " << a.Position.Y
+             << ") towards (" << a.Direction.X << ", " << a.Direction.Y << "), expected ("
+             << e.Position.X << ", " << e.Position.Y << ") towards (" << e.Direction.X << ", "
              << e.Direction.Y << ")";
     }
   }
@@ -62,136 +59,80 @@ float Uniform(RandomSource& random, double low, double high) {
   return static_cast<float>(low + (high - low) * random.NextReal());
 }
 
-// --- Rules of the pass, for the reference and the grid alike ---
+// --- The bounce, and which pairs bounce in which order ---
 
-struct PassKind {
-  const char* Name;
-  void (*Run)(std::span<TBouncingImage>, std::int32_t);
-};
-
-void PrintTo(const PassKind& kind, std::ostream* out) { *out << kind.Name; }
-
-void RunGrid(std::span<TBouncingImage> images, std::int32_t width) {
-  CollisionGrid grid;
-  grid.Collide(images, width);
-}
-
-class CollisionPass : public ::testing::TestWithParam<PassKind> {
- protected:
-  Images Collided(Images images, std::int32_t width) const {
-    GetParam().Run(images, width);
-    return images;
+TEST(BounceApart, ExchangesTheComponentsAlongTheLineThroughThePositions) {
+  const struct { const char* what; TBouncingImage a, b; TVector a_after, b_after; } cases[] = {
+      {"head-on along x", {{0, 0}, {2, 0}}, {{10, 0}, {-1, 0}}, {-1, 0}, {2, 0}},
+      {"head-on along y", {{5, 0}, {0, 1.5f}}, {{5, 20}, {0, -0.5f}}, {0, -0.5f}, {0, 1.5f}},
+      {"already parting", {{0, 0}, {-1, 0}}, {{10, 0}, {0.5f, 0}}, {0.5f, 0}, {-1, 0}},
+      {"coincident: no line", {{7, 7}, {1, 0.5f}}, {{7, 7}, {-0.25f, 1}}, {1, 0.5f}, {-0.25f, 1}},
+  };
+  for (const auto& c : cases) {
+    Images pair = {c.a, c.b};
+    BounceApart(pair[0], pair[1]);
+    EXPECT_TRUE(SameBits(pair, {{c.a.Position, c.a_after}, {c.b.Position, c.b_after}})) << c.what;
   }
-};
-
-TEST_P(CollisionPass, HeadOnImagesExchangeTheirVelocities) {
-  const Images along_x = Collided({{{0.0f, 0.0f}, {2.0f, 0.0f}}, {{10.0f, 0.0f}, {-1.0f, 0.0f}}}, 64);
-  EXPECT_EQ(along_x[0].Direction, TVector(-1.0f, 0.0f));
-  EXPECT_EQ(along_x[1].Direction, TVector(2.0f, 0.0f));
-  const Images along_y = Collided({{{5.0f, 0.0f}, {0.0f, 1.5f}}, {{5.0f, 20.0f}, {0.0f, -0.5f}}}, 64);
-  EXPECT_EQ(along_y[0].Direction, TVector(0.0f, -0.5f));
-  EXPECT_EQ(along_y[1].Direction, TVector(0.0f, 1.5f));
-  // Collisions change directions only.
-  EXPECT_EQ(along_y[1].Position, TVector(5.0f, 20.0f));
+  // The line from (30, 40) to (0, 0) is N = (-0.6, -0.8).
+  TBouncingImage a{{0.0f, 0.0f}, {1.0f, 0.0f}};
+  TBouncingImage b{{30.0f, 40.0f}, {0.0f, 0.0f}};
+  BounceApart(a, b);
+  EXPECT_FLOAT_EQ(a.Direction.X, 0.64f);
+  EXPECT_FLOAT_EQ(a.Direction.Y, -0.48f);
+  EXPECT_FLOAT_EQ(b.Direction.X, 0.36f);
+  EXPECT_FLOAT_EQ(b.Direction.Y, 0.48f);
 }
 
-TEST_P(CollisionPass, OnlyTheComponentsAlongTheLineAreExchanged) {
-  // The line runs from (30, 40) to (0, 0): N = (-0.6, -0.8).
-  const Images images = Collided({{{0.0f, 0.0f}, {1.0f, 0.0f}}, {{30.0f, 40.0f}, {0.0f, 0.0f}}}, 64);
-  EXPECT_FLOAT_EQ(images[0].Direction.X, 0.64f);
-  EXPECT_FLOAT_EQ(images[0].Direction.Y, -0.48f);
-  EXPECT_FLOAT_EQ(images[1].Direction.X, 0.36f);
-  EXPECT_FLOAT_EQ(images[1].Direction.Y, 0.48f);
-}
-
-TEST_P(CollisionPass, ImagesThatAlreadyPartAreExchangedToo) {
-  const Images images = Collided({{{0.0f, 0.0f}, {-1.0f, 0.0f}}, {{10.0f, 0.0f}, {0.5f, 0.0f}}}, 64);
-  EXPECT_EQ(images[0].Direction, TVector(0.5f, 0.0f));
-  EXPECT_EQ(images[1].Direction, TVector(-1.0f, 0.0f));
-}
-
-TEST_P(CollisionPass, CoincidentImagesKeepTheirDirections) {
-  const Images start = {{{7.0f, 7.0f}, {1.0f, 0.5f}}, {{7.0f, 7.0f}, {-0.25f, 1.0f}}};
-  EXPECT_TRUE(SameBits(Collided(start, 64), start));
-}
-
-TEST_P(CollisionPass, TouchingAtExactlyTheWidthCounts) {
+TEST(CollisionPass, BouncesExactlyThePairsThatTouchInLexicographicOrder) {
   const TVector right(1.0f, 0.0f);
   const TVector left(-1.0f, 0.0f);
-  const Images at_width = Collided({{{0.0f, 0.0f}, right}, {{64.0f, 0.0f}, left}}, 64);
-  EXPECT_EQ(at_width[0].Direction, left);
-  const Images diagonal = Collided({{{0.0f, 0.0f}, right}, {{6.0f, 8.0f}, left}}, 10);
-  EXPECT_NE(diagonal[0].Direction, right);
-  const Images beyond = {{{0.0f, 0.0f}, right}, {{std::nextafter(64.0f, 65.0f), 0.0f}, left}};
-  EXPECT_TRUE(SameBits(Collided(beyond, 64), beyond));
-}
-
-TEST_P(CollisionPass, TouchingGoesByTheRoundedDifference) {
-  // 128 - (64 - 2^-18) is 64 + 2^-18, which rounds to 64 as a float: the two
-  // touch at width 64 although they lie a little further apart. The third
-  // image only stretches the playfield.
-  const Images images = Collided({{{64.0f - 0x1p-18f, 0.0f}, {1.0f, 0.0f}},
-                                  {{128.0f, 0.0f}, {-1.0f, 0.0f}},
-                                  {{0.0f, 500.0f}, {0.0f, 1.0f}}},
-                                 64);
-  EXPECT_EQ(images[0].Direction, TVector(-1.0f, 0.0f));
-  EXPECT_EQ(images[1].Direction, TVector(1.0f, 0.0f));
-}
-
-TEST_P(CollisionPass, ComparesTheWidthExactly) {
-  // 2^24 + 3 is no float; as one it would be 2^24 + 4 and touch at that distance.
-  const Images start = {{{0.0f, 0.0f}, {1.0f, 0.0f}}, {{0x1p24f + 4.0f, 0.0f}, {-1.0f, 0.0f}}};
-  EXPECT_TRUE(SameBits(Collided(start, (1 << 24) + 3), start));
-  EXPECT_FALSE(SameBits(Collided(start, (1 << 24) + 4), start));
-}
-
-TEST_P(CollisionPass, NegativeWidthTouchesNothingAndZeroOnlyCoincidence) {
-  const Images start = {{{0.0f, 0.0f}, {0.0f, 1.0f}}, {{0.0f, 0.5f}, {0.0f, -1.0f}}};
-  EXPECT_TRUE(SameBits(Collided(start, -1), start));
-  EXPECT_TRUE(SameBits(Collided(start, 0), start));
-  EXPECT_FALSE(SameBits(Collided(start, 1), start));
-}
-
-TEST_P(CollisionPass, LaterPairsSeeTheDirectionsOfEarlierPairs) {
-  const Images start = {{{0.0f, 0.0f}, {1.0f, 0.0f}},
-                        {{10.0f, 0.0f}, {-1.0f, 0.25f}},
-                        {{5.0f, 8.0f}, {0.0f, -1.0f}},
-                        {{500.0f, 500.0f}, {1.0f, 1.0f}}};
-  Images lexicographic = start;
-  BounceApart(lexicographic[0], lexicographic[1]);
-  BounceApart(lexicographic[0], lexicographic[2]);
-  BounceApart(lexicographic[1], lexicographic[2]);
-  EXPECT_TRUE(SameBits(Collided(start, 64), lexicographic));
-
-  // The order matters here, so the comparison above can tell.
-  Images by_j = start;
-  BounceApart(by_j[0], by_j[1]);
-  BounceApart(by_j[1], by_j[2]);
-  BounceApart(by_j[0], by_j[2]);
+  const Images apart_2p24_4 = {{{0, 0}, right}, {{0x1p24f + 4.0f, 0}, left}};
+  const Images half_apart = {{{0, 0}, {0, 1}}, {{0, 0.5f}, {0, -1}}};
+  // Three touch each other, where the order of the bounces changes the outcome.
+  const Images triangle = {{{0, 0}, right}, {{10, 0}, {-1, 0.25f}}, {{5, 8}, {0, -1}},
+                           {{500, 500}, {1, 1}}};
+  const float huge = std::numeric_limits<float>::max();
+  using Pairs = std::vector<std::pair<int, int>>;
+  const struct { const char* what; std::int32_t width; Images start; Pairs touching; } cases[] = {
+      {"exactly the width apart", 64, {{{0, 0}, right}, {{64, 0}, left}}, {{0, 1}}},
+      {"the width apart diagonally", 10, {{{0, 0}, right}, {{6, 8}, left}}, {{0, 1}}},
+      {"the next float beyond", 64,
+       {{{0, 0}, right}, {{std::nextafter(64.0f, 65.0f), 0}, left}}, {}},
+      // 128 - (64 - 2^-18) rounds to 64 as a float. The third image only
+      // stretches the playfield.
+      {"the rounded difference apart", 64,
+       {{{64.0f - 0x1p-18f, 0}, right}, {{128, 0}, left}, {{0, 500}, {0, 1}}}, {{0, 1}}},
+      // 2^24 + 3 is no float; as one it would be 2^24 + 4.
+      {"width 2^24 + 3", (1 << 24) + 3, apart_2p24_4, {}},
+      {"width 2^24 + 4", (1 << 24) + 4, apart_2p24_4, {{0, 1}}},
+      {"negative width", -1, half_apart, {}},
+      {"zero width", 0, half_apart, {}},
+      {"width 1", 1, half_apart, {{0, 1}}},
+      {"in a triangle", 64, triangle, {{0, 1}, {0, 2}, {1, 2}}},
+      // Only the finite pair near the origin touches; the largest floats are
+      // too far apart for their distance to be finite.
+      {"at infinity", kInt32Max,
+       {{{kInfinity, 0}, right}, {{kInfinity, 0}, left}, {{0, -kInfinity}, {1, 1}},
+        {{huge, 3}, right}, {{-huge, 3}, left}, {{0, 0}, {0, 1}}, {{0, 1}, {0, -1}}},
+       {{5, 6}}},
+  };
+  for (const auto& c : cases) {
+    Images expected = c.start;
+    for (const auto& [i, j] : c.touching) BounceApart(expected[i], expected[j]);
+    Images by_pairs = c.start;
+    Images by_grid = c.start;
+    CollideAllPairs(by_pairs, c.width);
+    CollisionGrid().Collide(by_grid, c.width);
+    EXPECT_TRUE(SameBits(by_pairs, expected)) << c.what << ", all pairs";
+    EXPECT_TRUE(SameBits(by_grid, expected)) << c.what << ", grid";
+  }
+  // The triangle tells the order apart: taken by j first, the pairs give another outcome.
+  Images by_j = triangle;
+  Images lexicographic = triangle;
+  for (const auto& [i, j] : {std::pair{0, 1}, {1, 2}, {0, 2}}) BounceApart(by_j[i], by_j[j]);
+  CollideAllPairs(lexicographic, 64);
   EXPECT_FALSE(SameBits(by_j, lexicographic));
 }
-
-TEST_P(CollisionPass, ImagesAtInfinityTouchNothing) {
-  const float huge = std::numeric_limits<float>::max();
-  const Images start = {{{kInfinity, 0.0f}, {1.0f, 0.0f}},  {{kInfinity, 0.0f}, {-1.0f, 0.0f}},
-                        {{0.0f, -kInfinity}, {1.0f, 1.0f}}, {{huge, 3.0f}, {1.0f, 0.0f}},
-                        {{-huge, 3.0f}, {-1.0f, 0.0f}},     {{0.0f, 0.0f}, {0.0f, 1.0f}},
-                        {{0.0f, 1.0f}, {0.0f, -1.0f}}};
-  const Images images = Collided(start, kInt32Max);
-  // Only the finite pair near the origin touches; the largest floats are too
-  // far apart for their distance to be finite.
-  Images expected = start;
-  expected[5].Direction = TVector(0.0f, -1.0f);
-  expected[6].Direction = TVector(0.0f, 1.0f);
-  EXPECT_TRUE(SameBits(images, expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(Implementations, CollisionPass,
-                         ::testing::Values(PassKind{"AllPairs", CollideAllPairs},
-                                           PassKind{"Grid", RunGrid}),
-                         [](const ::testing::TestParamInfo<PassKind>& param_info) {
-                           return std::string(param_info.param.Name);
-                         });
 
 // --- The grid against the reference ---
 
@@ -263,17 +204,11 @@ TEST(CollisionGrid, MatchesAllPairsOnHardLayouts) {
 // playfields in both directions.
 constexpr PixelSize kPictures[] = {{0, 0}, {1, 1}, {64, 64}, {300, 300}, {700, 40}, {2000, 1200}};
 
-struct MotionRun {
-  std::size_t Count;
-  PixelSize Playfield;
-  std::size_t Pictures;  // how many of kPictures, from the first
-  int Seeds;
-  int Steps;
-};
-
 TEST(CollisionGrid, MatchesAllPairsThroughRandomMotion) {
-  // The large runs are few and short: the reference is quadratic.
-  const MotionRun runs[] = {
+  // Pictures: how many of kPictures, from the first. The large runs are few
+  // and short: the reference is quadratic.
+  const struct { std::size_t Count; PixelSize Playfield; std::size_t Pictures; int Seeds, Steps; }
+      runs[] = {
       {0, {640, 480}, 6, 2, 5},       {1, {640, 480}, 6, 4, 30},
       {2, {200, 150}, 6, 12, 60},     {2, {640, 480}, 6, 12, 60},
       {50, {200, 150}, 6, 4, 40},     {50, {640, 480}, 6, 4, 40},
@@ -281,7 +216,7 @@ TEST(CollisionGrid, MatchesAllPairsThroughRandomMotion) {
       {2000, {1920, 1080}, 4, 1, 2},
   };
   CollisionGrid grid;  // one grid throughout, as the display keeps one
-  for (const MotionRun& run : runs) {
+  for (const auto& run : runs) {
     for (int seed = 0; seed < run.Seeds; ++seed) {
       for (std::size_t p = 0; p < run.Pictures; ++p) {
         const PixelSize picture = kPictures[p];

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -31,98 +30,76 @@ std::vector<TBouncingImage> PlaceAll(std::size_t count, const PlacementParams& p
   return images;
 }
 
-bool SameBits(const std::vector<TBouncingImage>& a, const std::vector<TBouncingImage>& b) {
-  return a.size() == b.size() &&
-         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(TBouncingImage)) == 0);
+TEST(InitialDirection, IsTheRealsLessOneHalfWithZeroComponentsReplacedLast) {
+  const struct { double r1, r2; bool fixed; TVector expected; } cases[] = {
+      {0.0, 0.75, false, {-0.5f, 0.25f}}, {0.2, 0.9, false, {-0.3f, 0.4f}},
+      // Rounded to float once: 0.5 - 2^-32 is stored as 0.5.
+      {0x1.fffffffep-1, 0.25, false, {0.5f, -0.25f}},
+      {0.2, 0.9, true, {-0.6f, 0.8f}}, {0.5, 0.9, false, {1.0f, 0.4f}},
+      {0.9, 0.5, false, {0.4f, 1.0f}},
+      {0.5, 0.5, true, {1.0f, 1.0f}},  // the zero vector cannot be normalised
+      // (0, 0.4) normalises to (0, 1) before the 0 is replaced: length √2, not 1.
+      {0.5, 0.9, true, {1.0f, 1.0f}}, {0.1, 0.5, true, {-1.0f, 1.0f}},
+  };
+  for (const auto& c : cases) {
+    const TVector d = InitialDirection(c.r1, c.r2, c.fixed);
+    EXPECT_EQ(d, c.expected) << "r1 " << c.r1 << ", r2 " << c.r2 << ", fixed " << c.fixed
+                             << ": got (" << d.X << ", " << d.Y << ")";
+  }
 }
 
-// --- The initial direction ---
-
-TEST(InitialDirection, IsTheRealsLessOneHalf) {
-  EXPECT_EQ(InitialDirection(0.0, 0.75, false), TVector(-0.5f, 0.25f));
-  EXPECT_EQ(InitialDirection(0.2, 0.9, false), TVector(-0.3f, 0.4f));
-  // The difference is rounded to single precision once: just below 1 gives
-  // 0.5 - 2^-32, which is stored as 0.5.
-  EXPECT_EQ(InitialDirection(0x1.fffffffep-1, 0.25, false), TVector(0.5f, -0.25f));
-}
-
-TEST(InitialDirection, FixedSpeedNormalisesToLengthOne) {
-  EXPECT_EQ(InitialDirection(0.2, 0.9, true), TVector(-0.6f, 0.8f));
-  const TVector d = InitialDirection(0.123, 0.987, true);
-  EXPECT_NEAR(d.Length(), 1.0f, 1e-6f);
-}
-
-TEST(InitialDirection, ReplacesZeroComponentsAfterNormalising) {
-  EXPECT_EQ(InitialDirection(0.5, 0.9, false), TVector(1.0f, 0.4f));
-  EXPECT_EQ(InitialDirection(0.9, 0.5, false), TVector(0.4f, 1.0f));
-  // The zero vector cannot be normalised; both components become 1.
-  EXPECT_EQ(InitialDirection(0.5, 0.5, true), TVector(1.0f, 1.0f));
-  // (0, 0.4) normalises to (0, 1), and only then is the 0 replaced: the
-  // length is then the square root of 2, not 1.
-  EXPECT_EQ(InitialDirection(0.5, 0.9, true), TVector(1.0f, 1.0f));
-  EXPECT_EQ(InitialDirection(0.1, 0.5, true), TVector(-1.0f, 1.0f));
-}
-
-// --- Placement ---
-
-TEST(PlaceImage, DrawsXThenYThenTheDirectionReals) {
-  const PlacementParams params{{40, 30}, {640, 480}, false};
+TEST(PlaceImage, DrawsXThenYThenTheDirectionRealsOnce) {
   RandomSource random(77u);
-  const TBouncingImage image = PlaceImage({}, params, random);
-
+  const TBouncingImage image = PlaceImage({}, {{40, 30}, {640, 480}, false}, random);
   RandomSource reference(77u);
-  const std::int32_t x = reference.NextInt(600);
-  const std::int32_t y = reference.NextInt(450);
+  const auto x = static_cast<float>(reference.NextInt(600));
+  const auto y = static_cast<float>(reference.NextInt(450));
+  EXPECT_EQ(image.Position, TVector(x, y));
   const double r1 = reference.NextReal();
-  const double r2 = reference.NextReal();
-  EXPECT_EQ(image.Position, TVector(static_cast<float>(x), static_cast<float>(y)));
-  EXPECT_EQ(image.Direction, InitialDirection(r1, r2, false));
-  // With nothing to avoid, the first attempt stands.
-  EXPECT_EQ(random.State(), reference.State());
+  EXPECT_EQ(image.Direction, InitialDirection(r1, reference.NextReal(), false));
+  EXPECT_EQ(random.State(), reference.State()) << "with nothing to avoid, one attempt";
 }
 
-TEST(PlaceImage, SameSeedGivesTheSamePlacement) {
-  const PlacementParams params{{64, 64}, {800, 600}, true};
-  const auto first = PlaceAll(200, params, 12345u);
-  const auto again = PlaceAll(200, params, 12345u);
-  const auto other = PlaceAll(200, params, 12346u);
-  EXPECT_TRUE(SameBits(first, again));
-  EXPECT_FALSE(SameBits(first, other));
-}
-
-TEST(PlaceImage, PositionsAreWholePixelsWherePicturesFit) {
-  const PlacementParams params{{100, 50}, {300, 200}, false};
-  for (const TBouncingImage& image : PlaceAll(300, params, 5u)) {
-    const TVector& p = image.Position;
-    EXPECT_EQ(p.X, std::floor(p.X));
-    EXPECT_EQ(p.Y, std::floor(p.Y));
-    EXPECT_GE(p.X, 0.0f);
-    EXPECT_LT(p.X, 200.0f);
-    EXPECT_GE(p.Y, 0.0f);
-    EXPECT_LT(p.Y, 150.0f);
+TEST(PlaceImage, PositionsAreWholePixelsInRangeAndDirectionsHaveTheChosenSpeed) {
+  const struct { PlacementParams params; std::size_t count; } cases[] = {
+      {{{100, 50}, {300, 200}, false}, 300},
+      {{{8, 8}, {4000, 3000}, true}, 500}, {{{8, 8}, {4000, 3000}, false}, 500},
+      // As wide as the playfield, and larger on both axes: 0 there.
+      {{{640, 20}, {640, 480}, false}, 50}, {{{1000, 1000}, {640, 480}, true}, 50},
+  };
+  // A whole pixel in [0, room), or 0 where the picture does not fit.
+  const auto in_range = [](float v, std::int32_t room) {
+    return v == std::floor(v) && v >= 0.0f &&
+           (room <= 0 ? v == 0.0f : v < static_cast<float>(room));
+  };
+  for (const auto& [params, count] : cases) {
+    const PixelSize picture = params.Picture, field = params.Playfield;
+    SCOPED_TRACE(testing::Message() << picture.Width << "x" << picture.Height << " on "
+                                    << field.Width << "x" << field.Height);
+    for (const TBouncingImage& image : PlaceAll(count, params, 9u)) {
+      const TVector &p = image.Position, &d = image.Direction;
+      ASSERT_TRUE(in_range(p.X, field.Width - picture.Width)) << p.X;
+      ASSERT_TRUE(in_range(p.Y, field.Height - picture.Height)) << p.Y;
+      ASSERT_TRUE(d.X != 0.0f && d.Y != 0.0f) << d.X << ", " << d.Y;
+      if (params.FixedSpeed) {
+        ASSERT_NEAR(d.Length(), 1.0f, 1e-6f);
+      } else {
+        ASSERT_LT(d.Length(), 0.7072f);
+        ASSERT_LE(std::fabs(d.X), 0.5f);
+      }
+    }
   }
-}
-
-TEST(PlaceImage, DirectionsHaveTheChosenSpeedAndNoZeroComponent) {
-  const PlacementParams fixed{{8, 8}, {4000, 3000}, true};
-  const PlacementParams random_speed{{8, 8}, {4000, 3000}, false};
-  for (const TBouncingImage& image : PlaceAll(500, fixed, 9u)) {
-    EXPECT_NEAR(image.Direction.Length(), 1.0f, 1e-6f);
-    EXPECT_NE(image.Direction.X, 0.0f);
-    EXPECT_NE(image.Direction.Y, 0.0f);
-  }
-  for (const TBouncingImage& image : PlaceAll(500, random_speed, 9u)) {
-    EXPECT_LT(image.Direction.Length(), 0.7072f);
-    EXPECT_GE(image.Direction.X, -0.5f);
-    EXPECT_LE(image.Direction.X, 0.5f);
-    EXPECT_NE(image.Direction.X, 0.0f);
-    EXPECT_NE(image.Direction.Y, 0.0f);
-  }
+  // Sizes whose difference does not fit 32 bits.
+  RandomSource random(8u);
+  const TBouncingImage image =
+      PlaceImage({}, {{kInt32Max, kInt32Min}, {kInt32Min, kInt32Max}, false}, random);
+  EXPECT_EQ(image.Position.X, 0.0f);
+  EXPECT_GE(image.Position.Y, 0.0f);
 }
 
 TEST(PlaceImage, KeepsClearOfEarlierImagesWhereThereIsRoom) {
-  const PlacementParams params{{20, 20}, {1000, 1000}, false};
-  const auto images = PlaceAll(40, params, 3u);
+  // Dense enough that testing only the latest image would let some overlap.
+  const auto images = PlaceAll(150, {{20, 20}, {1000, 1000}, false}, 3u);
   for (std::size_t i = 0; i < images.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) {
       EXPECT_GT(images[i].Position.Distance(images[j].Position), 20.0f) << i << ", " << j;
@@ -131,9 +108,8 @@ TEST(PlaceImage, KeepsClearOfEarlierImagesWhereThereIsRoom) {
 }
 
 TEST(PlaceImage, OnlyTheWidthCountsAlsoVertically) {
-  // The playfield is one pixel wider than the picture, so x is always 0 and
-  // only y varies. A picture 10 wide and 300 high avoids an image at (0, 0)
-  // by more than 10 pixels, not by its height.
+  // x is always 0 on a field one pixel wider than the picture. A picture 10
+  // wide and 300 high avoids an image at (0, 0) by more than 10, not by 300.
   const PlacementParams params{{10, 300}, {11, 1300}, false};
   const TBouncingImage earlier[] = {{{0.0f, 0.0f}, {1.0f, 1.0f}}};
   bool within_height = false;
@@ -149,179 +125,92 @@ TEST(PlaceImage, OnlyTheWidthCountsAlsoVertically) {
 
 TEST(PlaceImage, GivesUpAfterTheHundredthAttempt) {
   // No place on a 100 x 100 field is clear of an image 200 wide at its centre.
-  const PlacementParams params{{200, 10}, {100, 100}, false};
   const TBouncingImage earlier[] = {{{50.0f, 50.0f}, {1.0f, 1.0f}}};
   RandomSource random(42u);
-  const TBouncingImage image = PlaceImage(earlier, params, random);
+  const TBouncingImage image = PlaceImage(earlier, {{200, 10}, {100, 100}, false}, random);
   // Four draws an attempt, and the last attempt stands.
   EXPECT_EQ(random.State(), StateAfterDraws(42u, 4 * kPlacementAttempts));
   RandomSource last(StateAfterDraws(42u, 4 * (kPlacementAttempts - 1)));
   last.NextInt(0);  // x: the picture is wider than the field
-  const auto y = static_cast<float>(last.NextInt(90));
-  EXPECT_EQ(image.Position, TVector(0.0f, y));
+  EXPECT_EQ(image.Position, TVector(0.0f, static_cast<float>(last.NextInt(90))));
 }
 
-TEST(PlaceImage, PictureAsLargeAsThePlayfieldGoesToZero) {
-  const PlacementParams wider{{640, 20}, {640, 480}, false};
-  const PlacementParams both{{1000, 1000}, {640, 480}, true};
-  for (const TBouncingImage& image : PlaceAll(50, wider, 1u)) {
-    EXPECT_EQ(image.Position.X, 0.0f);
-    EXPECT_LT(image.Position.Y, 460.0f);
-  }
-  for (const TBouncingImage& image : PlaceAll(50, both, 1u)) {
-    EXPECT_EQ(image.Position, TVector(0.0f, 0.0f));
-  }
-  // Sizes whose difference does not fit 32 bits.
-  const PlacementParams extreme{{kInt32Max, kInt32Min}, {kInt32Min, kInt32Max}, false};
-  RandomSource random(8u);
-  const TBouncingImage image = PlaceImage({}, extreme, random);
-  EXPECT_EQ(image.Position.X, 0.0f);
-  EXPECT_GE(image.Position.Y, 0.0f);
-}
-
-// --- Images taking part ---
-
-TEST(ImagesTakingPart, NeverReachesPastTheArray) {
+TEST(ImagesTakingPart, IsTheFirstNrImagesNeverPastTheArray) {
   std::vector<TBouncingImage> images(5);
-  EXPECT_EQ(ImagesTakingPart(images, 3).size(), 3u);
-  EXPECT_EQ(ImagesTakingPart(images, 3).data(), images.data());
-  EXPECT_EQ(ImagesTakingPart(images, 5).size(), 5u);
-  EXPECT_EQ(ImagesTakingPart(images, 6).size(), 5u);
-  EXPECT_EQ(ImagesTakingPart(images, kInt32Max).size(), 5u);
-  EXPECT_EQ(ImagesTakingPart(images, 0).size(), 0u);
-  EXPECT_EQ(ImagesTakingPart(images, -1).size(), 0u);
+  const std::pair<std::int64_t, std::size_t> cases[] = {
+      {3, 3}, {5, 5}, {6, 5}, {kInt32Max, 5}, {0, 0}, {-1, 0}};
+  for (const auto& [nr_images, size] : cases) {
+    const auto part = ImagesTakingPart(images, nr_images);
+    EXPECT_EQ(part.size(), size) << "nrImages " << nr_images;
+    EXPECT_EQ(part.data(), images.data());
+  }
   EXPECT_EQ(ImagesTakingPart({}, 10).size(), 0u);
 }
 
-// --- Edge rebound ---
-
-TBouncingImage Moved(TBouncingImage image, PixelSize picture, PixelSize playfield) {
-  MoveImages(std::span(&image, 1), picture, playfield);
-  return image;
-}
-
-TEST(MoveImages, MovesByTheDirectionInside) {
-  const TBouncingImage image = Moved({{10.0f, 20.0f}, {0.5f, -0.25f}}, {10, 10}, {100, 100});
-  EXPECT_EQ(image.Position, TVector(10.5f, 19.75f));
-  EXPECT_EQ(image.Direction, TVector(0.5f, -0.25f));
-}
-
-TEST(MoveImages, ReboundsAtZeroWhenNotGreaterThanZero) {
-  // Landing on exactly 0 rebounds.
-  EXPECT_EQ(Moved({{3.0f, 50.0f}, {-3.0f, 1.0f}}, {10, 10}, {100, 100}).Direction,
-            TVector(3.0f, 1.0f));
-  EXPECT_EQ(Moved({{50.0f, 2.0f}, {1.0f, -2.0f}}, {10, 10}, {100, 100}).Direction,
-            TVector(1.0f, 2.0f));
-  // Passing 0 puts the image on the edge; the speed stays.
-  const TBouncingImage past = Moved({{0.25f, 0.5f}, {-0.75f, -0.625f}}, {10, 10}, {100, 100});
-  EXPECT_EQ(past.Position, TVector(0.0f, 0.0f));
-  EXPECT_EQ(past.Direction, TVector(0.75f, 0.625f));
-  // Just above 0 does not.
-  EXPECT_EQ(Moved({{3.0f, 50.0f}, {-2.5f, 1.0f}}, {10, 10}, {100, 100}).Direction,
-            TVector(-2.5f, 1.0f));
-}
-
-TEST(MoveImages, ReboundsAtTheFarEdgeWhenNotLessThanPlayfieldLessPicture) {
-  // Wc - w = 100 and Hc - h = 70.
-  const PixelSize picture{100, 30};
-  const PixelSize playfield{200, 100};
-  const TBouncingImage onto = Moved({{90.0f, 60.0f}, {10.0f, 10.0f}}, picture, playfield);
-  EXPECT_EQ(onto.Position, TVector(100.0f, 70.0f));
-  EXPECT_EQ(onto.Direction, TVector(-10.0f, -10.0f));
-  const TBouncingImage past = Moved({{95.0f, 65.0f}, {10.0f, 10.0f}}, picture, playfield);
-  EXPECT_EQ(past.Position, TVector(100.0f, 70.0f));
-  EXPECT_EQ(past.Direction, TVector(-10.0f, -10.0f));
-  const TBouncingImage short_of = Moved({{89.5f, 59.5f}, {10.0f, 10.0f}}, picture, playfield);
-  EXPECT_EQ(short_of.Position, TVector(99.5f, 69.5f));
-  EXPECT_EQ(short_of.Direction, TVector(10.0f, 10.0f));
-}
-
-TEST(MoveImages, PictureLargerThanThePlayfieldIsPinnedOnThatAxisOnly) {
-  // Both edge tests fire in every step: the image sits at Wc - w and its
-  // direction is mirrored twice, so it keeps its sign and its speed.
-  TBouncingImage image{{-50.0f, 10.0f}, {0.75f, 1.0f}};
-  for (int step = 0; step < 5; ++step) {
-    MoveImages(std::span(&image, 1), {150, 10}, {100, 100});
-    EXPECT_EQ(image.Position.X, -50.0f);
-    EXPECT_EQ(image.Direction.X, 0.75f);
-    EXPECT_EQ(image.Position.Y, 11.0f + static_cast<float>(step));
+TEST(MoveImages, MovesThenReboundsAtZeroAndAtPlayfieldLessPicture) {
+  const PixelSize small{10, 10}, field{100, 100};
+  const PixelSize wide{100, 30}, field_2{200, 100};  // far limits 100 and 70
+  const struct { const char* what; TBouncingImage start; PixelSize picture, playfield;
+                 TBouncingImage end; } cases[] = {
+      {"inside", {{10, 20}, {0.5f, -0.25f}}, small, field, {{10.5f, 19.75f}, {0.5f, -0.25f}}},
+      {"onto 0 on x", {{3, 50}, {-3, 1}}, small, field, {{0, 51}, {3, 1}}},
+      {"onto 0 on y", {{50, 2}, {1, -2}}, small, field, {{51, 0}, {1, 2}}},
+      {"past 0", {{0.25f, 0.5f}, {-0.75f, -0.625f}}, small, field, {{0, 0}, {0.75f, 0.625f}}},
+      {"just above 0", {{3, 50}, {-2.5f, 1}}, small, field, {{0.5f, 51}, {-2.5f, 1}}},
+      {"onto the far limit", {{90, 60}, {10, 10}}, wide, field_2, {{100, 70}, {-10, -10}}},
+      {"past the far limit", {{95, 65}, {10, 10}}, wide, field_2, {{100, 70}, {-10, -10}}},
+      {"short of it", {{89.5f, 59.5f}, {10, 10}}, wide, field_2, {{99.5f, 69.5f}, {10, 10}}},
+      {"as wide: pinned at 0", {{0, 10}, {0.75f, 1}}, {100, 10}, field, {{0, 11}, {-0.75f, 1}}},
+      {"wider, from 0", {{0, 10}, {0.75f, 1}}, {150, 10}, field, {{-50, 11}, {-0.75f, 1}}},
+      // Both edge tests fire: mirrored twice, the direction keeps its sign.
+      {"wider, pinned", {{-50, 10}, {0.75f, 1}}, {150, 10}, field, {{-50, 11}, {0.75f, 1}}},
+      {"sizes beyond 32 bits", {{0, 0}, {1, 1}}, {kInt32Max, kInt32Min}, {kInt32Min, kInt32Max},
+       {{-0x1p32f, 1}, {-1, 1}}},
+  };
+  for (const auto& c : cases) {
+    TBouncingImage image = c.start;
+    MoveImages(std::span(&image, 1), c.picture, c.playfield);
+    EXPECT_TRUE(image.Position == c.end.Position && image.Direction == c.end.Direction)
+        << c.what << ": at (" << image.Position.X << ", " << image.Position.Y << ") towards ("
+        << image.Direction.X << ", " << image.Direction.Y << ")";
   }
-  // From its placement at 0 the first step takes it to the limit.
-  const TBouncingImage placed = Moved({{0.0f, 10.0f}, {0.75f, 1.0f}}, {150, 10}, {100, 100});
-  EXPECT_EQ(placed.Position.X, -50.0f);
-  EXPECT_EQ(std::fabs(placed.Direction.X), 0.75f);
-  // Exactly as wide: pinned at 0.
-  EXPECT_EQ(Moved({{0.0f, 10.0f}, {0.75f, 1.0f}}, {100, 10}, {100, 100}).Position.X, 0.0f);
-  // Sizes whose difference does not fit 32 bits.
-  const TBouncingImage extreme =
-      Moved({{0.0f, 0.0f}, {1.0f, 1.0f}}, {kInt32Max, kInt32Min}, {kInt32Min, kInt32Max});
-  EXPECT_EQ(extreme.Position.X, -static_cast<float>(0x1p32));
-  EXPECT_EQ(extreme.Position.Y, 1.0f);
 }
 
-TEST(MoveImages, MovesOnlyTheImagesItIsGivenInIndexOrder) {
-  std::vector<TBouncingImage> images(3, {{10.0f, 10.0f}, {1.0f, 1.0f}});
-  MoveImages(ImagesTakingPart(images, 2), {10, 10}, {100, 100});
-  EXPECT_EQ(images[0].Position, TVector(11.0f, 11.0f));
-  EXPECT_EQ(images[1].Position, TVector(11.0f, 11.0f));
-  EXPECT_EQ(images[2].Position, TVector(10.0f, 10.0f));
-  MoveImages(ImagesTakingPart(images, 0), {10, 10}, {100, 100});
-  EXPECT_EQ(images[0].Position, TVector(11.0f, 11.0f));
-}
-
-// --- The motion step ---
-
-TEST(MotionStep, MovesFirstThenBouncesOnlyWhenAsked) {
-  // 66 pixels apart, 64 wide: they touch only after moving one pixel each.
+TEST(MotionStep, MovesTheImagesTakingPartThenBouncesOnlyWhenAsked) {
+  // 66 pixels apart and 64 wide, they touch only after moving a pixel each.
   const std::vector<TBouncingImage> start = {{{100.0f, 100.0f}, {1.0f, 0.0f}},
-                                             {{166.0f, 100.0f}, {-1.0f, 0.0f}}};
+                                             {{166.0f, 100.0f}, {-1.0f, 0.0f}},
+                                             {{500.0f, 500.0f}, {1.0f, 1.0f}}};
   CollisionGrid grid;
-  auto bouncing = start;
-  MotionStep(bouncing, {{64, 64}, {1000, 1000}, true}, grid);
-  EXPECT_EQ(bouncing[0].Position, TVector(101.0f, 100.0f));
-  EXPECT_EQ(bouncing[0].Direction, TVector(-1.0f, 0.0f));
-  EXPECT_EQ(bouncing[1].Direction, TVector(1.0f, 0.0f));
-
-  auto passing = start;
-  MotionStep(passing, {{64, 64}, {1000, 1000}, false}, grid);
-  EXPECT_EQ(passing[0].Direction, TVector(1.0f, 0.0f));
-  EXPECT_EQ(passing[1].Direction, TVector(-1.0f, 0.0f));
+  for (const bool bounce : {true, false}) {
+    SCOPED_TRACE(bounce ? "bouncing" : "passing through");
+    auto images = start;
+    MotionStep(ImagesTakingPart(images, 2), {{64, 64}, {1000, 1000}, bounce}, grid);
+    EXPECT_EQ(images[0].Position, TVector(101.0f, 100.0f));
+    EXPECT_EQ(images[1].Position, TVector(165.0f, 100.0f));
+    EXPECT_EQ(images[2].Position, start[2].Position) << "not taking part";
+    EXPECT_EQ(images[0].Direction, TVector(bounce ? -1.0f : 1.0f, 0.0f));
+    EXPECT_EQ(images[1].Direction, TVector(bounce ? 1.0f : -1.0f, 0.0f));
+  }
 }
 
-TEST(MotionStep, OneImageOnlyReboundsAndNoImagesIsNoStep) {
-  CollisionGrid grid;
-  std::vector<TBouncingImage> one = {{{1.0f, 1.0f}, {-1.0f, -1.0f}}};
-  MotionStep(one, {{64, 64}, {1000, 1000}, true}, grid);
-  EXPECT_EQ(one[0].Position, TVector(0.0f, 0.0f));
-  EXPECT_EQ(one[0].Direction, TVector(1.0f, 1.0f));
-
-  std::vector<TBouncingImage> images(4, {{5.0f, 5.0f}, {1.0f, 1.0f}});
-  const auto before = images;
-  MotionStep(ImagesTakingPart(images, 0), {{64, 64}, {1000, 1000}, true}, grid);
-  EXPECT_TRUE(SameBits(images, before));
-}
-
-// --- Steps per frame ---
-
-TEST(StepsPerFrame, IsSpeedPlusOneAndNoneWhenNegative) {
-  EXPECT_EQ(StepsPerFrame(0, false), 1);
-  EXPECT_EQ(StepsPerFrame(5, false), 6);
-  EXPECT_EQ(StepsPerFrame(-1, false), 0);
-  EXPECT_EQ(StepsPerFrame(kInt32Min, false), 0);
-  // Speed + 1 does not wrap at the top of the range.
-  EXPECT_EQ(StepsPerFrame(kInt32Max, false), std::int64_t{kInt32Max} + 1);
-}
-
-TEST(StepsPerFrame, PreviewDividesTheSpeedBySixPointFour) {
-  EXPECT_EQ(StepsPerFrame(3, true), 1);    // 0.47 rounds to 0
-  EXPECT_EQ(StepsPerFrame(10, true), 3);   // 1.56 rounds to 2
-  EXPECT_EQ(StepsPerFrame(16, true), 3);   // 2.5 rounds to even 2
-  EXPECT_EQ(StepsPerFrame(48, true), 9);   // 7.5 rounds to even 8
-  EXPECT_EQ(StepsPerFrame(0, true), 1);
-  // The sign is taken after dividing: -3 rounds to 0 and still runs a step.
-  EXPECT_EQ(StepsPerFrame(-3, true), 1);
-  EXPECT_EQ(StepsPerFrame(-4, true), 0);   // -0.625 rounds to -1
-  EXPECT_EQ(StepsPerFrame(kInt32Max, true), 335544321);
+TEST(StepsPerFrame, IsSpeedPlusOneAndInThePreviewRoundedSpeedOverSixPointFour) {
+  const struct { std::int32_t speed; bool preview; std::int64_t steps; } cases[] = {
+      {0, false, 1}, {5, false, 6}, {-1, false, 0}, {kInt32Min, false, 0},
+      {kInt32Max, false, std::int64_t{kInt32Max} + 1},  // does not wrap
+      {0, true, 1},
+      {3, true, 1},   // 0.47 rounds to 0
+      {10, true, 3},  // 1.56 rounds to 2
+      {16, true, 3},  // 2.5 rounds to even 2
+      {48, true, 9},  // 7.5 rounds to even 8
+      {-3, true, 1},  // the sign is taken after rounding: -0.47 is 0
+      {-4, true, 0},  // -0.625 rounds to -1
+      {kInt32Max, true, 335544321},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StepsPerFrame(c.speed, c.preview), c.steps)
+        << "speed " << c.speed << (c.preview ? " in the preview" : "");
+  }
 }
 
 }  // namespace

@@ -39,18 +39,14 @@ std::string Utf16File(std::u16string_view text) {
 
 std::optional<RegistryValue> Read(RegistryHive& hive, std::string_view key, std::string_view name) {
   const auto opened = hive.OpenKey(key);
-  if (!opened) return std::nullopt;
-  return opened->ReadValue(name);
+  return opened ? opened->ReadValue(name) : std::nullopt;
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const auto end = text.find("\r\n", start);
+  for (std::size_t start = 0, end = 0; start < text.size(); start = end + 2) {
+    end = std::min(text.find("\r\n", start), text.size());
     lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
   }
   return lines;
 }
@@ -87,45 +83,38 @@ MemoryHive HiveWithEveryType() {
   return hive;
 }
 
-TEST(RegFileRoundTrip, EveryTypeSurvivesWritingAndReading) {
+TEST(RegFileWrite, EveryTypeIsSpelledAsTheRegistryEditorDoesAndReadsBackTheSame) {
   const MemoryHive hive = HiveWithEveryType();
   const std::string text = WriteRegFile(hive);
   const MemoryHive reread = ParseRegFile(text);
   EXPECT_EQ(reread.Contents(), hive.Contents());
   EXPECT_EQ(WriteRegFile(reread), text);
-}
 
-TEST(RegFileWrite, SpellsValuesAsTheRegistryEditorDoes) {
-  const std::string text = WriteRegFile(HiveWithEveryType());
   const auto lines = LinesOf(text);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.front(), "REGEDIT4");
+  EXPECT_TRUE(text.starts_with("REGEDIT4\r\n"));
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
     ASSERT_EQ(text[at - 1], '\r') << "bare LF at byte " << at;
   }
   const auto has = [&lines](const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   };
-  EXPECT_TRUE(has("[HKEY_CURRENT_USER\\Software\\Saver Title]"));
-  EXPECT_TRUE(has("[HKEY_CURRENT_USER\\Software\\Saver Title\\Empty Leaf]"));
-  EXPECT_TRUE(has("[HKEY_CURRENT_USER]"));
-  // Implied by its subkey's line.
+  // The Software key is left out: its subkey's line implies it.
   EXPECT_FALSE(has("[HKEY_CURRENT_USER\\Software]"));
-  EXPECT_TRUE(has("\"plain\"=\"C:\\\\Pics\\\\\\\"best\\\" \xE9\xFF;x\""));
-  EXPECT_TRUE(has("@=\"the default value\""));
-  EXPECT_TRUE(has("\"quote\\\"and\\\\slash \xC4\"=\"\""));
-  EXPECT_TRUE(has("\"speed\"=dword:0000000a"));
-  EXPECT_TRUE(has("\"short dword\"=hex(4):01,02"));
-  EXPECT_TRUE(has("\"lines\"=hex(1):6c,69,6e,65,20,6f,6e,65,0d,0a,6c,69,6e,65,20,74,77,6f,00"));
-  EXPECT_TRUE(has("\"empty\"=hex(1):"));
-  EXPECT_TRUE(has("\"unterminated\"=hex(1):61,62,63"));
-  EXPECT_TRUE(has("\"inner zero\"=hex(1):61,00,62,00"));
-  EXPECT_TRUE(has("\"expand\"=hex(2):25,54,45,4d,50,25,5c,78,00"));
-  EXPECT_TRUE(has("\"ratio\"=hex:00,00,00,00,00,00,04,40"));
-  EXPECT_TRUE(has("\"none\"=hex(0):"));
-  EXPECT_TRUE(has("\"big\"=hex(b):01,02,03,04,05,06,07,08"));
-  EXPECT_TRUE(has("\"odd type\"=hex(12345):78,79,7a"));
-  EXPECT_TRUE(has("\"top type\"=hex(ffffffff):ff"));
+  for (const std::string line : {
+           "[HKEY_CURRENT_USER\\Software\\Saver Title]",
+           "[HKEY_CURRENT_USER\\Software\\Saver Title\\Empty Leaf]",
+           "[HKEY_CURRENT_USER]", "@=\"the default value\"",
+           "\"plain\"=\"C:\\\\Pics\\\\\\\"best\\\" \xE9\xFF;x\"",
+           "\"quote\\\"and\\\\slash \xC4\"=\"\"",
+           "\"speed\"=dword:0000000a", "\"short dword\"=hex(4):01,02",
+           "\"lines\"=hex(1):6c,69,6e,65,20,6f,6e,65,0d,0a,6c,69,6e,65,20,74,77,6f,00",
+           "\"empty\"=hex(1):", "\"none\"=hex(0):", "\"unterminated\"=hex(1):61,62,63",
+           "\"inner zero\"=hex(1):61,00,62,00", "\"expand\"=hex(2):25,54,45,4d,50,25,5c,78,00",
+           "\"ratio\"=hex:00,00,00,00,00,00,04,40", "\"big\"=hex(b):01,02,03,04,05,06,07,08",
+           "\"odd type\"=hex(12345):78,79,7a", "\"top type\"=hex(ffffffff):ff",
+       }) {
+    EXPECT_TRUE(has(line)) << line;
+  }
 
   // 200 bytes wrap onto continuation lines no wider than 80 columns.
   const auto blob = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -162,10 +151,9 @@ TEST(RegFileRead, ReadsTheUnicodeFormWithByteOrderMark) {
   EXPECT_EQ(Read(hive, key, "wide"), (RegistryValue{RegistryType::String, "?A?\0"s}));
   EXPECT_EQ(Read(hive, key, "raw"), (RegistryValue{RegistryType::Binary, "\1\0"s}));
   EXPECT_EQ(Read(hive, key, "n"), Dword(16));
-}
 
-TEST(RegFileRead, TheUnicodeHeaderAloneDecidesHowTextDataIsRead) {
-  // Version 5 text saved as bytes: its hex(2) data is still UTF-16.
+  // The header alone decides how text data is read. Version 5 saved as
+  // bytes: its hex(2) data is still UTF-16.
   MemoryHive unicode = ParseRegFile(
       "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"e\"=hex(2):41,00,00,00\n");
   EXPECT_EQ(Read(unicode, "A", "e"), (RegistryValue{RegistryType::ExpandString, "A\0"s}));
@@ -205,28 +193,24 @@ TEST(RegFileRead, AcceptsWhatHandWrittenFilesHold) {
             (std::vector<NamedValue>{{"", {RegistryType::String, "default\0"s}},
                                      {"Blob", {RegistryType::Binary, "\1\2\xFF"s}},
                                      {"Speed", Dword(11)}}));
+  const auto empty = ParseRegFile("").Contents();
+  EXPECT_TRUE(empty.size() == 1 && empty[0].values.empty()) << "an empty text is an empty hive";
 }
 
-TEST(RegFileRead, AnEmptyTextIsAnEmptyHive) {
-  const auto contents = ParseRegFile("").Contents();
-  ASSERT_EQ(contents.size(), 1u);
-  EXPECT_TRUE(contents[0].values.empty());
+std::optional<ERegFileError> ParseError(std::string_view text) {
+  try {
+    ParseRegFile(text);
+  } catch (const ERegFileError& error) {
+    return error;
+  }
+  return std::nullopt;
 }
-
-struct BrokenText {
-  std::string text;
-  std::size_t line;
-  std::string problem;
-};
 
 TEST(RegFileErrors, EachBrokenTextNamesItsLine) {
   const std::string key = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n";
-  const std::string deep = [] {
-    std::string path = "x";
-    for (int i = 0; i < 512; ++i) path += "\\x";
-    return path;
-  }();
-  const std::vector<BrokenText> cases = {
+  std::string deep = "x";
+  for (int i = 0; i < 512; ++i) deep += "\\x";
+  const struct { std::string text; std::size_t line; std::string problem; } cases[] = {
       {"REGEDIT5\r\n", 1, "does not start with"},
       {"\xEF\xBB\xBFREGEDIT4\r\n", 1, "does not start with"},
       {"REGEDIT4\r\n\"a\"=dword:1\r\n", 2, "before the first key"},
@@ -263,35 +247,21 @@ TEST(RegFileErrors, EachBrokenTextNamesItsLine) {
   };
   for (const auto& broken : cases) {
     SCOPED_TRACE(broken.text.substr(0, 120));
-    try {
-      ParseRegFile(broken.text);
+    const auto error = ParseError(broken.text);
+    if (!error) {
       ADD_FAILURE() << "no error raised";
-    } catch (const ERegFileError& error) {
-      EXPECT_EQ(error.Line(), broken.line);
-      const std::string message = error.what();
-      EXPECT_TRUE(message.starts_with("line " + std::to_string(broken.line) + ": ")) << message;
-      EXPECT_NE(message.find(broken.problem), std::string::npos) << message;
+      continue;
     }
+    EXPECT_EQ(error->Line(), broken.line);
+    const std::string message = error->what();
+    EXPECT_TRUE(message.starts_with("line " + std::to_string(broken.line) + ": ")) << message;
+    EXPECT_NE(message.find(broken.problem), std::string::npos) << message;
   }
-}
-
-TEST(RegFileErrors, TooLargeATextIsRefusedUnread) {
-  const std::string huge(kMaxRegFileBytes + 1, ' ');
-  try {
-    ParseRegFile(huge);
-    FAIL() << "no error raised";
-  } catch (const ERegFileError& error) {
-    EXPECT_EQ(error.Line(), 0u);
-    EXPECT_STREQ(error.what(), "the text is larger than 64 MiB");
-  }
-}
-
-TEST(RegFileErrors, NamesWithALineFeedCannotBeWritten) {
-  MemoryHive hive;
-  hive.CreateKey("A")->WriteValue("two\nlines", Dword(1));
-  EXPECT_THROW(WriteRegFile(hive), ERegFileError);
-  EXPECT_FALSE(FitsRegFile("two\nlines"));
-  EXPECT_TRUE(FitsRegFile("carriage\rreturn"));
+  // Too large a text is refused whatever it holds.
+  const auto huge = ParseError(std::string(kMaxRegFileBytes + 1, ' '));
+  ASSERT_TRUE(huge.has_value());
+  EXPECT_EQ(huge->Line(), 0u);
+  EXPECT_STREQ(huge->what(), "the text is larger than 64 MiB");
 }
 
 class RegFileHiveTest : public testing::Test {
@@ -313,13 +283,6 @@ class RegFileHiveTest : public testing::Test {
     std::ifstream in(file_, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  std::vector<std::string> FolderEntries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
 
   fs::path folder_;
   fs::path file_;
@@ -329,27 +292,16 @@ TEST_F(RegFileHiveTest, AMissingFileIsEmptyAndWrittenWhenAChangedKeyCloses) {
   RegFileHive hive(file_);
   EXPECT_EQ(hive.OpenKey("Software"), nullptr);
   {
-    auto key = hive.CreateKey("Software\\Saver Title");
+    auto key = hive.CreateKey("Software\\Saver Title\\");
     ASSERT_NE(key, nullptr);
     EXPECT_TRUE(key->WriteValue("bounce Speed", Dword(40)));
     EXPECT_FALSE(fs::exists(file_)) << "written before the key closed";
   }
   EXPECT_EQ(hive.LastCommitError(), "");
-  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.reg"}) << "temporary file left";
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1) << "temporary file left";
   EXPECT_TRUE(FileBytes().starts_with("REGEDIT4\r\n"));
-
   RegFileHive reopened(file_);
   EXPECT_EQ(Read(reopened, "software\\saver title", "bounce speed"), Dword(40));
-}
-
-TEST_F(RegFileHiveTest, ReadingLeavesTheFileUntouched) {
-  const std::string hand_written =
-      "REGEDIT4\n; kept as it is\n[HKCU\\Software\\Saver Title]\n\"n\"=dword:2\n";
-  WriteFile(hand_written);
-  RegFileHive hive(file_);
-  EXPECT_EQ(Read(hive, "Software\\Saver Title", "n"), Dword(2));
-  hive.CreateKey("Software\\Saver Title");  // exists already: nothing changes
-  EXPECT_EQ(FileBytes(), hand_written);
 }
 
 TEST_F(RegFileHiveTest, AFailedCommitKeepsTheOldFileAndIsRetried) {
@@ -375,7 +327,18 @@ TEST_F(RegFileHiveTest, AFailedCommitKeepsTheOldFileAndIsRetried) {
   EXPECT_EQ(Read(reopened, "A", "n"), Dword(2));
 }
 
-TEST_F(RegFileHiveTest, ABrokenFileIsRefusedAndKeptAsItIs) {
+TEST_F(RegFileHiveTest, OpeningAndReadingNeverRewriteTheFile) {
+  const std::string hand_written =
+      "REGEDIT4\n; kept as it is\n[HKCU\\Software\\Saver Title]\n\"n\"=dword:2\n";
+  WriteFile(hand_written);
+  {
+    RegFileHive hive(file_);
+    EXPECT_EQ(Read(hive, "Software\\Saver Title", "n"), Dword(2));
+    hive.CreateKey("Software\\Saver Title");  // exists already: nothing changes
+  }
+  EXPECT_EQ(FileBytes(), hand_written);
+
+  // A broken file is refused, naming file and line, and kept as it is.
   const std::string broken = "REGEDIT4\r\n[HKCU\\A]\r\n\"x\"=hex:zz\r\n";
   WriteFile(broken);
   try {
@@ -387,38 +350,36 @@ TEST_F(RegFileHiveTest, ABrokenFileIsRefusedAndKeptAsItIs) {
         << error.what();
   }
   EXPECT_EQ(FileBytes(), broken);
-
   fs::remove(file_);
   fs::create_directory(file_);
   EXPECT_THROW(RegFileHive{file_}, ERegFileError);
 }
 
-TEST_F(RegFileHiveTest, RefusesNamesTheFileCannotCarry) {
+TEST_F(RegFileHiveTest, NamesWithALineFeedAreRefused) {
   RegFileHive hive(file_);
   EXPECT_EQ(hive.CreateKey("Software\\two\nlines"), nullptr);
-  auto key = hive.CreateKey("Software");
-  EXPECT_FALSE(key->WriteValue("two\nlines", Dword(1)));
+  EXPECT_FALSE(hive.CreateKey("Software")->WriteValue("two\nlines", Dword(1)));
+  // A memory hive holds them, but cannot be written as a .reg text.
+  MemoryHive memory;
+  memory.CreateKey("A")->WriteValue("two\nlines", Dword(1));
+  EXPECT_THROW(WriteRegFile(memory), ERegFileError);
+  EXPECT_TRUE(FitsRegFile("carriage\rreturn"));
 }
 
 TEST_F(RegFileHiveTest, KeepsASettingsStoreAcrossRuns) {
-  std::int32_t speed = 0;
-  std::string font;
-  {
+  const std::string font = "object\r\n  Font.Height = -13\r\nend";
+  for (const bool first_run : {true, false}) {
+    std::int32_t speed = 0;
+    std::string read_font;
     RegFileHive hive(file_);
     TRegistrySettings store(hive, "Saver Title");
     store.BindInteger(speed, "bounce Speed", 40);
-    store.BindString(font, "ClockSettings clockFont", "object\r\n  Font.Height = -13\r\nend");
+    store.BindString(read_font, "ClockSettings clockFont", first_run ? font : "");
+    EXPECT_EQ(speed, first_run ? 40 : 41);
+    EXPECT_EQ(read_font, font);
+    EXPECT_TRUE(store.LoadProblems().empty());
     speed = 41;
   }
-  speed = 0;
-  font.clear();
-  RegFileHive hive(file_);
-  TRegistrySettings store(hive, "Saver Title");
-  store.BindInteger(speed, "bounce Speed", 40);
-  store.BindString(font, "ClockSettings clockFont", "");
-  EXPECT_EQ(speed, 41);
-  EXPECT_EQ(font, "object\r\n  Font.Height = -13\r\nend");
-  EXPECT_TRUE(store.LoadProblems().empty());
 }
 
 }  // namespace
