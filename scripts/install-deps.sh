@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  imagemagick netpbm
+  zip unzip p7zip-full
 )
 
 missing=()

@@ -1,0 +1,86 @@
+#pragma once
+// Reads ZIP archives held in memory: the central directory (Zip64 included),
+// stored and deflated entries, and entries protected with the traditional
+// PKWARE encryption. Sizes and checksums are taken from the central directory
+// only; a local header is read just for where its data starts, because
+// writers that cannot seek leave its other fields blank. Every entry is
+// checked against its CRC-32 after extraction.
+//
+// The archive's bytes are untrusted: offsets, sizes and counts are checked
+// against the bytes present and against the limits below before anything is
+// allocated, and every failure is a value, never a crash. Open refuses an
+// archive whose structure lies (records outside the bytes, counts that differ
+// from the records, entries sharing bytes); Extract refuses single entries
+// (methods, encryption, sizes), so one odd entry does not hide the others.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+
+namespace ris {
+
+// Archives larger than this are refused without being read.
+inline constexpr std::uint64_t kMaxZipArchiveBytes = std::uint64_t{2} << 30;
+// No entry of a product is larger; a declared size beyond it is refused.
+inline constexpr std::uint64_t kMaxZipEntryBytes = std::uint64_t{256} << 20;
+inline constexpr std::size_t kMaxZipEntries = 65535;
+
+enum class ZipFailure : std::uint8_t {
+  NotAnArchive,       // no end-of-central-directory record
+  Damaged,            // structures that lie: offsets, sizes, overlaps, bad data
+  TooLarge,           // beyond the limits above
+  Unsupported,        // a compression or encryption method this reader lacks
+  WrongPassword,      // an encrypted entry whose check byte does not fit the key
+  ChecksumMismatch,   // the extracted bytes do not match the stored CRC-32
+  EntryNotFound,
+};
+
+struct ZipError {
+  ZipFailure Kind;
+  std::string Detail;  // for people: what was wrong, and where
+};
+
+struct ZipEntry {
+  std::string Name;  // as stored, with every "/" turned into "\"
+  std::uint16_t Method = 0;  // 0 stored, 8 deflated
+  bool Encrypted = false;
+  std::uint32_t Crc32 = 0;
+  std::uint64_t CompressedSize = 0;
+  std::uint64_t UncompressedSize = 0;
+  std::uint64_t LocalHeaderOffset = 0;
+  std::uint64_t DataOffset = 0;    // first byte after the local header
+  std::uint16_t Flags = 0;         // general purpose bits
+  std::uint16_t ModifiedTime = 0;  // DOS time; its high byte checks the key when bit 3 is set
+};
+
+class ZipArchive {
+ public:
+  // Reads the directory of the archive in `bytes`, which the archive keeps.
+  static Result<ZipArchive, ZipError> Open(std::shared_ptr<const std::string> bytes);
+
+  std::size_t EntryCount() const noexcept { return entries_.size(); }
+  const ZipEntry& Entry(std::size_t index) const { return entries_.at(index); }
+
+  // The first entry whose name equals `name` with 'A'..'Z' folded; "/" and
+  // "\" count as the same character.
+  std::optional<std::size_t> FindEntry(std::string_view name) const;
+
+  // The entry's uncompressed bytes. The password is used only for encrypted
+  // entries. A wrong password is WrongPassword 255 times in 256; otherwise
+  // it ends as Damaged or ChecksumMismatch, never as success.
+  Result<std::string, ZipError> Extract(std::size_t index, std::string_view password) const;
+
+ private:
+  ZipArchive(std::shared_ptr<const std::string> bytes, std::vector<ZipEntry> entries);
+
+  std::shared_ptr<const std::string> bytes_;
+  std::vector<ZipEntry> entries_;
+};
+
+}  // namespace ris
