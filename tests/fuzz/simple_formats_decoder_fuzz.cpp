@@ -1,0 +1,32 @@
+// Targa, PCX and portable-map pictures come from the data archive, which
+// anyone may have replaced. Whatever the bytes, decoding must end in pixels
+// of the promised size or an error with a message: never a crash, a hang or
+// an allocation beyond the picture limits. The first byte picks the decoder,
+// so that each sees its own format's near misses.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "media/decoders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const auto targa = ris::MakeTargaDecoder();
+  static const auto pcx = ris::MakePcxDecoder();
+  static const auto portable = ris::MakePortableMapDecoder();
+  if (size == 0) return 0;
+  const ris::ByteSpan bytes(data, size);
+  const ris::ImageDecoder& decoder = data[0] == 0x0A ? *pcx : data[0] == 'P' ? *portable : *targa;
+  static_cast<void>(decoder.Recognises(bytes));
+  const auto picture = decoder.Decode(bytes);
+  if (!picture) {
+    if (picture.error().Message.empty()) std::abort();
+    return 0;
+  }
+  const auto pixels = picture->Pixels();
+  if (!pixels) std::abort();
+  const ris::PixelImage& image = **pixels;
+  if (image.Pixels.size() != static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height)) {
+    std::abort();
+  }
+  return 0;
+}
