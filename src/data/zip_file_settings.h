@@ -1,0 +1,117 @@
+#pragma once
+// The data archive beside the executable, through which every picture and
+// text of the product is reached: its settings text, its picture sets and
+// the current set.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/settings_list.h"
+#include "data/text_helpers.h"
+#include "media/file_format_list.h"
+#include "media/zip_archive.h"
+#include "startup/command_line.h"
+
+namespace ris {
+
+class RandomSource;
+class System;
+
+// One picture set: the pictures whose file names (without folder and
+// extension) are the set's name.
+struct TImageSet {
+  std::string Name;  // lower case
+  StringList Backgrounds;  // full entry names, in directory order
+  StringList Images;       // from "icons", or "icons\thumbs" in the preview
+};
+
+// Where an archive entry belongs: its folder gives the class, the file name
+// between the last backslash and the last dot, lower-cased, the set.
+enum class EntryClass : std::uint8_t { Background, Image, Thumbnail, Other };
+struct ArchiveEntryPlace {
+  EntryClass Class = EntryClass::Other;
+  std::string SetName;
+};
+ArchiveEntryPlace ClassifyArchiveEntry(std::string_view entry_name);
+
+// Saver and configure runs use every class but thumbnails; the preview uses
+// backgrounds and thumbnails; changing the password uses none.
+bool EntryCountsIn(EntryClass entry_class, RunMode mode) noexcept;
+
+// The exit codes and texts of the two failures that end the saver at start.
+inline constexpr int kExitWrongPassword = 2;
+inline constexpr int kExitNoSettings = 1;
+std::string WrongPasswordMessage();
+std::string NoSettingsMessage();
+
+// The archive password of an executable: the product's prefix, then the
+// first five characters of its file name with 'a'..'z' in capitals.
+std::string ArchivePasswordFor(std::string_view executable_path,
+                               std::string_view prefix);
+
+// The executable's path with its first ".scr", in any letter case, replaced
+// by ".dat".
+std::string ArchiveNameFor(std::string_view executable_path);
+
+class TZipFileSettings {
+ public:
+  // Finds and opens the archive, reads its settings text and sets the
+  // application title. A password that does not open the settings, or an
+  // archive without them, ends the process through `system`.
+  TZipFileSettings(System& system, RunMode mode);
+
+  TZipFileSettings(const TZipFileSettings&) = delete;
+  TZipFileSettings& operator=(const TZipFileSettings&) = delete;
+
+  const std::string& ArchivePassword() const noexcept { return password_; }
+  const std::string& ArchiveName() const noexcept { return archive_name_; }
+  const TSettingsList& SettingsList() const noexcept { return settings_; }
+
+  // Parses the named entry into the settings list; ends the process when it
+  // cannot be read.
+  void LoadSettingsEntry(std::string_view entry_name);
+
+  // The whole entry, or nothing when it cannot be read. An entry the
+  // password does not open ends the process.
+  std::optional<std::string> ReadEntryText(std::string_view entry_name);
+
+  // Decodes the named entry into `picture`, choosing the decoder by content,
+  // then by the entry name's extension. Anything but Loaded leaves the
+  // picture as it was. An entry the password does not open ends the process.
+  LoadResult LoadEntryPicture(TPicture& picture, std::string_view entry_name,
+                              const TFileFormatList& formats = StandardFormatList());
+
+  // Sorts the archive's entries into sets, as the run mode counts them.
+  void ScanSets();
+
+  // The sets; the display narrows them to the user's choice.
+  std::vector<TImageSet> ImageSets;
+
+  // Position of the set with exactly this name, or -1.
+  std::int32_t IndexOfSet(std::string_view name) const;
+
+  // Makes a set current; an index past the last set selects the first, one
+  // before the first selects the last. Does nothing without sets.
+  void SelectSet(std::int32_t index);
+  void SelectRandomSet(RandomSource& random);
+
+  // The current set; none before the first SelectSet or without sets.
+  const TImageSet* CurrentSet() const;
+  std::int32_t CurrentSetIndex() const noexcept { return current_index_; }
+
+ private:
+  [[noreturn]] void FailWrongPassword();
+
+  System& system_;
+  RunMode mode_;
+  std::string password_;
+  std::string archive_name_;
+  std::optional<ZipArchive> archive_;
+  TSettingsList settings_;
+  std::int32_t current_index_ = -1;
+};
+
+}  // namespace ris
