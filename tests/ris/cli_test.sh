@@ -1,28 +1,20 @@
 #!/usr/bin/env bash
 # Runs the real ris executable on hostile settings texts and compares what it
 # prints, byte for byte, with what the reading rules give.
-set -u
-ris=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
+source "$(dirname "$0")/harness.sh" "$1"
 
 # expect NAME EXIT_CODE EXPECTED_STDOUT -- ris arguments...
 # EXPECTED_STDOUT is a printf format, so it may hold any byte, zero included.
 expect() {
   local name=$1 code=$2 expected=$3
   shift 4
-  "$ris" "$@" >"$work/stdout" 2>"$work/stderr"
-  local status=$?
+  run_ris "$@"
   printf "$expected" >"$work/expected"
   if [[ $status -ne $code ]] || ! cmp -s "$work/stdout" "$work/expected"; then
-    echo "FAIL $name: exit $status (wanted $code)"
     od -c "$work/stdout" | head -20
-    failures=$((failures + 1))
+    fail "$name: exit $status (wanted $code)"
   else
-    echo "ok   $name"
-    passes=$((passes + 1))
+    pass "$name"
   fi
 }
 
@@ -48,10 +40,9 @@ printf 'k=\xe9\x00z\r\n' >"$work/bytes.txt"
 expect raw-bytes 0 '\tk\t\351\000z\n' -- settings "$work/bytes.txt"
 
 expect missing-file 1 '' -- settings "$work/does-not-exist.txt"
-grep -q "cannot read" "$work/stderr" || { echo "FAIL missing-file: no message"; failures=$((failures + 1)); }
+check "missing-file message" grep -q "cannot read" "$work/stderr"
 expect folder 1 '' -- settings "$work"
 expect usage 2 '' -- settings
 expect unknown-command 2 '' -- frobnicate
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish

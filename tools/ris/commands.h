@@ -16,5 +16,8 @@ struct CommandStreams {
 };
 
 int RunSettingsCommand(Arguments arguments, CommandStreams streams);
+int RunListCommand(Arguments arguments, CommandStreams streams);
+int RunPackCommand(Arguments arguments, CommandStreams streams);
+int RunDecodeCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

@@ -17,6 +17,14 @@ struct Subcommand {
 constexpr std::array kSubcommands{
     Subcommand{"settings", "settings FILE   print every entry of a settings text",
                &ris::tool::RunSettingsCommand},
+    Subcommand{"list",
+               "list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]\n"
+               "                  open a data archive as the saver would and list its sets",
+               &ris::tool::RunListCommand},
+    Subcommand{"pack", "pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends]\n"
+               "                  check a product folder and write its data archive",
+               &ris::tool::RunPackCommand},
+    Subcommand{"decode", "decode PICTURE OUT.pam|OUT.png   decode a picture as the saver would", &ris::tool::RunDecodeCommand},
 };
 
 int PrintUsage(std::ostream& out) {

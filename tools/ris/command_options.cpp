@@ -1,0 +1,42 @@
+#include "command_options.h"
+
+#include <algorithm>
+
+namespace ris::tool {
+namespace {
+
+bool Contains(const std::vector<std::string_view>& names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+std::optional<std::string> CommandOptions::Value(std::string_view option) const {
+  const auto found = Values.find(option);
+  if (found == Values.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const OptionSpec& spec,
+                                                  std::string& error) {
+  CommandOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (!argument.starts_with("--")) {
+      options.Positional.emplace_back(argument);
+    } else if (Contains(spec.Switches, argument)) {
+      options.Switches.emplace(argument);
+    } else if (!Contains(spec.WithValue, argument)) {
+      error = "unknown option " + std::string(argument);
+      return std::nullopt;
+    } else if (i + 1 == arguments.size()) {
+      error = std::string(argument) + " needs a value";
+      return std::nullopt;
+    } else {
+      options.Values[std::string(argument)] = std::string(arguments[++i]);
+    }
+  }
+  return options;
+}
+
+}  // namespace ris::tool

@@ -1,0 +1,35 @@
+#pragma once
+// Command-line options of the subcommands: positional arguments, options
+// that take a value ("--saver Demo.scr") and switches ("--fix-line-ends").
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+
+namespace ris::tool {
+
+struct CommandOptions {
+  std::vector<std::string> Positional;
+  std::map<std::string, std::string, std::less<>> Values;
+  std::set<std::string, std::less<>> Switches;
+
+  std::optional<std::string> Value(std::string_view option) const;
+  bool Has(std::string_view option) const { return Switches.contains(option); }
+};
+
+struct OptionSpec {
+  std::vector<std::string_view> WithValue;  // e.g. "--saver"
+  std::vector<std::string_view> Switches;   // e.g. "--fix-line-ends"
+};
+
+// The parsed arguments, or nothing with the reason in `error` when an
+// option is unknown or lacks its value.
+std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const OptionSpec& spec,
+                                                  std::string& error);
+
+}  // namespace ris::tool

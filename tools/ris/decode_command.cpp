@@ -1,0 +1,71 @@
+// ris decode PICTURE OUT.pam|OUT.png
+// Decodes a picture file exactly as the saver decodes an archive entry of
+// the same name and bytes, and writes its pixels as PAM, or as PNG when the
+// output name ends in ".png".
+#include <filesystem>
+#include <ostream>
+
+#include "atomic_file.h"
+#include "base/ascii.h"
+#include "command_options.h"
+#include "commands.h"
+#include "file_bytes.h"
+#include "media/file_format_list.h"
+#include "png_writer.h"
+
+namespace ris::tool {
+namespace {
+
+constexpr std::string_view kUsage = "usage: ris decode PICTURE OUT.pam|OUT.png\n";
+
+bool WantsPng(const std::string& name) {
+  return name.size() >= 4 && EqualsFolded(std::string_view(name).substr(name.size() - 4), ".png");
+}
+
+}  // namespace
+
+int RunDecodeCommand(Arguments arguments, CommandStreams streams) {
+  std::string error;
+  const auto options = ParseCommandOptions(arguments, {}, error);
+  if (!options || options->Positional.size() != 2) {
+    if (!error.empty()) streams.err << "ris decode: " << error << '\n';
+    streams.err << kUsage;
+    return 2;
+  }
+  const std::string& input = options->Positional[0];
+  const std::string& output = options->Positional[1];
+
+  std::string why;
+  const auto bytes = ReadFileBytes(input, why);
+  if (!bytes) {
+    streams.err << "ris decode: " << input << ": " << why << '\n';
+    return 1;
+  }
+  const ByteSpan data = AsBytes(*bytes);
+  // The entry name the saver would see: the file name without its folders.
+  const std::string entry_name = std::filesystem::path(input).filename().string();
+
+  TPicture picture;
+  const LoadResult loaded = StandardFormatList().LoadPictureFromStream(picture, data, entry_name);
+  if (loaded.Outcome == LoadOutcome::NoDecoder) {
+    streams.err << "ris decode: " << input << ": no decoder knows this picture\n";
+    return 3;
+  }
+  if (loaded.Outcome == LoadOutcome::Failed) {
+    streams.err << loaded.Message << '\n';
+    return 4;
+  }
+  const auto pixels = picture.Pixels();
+  if (!pixels) {
+    streams.err << pixels.error().Message << '\n';
+    return 4;
+  }
+  const std::string encoded = WantsPng(output) ? EncodePng(**pixels) : EncodePam(**pixels);
+  if (!WriteFileAtomically(output, encoded, why)) {
+    streams.err << "ris decode: " << output << ": " << why << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace ris::tool

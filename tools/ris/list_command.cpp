@@ -1,0 +1,62 @@
+// ris list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]
+// Opens a data archive exactly as a saver installed under FILE_NAME.scr
+// would, and shows the product title and the picture sets it finds.
+#include <ostream>
+
+#include "command_options.h"
+#include "commands.h"
+#include "data/zip_file_settings.h"
+#include "platform/headless/headless_system.h"
+
+namespace ris::tool {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: ris list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]\n";
+
+// The folder a saver is pretended to be installed in; only the file name
+// matters, for the password.
+constexpr std::string_view kInstallFolder = "C:\\Saver\\";
+
+std::optional<RunMode> ModeNamed(std::string_view name) {
+  if (name == "saver") return rmSaver;
+  if (name == "preview") return rmPreview;
+  if (name == "configure") return rmConfigure;
+  return std::nullopt;
+}
+
+void PrintSet(const TImageSet& set, std::ostream& out) {
+  out << set.Name;
+  for (const auto& entry : set.Backgrounds) out << '\t' << entry;
+  for (const auto& entry : set.Images) out << '\t' << entry;
+  out << '\n';
+}
+
+}  // namespace
+
+int RunListCommand(Arguments arguments, CommandStreams streams) {
+  std::string error;
+  const auto options = ParseCommandOptions(arguments, {{"--saver", "--mode"}, {}}, error);
+  const auto saver = options ? options->Value("--saver") : std::nullopt;
+  const auto mode = ModeNamed(options ? options->Value("--mode").value_or("saver") : "");
+  if (!options || options->Positional.size() != 1 || !saver || !mode) {
+    if (!error.empty()) streams.err << "ris list: " << error << '\n';
+    streams.err << kUsage;
+    return 2;
+  }
+
+  HeadlessSystem system(std::string(kInstallFolder) + *saver);
+  system.MapFile(ArchiveNameFor(system.ExecutablePath()), options->Positional.front());
+  try {
+    TZipFileSettings archive(system, *mode);
+    archive.ScanSets();
+    streams.out << system.ApplicationTitle() << '\n';
+    for (const TImageSet& set : archive.ImageSets) PrintSet(set, streams.out);
+    return 0;
+  } catch (const ProcessExit& exit) {
+    streams.err << exit.what() << '\n';
+    return exit.ExitCode();
+  }
+}
+
+}  // namespace ris::tool

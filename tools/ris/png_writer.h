@@ -1,0 +1,18 @@
+#pragma once
+// A minimal PNG writer for the companion command: 8-bit RGBA, no filtering,
+// one IDAT chunk.
+
+#include <cstdint>
+#include <string>
+
+#include "media/picture.h"
+
+namespace ris::tool {
+
+// The picture as PNG file bytes (colour type 6, straight alpha).
+std::string EncodePng(const PixelImage& image);
+
+// The picture as a PAM file (P7, RGB_ALPHA, maxval 255).
+std::string EncodePam(const PixelImage& image);
+
+}  // namespace ris::tool

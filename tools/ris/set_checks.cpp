@@ -1,0 +1,68 @@
+#include "set_checks.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "data/zip_file_settings.h"
+#include "picture_check.h"
+
+namespace ris::tool {
+
+namespace {
+
+struct SetPictures {
+  bool Background = false;
+  bool Image = false;
+  bool Thumbnail = false;
+};
+
+// The saver sees entry names with "\" between folders.
+std::string ReaderName(std::string_view name) {
+  std::string converted(name);
+  std::replace(converted.begin(), converted.end(), '/', '\\');
+  return converted;
+}
+
+void Note(SetPictures& set, EntryClass entry_class) {
+  set.Background |= entry_class == EntryClass::Background;
+  set.Image |= entry_class == EntryClass::Image;
+  set.Thumbnail |= entry_class == EntryClass::Thumbnail;
+}
+
+void ReportIncomplete(const std::string& name, const SetPictures& set, PackFindings& findings) {
+  const auto missing = [&](bool present, std::string_view what, std::string_view folder) {
+    if (present) return;
+    findings.Error("set '" + name + "' has no " + std::string(what) + " (" + std::string(folder) +
+                   name + ".*)");
+  };
+  missing(set.Background, "background", "backgrounds/");
+  missing(set.Image, "moving picture", "icons/");
+  missing(set.Thumbnail, "thumbnail", "icons/thumbs/");
+}
+
+void CheckDecodes(const PackEntry& picture, PackFindings& findings) {
+  const PictureCheck check = CheckPictureDecodes(picture.Name, picture.Bytes);
+  if (check.Verdict == PictureVerdict::Undecodable) {
+    findings.Error(picture.Name + ": the saver cannot show this picture: " + check.Reason);
+  }
+}
+
+}  // namespace
+
+std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& findings) {
+  std::map<std::string, SetPictures> sets;
+  for (const PackEntry& picture : pictures) {
+    const ArchiveEntryPlace place = ClassifyArchiveEntry(ReaderName(picture.Name));
+    if (place.Class == EntryClass::Other) continue;  // only pictures are collected
+    Note(sets[place.SetName], place.Class);
+    CheckDecodes(picture, findings);
+  }
+  for (const auto& [name, set] : sets) ReportIncomplete(name, set, findings);
+  if (sets.empty()) {
+    findings.Warning("no picture sets: the saver would show only its background colour");
+  }
+  return sets.size();
+}
+
+}  // namespace ris::tool
