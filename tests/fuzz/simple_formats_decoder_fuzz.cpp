@@ -5,8 +5,8 @@
 // so that each sees its own format's near misses.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "decode_checks.h"
 #include "media/decoders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,17 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const ris::ByteSpan bytes(data, size);
   const ris::ImageDecoder& decoder = data[0] == 0x0A ? *pcx : data[0] == 'P' ? *portable : *targa;
-  static_cast<void>(decoder.Recognises(bytes));
-  const auto picture = decoder.Decode(bytes);
-  if (!picture) {
-    if (picture.error().Message.empty()) std::abort();
-    return 0;
-  }
-  const auto pixels = picture->Pixels();
-  if (!pixels) std::abort();
-  const ris::PixelImage& image = **pixels;
-  if (image.Pixels.size() != static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height)) {
-    std::abort();
-  }
+  ris::fuzzing::DecodeAndCheck(decoder, bytes);
   return 0;
 }

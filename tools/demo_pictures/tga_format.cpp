@@ -52,7 +52,7 @@ std::string EncodeTga32(const Image& image) {
   AppendByte(tga, 0);                              // no image ID
   AppendByte(tga, 0);                              // no colour map
   AppendByte(tga, 10);                             // run-length encoded true colour
-  for (int i = 0; i < 5; ++i) AppendByte(tga, 0);  // colour map specification
+  for (int i = 0; i < 5; ++i) AppendByte(tga, 0);  // no colour map: first entry, length, entry size
   AppendLe16(tga, 0);                              // x origin
   AppendLe16(tga, 0);                              // y origin
   AppendLe16(tga, static_cast<std::uint32_t>(image.Width));
