@@ -14,6 +14,7 @@
 #include "media/jpeg_decoder.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -107,6 +108,17 @@ int ReadHeader(const std::uint8_t* data, std::size_t size, HeaderFacts* facts) {
   return 0;
 }
 
+// Colour pictures: straight into blue, green, red, alpha where the library
+// offers that layout, else through RGB rows.
+#ifdef JCS_EXTENSIONS
+constexpr J_COLOR_SPACE kBgraOutput = JCS_EXT_BGRA;
+constexpr J_COLOR_SPACE kColourOutput = JCS_EXT_BGRA;
+static_assert(sizeof(Bgra) == 4 && offsetof(Bgra, B) == 0 && offsetof(Bgra, A) == 3);
+#else
+constexpr J_COLOR_SPACE kBgraOutput = JCS_UNKNOWN;
+constexpr J_COLOR_SPACE kColourOutput = JCS_RGB;
+#endif
+
 void StoreRow(const jpeg_decompress_struct& info, const JSAMPLE* row, Bgra* out) {
   const std::size_t width = info.output_width;
   if (info.quantize_colors) {
@@ -162,7 +174,7 @@ int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
       info.out_color_space = JCS_CMYK;
       break;
     default:
-      info.out_color_space = JCS_RGB;
+      info.out_color_space = kColourOutput;
       break;
   }
   jpeg_start_decompress(&info);
@@ -172,12 +184,20 @@ int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
     jpeg_destroy_decompress(&info);
     return kSizeChanged;
   }
-  JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                              info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
-  while (info.output_scanline < info.output_height) {
-    const JDIMENSION y = info.output_scanline;
-    if (jpeg_read_scanlines(&info, row, 1) != 1) break;
-    StoreRow(info, row[0], image->Pixels.data() + static_cast<std::size_t>(y) * info.output_width);
+  if (info.out_color_space == kBgraOutput) {
+    // The library writes the picture's own layout: rows go straight in.
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW target = &image->Pixels[static_cast<std::size_t>(info.output_scanline) * info.output_width].B;
+      if (jpeg_read_scanlines(&info, &target, 1) != 1) break;
+    }
+  } else {
+    JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
+    while (info.output_scanline < info.output_height) {
+      const JDIMENSION y = info.output_scanline;
+      if (jpeg_read_scanlines(&info, row, 1) != 1) break;
+      StoreRow(info, row[0], image->Pixels.data() + static_cast<std::size_t>(y) * info.output_width);
+    }
   }
   // Whatever follows the last row (trailing markers, damage after the
   // pixels) does not matter: the picture is complete.
