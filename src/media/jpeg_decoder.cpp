@@ -111,11 +111,11 @@ int ReadHeader(const std::uint8_t* data, std::size_t size, HeaderFacts* facts) {
 // Colour pictures: straight into blue, green, red, alpha where the library
 // offers that layout, else through RGB rows.
 #ifdef JCS_EXTENSIONS
-constexpr J_COLOR_SPACE kBgraOutput = JCS_EXT_BGRA;
+constexpr bool kLibraryWritesBgra = true;
 constexpr J_COLOR_SPACE kColourOutput = JCS_EXT_BGRA;
 static_assert(sizeof(Bgra) == 4 && offsetof(Bgra, B) == 0 && offsetof(Bgra, A) == 3);
 #else
-constexpr J_COLOR_SPACE kBgraOutput = JCS_UNKNOWN;
+constexpr bool kLibraryWritesBgra = false;
 constexpr J_COLOR_SPACE kColourOutput = JCS_RGB;
 #endif
 
@@ -184,7 +184,7 @@ int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
     jpeg_destroy_decompress(&info);
     return kSizeChanged;
   }
-  if (info.out_color_space == kBgraOutput) {
+  if (kLibraryWritesBgra && info.out_color_space == kColourOutput) {
     // The library writes the picture's own layout: rows go straight in.
     while (info.output_scanline < info.output_height) {
       JSAMPROW target = &image->Pixels[static_cast<std::size_t>(info.output_scanline) * info.output_width].B;
