@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "media/image_decoder.h"
 #include "media/picture.h"
@@ -82,6 +83,22 @@ inline void ExpectTruncationsHandled(const ImageDecoder& decoder, const std::str
       EXPECT_NE(decoded.error().Message.find(decoder.ShortName()), std::string::npos)
           << "prefix " << size << ": " << decoded.error().Message;
     }
+  }
+}
+
+// A file a decoder must refuse, and the message it must give.
+struct RefusedFile {
+  const char* Label;
+  std::string Bytes;
+  DecodeError Expected;
+};
+
+inline void ExpectRefused(const ImageDecoder& decoder, const std::vector<RefusedFile>& files) {
+  for (const RefusedFile& file : files) {
+    SCOPED_TRACE(file.Label);
+    const auto decoded = decoder.Decode(AsBytes(file.Bytes));
+    ASSERT_FALSE(decoded);
+    EXPECT_EQ(decoded.error().Message, file.Expected.Message);
   }
 }
 
