@@ -12,27 +12,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <vector>
 
 #include "media/blit.h"
+#include "support/allocation_count.h"
 #include "media/scaler.h"
 #include "media/surface.h"
-
-namespace {
-std::size_t g_allocations = 0;
-}  // namespace
-
-// Kept out of line: inlined into a new/delete pair, GCC sees malloc meet
-// operator delete and warns of a mismatch that is not there.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
-[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace ris {
 namespace {
@@ -102,13 +88,13 @@ void BM_ComposeFrame(benchmark::State& state) {
   Surface surface(kScreenWidth, kScreenHeight);
   ScaledPictureCache cache;
   ComposeFrame(surface, background, cache, sprite, positions);  // the first frame scales
-  const std::size_t allocations_before = g_allocations;
+  const std::size_t allocations_before = testing_support::AllocationCount();
   for (auto _ : state) {
     ComposeFrame(surface, background, cache, sprite, positions);
     benchmark::DoNotOptimize(surface.Pixels().data());
     benchmark::ClobberMemory();
   }
-  const std::size_t allocations = g_allocations - allocations_before;
+  const std::size_t allocations = testing_support::AllocationCount() - allocations_before;
   state.counters["allocations_after_first"] = static_cast<double>(allocations);
   state.counters["rescales"] = static_cast<double>(cache.RescaleCount());
   if (allocations != 0 || cache.RescaleCount() != 1) {

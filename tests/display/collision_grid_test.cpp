@@ -8,25 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <vector>
 
 #include "base/random_source.h"
+#include "support/allocation_count.h"
 #include "display/motion.h"
-
-// Every allocation of this test program is counted, so that a test can show
-// that a collision pass allocates nothing.
-namespace {
-std::size_t g_allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace ris {
 namespace {
@@ -253,12 +239,12 @@ TEST(CollisionGrid, AllocatesNothingOnceItHasServedAsManyImages) {
   // Other positions, fewer images, other widths: the buffers are reused.
   Images spread = MakeLayout(Layout::kSpreadWide, 1000, 64, random);
   Images fewer = MakeLayout(Layout::kClustered, 300, 7, random);
-  const std::size_t before = g_allocations;
+  const std::size_t before = testing_support::AllocationCount();
   grid.Collide(images, 64);
   grid.Collide(spread, 64);
   grid.Collide(fewer, 7);
   grid.Collide(images, 1);
-  EXPECT_EQ(g_allocations, before);
+  EXPECT_EQ(testing_support::AllocationCount(), before);
 }
 
 }  // namespace
