@@ -103,6 +103,23 @@ std::optional<TColor> IdentToColor(std::string_view ident) noexcept {
   return FindValue(kColorNames, ident);
 }
 
+std::uint32_t ColorToRGB(TColor color) noexcept {
+  // The standard scheme's values, indexed like the system colours. A text
+  // drawn in a system colour on a saver's frame has no window theme to follow.
+  static constexpr std::array<std::uint32_t, 31> kStandardScheme = {
+      0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+      0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
+      0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+      0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
+  const auto bits = static_cast<std::uint32_t>(color);
+  if ((bits >> 24) == 0xFF) {
+    const std::uint32_t index = bits & 0xFF;
+    return index < kStandardScheme.size() ? kStandardScheme[index] : 0;
+  }
+  if (color == clNone || color == clDefault) return 0;
+  return bits & 0xFFFFFF;  // palette-relative values keep their RGB part
+}
+
 std::optional<std::string_view> ColorToIdent(TColor color) noexcept {
   return FindName(kColorNames, color);
 }

@@ -73,6 +73,11 @@ inline constexpr TColor clMenuHighlight = SystemColor(29);
 inline constexpr TColor clMenuBar = SystemColor(30);
 
 // The identifier of a colour ("clWhite"), found in any letter case.
+// The RGB value of a colour: itself, or for a system colour the value it has
+// in the standard Windows scheme (window text black, window white, ...).
+// clNone and clDefault give black.
+std::uint32_t ColorToRGB(TColor color) noexcept;
+
 std::optional<TColor> IdentToColor(std::string_view ident) noexcept;
 std::optional<std::string_view> ColorToIdent(TColor color) noexcept;
 

@@ -1,6 +1,7 @@
 #include "media/draw_surface.h"
 
 #include "platform/presenter.h"
+#include "platform/text_renderer.h"
 
 namespace ris {
 
@@ -36,6 +37,8 @@ bool TDXDraw::SurfaceReady() {
   static_cast<void>(images_.InitializeItems());
   return !presenter_.SurfaceLost();
 }
+
+void TDXDraw::ReleaseCanvas() { text_.Flush(); }
 
 void TDXDraw::PresentFrame() {
   if (SurfaceReady()) presenter_.Present(back_surface_, true);

@@ -10,17 +10,22 @@
 
 #include "base/result.h"
 #include "media/image_list.h"
+#include "media/surface_canvas.h"
 #include "media/surface.h"
 
 namespace ris {
 
 class Presenter;
+class TextRenderer;
 
 class TDXDraw {
  public:
   using Event = std::function<void()>;
 
-  TDXDraw(Presenter& presenter, TDXImageList& images) : presenter_(presenter), images_(images) {}
+  TDXDraw(Presenter& presenter, TextRenderer& text, TDXImageList& images)
+      : presenter_(presenter), text_(text), images_(images), canvas_(back_surface_, text) {}
+  TDXDraw(const TDXDraw&) = delete;
+  TDXDraw& operator=(const TDXDraw&) = delete;
 
   Event OnInitialize;
   Event OnFinalize;
@@ -48,6 +53,11 @@ class TDXDraw {
 
   static void FillSurface(Surface& surface, ColourValue colour) noexcept { surface.Fill(colour); }
 
+  // Text on the back surface. Its drawing must be finished by ReleaseCanvas
+  // before the frame is presented.
+  TCanvas& SurfaceCanvas() noexcept { return canvas_; }
+  void ReleaseCanvas();
+
   // Shows the back surface after the vertical blank, when the surface is ready.
   void PresentFrame();
 
@@ -55,8 +65,10 @@ class TDXDraw {
   static std::int32_t AtLeastOne(std::int32_t side) noexcept { return side < 1 ? 1 : side; }
 
   Presenter& presenter_;
+  TextRenderer& text_;
   TDXImageList& images_;
   Surface back_surface_;
+  TCanvas canvas_;
   bool initialized_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/offscreen_presenter.h"
+#include "support/box_text_renderer.h"
 
 namespace ris {
 namespace {
@@ -24,8 +25,9 @@ class DrawSurface : public testing::Test {
   }
 
   OffscreenPresenter presenter_;
+  BoxTextRenderer text_;
   TDXImageList images_{2};
-  TDXDraw draw_{presenter_, images_};
+  TDXDraw draw_{presenter_, text_, images_};
   int initialized_ = 0;
   int finalized_ = 0;
 };
@@ -75,6 +77,23 @@ TEST_F(DrawSurface, FinalizingEndsTheFramesOnce) {
   EXPECT_FALSE(draw_.SurfaceReady());
   draw_.PresentFrame();
   EXPECT_EQ(presenter_.FramesPresented(), 0u);
+}
+
+TEST_F(DrawSurface, CanvasWritesOnTheBackSurfaceInTheFontsColour) {
+  ASSERT_TRUE(draw_.Initialize(40, 20));
+  TCanvas& canvas = draw_.SurfaceCanvas();
+  canvas.Font.Height = -4;
+  canvas.Font.Color = clYellow;
+  EXPECT_EQ(canvas.TextWidth("ab"), 2 * BoxTextRenderer::kAdvance);
+  canvas.TextOut(3, 2, "ab");
+  canvas.Font.Color = clWindowText;  // a system colour, black in the standard scheme
+  canvas.TextOut(30, 10, "c");
+  draw_.ReleaseCanvas();
+  EXPECT_EQ(text_.Flushes, 1);
+  draw_.PresentFrame();
+  EXPECT_EQ(Shown(3, 2), (Bgra{0, 255, 255, 255}));
+  ASSERT_EQ(text_.Calls.size(), 2u);
+  EXPECT_EQ(text_.Calls[1].Colour, 0u);
 }
 
 }  // namespace
