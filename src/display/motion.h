@@ -25,16 +25,13 @@
 #include <cstdint>
 #include <span>
 
+#include "base/pixel_size.h"
 #include "base/random_source.h"
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
 
 namespace ris {
 
-struct PixelSize {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-};
 
 struct PlacementParams {
   PixelSize Picture;    // w x h of the moving picture

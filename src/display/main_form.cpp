@@ -1,0 +1,408 @@
+#include "display/main_form.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "base/errors.h"
+#include "base/rounding.h"
+#include "data/settings.h"
+#include "data/zip_file_settings.h"
+#include "display/background_layout.h"
+#include "display/clock_text.h"
+#include "display/key_actions.h"
+#include "display/motion.h"
+#include "platform/display_host.h"
+
+namespace ris {
+namespace {
+
+constexpr Milliseconds kClockInterval = 1000;
+constexpr char kAllSets[] = "*all*";
+
+std::int32_t Saturate(std::int64_t value) noexcept {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// A position in whole pixels; motion keeps positions near the playfield, and
+// the clamp keeps a stray value from wrapping around.
+std::int32_t PixelOf(float coordinate) noexcept { return Saturate(RoundHalfEven(coordinate)); }
+
+ColourValue ColourOfPixel(Bgra pixel) noexcept {
+  return ColourValue{pixel.R} | (ColourValue{pixel.G} << 8) | (ColourValue{pixel.B} << 16);
+}
+
+// Writes a text over its black shadow, which lies `offset` pixels right of
+// and below it.
+void WriteWithShadow(TCanvas& canvas, std::int32_t x, std::int32_t y, std::int32_t offset,
+                     const std::string& text, TColor colour) {
+  canvas.Font.Color = clBlack;
+  canvas.TextOut(Saturate(std::int64_t{x} + offset), Saturate(std::int64_t{y} + offset), text);
+  canvas.Font.Color = colour;
+  canvas.TextOut(x, y, text);
+}
+
+}  // namespace
+
+PixelSize FormSizeFor(RunMode mode, PixelSize screen) noexcept {
+  if (mode != rmPreview || screen.Width <= 0) return screen;
+  // Scaled as the window system scales a form: the product rounded to the
+  // nearest pixel, halves away from zero.
+  const std::int64_t height = (std::int64_t{screen.Height} * kPreviewWidth * 2 + screen.Width) /
+                              (std::int64_t{screen.Width} * 2);
+  return {kPreviewWidth, Saturate(height)};
+}
+
+TMainForm::TMainForm(DisplayPlatform platform, RunMode mode)
+    : DXDraw(platform.presenter, platform.text, DXImageList),
+      platform_(platform),
+      mode_(mode),
+      client_size_(FormSizeFor(mode, platform.host.ScreenSize())),
+      random_(platform.host.ClockSeed()) {
+  DXDraw.OnInitialize = [this] { DXDrawInitialize(); };
+  DXDraw.OnFinalize = [this] { DXDrawFinalize(); };
+  DXTimer.SetOnTimer([this](std::int32_t lag_count) { DXTimerTimer(lag_count); });
+  tClock.SetInterval(kClockInterval);
+  tClock.SetOnTimer([this](std::int32_t) { tClockTimer(ClockSender::ClockTimer); });
+  tSetChange.SetOnTimer([this](std::int32_t) { tSetChangeTimer(); });
+  DXImageList.Item(kMovingItem).Transparent = true;
+  try {
+    FormCreate();
+  } catch (const ESaverError& error) {
+    // The form stays, with whatever the steps before the error set up.
+    platform_.host.ShowException(error.what());
+  }
+}
+
+TMainForm::~TMainForm() {
+  DXDraw.Finalize();
+  FormDestroy();
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TMainForm::FormCreate() {
+  OpenArchiveAndSettings();
+  tClock.SetEnabled(true, platform_.host.TickCount());
+  NarrowSetsToSelection();
+  archive_->SelectRandomSet(random_);
+  LoadSetImages();
+  ArmTimers();
+  running_seconds_ = 0;
+  random_.Seed(platform_.host.ClockSeed());
+  last_mouse_x_ = -1;
+  last_mouse_y_ = -1;
+  random_.Seed(platform_.host.ClockSeed());
+  PlaceAllImages();
+  tClockTimer(ClockSender::Other);
+}
+
+void TMainForm::OpenArchiveAndSettings() {
+  archive_ = std::make_unique<TZipFileSettings>(platform_.system, mode_);
+  archive_->ScanSets();
+  classes_.Register<TFontDialog>();
+  settings_ = std::make_unique<TSettings>(archive_->SettingsList(), platform_.registry, classes_);
+}
+
+void TMainForm::NarrowSetsToSelection() {
+  const StringList& selection = settings_->SelectedSetList;
+  if (selection.empty() || selection.front() == kAllSets) return;
+  std::vector<TImageSet> chosen;
+  for (TImageSet& set : archive_->ImageSets) {
+    if (InStringList(selection, set.Name)) chosen.push_back(std::move(set));
+  }
+  // A selection that names no set of this archive (it was replaced since)
+  // would leave nothing to show: every set takes part instead.
+  if (!chosen.empty()) archive_->ImageSets = std::move(chosen);
+}
+
+void TMainForm::ArmTimers() {
+  if (settings_->SetTime <= 0) return;
+  const auto interval = static_cast<Milliseconds>(
+      std::min<std::int64_t>(std::int64_t{settings_->SetTime} * 1000,
+                             std::numeric_limits<Milliseconds>::max()));
+  tSetChange.SetInterval(interval);
+  tSetChange.SetEnabled(true, platform_.host.TickCount());
+}
+
+void TMainForm::PlaceAllImages() {
+  images_.clear();
+  const std::int32_t count = std::clamp(settings_->nrImages, 0, kMaxImages);
+  images_.reserve(static_cast<std::size_t>(count));
+  while (static_cast<std::int32_t>(images_.size()) < count) AddImage();
+}
+
+// Places one more image, clear of those before it.
+void TMainForm::AddImage() {
+  const PixelSize playfield = Preview() ? client_size_ : platform_.host.ScreenSize();
+  const PlacementParams params{ItemSize(sprite_item_), playfield, settings_->fixedSpeed};
+  images_.push_back(PlaceImage(images_, params, random_));
+}
+
+void TMainForm::LoadSetImages() {
+  if (CurrentSet() == nullptr) return;  // an archive without sets shows the colour only
+  LoadItem(kBackgroundItem, CurrentSet()->Backgrounds, false);
+  if (!settings_->noBouncingLogos) {
+    LoadItem(kMovingItem, CurrentSet()->Images, true);
+    sprite_item_ = kMovingItem;
+  }
+}
+
+// Puts the first picture of `entries` into the item. A set without such a
+// picture, or one that cannot be decoded, leaves the item's previous picture
+// in place: the pixels are decoded here, before anything is replaced.
+bool TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>& entries,
+                         bool transparent) {
+  if (entries.empty()) return false;
+  TPicture picture;
+  if (!archive_->LoadEntryPicture(picture, entries.front())) return false;
+  const auto pixels = picture.Pixels();
+  if (!pixels || (*pixels)->Pixels.empty()) return false;
+  TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));
+  item.Picture = std::move(picture);
+  item.Transparent = transparent;
+  if (transparent) TDXImageList::SetItemTransparentColor(item, ColourOfPixel((*pixels)->Pixels.front()));
+  static_cast<void>(DXImageList.RestoreItem(item));  // decoded already, so it cannot fail
+  return true;
+}
+
+// ---------------------------------------------------------------- surface
+
+void TMainForm::Show() {
+  const auto built = DXDraw.Initialize(client_size_.Width, client_size_.Height);
+  if (!built) platform_.host.ShowException(built.error().Message);
+}
+
+void TMainForm::DXDrawInitialize() { DXTimer.SetEnabled(true, platform_.host.TickCount()); }
+
+void TMainForm::DXDrawFinalize() { DXTimer.SetEnabled(false, platform_.host.TickCount()); }
+
+void TMainForm::PollTimers() {
+  const Milliseconds now = platform_.host.TickCount();
+  DXTimer.Poll(now);
+  tClock.Poll(now);
+  tSetChange.Poll(now);
+}
+
+std::optional<Milliseconds> TMainForm::TimeUntilNextTimer() const {
+  const Milliseconds now = platform_.host.TickCount();
+  std::optional<Milliseconds> soonest;
+  for (const TDXTimer* timer : {&DXTimer, &tClock, &tSetChange}) {
+    const auto due = timer->TimeUntilDue(now);
+    if (due && (!soonest || *due < *soonest)) soonest = due;
+  }
+  return soonest;
+}
+
+// ---------------------------------------------------------------- frames
+
+void TMainForm::DXTimerTimer(std::int32_t /*lag_count: every tick is one frame*/) {
+  if (!DXDraw.SurfaceReady()) return;
+  Surface& back = DXDraw.BackSurface();
+  if (!settings_) {
+    // Start-up failed before the settings existed: a plain black frame.
+    TDXDraw::FillSurface(back, 0);
+  } else {
+    DrawBackground(back);
+    MoveImages();
+    DrawImages(back);
+    DrawOverlays(DXDraw.SurfaceCanvas());
+  }
+  DXDraw.ReleaseCanvas();
+  DXDraw.PresentFrame();
+}
+
+void TMainForm::DrawBackground(Surface& back) {
+  const auto colour = static_cast<ColourValue>(settings_->BackgroundColor);
+  TDXDraw::FillSurface(back, colour);
+  if (!settings_->showBackground) return;
+  const PixelSize surface{back.Width(), back.Height()};
+  const auto target = BackgroundRect(surface, ItemSize(kBackgroundItem), settings_->stretchSmallImages);
+  if (target) {
+    TDXImageList::StretchDrawItem(DXImageList.Item(kBackgroundItem), back, *target);
+  }
+}
+
+void TMainForm::MoveImages() {
+  const auto moving = ImagesTakingPart(images_, settings_->nrImages);
+  const MotionParams params{ItemSize(sprite_item_), client_size_, settings_->bounceImages};
+  const std::int64_t steps = std::min(StepsPerFrame(settings_->Speed, Preview()), kMaxStepsPerFrame);
+  for (std::int64_t step = 0; step < steps; ++step) MotionStep(moving, params, grid_);
+}
+
+void TMainForm::DrawImages(Surface& back) {
+  TPictureCollectionItem& sprite = DXImageList.Item(static_cast<std::size_t>(sprite_item_));
+  for (const TBouncingImage& image : ImagesTakingPart(images_, settings_->nrImages)) {
+    TDXImageList::DrawItem(sprite, back, PixelOf(image.Position.X), PixelOf(image.Position.Y));
+  }
+}
+
+void TMainForm::DrawOverlays(TCanvas& canvas) {
+  if (settings_->clock > kNoClock) {
+    canvas.Font = OverlayFont(settings_->ClockFontDialog->Font);
+    const std::int64_t x = std::int64_t{client_size_.Width} - canvas.TextWidth(clock_text_) - 2;
+    // The clock is always white; its font's colour is not used.
+    WriteWithShadow(canvas, Saturate(x), 0, 2, clock_text_, clWhite);
+  }
+  if (settings_->filename == 0 && CurrentSet() != nullptr) {
+    canvas.Font = OverlayFont(settings_->FilenameFontDialog->Font);
+    const TColor colour = canvas.Font.Color;
+    WriteWithShadow(canvas, 0, 0, 1, CurrentSet()->Name, colour);
+  }
+}
+
+// A copy of an overlay's font; the preview's window is smaller than the
+// screen, and so are its texts. The stored font keeps its size.
+TFont TMainForm::OverlayFont(const TFont& font) const {
+  TFont copy = font;
+  if (Preview()) copy.SetSize(DivideByPreviewDivisor(copy.Size()));
+  return copy;
+}
+
+PixelSize TMainForm::ItemSize(std::int32_t item_index) {
+  const TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));
+  return {TDXImageList::ItemWidth(item), TDXImageList::ItemHeight(item)};
+}
+
+const TImageSet* TMainForm::CurrentSet() const { return archive_ ? archive_->CurrentSet() : nullptr; }
+
+// ---------------------------------------------------------------- clock
+
+void TMainForm::tClockTimer(ClockSender sender) {
+  if (sender == ClockSender::ClockTimer) ++running_seconds_;
+  if (!settings_ || settings_->clock <= kNoClock) return;
+  clock_text_ = settings_->clock == kCurrentTime ? platform_.host.LongTimeText()
+                                                 : RunningTimeText(running_seconds_);
+}
+
+// ---------------------------------------------------------------- input
+
+void TMainForm::FormKeyDown(std::uint16_t key) {
+  if (!settings_) {
+    Close();
+    return;
+  }
+  ApplyKey(key);
+}
+
+void TMainForm::ApplyKey(std::uint16_t key) {
+  TSettings& settings = *settings_;
+  switch (ActionForKey(key)) {
+    case KeyAction::NextSet:
+      ChangeSet(archive_->CurrentSetIndex() + 1);
+      break;
+    case KeyAction::PreviousSet:
+      ChangeSet(archive_->CurrentSetIndex() - 1);
+      break;
+    case KeyAction::Faster:
+      settings.Speed = Saturate(std::int64_t{settings.Speed} + 1);
+      break;
+    case KeyAction::Slower:
+      if (settings.Speed > 1) --settings.Speed;
+      break;
+    case KeyAction::MoreImages:
+      ChangeImageCount(+1);
+      break;
+    case KeyAction::FewerImages:
+      ChangeImageCount(-1);
+      break;
+    case KeyAction::LargerClockFont:
+      ChangeFontSize(*settings.ClockFontDialog, +1);
+      break;
+    case KeyAction::SmallerClockFont:
+      ChangeFontSize(*settings.ClockFontDialog, -1);
+      break;
+    case KeyAction::LargerSetNameFont:
+      ChangeFontSize(*settings.FilenameFontDialog, +1);
+      break;
+    case KeyAction::SmallerSetNameFont:
+      ChangeFontSize(*settings.FilenameFontDialog, -1);
+      break;
+    case KeyAction::NextClockMode:
+      settings.clock = NextClockMode(settings.clock);
+      tClockTimer(ClockSender::Other);
+      break;
+    case KeyAction::ToggleSetName:
+      settings.filename = settings.filename >= 1 ? 0 : settings.filename + 1;
+      break;
+    case KeyAction::ToggleBackground:
+      settings.showBackground = !settings.showBackground;
+      break;
+    case KeyAction::ToggleBouncing:
+      settings.bounceImages = !settings.bounceImages;
+      break;
+    case KeyAction::Close:
+      Close();
+      break;
+  }
+}
+
+// A set change by key keeps the images where they are and leaves the timed
+// change's rhythm alone.
+void TMainForm::ChangeSet(std::int32_t index) {
+  archive_->SelectSet(index);
+  LoadSetImages();
+}
+
+void TMainForm::ChangeImageCount(std::int32_t change) {
+  std::int32_t& count = settings_->nrImages;
+  if (change < 0) {
+    // The images beyond the count stay in the array, unseen, and are placed
+    // anew when the count grows again.
+    if (count >= 2) --count;
+    return;
+  }
+  if (count >= kMaxImages) return;
+  count = std::max(count + 1, 0);
+  images_.resize(static_cast<std::size_t>(std::max(count - 1, 0)));
+  if (count > 0) AddImage();
+}
+
+void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
+  const std::int32_t size = dialog.Font.Size();
+  if (change < 0 && size <= 0) return;
+  dialog.Font.SetSize(Saturate(std::int64_t{size} + change));
+}
+
+void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {
+  if (last_mouse_x_ == -1 && last_mouse_y_ == -1) {
+    last_mouse_x_ = x;
+    last_mouse_y_ = y;
+    return;
+  }
+  // Both axes must move: a nudge along one edge of the desk does not end
+  // the saver. The reference stays the first position recorded.
+  const auto distance = [](std::int32_t a, std::int32_t b) { return std::llabs(std::int64_t{a} - b); };
+  if (distance(x, last_mouse_x_) > 2 && distance(y, last_mouse_y_) > 2) {
+    last_mouse_x_ = x;
+    last_mouse_y_ = y;
+    Close();
+  }
+}
+
+void TMainForm::Close() {
+  if (!close_allowed_ && FormCloseQuery()) close_allowed_ = true;
+}
+
+bool TMainForm::FormCloseQuery() {
+  if (mode_ != rmSaver && mode_ != rmPreview) return true;
+  platform_.host.ShowCursor(true);
+  const bool allowed = platform_.host.VerifySaverPassword();
+  if (!allowed) platform_.host.ShowCursor(false);
+  return allowed;
+}
+
+// ---------------------------------------------------------------- set change
+
+void TMainForm::tSetChangeTimer() {
+  if (!archive_ || archive_->ImageSets.size() < 2) return;
+  const auto count = static_cast<std::int32_t>(archive_->ImageSets.size());
+  std::int32_t index = archive_->CurrentSetIndex();
+  while (index == archive_->CurrentSetIndex()) index = random_.NextInt(count);
+  ChangeSet(index);
+}
+
+void TMainForm::FormDestroy() { archive_.reset(); }
+
+}  // namespace ris

@@ -1,0 +1,166 @@
+#pragma once
+// The display form: the saver's full-screen window and the preview's child
+// window, as handlers a platform shell calls. The shell owns the window, the
+// event loop and the clock; it shows the form, feeds it input, polls its
+// timers and destroys it once a close was allowed. Nothing here waits.
+//
+//   TMainForm form(platform, RunMode::rmSaver);   // FormCreate
+//   form.Show();                                  // the surface comes up
+//   while (!form.CloseAllowed()) {
+//     sleep for form.TimeUntilNextTimer(), or until input arrives;
+//     form.FormKeyDown(key) ... ;  form.PollTimers();
+//   }
+//   // destroying the form stores the user's settings
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/pixel_size.h"
+#include "base/random_source.h"
+#include "data/component.h"
+#include "display/bouncing_image.h"
+#include "display/collision_grid.h"
+#include "media/draw_surface.h"
+#include "media/frame_timer.h"
+#include "media/image_list.h"
+#include "startup/command_line.h"
+
+namespace ris {
+
+class DisplayHost;
+class Presenter;
+class RegistryHive;
+class System;
+class TextRenderer;
+class TSettings;
+class TZipFileSettings;
+struct TImageSet;
+
+// The platform services the display form runs on; each must outlive it.
+struct DisplayPlatform {
+  System& system;
+  RegistryHive& registry;
+  Presenter& presenter;
+  TextRenderer& text;
+  DisplayHost& host;
+};
+
+// Who asks the clock text to be refreshed: only the clock timer's own tick
+// counts a second of running time.
+enum class ClockSender : std::uint8_t { ClockTimer, Other };
+
+// The preview draws into a window 152 pixels wide with the screen's
+// proportions.
+inline constexpr std::int32_t kPreviewWidth = 152;
+PixelSize FormSizeFor(RunMode mode, PixelSize screen) noexcept;
+
+// The most moving images the display keeps. The count is a user's setting
+// and a key raises it; beyond this a frame would take longer than its
+// interval and the image array could not be allocated.
+inline constexpr std::int32_t kMaxImages = 10000;
+
+// The most motion steps one frame runs; a speed above it would stall the
+// display on every tick.
+inline constexpr std::int64_t kMaxStepsPerFrame = 1000;
+
+class TMainForm {
+ public:
+  // Creates the form and runs FormCreate. A wrong archive ends the process
+  // through the system seam; an error in a later step is shown and the form
+  // goes on with what was done.
+  TMainForm(DisplayPlatform platform, RunMode mode);
+  // Ends the surface, runs FormDestroy and stores the user's settings.
+  ~TMainForm();
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // The components of the form.
+  TDXImageList DXImageList{2};
+  TDXDraw DXDraw;
+  TDXTimer DXTimer;     // frames
+  TDXTimer tClock;      // the clock text, every second
+  TDXTimer tSetChange;  // a random set every SetTime seconds
+
+  // For the shell: the window was shown; it brings the drawing surface up.
+  void Show();
+  // Runs every timer that is due at the host's clock.
+  void PollTimers();
+  // How long the shell may wait before a timer is due; nothing while none
+  // runs.
+  std::optional<Milliseconds> TimeUntilNextTimer() const;
+  // Whether a close was asked for and allowed: the shell then destroys the form.
+  bool CloseAllowed() const noexcept { return close_allowed_; }
+  PixelSize ClientSize() const noexcept { return client_size_; }
+
+  // The handlers.
+  void FormCreate();
+  void LoadSetImages();
+  void DXDrawInitialize();
+  void DXDrawFinalize();
+  void DXTimerTimer(std::int32_t lag_count);
+  void tClockTimer(ClockSender sender);
+  void FormKeyDown(std::uint16_t key);
+  void FormMouseMove(std::int32_t x, std::int32_t y);
+  void DXDrawMouseDown() { Close(); }
+  void DXDrawClick() { Close(); }
+  bool FormCloseQuery();
+  void tSetChangeTimer();
+  void FormDestroy();
+
+  // The form's ordinary close request: asks FormCloseQuery first.
+  void Close();
+
+  // What the handlers work on, for the shell and for tests.
+  TZipFileSettings* Archive() noexcept { return archive_.get(); }
+  TSettings* Settings() noexcept { return settings_.get(); }
+  const std::vector<TBouncingImage>& Images() const noexcept { return images_; }
+  std::uint32_t RunningSeconds() const noexcept { return running_seconds_; }
+  const std::string& ClockText() const noexcept { return clock_text_; }
+  std::int32_t SpriteItem() const noexcept { return sprite_item_; }
+  RunMode Mode() const noexcept { return mode_; }
+
+ private:
+  static constexpr std::int32_t kBackgroundItem = 0;
+  static constexpr std::int32_t kMovingItem = 1;
+
+  void OpenArchiveAndSettings();
+  void NarrowSetsToSelection();
+  void ArmTimers();
+  void PlaceAllImages();
+  void AddImage();
+  void ChangeSet(std::int32_t index);
+  void ApplyKey(std::uint16_t key);
+  void ChangeImageCount(std::int32_t change);
+  void ChangeFontSize(TFontDialog& dialog, std::int32_t change);
+  bool LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
+
+  void DrawBackground(Surface& back);
+  void MoveImages();
+  void DrawImages(Surface& back);
+  void DrawOverlays(TCanvas& canvas);
+  TFont OverlayFont(const TFont& font) const;
+  PixelSize ItemSize(std::int32_t item_index);
+  const TImageSet* CurrentSet() const;
+  bool Preview() const noexcept { return mode_ == RunMode::rmPreview; }
+
+  DisplayPlatform platform_;
+  RunMode mode_;
+  PixelSize client_size_;
+  RandomSource random_;
+  ComponentClassRegistry classes_;
+  std::unique_ptr<TZipFileSettings> archive_;
+  std::unique_ptr<TSettings> settings_;
+  std::vector<TBouncingImage> images_;
+  CollisionGrid grid_;
+  std::int32_t sprite_item_ = kBackgroundItem;
+  std::uint32_t running_seconds_ = 0;
+  std::string clock_text_;
+  std::int32_t last_mouse_x_ = -1;
+  std::int32_t last_mouse_y_ = -1;
+  bool close_allowed_ = false;
+};
+
+}  // namespace ris

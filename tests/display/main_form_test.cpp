@@ -1,0 +1,410 @@
+#include "display/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/settings.h"
+#include "data/zip_file_settings.h"
+#include "display/background_layout.h"
+#include "display/motion.h"
+#include "platform/headless/headless_display_host.h"
+#include "platform/headless/headless_shell.h"
+#include "platform/headless/headless_system.h"
+#include "platform/headless/memory_hive.h"
+#include "platform/headless/offscreen_presenter.h"
+#include "support/allocation_count.h"
+#include "support/box_text_renderer.h"
+#include "support/temp_folder.h"
+
+namespace ris {
+namespace {
+
+using testing_support::TempFolder;
+
+constexpr const char* kSaverPath = "C:\\Savers\\Demo.scr";
+constexpr std::uint16_t kEscape = 27, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+constexpr std::uint16_t kNumpad1 = 97, kNumpad5 = 101, kNumpad7 = 103, kNumpad9 = 105;
+constexpr std::uint16_t kAdd = 107, kSubtract = 109, kMultiply = 106, kDivide = 111;
+constexpr Bgra kNavy{0x80, 0, 0, 255};
+constexpr Bgra kMagenta{255, 0, 255, 255};
+constexpr Bgra kOrange{0, 0x80, 0xFF, 255};
+
+// The settings a test starts from; each test changes the keys it is about.
+std::map<std::string, std::string> BaseSettings() {
+  return {{"title", "Form Test"},          {"BackgroundColor", "$00102030"},
+          {"showBackground", "false"},     {"stretchSmallImages", "false"},
+          {"noBouncingLogos", "false"},    {"bounceImages", "false"},
+          {"nrImages", "1"},               {"Speed", "0"},
+          {"fixedSpeed", "false"},         {"clock", "2"},
+          {"filename", "0"},               {"SetTime", "0"},
+          {"selectedSets", "*all*"},
+          {"clockFont", "object F: TFontDialog;  Font.Color = clRed;  Font.Height = -16;  "
+                        "Font.Name = 'Arial';end"},
+          {"filenameFont", "object F: TFontDialog;  Font.Color = clYellow;  Font.Height = -12;  "
+                           "Font.Name = 'Arial';end"}};
+}
+
+// A settings text with every key user-settable, so that keys persist.
+std::string SettingsText(const std::map<std::string, std::string>& values) {
+  const std::map<std::string, std::vector<std::string>> sections = {
+      {"general", {"title", "BackgroundColor", "showBackground"}},
+      {"bounce", {"noBouncingLogos", "bounceImages", "nrImages", "Speed", "fixedSpeed"}},
+      {"clocksettings", {"clock", "clockFont"}},
+      {"FilenameSettings", {"filename", "filenameFont"}},
+      {"sets", {"selectedSets", "SetTime"}},
+      {"backgrounds", {"stretchSmallImages"}}};
+  std::string text;
+  for (const auto& [section, keys] : sections) {
+    text += "[" + section + "]\r\n";
+    for (const auto& key : keys) {
+      text += key + "=" + values.at(key) + "\r\n";
+      if (key != "title" && key != "noBouncingLogos") text += "set" + key + "=true\r\n";
+    }
+  }
+  return text;
+}
+
+// A binary portable pixmap filled with one colour, its top-left pixel in
+// another.
+std::string Pixmap(int width, int height, Bgra fill, Bgra corner) {
+  std::string bytes = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  for (int i = 0; i < width * height; ++i) {
+    const Bgra pixel = i == 0 ? corner : fill;
+    bytes += {static_cast<char>(pixel.R), static_cast<char>(pixel.G), static_cast<char>(pixel.B)};
+  }
+  return bytes;
+}
+
+class MainForm : public testing::Test {
+ protected:
+  // Packs the settings and the given files (name to bytes) with Info-ZIP.
+  void Pack(const std::map<std::string, std::string>& settings,
+            std::map<std::string, std::string> files = DefaultPictures()) {
+    files["settings.txt"] = SettingsText(settings);
+    std::string names;
+    for (const auto& [name, bytes] : files) {
+      folder_.Write("content/" + name, bytes);
+      names += " '" + name + "'";
+    }
+    const std::string password = ArchivePasswordFor(kSaverPath, "rimages");
+    ASSERT_TRUE(folder_.Run("cd content && rm -f ../Demo.dat && zip -q -P '" + password +
+                            "' ../Demo.dat" + names));
+    system_.MapFile(ArchiveNameFor(kSaverPath), folder_.Path() / "Demo.dat");
+  }
+
+  static std::map<std::string, std::string> DefaultPictures() {
+    std::map<std::string, std::string> files;
+    for (const char* set : {"alpha", "beta", "gamma"}) {
+      files[std::string("backgrounds/") + set + ".ppm"] = Pixmap(80, 60, kNavy, kNavy);
+      files[std::string("icons/") + set + ".ppm"] = Pixmap(16, 16, kOrange, kMagenta);
+    }
+    return files;
+  }
+
+  TMainForm& Start(RunMode mode = rmSaver) {
+    form_ = std::make_unique<TMainForm>(DisplayPlatform{system_, hive_, presenter_, text_, host_}, mode);
+    form_->Show();
+    return *form_;
+  }
+
+  // One frame, a frame interval later.
+  void Tick() {
+    host_.Advance(TDXTimer::kDefaultInterval);
+    form_->PollTimers();
+  }
+
+  Bgra Shown(int x, int y) const {
+    Bgra pixel = presenter_.LastFrame().Row(y)[static_cast<std::size_t>(x)];
+    pixel.A = 255;
+    return pixel;
+  }
+
+  std::string CurrentSetName() const { return form_->Archive()->CurrentSet()->Name; }
+
+  TempFolder folder_;
+  HeadlessSystem system_{kSaverPath};
+  MemoryHive hive_;
+  OffscreenPresenter presenter_;
+  BoxTextRenderer text_;
+  HeadlessDisplayHost host_{{}};
+  std::unique_ptr<TMainForm> form_;
+};
+
+TEST(BackgroundRect, CentredAtItsSizeOrScaledToFit) {
+  const PixelSize screen{1024, 768};
+  const auto rect = [&](PixelSize picture, bool stretch) {
+    const auto r = BackgroundRect(screen, picture, stretch);
+    return r ? std::vector{r->Left, r->Top, r->Right, r->Bottom} : std::vector<std::int32_t>{};
+  };
+  EXPECT_EQ(rect({800, 600}, false), (std::vector{112, 84, 912, 684}));
+  EXPECT_EQ(rect({800, 600}, true), (std::vector{0, 0, 1024, 768}));
+  EXPECT_EQ(rect({2000, 500}, false), (std::vector{0, 256, 1024, 512}));
+  EXPECT_EQ(rect({500, 2000}, true), (std::vector{416, 0, 608, 768}));
+  EXPECT_EQ(rect({0, 600}, true), std::vector<std::int32_t>{});
+}
+
+TEST_F(MainForm, FrameDrawsBackgroundImagesClockAndSetNameInThatOrder) {
+  auto settings = BaseSettings();
+  settings["showBackground"] = "true";
+  Pack(settings);
+  Start();
+  Tick();
+  EXPECT_EQ(Shown(471, 353), (Bgra{0x10, 0x20, 0x30, 255}));  // the background colour around
+  EXPECT_EQ(Shown(472, 354), kNavy);                          // the picture, unscaled and centred
+
+  const TBouncingImage& image = form_->Images().at(0);
+  const int x = static_cast<int>(std::lround(image.Position.X));
+  const int y = static_cast<int>(std::lround(image.Position.Y));
+  EXPECT_EQ(Shown(x + 1, y + 1), kOrange);
+  EXPECT_NE(Shown(x, y), kMagenta);  // the corner's colour is the key: never drawn
+
+  // Clock white with its shadow 2 pixels off, flush right; then the set name
+  // in its font's colour with its shadow one pixel off.
+  ASSERT_EQ(text_.Calls.size(), 4u);
+  const std::int32_t clock_x = 1024 - 8 * BoxTextRenderer::kAdvance - 2;
+  EXPECT_EQ(text_.Calls[0].Text, "00:00:00");
+  EXPECT_EQ((std::vector{text_.Calls[0].X, text_.Calls[0].Y}), (std::vector{clock_x + 2, 2}));
+  EXPECT_EQ(text_.Calls[0].Colour, 0u);
+  EXPECT_EQ((std::vector{text_.Calls[1].X, text_.Calls[1].Y}), (std::vector{clock_x, 0}));
+  EXPECT_EQ(text_.Calls[1].Colour, 0xFFFFFFu);  // not the clock font's red
+  EXPECT_EQ(text_.Calls[2].Text, CurrentSetName());
+  EXPECT_EQ((std::vector{text_.Calls[2].X, text_.Calls[2].Y, text_.Calls[3].X, text_.Calls[3].Y}),
+            (std::vector{1, 1, 0, 0}));
+  EXPECT_EQ(text_.Calls[3].Colour, 0x00FFFFu);  // yellow
+  EXPECT_EQ(Shown(0, 0), (Bgra{0, 255, 255, 255}));
+}
+
+TEST_F(MainForm, FramesAfterTheFirstAllocateNothingForScreenOrImages) {
+  auto settings = BaseSettings();
+  settings["showBackground"] = "true";
+  settings["stretchSmallImages"] = "true";
+  settings["bounceImages"] = "true";
+  settings["nrImages"] = "300";
+  settings["Speed"] = "3";
+  Pack(settings);
+  Start();
+  Tick();
+  text_.Calls.reserve(1000);
+  const std::size_t before = testing_support::AllocationCount();
+  for (int frame = 0; frame < 20; ++frame) Tick();
+  EXPECT_EQ(testing_support::AllocationCount(), before);
+  EXPECT_EQ(presenter_.FramesPresented(), 21u);
+}
+
+TEST_F(MainForm, RunningClockCountsFromStartEvenWhileHidden) {
+  auto settings = BaseSettings();
+  settings["clock"] = "0";
+  Pack(settings);
+  Start();
+  for (int second = 0; second < 9; ++second) {
+    host_.Advance(1000);
+    form_->PollTimers();
+  }
+  EXPECT_EQ(form_->RunningSeconds(), 9u);
+  EXPECT_EQ(form_->ClockText(), "");
+  form_->FormKeyDown(kNumpad5);  // current time
+  EXPECT_EQ(form_->ClockText(), "12:00:09");
+  form_->FormKeyDown(kNumpad5);  // running time, refreshed without counting a second
+  EXPECT_EQ(form_->ClockText(), "00:00:09");
+  form_->FormKeyDown(kNumpad5);
+  EXPECT_EQ(form_->Settings()->clock, 0);
+  EXPECT_EQ(form_->RunningSeconds(), 9u);
+}
+
+TEST_F(MainForm, KeysChangeTheSettingsInMemory) {
+  auto settings = BaseSettings();
+  settings["Speed"] = "1";
+  settings["nrImages"] = "2";
+  Pack(settings);
+  Start();
+  TSettings& model = *form_->Settings();
+
+  form_->FormKeyDown(kDown);
+  EXPECT_EQ(model.Speed, 1);
+  form_->FormKeyDown(kUp);
+  EXPECT_EQ(model.Speed, 2);
+
+  form_->FormKeyDown(kSubtract);
+  form_->FormKeyDown(kSubtract);
+  EXPECT_EQ(model.nrImages, 1);
+  EXPECT_EQ(form_->Images().size(), 2u);  // kept, unseen
+  const TBouncingImage second = form_->Images()[1];
+  form_->FormKeyDown(kAdd);
+  EXPECT_EQ(model.nrImages, 2);
+  ASSERT_EQ(form_->Images().size(), 2u);
+  EXPECT_NE(form_->Images()[1].Position, second.Position);  // placed anew
+
+  model.ClockFontDialog->Font.SetSize(1);
+  form_->FormKeyDown(kDivide);
+  form_->FormKeyDown(kDivide);
+  EXPECT_EQ(model.ClockFontDialog->Font.Size(), 0);
+  form_->FormKeyDown(kMultiply);
+  EXPECT_EQ(model.ClockFontDialog->Font.Size(), 1);
+
+  form_->FormKeyDown(kNumpad1);
+  EXPECT_EQ(model.filename, 1);
+  form_->FormKeyDown(kNumpad1);
+  EXPECT_EQ(model.filename, 0);
+  form_->FormKeyDown(kNumpad7);
+  EXPECT_TRUE(model.showBackground);
+  form_->FormKeyDown(kNumpad9);
+  EXPECT_TRUE(model.bounceImages);
+  EXPECT_FALSE(form_->CloseAllowed());
+  EXPECT_EQ(host_.PasswordQuestions(), 0);
+}
+
+TEST_F(MainForm, SetKeysWrapAroundAndKeepTheImagesWhereTheyAre) {
+  Pack(BaseSettings());
+  Start();
+  form_->Archive()->SelectSet(2);
+  const auto images = form_->Images();
+  form_->FormKeyDown(kLeft);
+  EXPECT_EQ(CurrentSetName(), "alpha");
+  form_->FormKeyDown(kRight);
+  EXPECT_EQ(CurrentSetName(), "gamma");
+  EXPECT_EQ(form_->Images()[0].Position, images[0].Position);
+}
+
+TEST_F(MainForm, OtherKeysAndClearMovementsCloseThroughThePassword) {
+  Pack(BaseSettings());
+  Start();
+  host_.SetPasswordAccepted(false);
+  form_->FormKeyDown(kEscape);
+  EXPECT_FALSE(form_->CloseAllowed());
+  EXPECT_EQ(host_.CursorCount(), 0);  // shown for the question, hidden again
+
+  form_->FormMouseMove(100, 100);  // the reference
+  form_->FormMouseMove(110, 100);  // one axis only
+  form_->FormMouseMove(102, 102);  // not more than 2 on either
+  EXPECT_EQ(host_.PasswordQuestions(), 1);
+  form_->FormMouseMove(103, 103);
+  EXPECT_EQ(host_.PasswordQuestions(), 2);
+  host_.SetPasswordAccepted(true);
+  form_->FormMouseMove(103, 106);  // measured from (103, 103) now: one axis
+  EXPECT_FALSE(form_->CloseAllowed());
+  form_->DXDrawClick();
+  EXPECT_TRUE(form_->CloseAllowed());
+  EXPECT_EQ(host_.CursorCount(), 1);
+}
+
+TEST_F(MainForm, KeyChangesPersistForTheNextRun) {
+  Pack(BaseSettings());
+  Start();
+  RunHeadlessDisplay(*form_, host_, {{100, ScriptedInput::Kind::Key, kUp}, {200, ScriptedInput::Kind::Key, kUp},
+                                     {300, ScriptedInput::Kind::Key, kEscape}}, 1000);
+  form_.reset();
+  Start();
+  EXPECT_EQ(form_->Settings()->Speed, 2);
+}
+
+TEST_F(MainForm, SelectionNarrowsTheSetsUnlessItNamesNone) {
+  const auto sets_for = [this](const std::string& selection) {
+    auto settings = BaseSettings();
+    settings["selectedSets"] = selection;
+    hive_ = MemoryHive();  // no stored selection from the run before
+    Pack(settings);
+    Start();
+    std::string names;
+    for (const TImageSet& set : form_->Archive()->ImageSets) names += set.Name + " ";
+    form_.reset();
+    return names;
+  };
+  EXPECT_EQ(sets_for("gamma;alpha"), "alpha gamma ");
+  EXPECT_EQ(sets_for("*all*;beta"), "alpha beta gamma ");
+  EXPECT_EQ(sets_for(""), "alpha beta gamma ");
+  EXPECT_EQ(sets_for("Alpha;omega"), "alpha beta gamma ");  // names no set: all take part
+}
+
+TEST_F(MainForm, TimedSetChangePicksAnotherSetOnlyWhenThereIsOne) {
+  auto settings = BaseSettings();
+  settings["SetTime"] = "30";
+  Pack(settings);
+  Start();
+  const std::string first = CurrentSetName();
+  host_.Advance(29'999);
+  form_->PollTimers();
+  EXPECT_EQ(CurrentSetName(), first);
+  host_.Advance(1);
+  form_->PollTimers();
+  EXPECT_NE(CurrentSetName(), first);
+
+  settings["selectedSets"] = "beta";
+  Pack(settings);
+  Start();
+  host_.Advance(60'000);
+  form_->PollTimers();
+  EXPECT_EQ(CurrentSetName(), "beta");
+}
+
+TEST_F(MainForm, BrokenOrMissingPicturesNeverStopTheDisplay) {
+  auto files = DefaultPictures();
+  files["backgrounds/beta.ppm"] = "P6\n80 60\n255\nshort";  // cannot be decoded
+  files.erase("icons/beta.ppm");                              // no moving picture
+  files["stray.ppm"] = Pixmap(4, 4, kNavy, kNavy);            // a set of its own, empty
+  auto settings = BaseSettings();
+  settings["showBackground"] = "true";
+  Pack(settings, files);
+  Start();
+  for (std::int32_t set = 0; set < 4; ++set) {
+    form_->Archive()->SelectSet(set);
+    form_->LoadSetImages();
+    Tick();
+  }
+  EXPECT_EQ(presenter_.FramesPresented(), 4u);
+  EXPECT_TRUE(host_.Errors().empty());
+
+  Pack(settings, {{"stray.txt", "no pictures at all"}});
+  Start();
+  Tick();
+  form_->FormKeyDown(kLeft);
+  EXPECT_EQ(presenter_.FramesPresented(), 5u);
+}
+
+TEST_F(MainForm, WithoutMovingPicturesTheImagesShowTheBackground) {
+  auto settings = BaseSettings();
+  settings["noBouncingLogos"] = "true";
+  Pack(settings);
+  Start();
+  EXPECT_EQ(form_->SpriteItem(), 0);
+  EXPECT_TRUE(form_->DXImageList.Item(1).Picture.Empty());
+}
+
+TEST_F(MainForm, JpegMovingPictureTakesItsKeyFromDecodedPixels) {
+  ASSERT_TRUE(folder_.Run("convert -size 16x16 xc:'#00ff00' sprite.jpg"));
+  auto files = DefaultPictures();
+  files["icons/alpha.jpg"] = folder_.Read("sprite.jpg");
+  files.erase("icons/alpha.ppm");
+  auto settings = BaseSettings();
+  settings["selectedSets"] = "alpha";
+  Pack(settings, files);
+  Start();
+  const ColourValue key = form_->DXImageList.Item(1).TransparentColor();
+  EXPECT_NEAR(static_cast<int>((key >> 8) & 0xFF), 255, 2);
+  EXPECT_LT(key & 0xFF, 3u);
+}
+
+TEST_F(MainForm, PreviewIsSmallAndDividesSpeedAndFontSizes) {
+  auto settings = BaseSettings();
+  settings["Speed"] = "16";  // 16 / 6.4 = 2.5: 2 by halves to even, so 3 steps
+  settings["fixedSpeed"] = "true";
+  Pack(settings);
+  Start(rmPreview);
+  EXPECT_EQ(form_->ClientSize(), (PixelSize{152, 114}));
+  EXPECT_EQ(presenter_.LastFrame().Width(), 0);
+  std::vector<TBouncingImage> expected = form_->Images();
+  for (int step = 0; step < 3; ++step) MoveImages(expected, {16, 16}, {152, 114});
+  Tick();
+  EXPECT_EQ(presenter_.LastFrame().Width(), 152);
+  EXPECT_EQ(form_->Images()[0].Position, expected[0].Position);
+  ASSERT_GE(text_.Calls.size(), 2u);
+  EXPECT_EQ(text_.Calls[0].Font.Size(), 2);  // 12 points shown at 2
+  EXPECT_EQ(form_->Settings()->ClockFontDialog->Font.Size(), 12);
+}
+
+}  // namespace
+}  // namespace ris
