@@ -22,13 +22,17 @@ std::int32_t StrToInt(std::string_view text);
 // case. Anything else raises EConvertError "'<text>' is not a valid boolean value".
 bool StrToBool(std::string_view text);
 
+// A wider value brought into the 32-bit range, stopping at its ends.
+constexpr std::int32_t SaturateToInt32(std::int64_t value) noexcept {
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
 // Counters that the user raises by key stop at the ends of their range
 // instead of wrapping around.
 constexpr std::int32_t SaturatingAdd(std::int32_t value, std::int32_t delta) noexcept {
-  const std::int64_t sum = std::int64_t{value} + delta;
-  if (sum > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (sum < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(sum);
+  return SaturateToInt32(std::int64_t{value} + delta);
 }
 
 }  // namespace ris

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/conversions.h"
 #include "base/errors.h"
 #include "base/rounding.h"
 #include "data/settings.h"
@@ -12,6 +13,7 @@
 #include "display/clock_text.h"
 #include "display/key_actions.h"
 #include "display/motion.h"
+#include "display/overlays.h"
 #include "platform/display_host.h"
 
 namespace ris {
@@ -20,27 +22,12 @@ namespace {
 constexpr Milliseconds kClockInterval = 1000;
 constexpr char kAllSets[] = "*all*";
 
-std::int32_t Saturate(std::int64_t value) noexcept {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
 // A position in whole pixels; motion keeps positions near the playfield, and
 // the clamp keeps a stray value from wrapping around.
-std::int32_t PixelOf(float coordinate) noexcept { return Saturate(RoundHalfEven(coordinate)); }
+std::int32_t PixelOf(float coordinate) noexcept { return SaturateToInt32(RoundHalfEven(coordinate)); }
 
 ColourValue ColourOfPixel(Bgra pixel) noexcept {
   return ColourValue{pixel.R} | (ColourValue{pixel.G} << 8) | (ColourValue{pixel.B} << 16);
-}
-
-// Writes a text over its black shadow, which lies `offset` pixels right of
-// and below it.
-void WriteWithShadow(TCanvas& canvas, std::int32_t x, std::int32_t y, std::int32_t offset,
-                     const std::string& text, TColor colour) {
-  canvas.Font.Color = clBlack;
-  canvas.TextOut(Saturate(std::int64_t{x} + offset), Saturate(std::int64_t{y} + offset), text);
-  canvas.Font.Color = colour;
-  canvas.TextOut(x, y, text);
 }
 
 }  // namespace
@@ -51,7 +38,7 @@ PixelSize FormSizeFor(RunMode mode, PixelSize screen) noexcept {
   // nearest pixel, halves away from zero.
   const std::int64_t height = (std::int64_t{screen.Height} * kPreviewWidth * 2 + screen.Width) /
                               (std::int64_t{screen.Width} * 2);
-  return {kPreviewWidth, Saturate(height)};
+  return {kPreviewWidth, SaturateToInt32(height)};
 }
 
 TMainForm::TMainForm(DisplayPlatform platform, RunMode mode)
@@ -240,15 +227,11 @@ void TMainForm::DrawImages(Surface& back) {
 
 void TMainForm::DrawOverlays(TCanvas& canvas) {
   if (settings_->clock > kNoClock) {
-    canvas.Font = OverlayFont(settings_->ClockFontDialog->Font);
-    const std::int64_t x = std::int64_t{client_size_.Width} - canvas.TextWidth(clock_text_) - 2;
-    // The clock is always white; its font's colour is not used.
-    WriteWithShadow(canvas, Saturate(x), 0, 2, clock_text_, clWhite);
+    DrawClockOverlay(canvas, OverlayFont(settings_->ClockFontDialog->Font), client_size_.Width,
+                     clock_text_);
   }
   if (settings_->filename == 0 && CurrentSet() != nullptr) {
-    canvas.Font = OverlayFont(settings_->FilenameFontDialog->Font);
-    const TColor colour = canvas.Font.Color;
-    WriteWithShadow(canvas, 0, 0, 1, CurrentSet()->Name, colour);
+    DrawSetNameOverlay(canvas, OverlayFont(settings_->FilenameFontDialog->Font), CurrentSet()->Name);
   }
 }
 
@@ -296,7 +279,7 @@ void TMainForm::ApplyKey(std::uint16_t key) {
       ChangeSet(archive_->CurrentSetIndex() - 1);
       break;
     case KeyAction::Faster:
-      settings.Speed = Saturate(std::int64_t{settings.Speed} + 1);
+      settings.Speed = SaturatingAdd(settings.Speed, 1);
       break;
     case KeyAction::Slower:
       if (settings.Speed > 1) --settings.Speed;
@@ -362,7 +345,7 @@ void TMainForm::ChangeImageCount(std::int32_t change) {
 void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
   const std::int32_t size = dialog.Font.Size();
   if (change < 0 && size <= 0) return;
-  dialog.Font.SetSize(Saturate(std::int64_t{size} + change));
+  dialog.Font.SetSize(SaturatingAdd(size, change));
 }
 
 void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {
