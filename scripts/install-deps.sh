@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  libfreetype-dev libfontconfig-dev fonts-liberation
   imagemagick netpbm
   zip unzip p7zip-full
 )
