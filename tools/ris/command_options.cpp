@@ -14,7 +14,12 @@ bool Contains(const std::vector<std::string_view>& names, std::string_view name)
 std::optional<std::string> CommandOptions::Value(std::string_view option) const {
   const auto found = Values.find(option);
   if (found == Values.end()) return std::nullopt;
-  return found->second;
+  return found->second.back();
+}
+
+std::vector<std::string> CommandOptions::All(std::string_view option) const {
+  const auto found = Values.find(option);
+  return found == Values.end() ? std::vector<std::string>{} : found->second;
 }
 
 std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const OptionSpec& spec,
@@ -33,7 +38,7 @@ std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const Opt
       error = std::string(argument) + " needs a value";
       return std::nullopt;
     } else {
-      options.Values[std::string(argument)] = std::string(arguments[++i]);
+      options.Values[std::string(argument)].emplace_back(arguments[++i]);
     }
   }
   return options;

@@ -15,10 +15,13 @@ namespace ris::tool {
 
 struct CommandOptions {
   std::vector<std::string> Positional;
-  std::map<std::string, std::string, std::less<>> Values;
+  // Every value given to an option, in order; an option may be repeated.
+  std::map<std::string, std::vector<std::string>, std::less<>> Values;
   std::set<std::string, std::less<>> Switches;
 
+  // The last value given to the option.
   std::optional<std::string> Value(std::string_view option) const;
+  std::vector<std::string> All(std::string_view option) const;
   bool Has(std::string_view option) const { return Switches.contains(option); }
 };
 

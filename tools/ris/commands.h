@@ -19,5 +19,6 @@ int RunSettingsCommand(Arguments arguments, CommandStreams streams);
 int RunListCommand(Arguments arguments, CommandStreams streams);
 int RunPackCommand(Arguments arguments, CommandStreams streams);
 int RunDecodeCommand(Arguments arguments, CommandStreams streams);
+int RunRenderCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

@@ -24,7 +24,14 @@ constexpr std::array kSubcommands{
     Subcommand{"pack", "pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends]\n"
                "                  check a product folder and write its data archive",
                &ris::tool::RunPackCommand},
-    Subcommand{"decode", "decode PICTURE OUT.pam|OUT.png   decode a picture as the saver would", &ris::tool::RunDecodeCommand},
+    Subcommand{"decode", "decode PICTURE OUT.pam|OUT.png   decode a picture as the saver would",
+               &ris::tool::RunDecodeCommand},
+    Subcommand{"render",
+               "render ARCHIVE.dat --saver FILE_NAME.scr --out FRAME.png [--size WxH] [--seconds S]\n"
+               "                  [--seed N] [--mode saver|preview] [--registry FILE.reg]\n"
+               "                  [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]\n"
+               "                  run the display headless and write its last frame",
+               &ris::tool::RunRenderCommand},
 };
 
 int PrintUsage(std::ostream& out) {
