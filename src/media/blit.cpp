@@ -83,4 +83,18 @@ void DrawPicture(Surface& surface, const PixelImage& picture, std::int32_t x, st
   }
 }
 
+namespace {
+
+std::uint8_t Mix(std::uint8_t under, std::uint8_t over, unsigned coverage) noexcept {
+  return static_cast<std::uint8_t>((under * (255 - coverage) + over * coverage + 127) / 255);
+}
+
+}  // namespace
+
+void BlendInk(Bgra& pixel, Bgra ink, unsigned coverage) noexcept {
+  pixel.B = Mix(pixel.B, ink.B, coverage);
+  pixel.G = Mix(pixel.G, ink.G, coverage);
+  pixel.R = Mix(pixel.R, ink.R, coverage);
+}
+
 }  // namespace ris

@@ -30,6 +30,11 @@ ClippedBlock ClipToSurface(std::int64_t x, std::int64_t y, std::int64_t width,
                            std::int64_t height, std::int32_t surface_width,
                            std::int32_t surface_height) noexcept;
 
+// Lays ink over a pixel by its coverage: 0 leaves the pixel, 255 gives the
+// ink's colour, values between mix the two. The fourth byte is left as it
+// is: the display ignores it and whoever filled the surface chose it.
+void BlendInk(Bgra& pixel, Bgra ink, unsigned coverage) noexcept;
+
 // Copies `from` onto the start of `to` (at least as long). With a key
 // (0x00BBGGRR), pixels whose red, green and blue equal the key's are left
 // out; alpha takes no part in the comparison.

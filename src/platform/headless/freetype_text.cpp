@@ -226,18 +226,6 @@ unsigned Coverage(const FT_Bitmap& bitmap, const unsigned char* row, std::int64_
   return row[column];
 }
 
-std::uint8_t Mix(std::uint8_t under, std::uint8_t over, unsigned coverage) noexcept {
-  return static_cast<std::uint8_t>((under * (255 - coverage) + over * coverage + 127) / 255);
-}
-
-// The fourth byte is left as it is: the display ignores it and whoever
-// filled the surface chose it.
-void Blend(Bgra& pixel, Bgra ink, unsigned coverage) noexcept {
-  pixel.B = Mix(pixel.B, ink.B, coverage);
-  pixel.G = Mix(pixel.G, ink.G, coverage);
-  pixel.R = Mix(pixel.R, ink.R, coverage);
-}
-
 std::span<Bgra> TargetRow(Surface& surface, const ClippedBlock& block, std::int32_t row) noexcept {
   return surface.Row(block.TargetY + row)
       .subspan(static_cast<std::size_t>(block.TargetX), static_cast<std::size_t>(block.Width));
@@ -253,7 +241,7 @@ void BlendBitmap(Surface& surface, const FT_Bitmap& bitmap, std::int64_t left, s
     const unsigned char* source = BitmapRow(bitmap, block.SourceY + row);
     const std::span<Bgra> target = TargetRow(surface, block, row);
     for (std::size_t i = 0; i < target.size(); ++i) {
-      Blend(target[i], ink, Coverage(bitmap, source, block.SourceX + static_cast<std::int64_t>(i)));
+      BlendInk(target[i], ink, Coverage(bitmap, source, block.SourceX + static_cast<std::int64_t>(i)));
     }
   }
 }
@@ -272,7 +260,7 @@ void FillBand(Surface& surface, std::int64_t x, std::int64_t top, std::int64_t w
               std::int32_t thickness, Bgra ink) noexcept {
   const ClippedBlock block = ClipToSurface(x, top, width, thickness, surface.Width(), surface.Height());
   for (std::int32_t row = 0; row < block.Height; ++row) {
-    for (Bgra& pixel : TargetRow(surface, block, row)) Blend(pixel, ink, 255);
+    for (Bgra& pixel : TargetRow(surface, block, row)) BlendInk(pixel, ink, 255);
   }
 }
 
