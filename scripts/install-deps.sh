@@ -10,6 +10,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation
   imagemagick netpbm
   zip unzip p7zip-full
+  g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
+  wine wine64 xvfb xdotool
 )
 
 missing=()

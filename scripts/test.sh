@@ -21,6 +21,14 @@ build() {
 
 echo "== release build (benchmarks)"
 build release
+echo "== Windows saver (MinGW)"
+scripts/build-mingw-libjpeg.sh build/windows
+build windows
+# The .scr is copied alone under a product's name: no runtime DLL may follow it.
+if x86_64-w64-mingw32-objdump -p build/windows/Demo.scr | grep -Ei 'DLL Name: *(lib|zlib|jpeg)'; then
+  echo "Demo.scr needs a DLL that is not part of Windows"
+  exit 1
+fi
 echo "== libFuzzer targets"
 build fuzz
 scripts/fuzz.sh --seconds "${RIS_FUZZ_SECONDS:-10}"

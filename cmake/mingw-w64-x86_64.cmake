@@ -1,0 +1,33 @@
+# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 GCC. Used both for
+# the saver and for the libjpeg-turbo that scripts/build-mingw-libjpeg.sh
+# builds for it.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+# The win32 thread model, named explicitly rather than through the Debian
+# alternative: nothing here starts a std::thread, and this model needs no
+# winpthread, so the executable depends on system DLLs only.
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+# Where the cross-built libjpeg-turbo is installed; the windows preset passes
+# it, the default is that preset's location.
+if(NOT DEFINED RIS_MINGW_PREFIX)
+  get_filename_component(RIS_MINGW_PREFIX
+    "${CMAKE_CURRENT_LIST_DIR}/../build/windows/third_party/mingw" ABSOLUTE)
+endif()
+
+# Headers and libraries come from the MinGW sysroot and that prefix only, never
+# from the host; programs (nasm, windres) come from the host.
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 "${RIS_MINGW_PREFIX}")
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The saver is one file copied under a product's name: it must not need any
+# compiler runtime DLL beside it. The sysroot also holds zlib's import library;
+# the static one is wanted.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Cross-builds the saver for 64-bit Windows with MinGW-w64: build/windows/
+# Demo.scr, with the demo product's Demo.dat beside it. The archive is packed
+# by the host's `ris`, so the release tree's demo archive is brought up to
+# date first; libjpeg-turbo is cross-built once into build/windows/third_party.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+quietly() {
+  if ! "$@" >"$log" 2>&1; then
+    grep -v '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 60
+    echo "failed: $*"
+    exit 1
+  fi
+}
+
+[[ -f build/release/CMakeCache.txt ]] || quietly cmake --preset release
+quietly cmake --build --preset release -j "$jobs" --target demo_archive
+scripts/build-mingw-libjpeg.sh build/windows
+quietly cmake --preset windows
+quietly cmake --build --preset windows -j "$jobs"
+echo "built build/windows/Demo.scr (with build/windows/Demo.dat beside it)"
