@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The main job: builds the saver's engine, its companion command and the demo
-# product's archive, shows how the saver reads that archive, and runs the
-# saver's display over it headless, writing the frame it shows.
+# The main job: builds the saver and the demo product, shows how the saver
+# reads the demo's archive, and runs the saver over it. Where there is a
+# display and Wine, the real Demo.scr runs full screen (any key or a click
+# ends it); without a display, the saver's own display code runs headless
+# and writes the frames it shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,7 +16,18 @@ echo "== the same archive in the preview"
 "$ris" list build/release/demo/Demo.dat --saver Demo.scr --mode preview
 echo "== its settings text"
 "$ris" settings demo/content/settings.txt
-echo "== three seconds of the saver's display over the demo, headless"
+
+echo "== the Windows saver"
+scripts/build-windows.sh
+if [[ -n ${DISPLAY:-} ]]; then
+  echo "running build/windows/Demo.scr /s under Wine; press a key or click to end it"
+  export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine-prefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [[ -d $WINEPREFIX ]] || wineboot -i >/dev/null 2>&1
+  wine build/windows/Demo.scr /s
+  exit 0
+fi
+
+echo "== no display: three seconds of the saver's display over the demo, headless"
 mkdir -p build/frames
 "$ris" render build/release/demo/Demo.dat --saver Demo.scr --size 1280x720 --seconds 3 \
   --out build/frames/demo-saver.png
