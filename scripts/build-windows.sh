@@ -8,20 +8,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-jobs=$(nproc)
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-quietly() {
-  if ! "$@" >"$log" 2>&1; then
-    grep -v '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 60
-    echo "failed: $*"
-    exit 1
-  fi
-}
+source scripts/quiet_steps.sh
 
 [[ -f build/release/CMakeCache.txt ]] || quietly cmake --preset release
 quietly cmake --build --preset release -j "$jobs" --target demo_archive
 scripts/build-mingw-libjpeg.sh build/windows
-quietly cmake --preset windows
-quietly cmake --build --preset windows -j "$jobs"
+build windows
 echo "built build/windows/Demo.scr (with build/windows/Demo.dat beside it)"

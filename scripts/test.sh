@@ -8,16 +8,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-jobs=$(nproc)
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-build() {
-  if ! { cmake --preset "$1" && cmake --build --preset "$1" -j "$jobs"; } >"$log" 2>&1; then
-    grep -v '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 60
-    echo "build of preset $1 failed"
-    exit 1
-  fi
-}
+source scripts/quiet_steps.sh
 
 echo "== release build (benchmarks)"
 build release
