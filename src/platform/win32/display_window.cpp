@@ -114,9 +114,15 @@ HWND CreateDisplayWindow(RunMode mode, HWND parent, PixelSize size, DisplayState
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterDisplayClass(instance);
   if (mode == rmPreview) {
-    // A child that never takes input: the host's settings window keeps it.
-    return CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_DISABLED | WS_VISIBLE | WS_CLIPSIBLINGS,
-                           0, 0, size.Width, size.Height, parent, nullptr, instance, &state);
+    // The host's own styles, as a child that never takes input: the host's
+    // settings window keeps the keyboard and the mouse. Frame and caption
+    // bits of a top-level host would draw a frame inside the preview.
+    constexpr LONG kTopLevelOnly = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                                   WS_MAXIMIZEBOX | WS_MINIMIZE | WS_MAXIMIZE;
+    const LONG style = (GetWindowLongA(parent, GWL_STYLE) & ~kTopLevelOnly) | WS_CHILD | WS_DISABLED | WS_VISIBLE;
+    const LONG ex_style = GetWindowLongA(parent, GWL_EXSTYLE) & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST);
+    return CreateWindowExA(static_cast<DWORD>(ex_style), kWindowClass, "", static_cast<DWORD>(style), 0, 0,
+                           size.Width, size.Height, parent, nullptr, instance, &state);
   }
   // A tool window has no taskbar button; topmost keeps it above everything.
   return CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP | WS_VISIBLE, 0, 0,
