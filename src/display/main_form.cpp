@@ -26,10 +26,6 @@ constexpr char kAllSets[] = "*all*";
 // the clamp keeps a stray value from wrapping around.
 std::int32_t PixelOf(float coordinate) noexcept { return SaturateToInt32(RoundHalfEven(coordinate)); }
 
-ColourValue ColourOfPixel(Bgra pixel) noexcept {
-  return ColourValue{pixel.R} | (ColourValue{pixel.G} << 8) | (ColourValue{pixel.B} << 16);
-}
-
 }  // namespace
 
 PixelSize FormSizeFor(RunMode mode, PixelSize screen) noexcept {
@@ -75,12 +71,11 @@ void TMainForm::FormCreate() {
   NarrowSetsToSelection();
   archive_->SelectRandomSet(random_);
   LoadSetImages();
-  ArmTimers();
+  ArmSetChangeTimer();
   running_seconds_ = 0;
-  random_.Seed(platform_.host.ClockSeed());
   last_mouse_x_ = -1;
   last_mouse_y_ = -1;
-  random_.Seed(platform_.host.ClockSeed());
+  random_.Seed(platform_.host.ClockSeed());  // placement differs from run to run
   PlaceAllImages();
   tClockTimer(ClockSender::Other);
 }
@@ -104,7 +99,7 @@ void TMainForm::NarrowSetsToSelection() {
   if (!chosen.empty()) archive_->ImageSets = std::move(chosen);
 }
 
-void TMainForm::ArmTimers() {
+void TMainForm::ArmSetChangeTimer() {
   if (settings_->SetTime <= 0) return;
   const auto interval = static_cast<Milliseconds>(
       std::min<std::int64_t>(std::int64_t{settings_->SetTime} * 1000,
@@ -139,19 +134,18 @@ void TMainForm::LoadSetImages() {
 // Puts the first picture of `entries` into the item. A set without such a
 // picture, or one that cannot be decoded, leaves the item's previous picture
 // in place: the pixels are decoded here, before anything is replaced.
-bool TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>& entries,
+void TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>& entries,
                          bool transparent) {
-  if (entries.empty()) return false;
+  if (entries.empty()) return;
   TPicture picture;
-  if (!archive_->LoadEntryPicture(picture, entries.front())) return false;
+  if (!archive_->LoadEntryPicture(picture, entries.front())) return;
   const auto pixels = picture.Pixels();
-  if (!pixels || (*pixels)->Pixels.empty()) return false;
+  if (!pixels || (*pixels)->Pixels.empty()) return;
   TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));
   item.Picture = std::move(picture);
   item.Transparent = transparent;
-  if (transparent) TDXImageList::SetItemTransparentColor(item, ColourOfPixel((*pixels)->Pixels.front()));
+  if (transparent) TDXImageList::SetItemTransparentColor(item, ColourFromBgra((*pixels)->Pixels.front()));
   static_cast<void>(DXImageList.RestoreItem(item));  // decoded already, so it cannot fail
-  return true;
 }
 
 // ---------------------------------------------------------------- surface

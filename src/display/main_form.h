@@ -128,14 +128,14 @@ class TMainForm {
 
   void OpenArchiveAndSettings();
   void NarrowSetsToSelection();
-  void ArmTimers();
+  void ArmSetChangeTimer();
   void PlaceAllImages();
   void AddImage();
   void ChangeSet(std::int32_t index);
   void ApplyKey(std::uint16_t key);
   void ChangeImageCount(std::int32_t change);
   void ChangeFontSize(TFontDialog& dialog, std::int32_t change);
-  bool LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
+  void LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
 
   void DrawBackground(Surface& back);
   void MoveImages();

@@ -12,6 +12,10 @@ Bgra BgraFromColour(ColourValue colour) noexcept {
               static_cast<std::uint8_t>(colour), 0};
 }
 
+ColourValue ColourFromBgra(Bgra pixel) noexcept {
+  return ColourValue{pixel.R} | (ColourValue{pixel.G} << 8) | (ColourValue{pixel.B} << 16);
+}
+
 Surface::Surface(std::int32_t width, std::int32_t height) { Resize(width, height); }
 
 void Surface::Resize(std::int32_t width, std::int32_t height) {

@@ -17,6 +17,8 @@ using ColourValue = std::uint32_t;
 
 // The surface pixel of a colour value; the top byte of the value is ignored.
 Bgra BgraFromColour(ColourValue colour) noexcept;
+// The colour value of a pixel; its alpha is not part of it.
+ColourValue ColourFromBgra(Bgra pixel) noexcept;
 
 class Surface {
  public:
