@@ -1,0 +1,655 @@
+// e2e_driver: drives the saver under Wine for tests/e2e/run.sh. It starts the
+// saver the way the system does (CreateProcess with the mode switches), looks
+// at its windows and dialogs from outside through the ordinary window API, and
+// prints what it saw as key=value lines, one per line, for the script to grep.
+//
+//   e2e_driver [--timeout=SECONDS] COMMAND [SAVER [ARGUMENTS...]]
+//
+// Every command gives up after the timeout (default 20 s), ending any saver
+// process it started and still holds, so a hung saver never hangs the tests.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kSaverClass[] = L"RisDisplayWindow";
+const wchar_t kDialogClass[] = L"#32770";
+// The message box keeps its text in a static control with this identifier.
+const int kMessageTextId = 0xFFFF;
+const DWORD kPollMs = 25;
+
+DWORD g_timeout_ms = 20000;
+
+// ---------------------------------------------------------------- output
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Values stay on one line: line breaks (message texts have them) become \n,
+// and a backslash becomes \\ so that the two cannot be confused.
+std::string one_line(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\\n";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Flushed at once: the script reads the lines while the saver still runs.
+void put(const char* key, const std::string& value) {
+  std::printf("%s=%s\n", key, one_line(value).c_str());
+  std::fflush(stdout);
+}
+void put(const char* key, long long value) { put(key, std::to_string(value)); }
+void put(const char* key, unsigned long long value) { put(key, std::to_string(value)); }
+void put(const char* key, long value) { put(key, static_cast<long long>(value)); }
+void put(const char* key, unsigned long value) { put(key, static_cast<unsigned long long>(value)); }
+void put(const char* key, int value) { put(key, static_cast<long long>(value)); }
+void put(const char* key, bool value) { put(key, value ? 1LL : 0LL); }
+void put_handle(const char* key, HWND window) {
+  put(key, static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+}
+void put_wide(const char* key, const std::wstring& value) { put(key, utf8(value)); }
+
+// ---------------------------------------------------------------- time
+
+struct Deadline {
+  ULONGLONG end;
+  explicit Deadline(DWORD ms) : end(GetTickCount64() + ms) {}
+  DWORD left() const {
+    const ULONGLONG now = GetTickCount64();
+    return now >= end ? 0 : static_cast<DWORD>(end - now);
+  }
+  bool passed() const { return left() == 0; }
+};
+
+struct Stopwatch {
+  ULONGLONG start = GetTickCount64();
+  long long ms() const { return static_cast<long long>(GetTickCount64() - start); }
+};
+
+// Answers this thread's messages: the preview host lives on this thread, and
+// the saver's child window sends it messages that must be answered.
+void pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// Waits up to ms for the handle while pumping; true when it was signalled.
+bool wait_pumping(HANDLE handle, DWORD ms) {
+  const Deadline deadline(ms);
+  for (;;) {
+    pump();
+    const DWORD left = deadline.left();
+    const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result == WAIT_FAILED || deadline.passed()) return false;
+  }
+}
+
+void sleep_pumping(DWORD ms) {
+  const Deadline deadline(ms);
+  while (!deadline.passed()) {
+    pump();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, deadline.left(), QS_ALLINPUT);
+  }
+}
+
+// ---------------------------------------------------------------- processes
+
+std::wstring quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring out = L"\"";
+  for (wchar_t c : argument) {
+    if (c == L'"') out += L'\\';
+    out += c;
+  }
+  return out + L"\"";
+}
+
+struct Process {
+  PROCESS_INFORMATION info{};
+  bool started = false;
+
+  Process() = default;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() {
+    if (!started) return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+
+  bool start(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+    std::wstring command = quoted(program);
+    for (const auto& argument : arguments) command += L" " + quoted(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info) != FALSE;
+    if (!started) put("start_error", GetLastError());
+    return started;
+  }
+
+  DWORD id() const { return info.dwProcessId; }
+  bool running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD exit_code() const {
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+  }
+  void terminate() {
+    TerminateProcess(info.hProcess, 255);
+    WaitForSingleObject(info.hProcess, 5000);
+  }
+};
+
+// Waits for the process to end and reports it under PREFIX: PREFIXexit=CODE,
+// or PREFIXtimeout=1 after ending it, so nothing outlives the driver.
+bool report_end(Process& process, DWORD ms, const std::string& prefix = "") {
+  if (wait_pumping(process.info.hProcess, ms)) {
+    put((prefix + "exit").c_str(), process.exit_code());
+    return true;
+  }
+  put((prefix + "timeout").c_str(), true);
+  process.terminate();
+  return false;
+}
+
+// ---------------------------------------------------------------- windows
+
+std::wstring class_of(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+// Text through WM_GETTEXT, which crosses processes, with a bound so that a
+// hung owner cannot hang the driver.
+std::wstring text_of(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+    return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 2000, &copied);
+  text.resize(static_cast<size_t>(copied));
+  return text;
+}
+
+DWORD process_of(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return id;
+}
+
+struct Search {
+  DWORD process = 0;  // 0: any process
+  const wchar_t* class_name = nullptr;
+  bool visible_only = true;
+  HWND found = nullptr;
+  int count = 0;  // top-level windows of the process seen, whatever their class
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<Search*>(parameter);
+  if (search.process != 0 && process_of(window) != search.process) return TRUE;
+  if (search.visible_only && !IsWindowVisible(window)) return TRUE;
+  ++search.count;
+  if (search.class_name != nullptr && class_of(window) != search.class_name) return TRUE;
+  if (search.found == nullptr) search.found = window;
+  return TRUE;
+}
+
+HWND top_level(DWORD process, const wchar_t* class_name, int* count = nullptr) {
+  Search search;
+  search.process = process;
+  search.class_name = class_name;
+  EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+  if (count != nullptr) *count = search.count;
+  return search.found;
+}
+
+HWND child_of(HWND parent, const wchar_t* class_name) {
+  Search search;
+  search.class_name = class_name;
+  search.visible_only = false;
+  EnumChildWindows(parent, match_window, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Polls, pumping, until find() answers a window, the process ends, or ms pass.
+template <class Find>
+HWND wait_for_window(const Process& process, DWORD ms, Find find) {
+  const Deadline deadline(ms);
+  for (;;) {
+    pump();
+    if (HWND window = find()) return window;
+    if (!process.running() || deadline.passed()) return nullptr;
+    MsgWaitForMultipleObjects(1, &process.info.hProcess, FALSE, kPollMs, QS_ALLINPUT);
+  }
+}
+
+// The X window behind a Wine window, for xdotool; 0 where there is none.
+unsigned long long x_window_of(HWND window) {
+  return static_cast<unsigned long long>(
+      reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
+}
+
+void describe(HWND window) {
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+  put_handle("hwnd", window);
+  put("xwindow", x_window_of(window));
+  put("pid", process_of(window));
+  put("left", outer.left);
+  put("top", outer.top);
+  put("width", outer.right - outer.left);
+  put("height", outer.bottom - outer.top);
+  put("client_width", client.right);
+  put("client_height", client.bottom);
+  put("child", (style & WS_CHILD) != 0);
+  put("popup", (style & WS_POPUP) != 0);
+  put("disabled", (style & WS_DISABLED) != 0);
+  put("visible", IsWindowVisible(window) != FALSE);
+  put("caption", (style & WS_CAPTION) == WS_CAPTION);
+  put("border", (style & (WS_BORDER | WS_THICKFRAME | WS_DLGFRAME)) != 0);
+  put("topmost", (ex_style & WS_EX_TOPMOST) != 0);
+  put("screen_width", GetSystemMetrics(SM_CXSCREEN));
+  put("screen_height", GetSystemMetrics(SM_CYSCREEN));
+}
+
+// ---------------------------------------------------------------- commands
+
+using Arguments = std::vector<std::wstring>;
+
+// run SAVER ARGS: the exit code, and whether the process showed any window.
+int run(const std::wstring& saver, const Arguments& arguments) {
+  Process process;
+  if (!process.start(saver, arguments)) return 1;
+  const Stopwatch watch;
+  int windows_seen = 0;
+  const Deadline deadline(g_timeout_ms);
+  while (process.running() && !deadline.passed()) {
+    int count = 0;
+    top_level(process.id(), nullptr, &count);
+    if (count > windows_seen) windows_seen = count;
+    WaitForSingleObject(process.info.hProcess, kPollMs);
+  }
+  put("windows_seen", windows_seen);
+  report_end(process, 0);
+  put("elapsed_ms", watch.ms());
+  return 0;
+}
+
+// watch SAVER ARGS: waits for the saver's top-level window, describes it, then
+// waits for the process to end. The script acts on the window in between.
+int watch(const std::wstring& saver, const Arguments& arguments) {
+  Process process;
+  if (!process.start(saver, arguments)) return 1;
+  const Stopwatch stopwatch;
+  HWND window = wait_for_window(process, g_timeout_ms,
+                                [&] { return top_level(process.id(), kSaverClass); });
+  put("window_found", window != nullptr);
+  if (window != nullptr) {
+    put("window_ms", stopwatch.ms());
+    describe(window);
+    put("ready", true);
+  }
+  report_end(process, g_timeout_ms);
+  put("elapsed_ms", stopwatch.ms());
+  return 0;
+}
+
+LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// preview SAVER [--colon] [--host=WxH] [--settle=MS] [--hold=MS]: a frame
+// holding a small monitor window like the one of the display settings; the
+// saver is started with /p and the monitor's handle, its child is described
+// once settled, kept on screen for the hold (for a screenshot), then the frame
+// is destroyed and the saver must end by itself.
+int preview(const std::wstring& saver, const Arguments& options) {
+  bool colon = false;
+  int host_width = 152;
+  int host_height = 112;
+  DWORD settle_ms = 1000;
+  DWORD hold_ms = 0;
+  for (const auto& option : options) {
+    if (option == L"--colon") {
+      colon = true;
+    } else if (std::swscanf(option.c_str(), L"--host=%dx%d", &host_width, &host_height) == 2) {
+    } else if (option.rfind(L"--settle=", 0) == 0) {
+      settle_ms = static_cast<DWORD>(std::wcstoul(option.c_str() + 9, nullptr, 10));
+    } else if (option.rfind(L"--hold=", 0) == 0) {
+      hold_ms = static_cast<DWORD>(std::wcstoul(option.c_str() + 7, nullptr, 10));
+    } else {
+      put("bad_option", utf8(option));
+      return 2;
+    }
+  }
+
+  WNDCLASSW frame_class{};
+  frame_class.lpfnWndProc = DefWindowProcW;
+  frame_class.hInstance = GetModuleHandleW(nullptr);
+  frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  frame_class.lpszClassName = L"E2EPreviewFrame";
+  WNDCLASSW monitor_class{};
+  monitor_class.lpfnWndProc = host_procedure;
+  monitor_class.hInstance = frame_class.hInstance;
+  monitor_class.lpszClassName = L"E2EPreviewMonitor";
+  RegisterClassW(&frame_class);
+  RegisterClassW(&monitor_class);
+
+  HWND frame = CreateWindowExW(0, frame_class.lpszClassName, L"Preview host", WS_OVERLAPPEDWINDOW,
+                               40, 40, host_width + 120, host_height + 140, nullptr, nullptr,
+                               frame_class.hInstance, nullptr);
+  HWND monitor = CreateWindowExW(0, monitor_class.lpszClassName, L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 30, 30, host_width,
+                                 host_height, frame, nullptr, frame_class.hInstance, nullptr);
+  if (frame == nullptr || monitor == nullptr) {
+    put("host_error", GetLastError());
+    return 1;
+  }
+  ShowWindow(frame, SW_SHOWNOACTIVATE);
+  UpdateWindow(frame);
+  pump();
+  RECT host_client{};
+  GetClientRect(monitor, &host_client);
+  put_handle("host", monitor);
+  put("host_width", host_client.right);
+  put("host_height", host_client.bottom);
+
+  const std::wstring handle = std::to_wstring(reinterpret_cast<ULONG_PTR>(monitor));
+  Process process;
+  const bool started = colon ? process.start(saver, {L"/p:" + handle})
+                             : process.start(saver, {L"/p", handle});
+  if (!started) return 1;
+  const Stopwatch stopwatch;
+  HWND child = wait_for_window(process, g_timeout_ms,
+                               [&] { return child_of(monitor, kSaverClass); });
+  put("child_found", child != nullptr);
+  if (child == nullptr) {
+    report_end(process, 0);
+    DestroyWindow(frame);
+    return 0;
+  }
+  put("child_ms", stopwatch.ms());
+  // The saver may size its window after creating it: describe it once it
+  // had time to settle, as the user would see it.
+  sleep_pumping(settle_ms);
+  put("still_running", process.running());
+  if (IsWindow(child)) {
+    describe(child);
+    POINT origin{0, 0};
+    MapWindowPoints(monitor, nullptr, &origin, 1);
+    RECT outer{};
+    GetWindowRect(child, &outer);
+    put("offset_x", outer.left - origin.x);
+    put("offset_y", outer.top - origin.y);
+    put("parent_is_host", GetAncestor(child, GA_PARENT) == monitor);
+    put("owner_pid_is_saver", process_of(child) == process.id());
+  }
+  put("ready", true);
+  sleep_pumping(hold_ms);
+
+  const Stopwatch after_destroy;
+  DestroyWindow(frame);
+  put("ended", wait_pumping(process.info.hProcess, g_timeout_ms));
+  if (!process.running()) {
+    put("exit", process.exit_code());
+    put("end_ms", after_destroy.ms());
+  } else {
+    process.terminate();
+  }
+  return 0;
+}
+
+struct DialogParts {
+  HWND text = nullptr;
+  std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK collect_parts(HWND window, LPARAM parameter) {
+  auto& parts = *reinterpret_cast<DialogParts*>(parameter);
+  const std::wstring name = class_of(window);
+  if (_wcsicmp(name.c_str(), L"Button") == 0) {
+    parts.buttons.push_back(window);
+  } else if (_wcsicmp(name.c_str(), L"Static") == 0 && !text_of(window).empty()) {
+    if (parts.text == nullptr || GetDlgCtrlID(window) == kMessageTextId) parts.text = window;
+  }
+  return TRUE;
+}
+
+// dialog SAVER ARGS: waits for a dialog box of the saver, prints its caption,
+// text and buttons, presses OK (or its only button), then waits for the exit.
+int dialog(const std::wstring& saver, const Arguments& arguments) {
+  Process process;
+  if (!process.start(saver, arguments)) return 1;
+  const Stopwatch stopwatch;
+  HWND box = wait_for_window(process, g_timeout_ms,
+                             [&] { return top_level(process.id(), kDialogClass); });
+  put("dialog_found", box != nullptr);
+  if (box == nullptr) {
+    report_end(process, 0);
+    return 0;
+  }
+  put("dialog_ms", stopwatch.ms());
+  // The box may be found before its controls exist; give them a moment.
+  DialogParts parts;
+  const Deadline controls(2000);
+  do {
+    parts = {};
+    EnumChildWindows(box, collect_parts, reinterpret_cast<LPARAM>(&parts));
+    if (parts.text != nullptr && !parts.buttons.empty()) break;
+    Sleep(kPollMs);
+  } while (!controls.passed());
+
+  put_wide("caption", text_of(box));
+  put_wide("text", parts.text != nullptr ? text_of(parts.text) : std::wstring());
+  HWND press = nullptr;
+  for (HWND button : parts.buttons) {
+    put_wide("button", text_of(button));
+    if (GetDlgCtrlID(button) == IDOK) press = button;
+  }
+  if (press == nullptr && parts.buttons.size() == 1) press = parts.buttons.front();
+  put("pressed", press != nullptr);
+  if (press != nullptr) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(press), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(press));
+  }
+  report_end(process, g_timeout_ms);
+  return 0;
+}
+
+// second SAVER [ARGS]: a saver runs with /s; a second one started with ARGS
+// (default /s) must end at once with 0 and show nothing, and the first must
+// go on. The first is then asked to close, and ended if it does not.
+int second(const std::wstring& saver, const Arguments& arguments) {
+  Process first;
+  if (!first.start(saver, {L"/s"})) return 1;
+  HWND window = wait_for_window(first, g_timeout_ms,
+                                [&] { return top_level(first.id(), kSaverClass); });
+  put("first_window", window != nullptr);
+  if (window == nullptr) {
+    report_end(first, 0, "first_");
+    return 0;
+  }
+
+  Process other;
+  if (!other.start(saver, arguments.empty() ? Arguments{L"/s"} : arguments)) {
+    first.terminate();
+    return 1;
+  }
+  const Stopwatch stopwatch;
+  const Deadline deadline(5000);
+  int windows_seen = 0;
+  while (other.running() && !deadline.passed()) {
+    int count = 0;
+    top_level(other.id(), nullptr, &count);
+    if (count > windows_seen) windows_seen = count;
+    WaitForSingleObject(other.info.hProcess, kPollMs);
+  }
+  put("second_windows_seen", windows_seen);
+  put("second_ended", !other.running());
+  if (!other.running()) put("second_ms", stopwatch.ms());
+  report_end(other, 0, "second_");
+
+  Sleep(500);
+  put("first_running", first.running());
+  put("first_window_alive", IsWindow(window) != FALSE);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(first.info.hProcess, 5000) == WAIT_OBJECT_0) {
+    put("first_exit", first.exit_code());
+  } else {
+    put("first_terminated", true);
+    first.terminate();
+  }
+  return 0;
+}
+
+LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_KEYDOWN) {
+    put("vk", static_cast<unsigned long long>(wparam));
+    if (wparam == VK_ESCAPE) PostQuitMessage(0);
+    return 0;
+  }
+  return host_procedure(window, message, wparam, lparam);
+}
+
+// keys: a window of its own that prints the virtual key of every key pressed
+// on it until Escape, so the script can tell how the X keys it sends reach a
+// Windows program (Num Lock's state decides what the keypad sends).
+int keys() {
+  WNDCLASSW probe_class{};
+  probe_class.lpfnWndProc = probe_procedure;
+  probe_class.hInstance = GetModuleHandleW(nullptr);
+  probe_class.lpszClassName = L"E2EKeyProbe";
+  RegisterClassW(&probe_class);
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, probe_class.lpszClassName, L"Key probe",
+                                WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                probe_class.hInstance, nullptr);
+  if (window == nullptr) return 1;
+  pump();
+  describe(window);
+  put("ready", true);
+  const Deadline deadline(g_timeout_ms);
+  MSG message;
+  for (;;) {
+    const DWORD left = deadline.left();
+    if (left == 0) {
+      put("timeout", true);
+      break;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
+    bool quit = false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) quit = true;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (quit) {
+      put("done", true);
+      break;
+    }
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
+// hold: keeps Wine's desktop, and with it the keyboard state the desktop
+// has learnt, alive between the programs of a test run. Wine closes a desktop
+// soon after its last program ends, and a new desktop starts with Num Lock
+// off: the first program to get a key then gets a Num Lock press that Wine
+// makes up to match the X server. Runs until the timeout or until ended.
+int hold() {
+  WNDCLASSW holder_class{};
+  holder_class.lpfnWndProc = DefWindowProcW;
+  holder_class.hInstance = GetModuleHandleW(nullptr);
+  holder_class.lpszClassName = L"E2EDesktopHolder";
+  RegisterClassW(&holder_class);
+  HWND window = CreateWindowExW(0, holder_class.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, holder_class.hInstance, nullptr);
+  if (window == nullptr) return 1;
+  put("ready", true);
+  sleep_pumping(g_timeout_ms);
+  DestroyWindow(window);
+  return 0;
+}
+
+int usage() {
+  std::fputs(
+      "usage: e2e_driver [--timeout=SECONDS] COMMAND [SAVER [ARGUMENTS...]]\n"
+      "  run SAVER ARGS         exit code and windows shown\n"
+      "  watch SAVER ARGS       the saver's window, then its exit\n"
+      "  preview SAVER [--colon] [--host=WxH] [--settle=MS]\n"
+      "  dialog SAVER ARGS      a message box: caption, text; presses OK\n"
+      "  second SAVER [ARGS]    a second instance next to a running saver\n"
+      "  keys                   prints the virtual keys pressed on its window\n"
+      "  hold                   keeps Wine's desktop alive until the timeout\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  // Plain \n line ends for the script reading the lines.
+  _setmode(_fileno(stdout), _O_BINARY);
+  int next = 1;
+  if (next < argc && std::wcsncmp(argv[next], L"--timeout=", 10) == 0) {
+    g_timeout_ms = static_cast<DWORD>(std::wcstoul(argv[next] + 10, nullptr, 10) * 1000);
+    ++next;
+  }
+  if (next < argc && std::wcscmp(argv[next], L"keys") == 0) return keys();
+  if (next < argc && std::wcscmp(argv[next], L"hold") == 0) return hold();
+  if (argc - next < 2) return usage();
+  const std::wstring command = argv[next];
+  const std::wstring saver = argv[next + 1];
+  const Arguments arguments(argv + next + 2, argv + argc);
+  if (command == L"run") return run(saver, arguments);
+  if (command == L"watch") return watch(saver, arguments);
+  if (command == L"preview") return preview(saver, arguments);
+  if (command == L"dialog") return dialog(saver, arguments);
+  if (command == L"second") return second(saver, arguments);
+  return usage();
+}

@@ -1,0 +1,43 @@
+// password.cpl for the end-to-end tests: stands in for the system's password
+// check that the saver asks before it closes. No dialog: it refuses the first
+// N calls (N from HKCU\Software\RisE2E "refusals", 1 when absent) and accepts
+// every later one, counting the calls in "verify calls" and whether each was
+// handed a live window in "verify window ok", so that a test can tell both
+// that a refused close keeps the saver running and that it asked again.
+#include <windows.h>
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\RisE2E";
+
+DWORD read_dword(HKEY key, const wchar_t* name, DWORD fallback) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  DWORD type = 0;
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return fallback;
+  return value;
+}
+
+void write_dword(HKEY key, const wchar_t* name, DWORD value) {
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return FALSE;
+  const DWORD calls = read_dword(key, L"verify calls", 0) + 1;
+  const DWORD refusals = read_dword(key, L"refusals", 1);
+  write_dword(key, L"verify calls", calls);
+  write_dword(key, L"verify window ok", IsWindow(window) ? 1 : 0);
+  RegCloseKey(key);
+  return calls > refusals ? TRUE : FALSE;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
