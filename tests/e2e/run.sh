@@ -386,6 +386,19 @@ else
 fi
 done_with_saver
 
+# A check that fails inside the library counts as passed; the saver survives it.
+wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\RisE2E' /v crash /t REG_DWORD /d 1 /f >/dev/null
+if launch password-crash /s; then
+  sleep 0.5
+  press Escape
+  asked_and_survived() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
+  check "a check that crashes counts as passed, exit 0" asked_and_survived
+else
+  fail "password check crashing: saver window"
+fi
+done_with_saver
+
 # Switched off again: no call at all.
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1

@@ -94,6 +94,36 @@ bool PasswordWanted() {
   return false;
 }
 
+// A failure inside the system's check must not take the saver down: it
+// counts as passed. The compiler offers no __try, so the call runs under an
+// unhandled-exception filter that resumes at a context captured just before
+// it, as a longjmp would, leaving the library's own frames behind.
+struct GuardedCall {
+  CONTEXT Resume{};
+  volatile LONG Failed = 0;
+};
+GuardedCall* g_guarded_call = nullptr;
+
+LONG WINAPI ResumeAfterFailure(EXCEPTION_POINTERS* exception) {
+  if (g_guarded_call == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+  g_guarded_call->Failed = 1;
+  *exception->ContextRecord = g_guarded_call->Resume;
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// The check's answer, or true when it failed.
+[[gnu::noinline]] bool CallGuarded(VerifyScreenSavePwd verify, HWND window) {
+  GuardedCall call;
+  volatile bool confirmed = true;
+  g_guarded_call = &call;
+  const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ResumeAfterFailure);
+  RtlCaptureContext(&call.Resume);  // a failure comes back here with Failed set
+  if (call.Failed == 0) confirmed = (static_cast<unsigned>(verify(window)) & 0xFFu) != 0;
+  SetUnhandledExceptionFilter(previous);
+  g_guarded_call = nullptr;
+  return call.Failed != 0 || confirmed;
+}
+
 }  // namespace
 
 void ChangeSaverPassword(const std::vector<std::string>& parameters, HWND parent_window) {
@@ -109,7 +139,7 @@ bool VerifySaverPassword(HWND window) {
   if (!control_panel.Loaded()) return true;
   const auto verify = control_panel.EntryPoint<VerifyScreenSavePwd>("VerifyScreenSavePwd");
   if (verify == nullptr) return true;
-  return (static_cast<unsigned>(verify(window)) & 0xFFu) != 0;
+  return CallGuarded(verify, window);
 }
 
 }  // namespace ris

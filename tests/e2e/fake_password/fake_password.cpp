@@ -4,6 +4,8 @@
 // every later one, counting the calls in "verify calls" and whether each was
 // handed a live window in "verify window ok", so that a test can tell both
 // that a refused close keeps the saver running and that it asked again.
+// With "crash" set it writes to the address crash - 1 instead of answering,
+// as a broken system library would.
 #include <windows.h>
 
 namespace {
@@ -34,6 +36,11 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     return FALSE;
   const DWORD calls = read_dword(key, L"verify calls", 0) + 1;
   const DWORD refusals = read_dword(key, L"refusals", 1);
+  if (const DWORD crash = read_dword(key, L"crash", 0); crash != 0) {
+    write_dword(key, L"verify calls", calls);
+    RegCloseKey(key);
+    *reinterpret_cast<volatile DWORD*>(static_cast<ULONG_PTR>(crash - 1)) = calls;
+  }
   write_dword(key, L"verify calls", calls);
   write_dword(key, L"verify window ok", IsWindow(window) ? 1 : 0);
   RegCloseKey(key);
