@@ -372,45 +372,36 @@ else
 fi
 done_with_saver
 
+# ends_after_one_escape NAME WHAT CALLS: a saver that one Escape ends with 0,
+# after CALLS calls of the password check ("" for none).
+ends_after_one_escape() {
+  local name=$1 what=$2 calls=$3
+  if launch "$name" /s; then
+    sleep 0.5
+    press Escape
+    ended_after_calls() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == "$calls" ]]; }
+    check "$what" ended_after_calls
+  else
+    fail "$what: saver window"
+  fi
+  done_with_saver
+}
+
 # The setting as a number, and a check that accepts at once.
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
-if launch password-number /s; then
-  sleep 0.5
-  press Escape
-  asked_once() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
-  check "password setting as a number: asked, accepted, ended" asked_once
-else
-  fail "password as a number: saver window"
-fi
-done_with_saver
+ends_after_one_escape password-number "password setting as a number: asked, accepted, ended" 0x1
 
 # A check that fails inside the library counts as passed; the saver survives it.
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\RisE2E' /v crash /t REG_DWORD /d 1 /f >/dev/null
-if launch password-crash /s; then
-  sleep 0.5
-  press Escape
-  asked_and_survived() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
-  check "a check that crashes counts as passed, exit 0" asked_and_survived
-else
-  fail "password check crashing: saver window"
-fi
-done_with_saver
+ends_after_one_escape password-crash "a check that crashes counts as passed, exit 0" 0x1
 
 # Switched off again: no call at all.
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-if launch password-off /s; then
-  sleep 0.5
-  press Escape
-  never_asked() { ends_with 0 && [[ -z $(reg_dword 'HKCU\Software\RisE2E' "verify calls") ]]; }
-  check "password off: no check, the saver ends" never_asked
-else
-  fail "password off: saver window"
-fi
-done_with_saver
+ends_after_one_escape password-off "password off: no check, the saver ends" ""
 wine reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
 rm -f "$WINEPREFIX/drive_c/windows/system32/password.cpl"
 

@@ -1,17 +1,14 @@
 #include "platform/headless/headless_display_host.h"
 
-#include <array>
-#include <cstdio>
+#include "display/clock_text.h"
 
 namespace ris {
 
 std::string HeadlessDisplayHost::LongTimeText() const {
-  constexpr std::uint64_t kSecondsPerDay = 86400;
-  const std::uint64_t second = (options_.StartSecondOfDay + std::uint64_t{now_} / 1000) % kSecondsPerDay;
-  std::array<char, 16> text{};
-  std::snprintf(text.data(), text.size(), "%02u:%02u:%02u", static_cast<unsigned>(second / 3600),
-                static_cast<unsigned>(second / 60 % 60), static_cast<unsigned>(second % 60));
-  return text.data();
+  // The running-time text is hh:mm:ss of a count of seconds, wrapping daily:
+  // of the seconds since midnight, it is the time of day. The start lies
+  // within a day and the clock within 2^32 ms, so the sum cannot overflow.
+  return RunningTimeText(options_.StartSecondOfDay % 86400 + now_ / 1000);
 }
 
 bool HeadlessDisplayHost::VerifySaverPassword() {
