@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target, or the one named, for a while. New inputs go
-# to a scratch folder; copy the interesting ones into tests/fuzz/corpus/.
+# to a scratch folder; copy the interesting ones into the
+# target's own tests/fuzz/<folder>/corpus/<name>/.
 #   scripts/fuzz.sh [--seconds N] [TARGET]     (default 600 seconds each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,10 +26,11 @@ trap 'rm -rf "$scratch"' EXIT
 for target in build/fuzz/tests/fuzz/fuzz_*; do
   name=${target##*/fuzz_}
   [[ -z $only || $only == "$name" ]] || continue
+  corpus=(tests/fuzz/*/corpus/"$name")
   mkdir -p "$scratch/$name"
   echo "fuzzing $name for ${seconds}s"
   "$target" -max_total_time="$seconds" -print_final_stats=0 \
-    "$scratch/$name" "tests/fuzz/corpus/$name" 2>"$scratch/$name.log" || {
+    "$scratch/$name" "${corpus[0]}" 2>"$scratch/$name.log" || {
     tail -n 40 "$scratch/$name.log"
     exit 1
   }

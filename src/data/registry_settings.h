@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/registry_hive.h"
+#include "data/registry_hive.h"
 
 namespace ris {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/ascii.h"
-#include "platform/shell.h"
+#include "data/shell.h"
 
 namespace ris {
 namespace {

@@ -5,7 +5,7 @@
 #include "base/ascii.h"
 #include "base/random_source.h"
 #include "data/product.h"
-#include "platform/system.h"
+#include "data/system.h"
 
 namespace ris {
 namespace {

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/zip_archive.h"
 #include "data/settings_list.h"
 #include "data/text_helpers.h"
-#include "media/file_format_list.h"
-#include "media/zip_archive.h"
+#include "pictures/file_format_list.h"
 #include "startup/command_line.h"
 
 namespace ris {

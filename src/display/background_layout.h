@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "base/pixel_size.h"
-#include "media/scaler.h"
+#include "surface/scaler.h"
 
 namespace ris {
 

@@ -11,10 +11,10 @@
 #include "data/zip_file_settings.h"
 #include "display/background_layout.h"
 #include "display/clock_text.h"
+#include "display/display_host.h"
 #include "display/key_actions.h"
 #include "display/motion.h"
 #include "display/overlays.h"
-#include "platform/display_host.h"
 
 namespace ris {
 namespace {

@@ -21,12 +21,13 @@
 #include "base/pixel_size.h"
 #include "base/random_source.h"
 #include "data/component.h"
+#include "data/font_dialog.h"
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
-#include "media/draw_surface.h"
-#include "media/frame_timer.h"
-#include "media/image_list.h"
 #include "startup/command_line.h"
+#include "surface/draw_surface.h"
+#include "surface/frame_timer.h"
+#include "surface/image_list.h"
 
 namespace ris {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "data/font_dialog.h"
-#include "media/surface_canvas.h"
+#include "surface/font.h"
+#include "surface/surface_canvas.h"
 
 namespace ris {
 

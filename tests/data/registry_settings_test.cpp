@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "platform/headless/memory_hive.h"
+#include "shells/headless/memory_hive.h"
 
 namespace ris {
 namespace {

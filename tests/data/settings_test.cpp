@@ -8,7 +8,7 @@
 #include "base/errors.h"
 #include "data/component.h"
 #include "data/settings_list.h"
-#include "platform/headless/memory_hive.h"
+#include "shells/headless/memory_hive.h"
 
 namespace ris {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/shell.h"
+#include "data/shell.h"
 
 namespace ris {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/random_source.h"
-#include "platform/headless/headless_system.h"
+#include "shells/headless/headless_system.h"
 #include "support/temp_folder.h"
 
 namespace ris {

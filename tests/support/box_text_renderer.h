@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_renderer.h"
+#include "surface/text_renderer.h"
 
 namespace ris {
 

@@ -10,7 +10,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "file_bytes.h"
-#include "media/file_format_list.h"
+#include "pictures/file_format_list.h"
 #include "png_writer.h"
 
 namespace ris::tool {

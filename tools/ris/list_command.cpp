@@ -6,7 +6,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/zip_file_settings.h"
-#include "platform/headless/headless_system.h"
+#include "shells/headless/headless_system.h"
 
 namespace ris::tool {
 namespace {

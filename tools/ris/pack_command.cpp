@@ -6,13 +6,13 @@
 #include <ostream>
 #include <string>
 
+#include "archive/zip_archive.h"
 #include "atomic_file.h"
 #include "base/ascii.h"
 #include "command_options.h"
 #include "commands.h"
 #include "data/product.h"
 #include "data/zip_file_settings.h"
-#include "media/zip_archive.h"
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"

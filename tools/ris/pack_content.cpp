@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "archive/zip_archive.h"
 #include "file_bytes.h"
-#include "media/zip_archive.h"
 
 namespace ris::tool {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "media/file_format_list.h"
+#include "pictures/file_format_list.h"
 
 namespace ris::tool {
 

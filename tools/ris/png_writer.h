@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "media/picture.h"
+#include "pictures/picture.h"
 
 namespace ris::tool {
 

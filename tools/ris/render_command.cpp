@@ -13,19 +13,19 @@
 #include <ostream>
 
 #include "atomic_file.h"
+#include "base/errors.h"
 #include "command_options.h"
 #include "commands.h"
-#include "base/errors.h"
 #include "data/zip_file_settings.h"
 #include "display/main_form.h"
-#include "platform/headless/freetype_text.h"
-#include "platform/headless/headless_display_host.h"
-#include "platform/headless/headless_shell.h"
-#include "platform/headless/headless_system.h"
-#include "platform/headless/memory_hive.h"
-#include "platform/headless/offscreen_presenter.h"
-#include "platform/headless/reg_file_hive.h"
 #include "png_writer.h"
+#include "shells/headless/freetype_text.h"
+#include "shells/headless/headless_display_host.h"
+#include "shells/headless/headless_shell.h"
+#include "shells/headless/headless_system.h"
+#include "shells/headless/memory_hive.h"
+#include "shells/headless/offscreen_presenter.h"
+#include "shells/headless/reg_file_hive.h"
 
 namespace ris::tool {
 namespace {

@@ -7,7 +7,7 @@
 #include "data/settings.h"
 #include "data/settings_list.h"
 #include "line_ends.h"
-#include "platform/headless/memory_hive.h"
+#include "shells/headless/memory_hive.h"
 
 namespace ris::tool {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "archive/zip_crypto.h"
 #include "base/ascii.h"
-#include "media/zip_crypto.h"
 
 namespace ris::tool {
 

@@ -1,0 +1,100 @@
+#include "archive/inflate.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace ris {
+namespace {
+
+// zlib counts input in uInt, which may be narrower than size_t.
+constexpr std::size_t kMaxPieceBytes = std::size_t{1} << 30;
+
+}  // namespace
+
+struct RawInflater::Stream {
+  z_stream zlib{};
+  std::string output;
+  // Once the output is full, zlib writes here: a byte in it means the stream
+  // holds more than was declared.
+  unsigned char probe = 0;
+  bool initialized = false;
+  bool ended = false;
+  std::string error;
+
+  bool Running() const noexcept { return initialized && !ended && error.empty(); }
+
+  void Step() {
+    if (zlib.avail_out == 0) {
+      zlib.next_out = &probe;
+      zlib.avail_out = 1;
+    }
+    const int status = inflate(&zlib, Z_NO_FLUSH);
+    if (zlib.next_out == &probe + 1) {
+      error = "the data inflates past its declared size";
+    } else if (status == Z_STREAM_END) {
+      ended = true;
+    } else if (status != Z_OK && status != Z_BUF_ERROR) {
+      error = "the deflated data is damaged";
+    }
+  }
+};
+
+RawInflater::RawInflater(std::size_t output_size) : stream_(std::make_unique<Stream>()) {
+  if (output_size > std::numeric_limits<uInt>::max()) {
+    stream_->error = "the declared size is beyond what the inflater can count";
+    return;
+  }
+  stream_->output.resize(output_size);
+  stream_->zlib.next_out = reinterpret_cast<Bytef*>(stream_->output.data());
+  stream_->zlib.avail_out = static_cast<uInt>(output_size);
+  // Negative window bits: a raw stream with the largest window, as ZIP uses.
+  stream_->initialized = inflateInit2(&stream_->zlib, -MAX_WBITS) == Z_OK;
+  if (!stream_->initialized) stream_->error = "the inflater could not start";
+}
+
+RawInflater::~RawInflater() {
+  if (stream_->initialized) inflateEnd(&stream_->zlib);
+}
+
+bool RawInflater::Feed(std::string_view piece) {
+  Stream& s = *stream_;
+  while (!piece.empty() && s.Running()) {
+    const std::size_t now = std::min(piece.size(), kMaxPieceBytes);
+    s.zlib.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+    s.zlib.avail_in = static_cast<uInt>(now);
+    // A healthy step consumes input or produces output; one that does
+    // neither would repeat forever.
+    while (s.zlib.avail_in > 0 && s.Running()) {
+      const uInt input_before = s.zlib.avail_in;
+      const uLong output_before = s.zlib.total_out;
+      s.Step();
+      if (s.zlib.avail_in == input_before && s.zlib.total_out == output_before) break;
+    }
+    piece.remove_prefix(now);
+  }
+  return s.Running();
+}
+
+Result<std::string, std::string> RawInflater::Finish() {
+  Stream& s = *stream_;
+  if (!s.error.empty()) return Failure{s.error};
+  // A stream may end its last block without needing more input; ask once more.
+  if (!s.ended) s.Step();
+  if (!s.error.empty()) return Failure{s.error};
+  if (!s.ended) return Failure{std::string("the deflated data ends early")};
+  // Counted, not read from avail_out: that is the probe's once the output is full.
+  if (s.zlib.total_out != s.output.size()) {
+    return Failure{std::string("the data inflates to less than its declared size")};
+  }
+  return std::move(s.output);
+}
+
+Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size_t output_size) {
+  RawInflater inflater(output_size);
+  inflater.Feed(deflated);
+  return inflater.Finish();
+}
+
+}  // namespace ris

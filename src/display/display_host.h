@@ -1,0 +1,42 @@
+#pragma once
+// What the display form needs of the window system besides drawing and
+// text: the millisecond clock its timers run on, the time of day as the user
+// writes it, the screen, the mouse cursor, the saver password and the box
+// that shows an error.
+
+#include <cstdint>
+#include <string>
+
+#include "base/pixel_size.h"
+#include "surface/frame_timer.h"
+
+namespace ris {
+
+class DisplayHost {
+ public:
+  virtual ~DisplayHost() = default;
+
+  // The clock of every timer of the display; it wraps after 2^32 ms.
+  virtual Milliseconds TickCount() const = 0;
+
+  // A seed for the random numbers, taken from the clock on a real machine.
+  virtual std::uint32_t ClockSeed() const = 0;
+
+  // The current local time in the user's long time format.
+  virtual std::string LongTimeText() const = 0;
+
+  virtual PixelSize ScreenSize() const = 0;
+
+  // Raises (true) or lowers (false) the mouse cursor's display count.
+  virtual void ShowCursor(bool show) = 0;
+
+  // Asks for the system's saver password where one is in force; true lets
+  // the saver end.
+  virtual bool VerifySaverPassword() = 0;
+
+  // Shows an error that ended a handler, as the application's error box
+  // does; the saver goes on.
+  virtual void ShowException(const std::string& message) = 0;
+};
+
+}  // namespace ris

@@ -1,4 +1,0 @@
-#pragma once
-// CompuServe GIF, first frame; see gif_decoder.cpp.
-
-#include "media/decoders.h"

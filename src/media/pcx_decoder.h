@@ -1,4 +1,0 @@
-#pragma once
-// ZSoft Paintbrush (PCX); see pcx_decoder.cpp.
-
-#include "media/decoders.h"

@@ -1,4 +1,0 @@
-#pragma once
-// Portable bit, grey and pixel maps (P1..P6); see portable_map_decoder.cpp.
-
-#include "media/decoders.h"

@@ -1,4 +1,0 @@
-#pragma once
-// SGI image files; see sgi_decoder.cpp.
-
-#include "media/decoders.h"

@@ -1,0 +1,64 @@
+#include "pictures/file_format_list.h"
+
+#include <algorithm>
+
+#include "base/ascii.h"
+
+namespace ris {
+
+void TFileFormatList::Register(std::string_view extension,
+                               std::shared_ptr<const ImageDecoder> decoder) {
+  auto listed = std::find_if(decoders_.begin(), decoders_.end(), [&](const DecoderRecord& record) {
+    return record.Decoder == decoder;
+  });
+  if (listed == decoders_.end()) {
+    decoders_.push_back({std::move(decoder), 0});
+    listed = decoders_.end() - 1;
+  }
+  ++listed->ExtensionCount;
+  extensions_.push_back({FoldAscii(extension), static_cast<std::size_t>(listed - decoders_.begin())});
+}
+
+const ImageDecoder* TFileFormatList::DecoderForContent(ByteSpan data) const {
+  for (const DecoderRecord& record : decoders_) {
+    if (record.Decoder->IsExtended() && record.Decoder->Recognises(data)) {
+      return record.Decoder.get();
+    }
+  }
+  return nullptr;
+}
+
+const ImageDecoder* TFileFormatList::DecoderForExtension(std::string_view extension) const {
+  if (const auto dot = extension.find('.'); dot != std::string_view::npos) {
+    extension.remove_prefix(dot + 1);
+  }
+  for (const ExtensionRecord& record : extensions_) {
+    if (EqualsFolded(record.Extension, extension)) return decoders_[record.Decoder].Decoder.get();
+  }
+  return nullptr;
+}
+
+std::string_view EntryNameExtension(std::string_view entry_name) {
+  const auto dot = entry_name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  const auto separator = entry_name.find_last_of("\\/");
+  if (separator != std::string_view::npos && separator > dot) return {};
+  return entry_name.substr(dot);
+}
+
+LoadResult TFileFormatList::LoadPictureFromStream(TPicture& target, ByteSpan data,
+                                                  std::string_view entry_name) const {
+  const ImageDecoder* decoder = DecoderForContent(data);
+  if (!decoder) {
+    const std::string_view extension = EntryNameExtension(entry_name);
+    if (extension.empty()) return {LoadOutcome::NoDecoder, {}};
+    decoder = DecoderForExtension(extension);
+  }
+  if (!decoder) return {LoadOutcome::NoDecoder, {}};
+  auto decoded = decoder->Decode(data);
+  if (!decoded) return {LoadOutcome::Failed, decoded.error().Message};
+  target = std::move(decoded).value();
+  return {LoadOutcome::Loaded, {}};
+}
+
+}  // namespace ris

@@ -1,0 +1,73 @@
+#pragma once
+// The picture formats the saver reads: each known by its file extensions and
+// by its decoder. A picture is decoded by the first extended decoder that
+// recognises its content, or else by the decoder of its name's extension.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pictures/image_decoder.h"
+
+namespace ris {
+
+enum class LoadOutcome : std::uint8_t {
+  Loaded,     // the target holds the new picture
+  NoDecoder,  // no decoder by content or extension; the target is unchanged
+  Failed,     // the decoder met bad data; the target is unchanged
+  Unreadable, // the picture's bytes could not be had; the target is unchanged
+};
+
+struct LoadResult {
+  LoadOutcome Outcome = LoadOutcome::NoDecoder;
+  std::string Message;  // the decoder's message when it failed
+
+  explicit operator bool() const noexcept { return Outcome == LoadOutcome::Loaded; }
+};
+
+class TFileFormatList {
+ public:
+  // Adds an extension (without dot, any case) for a decoder. A decoder is
+  // listed when first registered; later extensions point to that record.
+  void Register(std::string_view extension, std::shared_ptr<const ImageDecoder> decoder);
+
+  // The first extended decoder, in decoder-list order, that recognises the
+  // data; nullptr when none does.
+  const ImageDecoder* DecoderForContent(ByteSpan data) const;
+
+  // The decoder of the extension; text up to and including the first dot is
+  // dropped first. Letter case of 'A'..'Z' does not matter.
+  const ImageDecoder* DecoderForExtension(std::string_view extension) const;
+
+  // Decodes `data` into `target`: by content first, then by the extension of
+  // `entry_name` (the text after its last dot, if that dot follows the last
+  // backslash or slash).
+  LoadResult LoadPictureFromStream(TPicture& target, ByteSpan data,
+                                   std::string_view entry_name) const;
+
+  std::size_t DecoderCount() const noexcept { return decoders_.size(); }
+  std::size_t ExtensionCount() const noexcept { return extensions_.size(); }
+
+ private:
+  struct DecoderRecord {
+    std::shared_ptr<const ImageDecoder> Decoder;
+    std::size_t ExtensionCount = 0;
+  };
+  struct ExtensionRecord {
+    std::string Extension;  // lower case
+    std::size_t Decoder = 0;  // index into decoders_
+  };
+
+  std::vector<DecoderRecord> decoders_;
+  std::vector<ExtensionRecord> extensions_;
+};
+
+// The saver's formats in their fixed order. Formats whose decoders are not
+// built yet are left out; each takes its row's place when it is added.
+const TFileFormatList& StandardFormatList();
+
+// The extension part of an entry name as LoadPictureFromStream takes it.
+std::string_view EntryNameExtension(std::string_view entry_name);
+
+}  // namespace ris

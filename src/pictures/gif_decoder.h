@@ -1,0 +1,4 @@
+#pragma once
+// CompuServe GIF, first frame; see gif_decoder.cpp.
+
+#include "pictures/decoders.h"

@@ -1,0 +1,53 @@
+#pragma once
+// A decoder of one picture format, as the format list knows it.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "pictures/picture.h"
+
+namespace ris {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+// The bytes of a text, such as an archive entry read into a string.
+inline ByteSpan AsBytes(std::string_view text) noexcept {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+class ImageDecoder {
+ public:
+  virtual ~ImageDecoder() = default;
+
+  // The short name that stands for the format in error messages ("PNG").
+  virtual std::string_view ShortName() const = 0;
+
+  // Extended decoders recognise their format by content; the system's own
+  // plain types (bitmap, icon, metafile, JPEG) are found by extension only.
+  virtual bool IsExtended() const = 0;
+
+  // Looks at the head of the data only; never called for plain decoders.
+  virtual bool Recognises(ByteSpan data) const = 0;
+
+  virtual Result<TPicture, DecodeError> Decode(ByteSpan data) const = 0;
+};
+
+// The messages a decoder gives, with the format's short name filled in.
+namespace decode_errors {
+DecodeError InvalidFormat(std::string_view format);       // "Cannot load image. Invalid or unexpected %s image format."
+DecodeError InvalidColorFormat(std::string_view format);  // "Invalid color format in %s file."
+DecodeError ReadError(std::string_view format);           // "Stream read error in %s file."
+DecodeError NotSupported(std::string_view what, std::string_view format);  // "Cannot load image. %s not supported for %s files."
+DecodeError CrcError(std::string_view format);            // "Cannot load image. CRC error found in %s file."
+DecodeError CompressionError(std::string_view format);    // "Cannot load image. Compression error found in %s file."
+DecodeError ExtraCompressedData(std::string_view format); // "Cannot load image. Extra compressed data found in %s file."
+DecodeError InvalidPalette(std::string_view format);      // "Cannot load image. Palette in %s file is invalid."
+DecodeError UnknownCriticalChunk();                       // PNG's critical-chunk rule
+DecodeError InvalidBitDepth();                            // "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16."
+DecodeError TooLarge(std::string_view format);            // a picture beyond the size limits
+}  // namespace decode_errors
+
+}  // namespace ris

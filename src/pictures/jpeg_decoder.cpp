@@ -1,0 +1,248 @@
+// JPEG: start-of-image marker, tables, a frame header with the size and the
+// components, scans of entropy-coded data, end-of-image marker. Decoded by
+// libjpeg from memory.
+//
+// libjpeg reports fatal errors through error_exit, which must not return;
+// here it long-jumps back to the function that set the jump point. Those
+// functions hold only plain C data between setjmp and the libjpeg calls, and
+// the callbacks that jump hold none either, so no destructor is skipped.
+// Everything that needs C++ objects (the pixel buffer) is made by the caller
+// before and only written through a pointer.
+//
+// Warnings (corrupt data that libjpeg can step over, such as a file cut
+// short) are dropped: such a picture decodes with what is there.
+#include "pictures/jpeg_decoder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "base/errors.h"
+#include "pictures/decoders.h"
+
+namespace ris {
+namespace {
+
+constexpr std::string_view kShortName = "JPEG";
+
+// Not libjpeg message codes: reasons of our own to stop.
+constexpr int kTooManyScans = -1;
+constexpr int kSizeChanged = -2;
+
+struct ErrorTrap {
+  jpeg_error_mgr Manager;  // first, so that libjpeg's pointer to it is ours too
+  std::jmp_buf Jump;
+  int Code;
+};
+
+[[noreturn]] void OnFatalError(j_common_ptr info) {
+  auto* trap = reinterpret_cast<ErrorTrap*>(info->err);
+  trap->Code = info->err->msg_code;
+  std::longjmp(trap->Jump, 1);
+}
+
+void DropMessage(j_common_ptr /*info*/, int /*level*/) {}
+void DropOutput(j_common_ptr /*info*/) {}
+
+void LimitScans(j_common_ptr common) {
+  const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+  if (info->input_scan_number > kMaxJpegScans) {
+    auto* trap = reinterpret_cast<ErrorTrap*>(common->err);
+    trap->Code = kTooManyScans;
+    std::longjmp(trap->Jump, 1);
+  }
+}
+
+void SetTrap(jpeg_decompress_struct& info, ErrorTrap& trap) {
+  info.err = jpeg_std_error(&trap.Manager);
+  trap.Manager.error_exit = OnFatalError;
+  trap.Manager.emit_message = DropMessage;
+  trap.Manager.output_message = DropOutput;
+  trap.Code = 0;
+}
+
+enum class Colours : std::uint8_t { Grey, Rgb, Cmyk, Unsupported };
+
+Colours ColoursOf(J_COLOR_SPACE space) {
+  switch (space) {
+    case JCS_GRAYSCALE: return Colours::Grey;
+    case JCS_YCbCr:
+    case JCS_RGB: return Colours::Rgb;
+    case JCS_CMYK:
+    case JCS_YCCK: return Colours::Cmyk;
+    default: return Colours::Unsupported;
+  }
+}
+
+struct HeaderFacts {
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+  Colours Kind = Colours::Unsupported;
+  bool Progressive = false;
+};
+
+// 0, or the code of the libjpeg error that stopped the reading.
+int ReadHeader(const std::uint8_t* data, std::size_t size, HeaderFacts* facts) {
+  jpeg_decompress_struct info{};
+  ErrorTrap trap{};
+  SetTrap(info, trap);
+  if (setjmp(trap.Jump) != 0) {
+    jpeg_destroy_decompress(&info);
+    return trap.Code;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+  facts->Width = info.image_width;
+  facts->Height = info.image_height;
+  facts->Kind = ColoursOf(info.jpeg_color_space);
+  facts->Progressive = info.progressive_mode != 0;
+  jpeg_destroy_decompress(&info);
+  return 0;
+}
+
+// Colour pictures: straight into blue, green, red, alpha where the library
+// offers that layout, else through RGB rows.
+#ifdef JCS_EXTENSIONS
+constexpr bool kLibraryWritesBgra = true;
+constexpr J_COLOR_SPACE kColourOutput = JCS_EXT_BGRA;
+static_assert(sizeof(Bgra) == 4 && offsetof(Bgra, B) == 0 && offsetof(Bgra, A) == 3);
+#else
+constexpr bool kLibraryWritesBgra = false;
+constexpr J_COLOR_SPACE kColourOutput = JCS_RGB;
+#endif
+
+void StoreRow(const jpeg_decompress_struct& info, const JSAMPLE* row, Bgra* out) {
+  const std::size_t width = info.output_width;
+  if (info.quantize_colors) {
+    const auto colours = static_cast<unsigned>(info.actual_number_of_colors);
+    for (std::size_t x = 0; x < width; ++x) {
+      const unsigned index = std::min<unsigned>(row[x], colours - 1);
+      const JSAMPLE level = info.colormap[0][index];
+      out[x] = Bgra{level, level, level, 255};
+    }
+  } else if (info.out_color_space == JCS_RGB) {
+    for (std::size_t x = 0; x < width; ++x) out[x] = Bgra{row[3 * x + 2], row[3 * x + 1], row[3 * x], 255};
+  } else {  // CMYK; Adobe's files store it inverted (255 is no ink)
+    const bool inverted = info.saw_Adobe_marker != 0;
+    for (std::size_t x = 0; x < width; ++x) {
+      unsigned ink[4];
+      for (std::size_t c = 0; c < 4; ++c) ink[c] = inverted ? row[4 * x + c] : 255U - row[4 * x + c];
+      const auto mix = [&](unsigned level) { return static_cast<std::uint8_t>((level * ink[3] + 127) / 255); };
+      out[x] = Bgra{mix(ink[2]), mix(ink[1]), mix(ink[0]), 255};
+    }
+  }
+}
+
+// Decompresses into `image`, made beforehand at the header's size.
+// 0, or the code that stopped the decoding.
+int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
+  jpeg_decompress_struct info{};
+  ErrorTrap trap{};
+  jpeg_progress_mgr progress{};
+  SetTrap(info, trap);
+  progress.progress_monitor = LimitScans;
+  if (setjmp(trap.Jump) != 0) {
+    jpeg_destroy_decompress(&info);
+    return trap.Code;
+  }
+  jpeg_create_decompress(&info);
+  info.mem->max_memory_to_use = static_cast<long>(kMaxJpegWorkingMemory);
+  info.progress = &progress;
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+
+  info.scale_num = 1;
+  info.scale_denom = 1;
+  info.dct_method = JDCT_ISLOW;
+  info.do_block_smoothing = TRUE;
+  info.buffered_image = FALSE;
+  switch (ColoursOf(info.jpeg_color_space)) {
+    case Colours::Grey:
+      info.out_color_space = JCS_GRAYSCALE;
+      info.quantize_colors = TRUE;
+      info.desired_number_of_colors = 236;
+      break;
+    case Colours::Cmyk:
+      info.out_color_space = JCS_CMYK;
+      break;
+    default:
+      info.out_color_space = kColourOutput;
+      break;
+  }
+  jpeg_start_decompress(&info);
+  if (info.output_width != static_cast<JDIMENSION>(image->Width) ||
+      info.output_height != static_cast<JDIMENSION>(image->Height) ||
+      (info.quantize_colors && info.actual_number_of_colors < 1)) {
+    jpeg_destroy_decompress(&info);
+    return kSizeChanged;
+  }
+  if (kLibraryWritesBgra && info.out_color_space == kColourOutput) {
+    // The library writes the picture's own layout: rows go straight in.
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW target = &image->Pixels[static_cast<std::size_t>(info.output_scanline) * info.output_width].B;
+      if (jpeg_read_scanlines(&info, &target, 1) != 1) break;
+    }
+  } else {
+    JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
+    while (info.output_scanline < info.output_height) {
+      const JDIMENSION y = info.output_scanline;
+      if (jpeg_read_scanlines(&info, row, 1) != 1) break;
+      StoreRow(info, row[0], image->Pixels.data() + static_cast<std::size_t>(y) * info.output_width);
+    }
+  }
+  // Whatever follows the last row (trailing markers, damage after the
+  // pixels) does not matter: the picture is complete.
+  jpeg_destroy_decompress(&info);
+  return 0;
+}
+
+DecodeError LibraryError(int code) {
+  if (code == kTooManyScans) {
+    return decode_errors::NotSupported("Pictures of more than " + std::to_string(kMaxJpegScans) + " scans are",
+                                       kShortName);
+  }
+  if (code == kSizeChanged) return decode_errors::InvalidFormat(kShortName);
+  return {FormatMessage("JPEG error #%s", std::to_string(code))};
+}
+
+class JpegDecoder final : public ImageDecoder {
+ public:
+  std::string_view ShortName() const override { return kShortName; }
+  bool IsExtended() const override { return false; }
+  bool Recognises(ByteSpan /*data*/) const override { return false; }
+
+  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
+    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
+    HeaderFacts facts;
+    if (const int code = ReadHeader(bytes->data(), bytes->size(), &facts); code != 0) {
+      return Failure{LibraryError(code)};
+    }
+    if (!PictureSizeAllowed(facts.Width, facts.Height)) return Failure{decode_errors::TooLarge(kShortName)};
+    if (facts.Kind == Colours::Unsupported) return Failure{decode_errors::InvalidColorFormat(kShortName)};
+    const auto width = static_cast<std::int32_t>(facts.Width);
+    const auto height = static_cast<std::int32_t>(facts.Height);
+    return TPicture::Deferred(width, height, false,
+                              [bytes = std::move(bytes), width, height]() -> Result<PixelImage, DecodeError> {
+                                PixelImage image = PixelImage::Blank(width, height);
+                                if (const int code = Decompress(bytes->data(), bytes->size(), &image); code != 0) {
+                                  return Failure{LibraryError(code)};
+                                }
+                                return image;
+                              });
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<const ImageDecoder> MakeJpegDecoder() { return std::make_shared<JpegDecoder>(); }
+
+}  // namespace ris

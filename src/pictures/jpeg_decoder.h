@@ -1,0 +1,20 @@
+#pragma once
+// JPEG (JFIF, Exif and Adobe files): a sequence of markers (start of image,
+// tables, frame header, one or more scans of entropy-coded data, end of
+// image), read with libjpeg. Loading reads the frame header only; the pixels
+// are decompressed on first use. The decoder itself is made by
+// MakeJpegDecoder (pictures/decoders.h).
+
+#include <cstddef>
+
+namespace ris {
+
+// At most this many scans are read from a progressive file; more fail, so
+// that a small hostile file cannot cost minutes of decoding.
+inline constexpr int kMaxJpegScans = 1000;
+
+// The memory libjpeg may take for its own buffers (coefficients of
+// progressive files among them), beyond the decoded pixels.
+inline constexpr std::size_t kMaxJpegWorkingMemory = std::size_t{512} << 20;
+
+}  // namespace ris

@@ -1,0 +1,554 @@
+#include "pictures/png_decoder.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "pictures/decoders.h"
+
+namespace ris {
+namespace {
+
+constexpr std::string_view kFormat = "PNG";
+constexpr std::array<std::uint8_t, 8> kSignature{137, 80, 78, 71, 13, 10, 26, 10};
+
+constexpr std::uint32_t Tag(const char (&name)[5]) {
+  return (std::uint32_t{static_cast<std::uint8_t>(name[0])} << 24) |
+         (std::uint32_t{static_cast<std::uint8_t>(name[1])} << 16) |
+         (std::uint32_t{static_cast<std::uint8_t>(name[2])} << 8) |
+         std::uint32_t{static_cast<std::uint8_t>(name[3])};
+}
+
+std::uint32_t Big32(const std::uint8_t* p) noexcept {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+         std::uint32_t{p[3]};
+}
+std::uint16_t Big16(const std::uint8_t* p) noexcept {
+  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+
+enum ColourType : std::uint8_t { kGrey = 0, kRgb = 2, kIndexed = 3, kGreyAlpha = 4, kRgba = 6 };
+
+// What the chunks say, gathered in one walk before any pixel is decoded.
+struct PngInfo {
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+  std::uint8_t Depth = 0;
+  std::uint8_t Colour = 0;
+  bool Interlaced = false;
+  int Channels = 0;
+
+  std::array<Bgra, 256> Palette{};
+  std::array<std::uint8_t, 256> PaletteAlpha{};
+  std::size_t PaletteCount = 0;
+  bool HasPalette = false;
+
+  bool HasTransparency = false;  // tRNS present and usable
+  std::array<std::uint16_t, 3> Key{};  // grey or red, green, blue colour key
+
+  std::vector<ByteSpan> Idat;
+  std::uint64_t IdatBytes = 0;
+
+  std::uint32_t BitsPerPixel() const noexcept { return static_cast<std::uint32_t>(Channels) * Depth; }
+  std::size_t RowBytes(std::uint32_t width) const noexcept {
+    return static_cast<std::size_t>((std::uint64_t{width} * BitsPerPixel() + 7) / 8);
+  }
+};
+
+int ChannelsOf(std::uint8_t colour) noexcept {
+  switch (colour) {
+    case kGrey: return 1;
+    case kRgb: return 3;
+    case kIndexed: return 1;
+    case kGreyAlpha: return 2;
+    case kRgba: return 4;
+    default: return 0;
+  }
+}
+
+std::optional<DecodeError> ReadHeader(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
+  if (length != 13) return decode_errors::InvalidFormat(kFormat);
+  info.Width = Big32(p);
+  info.Height = Big32(p + 4);
+  info.Depth = p[8];
+  info.Colour = p[9];
+  if (info.Width == 0 || info.Height == 0 || info.Width > 0x7fffffffu || info.Height > 0x7fffffffu) {
+    return decode_errors::InvalidFormat(kFormat);
+  }
+  info.Channels = ChannelsOf(info.Colour);
+  if (info.Channels == 0) return decode_errors::InvalidColorFormat(kFormat);
+  const std::uint8_t depth = info.Depth;
+  if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) {
+    return decode_errors::InvalidBitDepth();
+  }
+  const bool combination_allowed =
+      info.Colour == kGrey || (info.Colour == kIndexed ? depth <= 8 : depth >= 8);
+  if (!combination_allowed) return decode_errors::InvalidColorFormat(kFormat);
+  if (p[10] != 0 || p[11] != 0 || p[12] > 1) return decode_errors::InvalidFormat(kFormat);
+  info.Interlaced = p[12] == 1;
+  if (!PictureSizeAllowed(info.Width, info.Height)) return decode_errors::TooLarge(kFormat);
+  return std::nullopt;
+}
+
+std::optional<DecodeError> ReadPalette(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
+  if (length == 0 || length % 3 != 0 || length > 768 || info.HasPalette) {
+    return decode_errors::InvalidPalette(kFormat);
+  }
+  info.HasPalette = true;
+  info.PaletteCount = length / 3;
+  for (std::size_t i = 0; i < info.PaletteCount; ++i) {
+    info.Palette[i] = Bgra{p[3 * i + 2], p[3 * i + 1], p[3 * i], 255};
+  }
+  return std::nullopt;
+}
+
+// A transparency chunk of the wrong size for its colour type is ignored, as
+// is one for a colour type that has an alpha channel of its own.
+void ReadTransparency(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
+  switch (info.Colour) {
+    case kIndexed:
+      if (length > 256) return;
+      std::copy_n(p, length, info.PaletteAlpha.begin());
+      info.HasTransparency = true;
+      return;
+    case kGrey:
+      if (length != 2) return;
+      info.Key[0] = Big16(p);
+      info.HasTransparency = true;
+      return;
+    case kRgb:
+      if (length != 6) return;
+      info.Key = {Big16(p), Big16(p + 2), Big16(p + 4)};
+      info.HasTransparency = true;
+      return;
+    default:
+      return;
+  }
+}
+
+Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
+  if (!IsPngSignature(data)) return Failure{decode_errors::InvalidFormat(kFormat)};
+  PngInfo info;
+  info.PaletteAlpha.fill(255);
+  std::size_t position = kSignature.size();
+  bool first = true;
+  for (;;) {
+    if (data.size() - position < 12) return Failure{decode_errors::ReadError(kFormat)};
+    const std::uint8_t* chunk = data.data() + position;
+    const std::uint32_t length = Big32(chunk);
+    if (length > 0x7fffffffu) return Failure{decode_errors::InvalidFormat(kFormat)};
+    if (length > data.size() - position - 12) return Failure{decode_errors::ReadError(kFormat)};
+    const std::uint8_t* body = chunk + 8;
+    const auto crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), chunk + 4, length + 4));
+    if (crc != Big32(body + length)) return Failure{decode_errors::CrcError(kFormat)};
+    const std::uint32_t tag = Big32(chunk + 4);
+    if (first != (tag == Tag("IHDR"))) return Failure{decode_errors::InvalidFormat(kFormat)};
+    first = false;
+    position += std::size_t{length} + 12;
+
+    if (tag == Tag("IHDR")) {
+      if (auto error = ReadHeader(body, length, info)) return Failure{*error};
+    } else if (tag == Tag("PLTE")) {
+      if (auto error = ReadPalette(body, length, info)) return Failure{*error};
+    } else if (tag == Tag("tRNS")) {
+      ReadTransparency(body, length, info);
+    } else if (tag == Tag("IDAT")) {
+      if (length > 0) info.Idat.emplace_back(body, length);
+      info.IdatBytes += length;
+    } else if (tag == Tag("IEND")) {
+      break;
+    } else if ((chunk[4] & 0x20) == 0) {
+      return Failure{decode_errors::UnknownCriticalChunk()};
+    }
+  }
+  if (info.Colour == kIndexed) {
+    if (!info.HasPalette) return Failure{decode_errors::InvalidPalette(kFormat)};
+    for (std::size_t i = 0; i < info.PaletteCount; ++i) info.Palette[i].A = info.PaletteAlpha[i];
+  }
+  if (info.Idat.empty()) return Failure{decode_errors::CompressionError(kFormat)};
+  return info;
+}
+
+// The zlib stream spread over the IDAT chunks, read row by row.
+class IdatStream {
+ public:
+  explicit IdatStream(const std::vector<ByteSpan>& pieces) : pieces_(pieces) {
+    started_ = inflateInit2(&zlib_, MAX_WBITS) == Z_OK;
+  }
+  ~IdatStream() {
+    if (started_) inflateEnd(&zlib_);
+  }
+  IdatStream(const IdatStream&) = delete;
+  IdatStream& operator=(const IdatStream&) = delete;
+
+  // Fills exactly `size` bytes, or fails.
+  bool Read(std::uint8_t* out, std::size_t size) {
+    if (!started_ || ended_) return false;
+    zlib_.next_out = out;
+    zlib_.avail_out = static_cast<uInt>(size);
+    while (zlib_.avail_out > 0) {
+      if (zlib_.avail_in == 0 && !FeedNext()) return false;
+      const int status = inflate(&zlib_, Z_NO_FLUSH);
+      if (status == Z_STREAM_END) {
+        ended_ = true;
+        return zlib_.avail_out == 0;
+      }
+      if (status != Z_OK && !(status == Z_BUF_ERROR && zlib_.avail_in == 0)) return false;
+    }
+    return true;
+  }
+
+  // After the last row: the stream must end without giving another byte.
+  std::optional<DecodeError> Finish() {
+    if (ended_) return std::nullopt;
+    std::uint8_t probe = 0;
+    zlib_.next_out = &probe;
+    zlib_.avail_out = 1;
+    for (;;) {
+      if (zlib_.avail_in == 0 && !FeedNext()) return decode_errors::CompressionError(kFormat);
+      const int status = inflate(&zlib_, Z_NO_FLUSH);
+      if (zlib_.avail_out == 0) return decode_errors::ExtraCompressedData(kFormat);
+      if (status == Z_STREAM_END) return std::nullopt;
+      if (status != Z_OK && !(status == Z_BUF_ERROR && zlib_.avail_in == 0)) {
+        return decode_errors::CompressionError(kFormat);
+      }
+    }
+  }
+
+ private:
+  bool FeedNext() {
+    if (next_ == pieces_.size()) return false;
+    const ByteSpan piece = pieces_[next_++];
+    zlib_.next_in = const_cast<Bytef*>(piece.data());
+    zlib_.avail_in = static_cast<uInt>(piece.size());
+    return true;
+  }
+
+  const std::vector<ByteSpan>& pieces_;
+  std::size_t next_ = 0;
+  z_stream zlib_{};
+  bool started_ = false;
+  bool ended_ = false;
+};
+
+// --- Unfiltering, in place; `prior` is the unfiltered row above (zeros for
+// the first row of a pass). The first `Bpp` bytes have no left neighbour.
+
+inline std::uint8_t Paeth(int a, int b, int c) noexcept {
+  const int pa = std::abs(b - c);
+  const int pb = std::abs(a - c);
+  const int pc = std::abs(a + b - 2 * c);
+  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
+  return static_cast<std::uint8_t>(pb <= pc ? b : c);
+}
+
+template <std::size_t Bpp>
+void UnfilterSub(std::uint8_t* row, std::size_t size) noexcept {
+  for (std::size_t i = Bpp; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
+}
+
+template <std::size_t Bpp>
+void UnfilterAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t size) noexcept {
+  const std::size_t head = std::min(Bpp, size);
+  for (std::size_t i = 0; i < head; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
+  for (std::size_t i = Bpp; i < size; ++i) {
+    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
+  }
+}
+
+template <std::size_t Bpp>
+void UnfilterPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t size) noexcept {
+  const std::size_t head = std::min(Bpp, size);
+  for (std::size_t i = 0; i < head; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+  if (size <= Bpp) return;
+  // Left neighbours kept in registers, one per byte of the pixel.
+  std::array<int, Bpp> a{};
+  std::array<int, Bpp> c{};
+  for (std::size_t k = 0; k < Bpp; ++k) {
+    a[k] = row[k];
+    c[k] = prior[k];
+  }
+  for (std::size_t i = Bpp; i + Bpp <= size; i += Bpp) {
+    for (std::size_t k = 0; k < Bpp; ++k) {
+      const int b = prior[i + k];
+      const int value = (row[i + k] + Paeth(a[k], b, c[k])) & 0xff;
+      row[i + k] = static_cast<std::uint8_t>(value);
+      a[k] = value;
+      c[k] = b;
+    }
+  }
+}
+
+template <std::size_t Bpp>
+bool UnfilterWith(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prior,
+                  std::size_t size) noexcept {
+  switch (filter) {
+    case 0:
+      return true;
+    case 1:
+      UnfilterSub<Bpp>(row, size);
+      return true;
+    case 2:
+      for (std::size_t i = 0; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+      return true;
+    case 3:
+      UnfilterAverage<Bpp>(row, prior, size);
+      return true;
+    case 4:
+      UnfilterPaeth<Bpp>(row, prior, size);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Rows are whole pixels for every Bpp of one byte or more, so the Paeth loop
+// above covers each byte.
+bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prior, std::size_t size,
+              std::size_t bpp) noexcept {
+  switch (bpp) {
+    case 1: return UnfilterWith<1>(filter, row, prior, size);
+    case 2: return UnfilterWith<2>(filter, row, prior, size);
+    case 3: return UnfilterWith<3>(filter, row, prior, size);
+    case 4: return UnfilterWith<4>(filter, row, prior, size);
+    case 6: return UnfilterWith<6>(filter, row, prior, size);
+    default: return UnfilterWith<8>(filter, row, prior, size);
+  }
+}
+
+// --- Conversion of one unfiltered row to pixels at out[0], out[step], ...
+
+struct RowTarget {
+  Bgra* Out;
+  std::size_t Step;
+  std::uint32_t Count;
+};
+
+constexpr std::uint8_t Opaque(bool transparent) noexcept { return transparent ? 0 : 255; }
+
+// The sample of `depth` bits (1, 2, 4 or 8) at index i.
+inline unsigned Sample(const std::uint8_t* row, std::uint32_t i, unsigned depth) noexcept {
+  const std::uint32_t bit = i * depth;
+  const unsigned shift = 8 - depth - (bit & 7);
+  return (row[bit >> 3] >> shift) & ((1u << depth) - 1);
+}
+
+void ConvertGrey(const std::uint8_t* row, RowTarget t, const PngInfo& info) {
+  const bool keyed = info.HasTransparency;
+  const unsigned key = info.Key[0];
+  if (info.Depth == 16) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const std::uint8_t g = row[2 * x];
+      t.Out[x * t.Step] = Bgra{g, g, g, Opaque(keyed && Big16(row + 2 * x) == key)};
+    }
+    return;
+  }
+  if (info.Depth == 8) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const std::uint8_t g = row[x];
+      t.Out[x * t.Step] = Bgra{g, g, g, Opaque(keyed && g == key)};
+    }
+    return;
+  }
+  const unsigned depth = info.Depth;
+  const unsigned scale = 255 / ((1u << depth) - 1);
+  for (std::uint32_t x = 0; x < t.Count; ++x) {
+    const unsigned sample = Sample(row, x, depth);
+    const auto g = static_cast<std::uint8_t>(sample * scale);
+    t.Out[x * t.Step] = Bgra{g, g, g, Opaque(keyed && sample == key)};
+  }
+}
+
+void ConvertRgb(const std::uint8_t* row, RowTarget t, const PngInfo& info) {
+  if (info.Depth == 16) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const std::uint8_t* p = row + 6 * x;
+      const bool transparent = info.HasTransparency && Big16(p) == info.Key[0] &&
+                               Big16(p + 2) == info.Key[1] && Big16(p + 4) == info.Key[2];
+      t.Out[x * t.Step] = Bgra{p[4], p[2], p[0], Opaque(transparent)};
+    }
+    return;
+  }
+  if (!info.HasTransparency) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const std::uint8_t* p = row + 3 * x;
+      t.Out[x * t.Step] = Bgra{p[2], p[1], p[0], 255};
+    }
+    return;
+  }
+  for (std::uint32_t x = 0; x < t.Count; ++x) {
+    const std::uint8_t* p = row + 3 * x;
+    const bool transparent = p[0] == info.Key[0] && p[1] == info.Key[1] && p[2] == info.Key[2];
+    t.Out[x * t.Step] = Bgra{p[2], p[1], p[0], Opaque(transparent)};
+  }
+}
+
+// False when an index lies beyond the palette.
+bool ConvertIndexed(const std::uint8_t* row, RowTarget t, const PngInfo& info) {
+  unsigned largest = 0;
+  if (info.Depth == 8) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const unsigned index = row[x];
+      largest = std::max(largest, index);
+      t.Out[x * t.Step] = info.Palette[index];
+    }
+  } else {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const unsigned index = Sample(row, x, info.Depth);
+      largest = std::max(largest, index);
+      t.Out[x * t.Step] = info.Palette[index];
+    }
+  }
+  return largest < info.PaletteCount;
+}
+
+void ConvertGreyAlpha(const std::uint8_t* row, RowTarget t, const PngInfo& info) {
+  const std::size_t size = info.Depth / 8;  // bytes per sample
+  for (std::uint32_t x = 0; x < t.Count; ++x) {
+    const std::uint8_t* p = row + 2 * size * x;
+    t.Out[x * t.Step] = Bgra{p[0], p[0], p[0], p[size]};
+  }
+}
+
+void ConvertRgba(const std::uint8_t* row, RowTarget t, const PngInfo& info) {
+  if (info.Depth == 16) {
+    for (std::uint32_t x = 0; x < t.Count; ++x) {
+      const std::uint8_t* p = row + 8 * x;
+      t.Out[x * t.Step] = Bgra{p[4], p[2], p[0], p[6]};
+    }
+    return;
+  }
+  for (std::uint32_t x = 0; x < t.Count; ++x) {
+    const std::uint8_t* p = row + 4 * x;
+    t.Out[x * t.Step] = Bgra{p[2], p[1], p[0], p[3]};
+  }
+}
+
+bool ConvertRow(const std::uint8_t* row, RowTarget target, const PngInfo& info) {
+  switch (info.Colour) {
+    case kGrey: ConvertGrey(row, target, info); return true;
+    case kRgb: ConvertRgb(row, target, info); return true;
+    case kIndexed: return ConvertIndexed(row, target, info);
+    case kGreyAlpha: ConvertGreyAlpha(row, target, info); return true;
+    default: ConvertRgba(row, target, info); return true;
+  }
+}
+
+struct Pass {
+  std::uint32_t X0, Y0, DX, DY;
+};
+constexpr std::array<Pass, 7> kAdam7{{{0, 0, 8, 8},
+                                      {4, 0, 8, 8},
+                                      {0, 4, 4, 8},
+                                      {2, 0, 4, 4},
+                                      {0, 2, 2, 4},
+                                      {1, 0, 2, 2},
+                                      {0, 1, 1, 2}}};
+constexpr Pass kWhole{0, 0, 1, 1};
+
+std::uint32_t PassSide(std::uint32_t side, std::uint32_t start, std::uint32_t step) noexcept {
+  return side > start ? (side - start + step - 1) / step : 0;
+}
+
+// The number of bytes the zlib stream must inflate to.
+std::uint64_t FilteredSize(const PngInfo& info) {
+  std::uint64_t total = 0;
+  const auto add = [&](const Pass& pass) {
+    const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
+    const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
+    if (width > 0) total += std::uint64_t{height} * (info.RowBytes(width) + 1);
+  };
+  if (info.Interlaced) {
+    for (const Pass& pass : kAdam7) add(pass);
+  } else {
+    add(kWhole);
+  }
+  return total;
+}
+
+// Deflate cannot expand its input more than about 1032 times; a stream too
+// short to fill the picture is refused before the picture is allocated.
+constexpr std::uint64_t kMostInflation = 1040;
+
+class PngDecoder final : public ImageDecoder {
+ public:
+  std::string_view ShortName() const override { return kFormat; }
+  bool IsExtended() const override { return true; }
+  bool Recognises(ByteSpan data) const override { return IsPngSignature(data); }
+  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
+    auto image = DecodePngImage(data);
+    if (!image) return Failure{image.error()};
+    return TPicture::FromPixels(std::move(image).value(), false);
+  }
+};
+
+}  // namespace
+
+bool IsPngSignature(ByteSpan data) noexcept {
+  return data.size() >= kSignature.size() &&
+         std::equal(kSignature.begin(), kSignature.end(), data.begin());
+}
+
+Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data) {
+  auto read = ReadChunks(data);
+  if (!read) return Failure{read.error()};
+  const PngInfo& info = *read;
+  if (FilteredSize(info) > (info.IdatBytes + 16) * kMostInflation) {
+    return Failure{decode_errors::CompressionError(kFormat)};
+  }
+
+  PixelImage image;
+  image.Width = static_cast<std::int32_t>(info.Width);
+  image.Height = static_cast<std::int32_t>(info.Height);
+  image.HasAlpha = info.HasTransparency || info.Colour == kGreyAlpha || info.Colour == kRgba;
+  image.Pixels.resize(std::size_t{info.Width} * info.Height);
+
+  const std::size_t bpp = std::max<std::size_t>(1, info.BitsPerPixel() / 8);
+  const std::size_t widest = info.RowBytes(info.Width);
+  // One filter byte and one row each; the prior row starts as zeros.
+  std::vector<std::uint8_t> current(widest + 1);
+  std::vector<std::uint8_t> prior(widest + 1);
+  IdatStream stream(info.Idat);
+
+  const auto decode_pass = [&](const Pass& pass) -> std::optional<DecodeError> {
+    const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
+    const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
+    if (width == 0 || height == 0) return std::nullopt;
+    const std::size_t size = info.RowBytes(width);
+    std::fill_n(prior.begin(), size + 1, std::uint8_t{0});
+    for (std::uint32_t y = 0; y < height; ++y) {
+      if (!stream.Read(current.data(), size + 1)) return decode_errors::CompressionError(kFormat);
+      if (!Unfilter(current[0], current.data() + 1, prior.data() + 1, size, bpp)) {
+        return decode_errors::InvalidFormat(kFormat);
+      }
+      const std::size_t out_y = std::size_t{pass.Y0} + std::size_t{y} * pass.DY;
+      Bgra* out = image.Pixels.data() + out_y * info.Width + pass.X0;
+      if (!ConvertRow(current.data() + 1, {out, pass.DX, width}, info)) {
+        return decode_errors::InvalidPalette(kFormat);
+      }
+      std::swap(current, prior);
+    }
+    return std::nullopt;
+  };
+
+  if (info.Interlaced) {
+    for (const Pass& pass : kAdam7) {
+      if (auto error = decode_pass(pass)) return Failure{*error};
+    }
+  } else if (auto error = decode_pass(kWhole)) {
+    return Failure{*error};
+  }
+  if (auto error = stream.Finish()) return Failure{*error};
+  return image;
+}
+
+std::shared_ptr<const ImageDecoder> MakePngDecoder() {
+  return std::make_shared<const PngDecoder>();
+}
+
+}  // namespace ris

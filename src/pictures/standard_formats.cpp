@@ -1,0 +1,50 @@
+#include <initializer_list>
+#include <string_view>
+
+#include "pictures/decoders.h"
+#include "pictures/file_format_list.h"
+
+namespace ris {
+namespace {
+
+[[maybe_unused]] void RegisterRow(TFileFormatList& list, std::initializer_list<std::string_view> extensions,
+                 const std::shared_ptr<const ImageDecoder>& decoder) {
+  for (const std::string_view extension : extensions) list.Register(extension, decoder);
+}
+
+// The rows in their fixed order: the order in which decoders are first
+// registered is the order in which their recognisers are asked. A row whose
+// decoder is not built yet stays a comment in its place.
+TFileFormatList BuildStandardFormatList() {
+  TFileFormatList list;
+  const auto bitmap = MakeBitmapDecoder();
+  RegisterRow(list, {"bmp"}, bitmap);
+  RegisterRow(list, {"ico"}, MakeIconDecoder());
+  //   wmf, emf: Windows metafile
+  RegisterRow(list, {"jfif", "jpg", "jpe", "jpeg"}, MakeJpegDecoder());
+  RegisterRow(list, {"rle", "dib"}, bitmap);
+  RegisterRow(list, {"win", "vst", "vda", "tga", "icb"}, MakeTargaDecoder());
+  //   tiff, tif, fax: TIFF
+  //   eps: Encapsulated PostScript with a TIFF preview
+  RegisterRow(list, {"pcx", "pcc", "scr"}, MakePcxDecoder());
+  //   rpf, rla: Alias/Wavefront
+  RegisterRow(list, {"sgi", "rgba", "rgb", "bw"}, MakeSgiDecoder());
+  RegisterRow(list, {"psd", "pdd"}, MakePhotoshopDecoder());
+  RegisterRow(list, {"ppm", "pgm", "pbm"}, MakePortableMapDecoder());
+  //   cel, pic: Autodesk
+  //   pcd: Photo-CD
+  RegisterRow(list, {"gif"}, MakeGifDecoder());
+  //   cut: Dr. Halo
+  //   psp: Paintshop Pro
+  RegisterRow(list, {"png"}, MakePngDecoder());
+  return list;
+}
+
+}  // namespace
+
+const TFileFormatList& StandardFormatList() {
+  static const TFileFormatList list = BuildStandardFormatList();
+  return list;
+}
+
+}  // namespace ris

@@ -1,0 +1,391 @@
+#include "shells/headless/freetype_text.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SIZES_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "surface/blit.h"
+
+namespace ris {
+
+namespace {
+
+// Bytes 0x80 to 0x9F, the only ones where the code page is not Latin-1.
+constexpr std::array<char32_t, 32> kCp1252Specials = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       //
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+constexpr std::int64_t kDefaultEmPixels = 12;
+// Far beyond any screen, yet it keeps a hostile stored font from having
+// glyphs of gigabytes rasterised.
+constexpr std::int64_t kMaxEmPixels = 2000;
+
+struct LibraryCloser {
+  void operator()(FT_Library library) const noexcept { FT_Done_FreeType(library); }
+};
+struct FaceCloser {
+  void operator()(FT_Face face) const noexcept { FT_Done_Face(face); }
+};
+struct ConfigCloser {
+  void operator()(FcConfig* config) const noexcept { FcConfigDestroy(config); }
+};
+struct PatternCloser {
+  void operator()(FcPattern* pattern) const noexcept { FcPatternDestroy(pattern); }
+};
+using LibraryHandle = std::unique_ptr<FT_LibraryRec_, LibraryCloser>;
+using FaceHandle = std::unique_ptr<FT_FaceRec_, FaceCloser>;
+using ConfigHandle = std::unique_ptr<FcConfig, ConfigCloser>;
+using PatternHandle = std::unique_ptr<FcPattern, PatternCloser>;
+
+// A face file read into memory once, so that drawing a frame never goes to
+// the disk whatever stream FreeType was built with.
+struct OpenFace {
+  std::string File;
+  int Index = 0;
+  std::vector<FT_Byte> Bytes;
+  FaceHandle Face;  // after Bytes, so that it is closed before they go
+  // One size object per pixel size in use: two overlays in different sizes
+  // of one face do not re-run the hinting set-up every frame. The face owns
+  // and frees them.
+  std::vector<std::pair<FT_UInt, FT_Size>> Sizes;
+};
+
+// fontconfig's answer for a name and style, kept so that it is asked once.
+struct Match {
+  std::string Name;
+  bool Bold = false;
+  bool Italic = false;
+  OpenFace* Face = nullptr;  // null when nothing at all was found
+  // fontconfig found no real bold or italic face and asks for one to be
+  // made from the regular.
+  bool Embolden = false;
+  bool Slant = false;
+};
+
+// A face at the size a font asks for, with where a line's parts go, in
+// pixels down from the baseline.
+struct LineFace {
+  FT_Face Face = nullptr;
+  bool Embolden = false;
+  bool Slant = false;
+  std::int32_t Ascent = 0;
+  std::int32_t LineThickness = 1;
+  std::int32_t UnderlineTop = 0;
+  std::int32_t StrikeOutTop = 0;
+};
+
+// Halves away from zero; denominator > 0.
+std::int64_t RoundedRatio(std::int64_t numerator, std::int64_t denominator) noexcept {
+  const std::int64_t half = denominator / 2;
+  return numerator >= 0 ? (numerator + half) / denominator : -((half - numerator) / denominator);
+}
+
+// Font units of the character cell above and below the baseline. GDI sizes
+// and places by the Windows metrics, so those win where the face has them.
+struct CellUnits {
+  std::int64_t Ascent = 0;
+  std::int64_t Descent = 0;
+};
+
+CellUnits CellUnitsOf(FT_Face face) noexcept {
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    return {os2->usWinAscent, os2->usWinDescent};
+  }
+  return {face->ascender, -std::int64_t{face->descender}};
+}
+
+// GDI's reading of a height: negative is the em in pixels, positive the
+// whole cell, internal leading included.
+FT_UInt EmPixels(FT_Face face, std::int32_t height) noexcept {
+  const std::int64_t wide = height;  // so that negating INT32_MIN is defined
+  std::int64_t em = kDefaultEmPixels;
+  if (wide < 0) {
+    em = -wide;
+  } else if (wide > 0) {
+    const CellUnits cell = CellUnitsOf(face);
+    const std::int64_t cell_units = cell.Ascent + cell.Descent;
+    em = cell_units > 0 ? RoundedRatio(wide * face->units_per_EM, cell_units) : wide;
+  }
+  return static_cast<FT_UInt>(std::clamp<std::int64_t>(em, 1, kMaxEmPixels));
+}
+
+bool ActivateSize(OpenFace& open, FT_UInt em) noexcept {
+  for (const auto& [pixels, size] : open.Sizes) {
+    if (pixels == em) return FT_Activate_Size(size) == 0;
+  }
+  FT_Size size = nullptr;
+  if (FT_New_Size(open.Face.get(), &size) != 0) return false;
+  if (FT_Activate_Size(size) != 0 || FT_Set_Pixel_Sizes(open.Face.get(), 0, em) != 0) {
+    FT_Done_Size(size);
+    return false;
+  }
+  open.Sizes.emplace_back(em, size);
+  return true;
+}
+
+LineFace LineFaceOf(const Match& match, FT_UInt em) noexcept {
+  const FT_Face face = match.Face->Face.get();
+  const auto pixels = [&](std::int64_t units) {
+    return static_cast<std::int32_t>(RoundedRatio(units * em, face->units_per_EM));
+  };
+  LineFace line{face, match.Embolden, match.Slant};
+  line.Ascent = pixels(CellUnitsOf(face).Ascent);
+  line.LineThickness = std::max(1, pixels(face->underline_thickness));
+  // FreeType gives the underline's centre, positive above the baseline.
+  line.UnderlineTop = -pixels(face->underline_position) - line.LineThickness / 2;
+  line.StrikeOutTop = -line.Ascent / 3 - line.LineThickness / 2;
+  return line;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<FT_Byte>& bytes) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const std::streamoff size = in.tellg();
+  if (size <= 0) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+}
+
+// A character the face lacks loads glyph 0, the face's box for a missing
+// character, as GDI shows its default character.
+bool LoadGlyph(const LineFace& line, char32_t character) noexcept {
+  const FT_UInt index = FT_Get_Char_Index(line.Face, character);
+  // Embedded bitmaps cannot be slanted, so a slanted face draws outlines.
+  const FT_Int32 flags = line.Slant ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT;
+  if (FT_Load_Glyph(line.Face, index, flags) != 0) return false;
+  if (line.Slant) FT_GlyphSlot_Oblique(line.Face->glyph);
+  if (line.Embolden) FT_GlyphSlot_Embolden(line.Face->glyph);
+  return true;
+}
+
+// Whole pixels, as GDI advances: each glyph's advance is rounded on its own.
+std::int64_t AdvancePixels(FT_GlyphSlot glyph) noexcept { return (glyph->advance.x + 32) >> 6; }
+
+// Hands each glyph of `text` to `visit` with its pen position in pixels from
+// the start of the text, and returns the advance of the whole text. No
+// kerning: GDI neither measures nor writes text with it, and text must end
+// where it ends there.
+template <typename Visit>
+std::int64_t LayOut(const LineFace& line, std::string_view text, Visit&& visit) {
+  std::int64_t pen = 0;
+  for (const char byte : text) {
+    const char32_t character = UnicodeFromCp1252(static_cast<unsigned char>(byte));
+    if (character == 0 || !LoadGlyph(line, character)) continue;
+    visit(line.Face->glyph, pen);
+    pen += AdvancePixels(line.Face->glyph);
+  }
+  return pen;
+}
+
+// Rendering is the costly step, so a glyph wholly off the surface skips it.
+// The outline's box is widened by a pixel for the rasteriser's rounding.
+bool OutlineReaches(const Surface& surface, FT_GlyphSlot glyph, std::int64_t x,
+                    std::int64_t baseline) noexcept {
+  FT_BBox box{};
+  FT_Outline_Get_CBox(&glyph->outline, &box);
+  const std::int64_t left = x + (box.xMin >> 6) - 1;
+  const std::int64_t right = x + ((box.xMax + 63) >> 6) + 1;
+  const std::int64_t top = baseline - ((box.yMax + 63) >> 6) - 1;
+  const std::int64_t bottom = baseline - (box.yMin >> 6) + 1;
+  return !ClipToSurface(left, top, right - left, bottom - top, surface.Width(), surface.Height())
+              .Empty();
+}
+
+const unsigned char* BitmapRow(const FT_Bitmap& bitmap, std::int64_t row) noexcept {
+  const std::ptrdiff_t pitch = bitmap.pitch;
+  // An upward flow keeps its top row last in memory.
+  const unsigned char* top =
+      pitch >= 0 ? bitmap.buffer : bitmap.buffer - pitch * static_cast<std::ptrdiff_t>(bitmap.rows - 1);
+  return top + pitch * row;
+}
+
+unsigned Coverage(const FT_Bitmap& bitmap, const unsigned char* row, std::int64_t column) noexcept {
+  if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+    return ((row[column >> 3] >> (7 - (column & 7))) & 1) != 0 ? 255u : 0u;
+  }
+  return row[column];
+}
+
+std::span<Bgra> TargetRow(Surface& surface, const ClippedBlock& block, std::int32_t row) noexcept {
+  return surface.Row(block.TargetY + row)
+      .subspan(static_cast<std::size_t>(block.TargetX), static_cast<std::size_t>(block.Width));
+}
+
+void BlendBitmap(Surface& surface, const FT_Bitmap& bitmap, std::int64_t left, std::int64_t top,
+                 Bgra ink) noexcept {
+  // Colour glyphs do not occur in the faces a stored font can name.
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return;
+  const ClippedBlock block =
+      ClipToSurface(left, top, bitmap.width, bitmap.rows, surface.Width(), surface.Height());
+  for (std::int32_t row = 0; row < block.Height; ++row) {
+    const unsigned char* source = BitmapRow(bitmap, block.SourceY + row);
+    const std::span<Bgra> target = TargetRow(surface, block, row);
+    for (std::size_t i = 0; i < target.size(); ++i) {
+      BlendInk(target[i], ink, Coverage(bitmap, source, block.SourceX + static_cast<std::int64_t>(i)));
+    }
+  }
+}
+
+void DrawGlyph(Surface& surface, FT_GlyphSlot glyph, std::int64_t x, std::int64_t baseline,
+               Bgra ink) noexcept {
+  if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (!OutlineReaches(surface, glyph, x, baseline)) return;
+    if (FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) != 0) return;
+  }
+  if (glyph->format != FT_GLYPH_FORMAT_BITMAP) return;
+  BlendBitmap(surface, glyph->bitmap, x + glyph->bitmap_left, baseline - glyph->bitmap_top, ink);
+}
+
+void FillBand(Surface& surface, std::int64_t x, std::int64_t top, std::int64_t width,
+              std::int32_t thickness, Bgra ink) noexcept {
+  const ClippedBlock block = ClipToSurface(x, top, width, thickness, surface.Width(), surface.Height());
+  for (std::int32_t row = 0; row < block.Height; ++row) {
+    for (Bgra& pixel : TargetRow(surface, block, row)) BlendInk(pixel, ink, 255);
+  }
+}
+
+}  // namespace
+
+char32_t UnicodeFromCp1252(unsigned char byte) noexcept {
+  if (byte >= 0x80 && byte < 0xA0) return kCp1252Specials[byte - 0x80u];
+  return byte;
+}
+
+class FreeTypeTextRenderer::Faces {
+ public:
+  Faces() {
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) == 0) library_.reset(library);
+    config_.reset(FcInitLoadConfigAndFonts());
+  }
+
+  // The face for `font` at its size, or nothing when no face can be had.
+  std::optional<LineFace> Select(const TFont& font) {
+    const Match& match = MatchFor(font);
+    if (match.Face == nullptr) return std::nullopt;
+    const FT_UInt em = EmPixels(match.Face->Face.get(), font.Height);
+    if (!ActivateSize(*match.Face, em)) return std::nullopt;
+    return LineFaceOf(match, em);
+  }
+
+ private:
+  const Match& MatchFor(const TFont& font) {
+    const bool bold = font.Style.Contains(TFontStyle::fsBold);
+    const bool italic = font.Style.Contains(TFontStyle::fsItalic);
+    for (const Match& known : matches_) {
+      if (known.Name == font.Name && known.Bold == bold && known.Italic == italic) return known;
+    }
+    matches_.push_back(Ask(font.Name, bold, italic));
+    return matches_.back();
+  }
+
+  Match Ask(const std::string& name, bool bold, bool italic) {
+    Match match{name, bold, italic};
+    if (!library_ || !config_) return match;
+    const PatternHandle found = FindPattern(name, bold, italic);
+    FcChar8* file = nullptr;
+    if (!found || FcPatternGetString(found.get(), FC_FILE, 0, &file) != FcResultMatch) return match;
+    int index = 0;  // stays the first face when the pattern names none
+    FcPatternGetInteger(found.get(), FC_INDEX, 0, &index);
+    match.Face = Open(reinterpret_cast<const char*>(file), index);
+    FcBool embolden = FcFalse;
+    match.Embolden = bold && FcPatternGetBool(found.get(), FC_EMBOLDEN, 0, &embolden) == FcResultMatch &&
+                     embolden == FcTrue;
+    // fontconfig slants a roman face it had to take for an italic request
+    // by giving it a shearing matrix.
+    FcMatrix* matrix = nullptr;
+    match.Slant = italic && FcPatternGetMatrix(found.get(), FC_MATRIX, 0, &matrix) == FcResultMatch &&
+                  matrix->xy != 0.0;
+    return match;
+  }
+
+  PatternHandle FindPattern(const std::string& name, bool bold, bool italic) {
+    const PatternHandle request(FcPatternCreate());
+    if (!request) return nullptr;
+    FcPatternAddString(request.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    FcPatternAddInteger(request.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(request.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    // Only an outline face can take any height a stored font asks for.
+    FcPatternAddBool(request.get(), FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config_.get(), request.get(), FcMatchPattern);
+    FcDefaultSubstitute(request.get());
+    FcResult result = FcResultNoMatch;
+    return PatternHandle(FcFontMatch(config_.get(), request.get(), &result));
+  }
+
+  OpenFace* Open(const std::string& file, int index) {
+    for (const auto& open : faces_) {
+      if (open->File == file && open->Index == index) return open.get();
+    }
+    auto open = std::make_unique<OpenFace>();
+    open->File = file;
+    open->Index = index;
+    if (!ReadWholeFile(file, open->Bytes)) return nullptr;
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(library_.get(), open->Bytes.data(), static_cast<FT_Long>(open->Bytes.size()),
+                           index, &face) != 0) {
+      return nullptr;
+    }
+    open->Face.reset(face);
+    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return nullptr;
+    faces_.push_back(std::move(open));
+    return faces_.back().get();
+  }
+
+  // Declared in the order they can be freed in reverse: faces before the
+  // library that made them.
+  LibraryHandle library_;
+  ConfigHandle config_;
+  std::vector<std::unique_ptr<OpenFace>> faces_;
+  std::vector<Match> matches_;
+};
+
+FreeTypeTextRenderer::FreeTypeTextRenderer() : faces_(std::make_unique<Faces>()) {}
+
+FreeTypeTextRenderer::~FreeTypeTextRenderer() = default;
+
+std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view text) {
+  const std::optional<LineFace> line = faces_->Select(font);
+  if (!line) return 0;
+  const std::int64_t width = LayOut(*line, text, [](FT_GlyphSlot, std::int64_t) {});
+  return static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max()));
+}
+
+void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x,
+                                    std::int32_t y, std::string_view text, ColourValue colour) {
+  const std::optional<LineFace> line = faces_->Select(font);
+  if (!line) return;
+  const Bgra ink = BgraFromColour(colour);
+  const std::int64_t baseline = std::int64_t{y} + line->Ascent;
+  const std::int64_t width = LayOut(*line, text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
+    DrawGlyph(surface, glyph, x + pen, baseline, ink);
+  });
+  if (font.Style.Contains(TFontStyle::fsUnderline)) {
+    FillBand(surface, x, baseline + line->UnderlineTop, width, line->LineThickness, ink);
+  }
+  if (font.Style.Contains(TFontStyle::fsStrikeOut)) {
+    FillBand(surface, x, baseline + line->StrikeOutTop, width, line->LineThickness, ink);
+  }
+}
+
+}  // namespace ris

@@ -1,0 +1,38 @@
+#pragma once
+// Text off Windows: fontconfig picks the face a stored font names, FreeType
+// measures and rasterises it, sized and laid out as GDI would so that an
+// overlay keeps the place and size it has on Windows.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "surface/text_renderer.h"
+
+namespace ris {
+
+// The Unicode character a byte of Windows code page 1252 stands for; 0 for
+// NUL and for the five bytes the code page leaves undefined, which are
+// written as nothing.
+char32_t UnicodeFromCp1252(unsigned char byte) noexcept;
+
+class FreeTypeTextRenderer : public TextRenderer {
+ public:
+  FreeTypeTextRenderer();
+  ~FreeTypeTextRenderer() override;
+  FreeTypeTextRenderer(const FreeTypeTextRenderer&) = delete;
+  FreeTypeTextRenderer& operator=(const FreeTypeTextRenderer&) = delete;
+
+  // A font no face is found for measures 0 and draws nothing.
+  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
+                std::string_view text, ColourValue colour) override;
+
+ private:
+  // FreeType and fontconfig stay out of this header: the engine's code that
+  // includes it must not need their headers.
+  class Faces;
+  std::unique_ptr<Faces> faces_;
+};
+
+}  // namespace ris

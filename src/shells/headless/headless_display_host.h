@@ -1,0 +1,50 @@
+#pragma once
+// The display host without a window system: a virtual clock that only moves
+// when told to, a fixed screen, a cursor count and a saver password that
+// answers as configured. Errors the display shows are kept for the caller.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/display_host.h"
+
+namespace ris {
+
+class HeadlessDisplayHost : public DisplayHost {
+ public:
+  struct Options {
+    PixelSize Screen{1024, 768};
+    std::uint32_t Seed = 1;
+    // The local time of day, in seconds after midnight, when the clock reads 0.
+    std::uint32_t StartSecondOfDay = 12 * 3600;
+    bool PasswordAccepted = true;
+  };
+
+  explicit HeadlessDisplayHost(Options options) : options_(options) {}
+
+  void Advance(Milliseconds elapsed) noexcept { now_ += elapsed; }
+  void SetPasswordAccepted(bool accepted) noexcept { options_.PasswordAccepted = accepted; }
+
+  Milliseconds TickCount() const override { return now_; }
+  std::uint32_t ClockSeed() const override { return options_.Seed; }
+  // 24-hour "HH:mm:ss", the long time format of many locales.
+  std::string LongTimeText() const override;
+  PixelSize ScreenSize() const override { return options_.Screen; }
+  void ShowCursor(bool show) override { cursor_count_ += show ? 1 : -1; }
+  bool VerifySaverPassword() override;
+  void ShowException(const std::string& message) override { errors_.push_back(message); }
+
+  int CursorCount() const noexcept { return cursor_count_; }
+  int PasswordQuestions() const noexcept { return password_questions_; }
+  const std::vector<std::string>& Errors() const noexcept { return errors_; }
+
+ private:
+  Options options_;
+  Milliseconds now_ = 0;
+  int cursor_count_ = 0;
+  int password_questions_ = 0;
+  std::vector<std::string> errors_;
+};
+
+}  // namespace ris

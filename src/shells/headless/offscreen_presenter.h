@@ -1,0 +1,35 @@
+#pragma once
+// Presents frames into memory: the last frame stays for whoever wants to
+// look at it or write it out. A lost surface can be staged, as a display
+// change would cause one on a real screen.
+
+#include <cstdint>
+
+#include "surface/presenter.h"
+#include "surface/surface.h"
+
+namespace ris {
+
+class OffscreenPresenter : public Presenter {
+ public:
+  bool SurfaceLost() const override { return lost_; }
+  bool Restore() override;
+  void Present(const Surface& back_surface, bool wait_for_vertical_blank) override;
+
+  const Surface& LastFrame() const noexcept { return last_frame_; }
+  std::uint64_t FramesPresented() const noexcept { return frames_; }
+
+  // Makes the surfaces lost; `restorable` says whether Restore succeeds.
+  void LoseSurfaces(bool restorable) noexcept {
+    lost_ = true;
+    restorable_ = restorable;
+  }
+
+ private:
+  Surface last_frame_;
+  std::uint64_t frames_ = 0;
+  bool lost_ = false;
+  bool restorable_ = true;
+};
+
+}  // namespace ris

@@ -1,0 +1,140 @@
+#include "shells/win32/gdi_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "surface/blit.h"
+
+namespace ris {
+namespace {
+
+// Stored fonts come from settings texts and the registry: a height beyond
+// this is a broken value, and GDI would build glyphs the size of the screen.
+constexpr std::int32_t kLargestHeight = 2000;
+// Texts on a frame are short; a longer one is cut to what a mask can hold.
+constexpr std::int32_t kLargestMaskSide = 8192;
+
+std::uint8_t StyleBits(const TFont& font) {
+  std::uint8_t bits = 0;
+  for (const TFontStyle style : {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
+                                 TFontStyle::fsStrikeOut}) {
+    if (font.Style.Contains(style)) bits = static_cast<std::uint8_t>(bits | (1u << static_cast<unsigned>(style)));
+  }
+  return bits;
+}
+
+int ClampedHeight(std::int32_t height) { return std::clamp(height, -kLargestHeight, kLargestHeight); }
+
+int TextLength(std::string_view text) {
+  return static_cast<int>(std::min<std::size_t>(text.size(), 4096));
+}
+
+}  // namespace
+
+GdiTextRenderer::GdiTextRenderer() : dc_(CreateCompatibleDC(nullptr)) {
+  if (dc_ == nullptr) return;
+  SetBkMode(dc_, TRANSPARENT);
+  SetTextColor(dc_, RGB(255, 255, 255));
+  SetTextAlign(dc_, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+}
+
+GdiTextRenderer::~GdiTextRenderer() {
+  if (dc_ != nullptr) {
+    if (original_font_ != nullptr) SelectObject(dc_, original_font_);
+    if (original_bitmap_ != nullptr) SelectObject(dc_, original_bitmap_);
+    DeleteDC(dc_);
+  }
+  if (mask_ != nullptr) DeleteObject(mask_);
+  for (const auto& [key, font] : fonts_) DeleteObject(font);
+}
+
+HFONT GdiTextRenderer::FontFor(const TFont& font) {
+  const FontKey key{font.Name, font.Height, StyleBits(font), font.Charset};
+  if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
+  // Greyscale anti-aliasing, not ClearType: the mask must hold one coverage
+  // per pixel, and a saver's text is seen from a distance.
+  HFONT handle = CreateFontA(ClampedHeight(font.Height), 0, 0, 0,
+                             font.Style.Contains(TFontStyle::fsBold) ? FW_BOLD : FW_NORMAL,
+                             font.Style.Contains(TFontStyle::fsItalic),
+                             font.Style.Contains(TFontStyle::fsUnderline),
+                             font.Style.Contains(TFontStyle::fsStrikeOut), font.Charset,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+  fonts_.emplace(key, handle);
+  return handle;
+}
+
+// Puts the font into the context; the text's extent in it.
+SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text) {
+  SIZE extent{0, 0};
+  HFONT handle = FontFor(font);
+  if (dc_ == nullptr || handle == nullptr) return extent;
+  HGDIOBJ previous = SelectObject(dc_, handle);
+  if (original_font_ == nullptr) original_font_ = previous;
+  GetTextExtentPoint32A(dc_, text.data(), TextLength(text), &extent);
+  return extent;
+}
+
+std::int32_t GdiTextRenderer::TextWidth(const TFont& font, std::string_view text) {
+  if (text.empty()) return 0;
+  return Select(font, text).cx;
+}
+
+bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
+  if (width <= mask_width_ && height <= mask_height_) return true;
+  const std::int32_t new_width = std::max(width, mask_width_);
+  const std::int32_t new_height = std::max(height, mask_height_);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = new_width;
+  info.bmiHeader.biHeight = -new_height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return false;
+  HGDIOBJ previous = SelectObject(dc_, bitmap);
+  if (original_bitmap_ == nullptr) original_bitmap_ = previous;
+  if (mask_ != nullptr) DeleteObject(mask_);
+  mask_ = bitmap;
+  mask_bits_ = static_cast<std::uint8_t*>(bits);
+  mask_width_ = new_width;
+  mask_height_ = new_height;
+  return true;
+}
+
+void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
+                               std::string_view text, ColourValue colour) {
+  if (text.empty() || dc_ == nullptr) return;
+  const SIZE extent = Select(font, text);
+  // Italic glyphs lean past their advance; leave them room on the right.
+  const std::int32_t width = std::min<std::int32_t>(extent.cx + extent.cy / 2 + 2, kLargestMaskSide);
+  const std::int32_t height = std::min<std::int32_t>(extent.cy, kLargestMaskSide);
+  if (width <= 0 || height <= 0) return;
+  const ClippedBlock block = ClipToSurface(x, y, width, height, surface.Width(), surface.Height());
+  if (block.Empty() || !EnsureMask(width, height)) return;
+
+  GdiFlush();  // GDI may still be writing the previous text into the mask
+  for (std::int32_t row = 0; row < height; ++row) {
+    std::memset(mask_bits_ + std::size_t{4} * static_cast<std::size_t>(row) * static_cast<std::size_t>(mask_width_), 0,
+                std::size_t{4} * static_cast<std::size_t>(width));
+  }
+  TextOutA(dc_, 0, 0, text.data(), TextLength(text));
+  GdiFlush();
+
+  const Bgra ink = BgraFromColour(colour);
+  for (std::int32_t row = 0; row < block.Height; ++row) {
+    const std::uint8_t* coverage =
+        mask_bits_ + std::size_t{4} * (static_cast<std::size_t>(block.SourceY + row) * static_cast<std::size_t>(mask_width_) +
+                                       static_cast<std::size_t>(block.SourceX));
+    Bgra* target = surface.Row(block.TargetY + row).data() + block.TargetX;
+    for (std::int32_t column = 0; column < block.Width; ++column) {
+      // White text on black: every channel holds the coverage; green is the
+      // one GDI's greyscale smoothing weighs most.
+      BlendInk(target[column], ink, coverage[4 * column + 1]);
+    }
+  }
+}
+
+}  // namespace ris

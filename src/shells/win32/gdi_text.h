@@ -1,0 +1,46 @@
+#pragma once
+// Text with GDI. Glyphs are drawn white on black into a small DIB section of
+// our own, in greyscale anti-aliasing, and that coverage is laid over the
+// back surface in the text's colour: the surface stays plain memory, and the
+// text looks as GDI draws it anywhere else on the desktop.
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "surface/text_renderer.h"
+
+namespace ris {
+
+class GdiTextRenderer : public TextRenderer {
+ public:
+  GdiTextRenderer();
+  ~GdiTextRenderer() override;
+  GdiTextRenderer(const GdiTextRenderer&) = delete;
+  GdiTextRenderer& operator=(const GdiTextRenderer&) = delete;
+
+  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
+                std::string_view text, ColourValue colour) override;
+  void Flush() override { GdiFlush(); }
+
+ private:
+  using FontKey = std::tuple<std::string, std::int32_t, std::uint8_t, std::uint8_t>;
+
+  HFONT FontFor(const TFont& font);
+  SIZE Select(const TFont& font, std::string_view text);
+  bool EnsureMask(std::int32_t width, std::int32_t height);
+
+  HDC dc_;
+  HBITMAP mask_ = nullptr;
+  HGDIOBJ original_bitmap_ = nullptr;
+  HGDIOBJ original_font_ = nullptr;
+  std::uint8_t* mask_bits_ = nullptr;  // BGRX, top-down, mask_width_ pixels a row
+  std::int32_t mask_width_ = 0;
+  std::int32_t mask_height_ = 0;
+  std::map<FontKey, HFONT> fonts_;
+};
+
+}  // namespace ris

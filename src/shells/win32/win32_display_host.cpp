@@ -1,0 +1,36 @@
+#include "shells/win32/win32_display_host.h"
+
+#include <mmsystem.h>
+
+#include "shells/win32/saver_password.h"
+#include "shells/win32/win32_system.h"
+
+namespace ris {
+
+Milliseconds Win32DisplayHost::TickCount() const { return timeGetTime(); }
+
+std::uint32_t Win32DisplayHost::ClockSeed() const {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  return static_cast<std::uint32_t>(counter.QuadPart) ^ GetTickCount();
+}
+
+std::string Win32DisplayHost::LongTimeText() const {
+  char text[128] = {};
+  const int length = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, sizeof(text));
+  return length > 0 ? std::string(text, static_cast<std::size_t>(length - 1)) : std::string();
+}
+
+PixelSize Win32DisplayHost::ScreenSize() const {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void Win32DisplayHost::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
+
+bool Win32DisplayHost::VerifySaverPassword() { return ris::VerifySaverPassword(window_); }
+
+void Win32DisplayHost::ShowException(const std::string& message) {
+  MessageBoxA(window_, message.c_str(), system_.ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace ris

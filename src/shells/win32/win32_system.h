@@ -1,0 +1,33 @@
+#pragma once
+// The system and shell seams on Windows: the executable's path, whole-file
+// reads, the application's title, the fatal error box, and web addresses
+// opened by the shell.
+
+#include <string>
+
+#include "data/shell.h"
+#include "data/system.h"
+
+namespace ris {
+
+class Win32System : public System {
+ public:
+  std::string ExecutablePath() const override;
+  std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) const override;
+  void SetApplicationTitle(const std::string& title) override { title_ = title; }
+  const std::string& ApplicationTitle() const noexcept { return title_; }
+
+ protected:
+  // A modal box with the "Error" caption, then the end of the process.
+  void EndWithError(const std::string& message, int exit_code) override;
+
+ private:
+  std::string title_;
+};
+
+class Win32Shell : public Shell {
+ public:
+  void OpenWebAddress(const std::string& address) override;
+};
+
+}  // namespace ris

@@ -1,0 +1,23 @@
+#pragma once
+// Where finished frames go: the screen on Windows, memory when headless.
+
+#include "surface/surface.h"
+
+namespace ris {
+
+class Presenter {
+ public:
+  virtual ~Presenter() = default;
+
+  // True when the screen's copy of the surfaces was lost (the display
+  // settings changed, say) and must be restored before drawing goes on.
+  virtual bool SurfaceLost() const = 0;
+
+  // Tries to get the surfaces back; true when they are usable again.
+  virtual bool Restore() = 0;
+
+  // Shows the whole back surface, after the vertical blank when asked to.
+  virtual void Present(const Surface& back_surface, bool wait_for_vertical_blank) = 0;
+};
+
+}  // namespace ris

@@ -1,0 +1,13 @@
+#include "surface/surface_canvas.h"
+
+#include "surface/text_renderer.h"
+
+namespace ris {
+
+std::int32_t TCanvas::TextWidth(std::string_view text) const { return text_.TextWidth(Font, text); }
+
+void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
+  text_.DrawText(surface_, Font, x, y, text, ColorToRGB(Font.Color));
+}
+
+}  // namespace ris

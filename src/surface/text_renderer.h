@@ -1,0 +1,35 @@
+#pragma once
+// How text reaches the back surface: GDI on Windows, FreeType off it. The
+// engine hands over a font as a stored font describes it and a byte string
+// in the Windows ANSI code page; the platform finds the face, measures and
+// draws.
+
+#include <cstdint>
+#include <string_view>
+
+#include "surface/font.h"
+#include "surface/surface.h"
+
+namespace ris {
+
+class TextRenderer {
+ public:
+  virtual ~TextRenderer() = default;
+
+  // The advance width of `text` in pixels, as a text extent measures it: what
+  // the next text written after it would start at. 0 for an empty text.
+  virtual std::int32_t TextWidth(const TFont& font, std::string_view text) = 0;
+
+  // Writes `text` with the top-left corner of its character cell at (x, y)
+  // (the baseline lies the font's ascent below y), in `colour`, leaving the
+  // pixels around the glyphs untouched, clipped to the surface. The font's
+  // own colour is not used.
+  virtual void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
+                        std::string_view text, ColourValue colour) = 0;
+
+  // Finishes drawing that is still pending before the surface is shown; a
+  // platform that batches its text calls completes them here.
+  virtual void Flush() {}
+};
+
+}  // namespace ris

@@ -1,0 +1,177 @@
+#include "pictures/file_format_list.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pictures/png_decoder.h"
+#include "pictures/reference_pictures.h"
+
+namespace ris {
+namespace {
+
+// Recognises data that starts with its magic text; decodes to a 1 x 1 picture
+// whose red channel is its id, or fails with its message when one is given.
+class FakeDecoder final : public ImageDecoder {
+ public:
+  FakeDecoder(std::string name, bool extended, std::string magic, std::uint8_t id,
+              std::string failure = {})
+      : name_(std::move(name)), extended_(extended), magic_(std::move(magic)), id_(id),
+        failure_(std::move(failure)) {}
+
+  std::string_view ShortName() const override { return name_; }
+  bool IsExtended() const override { return extended_; }
+  bool Recognises(ByteSpan data) const override {
+    ++asked;
+    const std::string_view head(reinterpret_cast<const char*>(data.data()), data.size());
+    return !magic_.empty() && head.starts_with(magic_);
+  }
+  Result<TPicture, DecodeError> Decode(ByteSpan /*data*/) const override {
+    if (!failure_.empty()) return Failure{DecodeError{failure_}};
+    return TPicture::FromPixels(PixelImage::Blank(1, 1, Bgra{0, 0, id_, 255}), false);
+  }
+
+  mutable int asked = 0;
+
+ private:
+  std::string name_;
+  bool extended_;
+  std::string magic_;
+  std::uint8_t id_;
+  std::string failure_;
+};
+
+std::uint8_t IdOf(const TPicture& picture) {
+  const auto pixels = picture.Pixels();
+  return pixels ? (*pixels)->Pixels[0].R : 0;
+}
+
+struct Fixture {
+  std::shared_ptr<FakeDecoder> plain = std::make_shared<FakeDecoder>("PLAIN", false, "AB", 1);
+  std::shared_ptr<FakeDecoder> first = std::make_shared<FakeDecoder>("FIRST", true, "AB", 2);
+  std::shared_ptr<FakeDecoder> second = std::make_shared<FakeDecoder>("SECOND", true, "A", 3);
+  std::shared_ptr<FakeDecoder> broken =
+      std::make_shared<FakeDecoder>("BROKEN", true, "BAD", 4, "Cannot load image. It is broken.");
+  TFileFormatList list;
+
+  Fixture() {
+    list.Register("pln", plain);
+    list.Register("Fst", first);
+    list.Register("snd", second);
+    list.Register("pl2", plain);  // second extension: no new decoder record
+    list.Register("bad", broken);
+  }
+};
+
+TEST(FileFormatListTest, CountsDecodersOnceAndEveryExtension) {
+  Fixture f;
+  EXPECT_EQ(f.list.DecoderCount(), 4u);
+  EXPECT_EQ(f.list.ExtensionCount(), 5u);
+}
+
+TEST(FileFormatListTest, FirstRegisteredExtendedDecoderWinsByContent) {
+  Fixture f;
+  struct Case {
+    std::string_view data;
+    const ImageDecoder* expected;
+  };
+  const Case cases[] = {
+      {"ABC", f.first.get()},   // both extended decoders accept; the first listed wins
+      {"AXY", f.second.get()},  // only the second accepts
+      {"BADX", f.broken.get()},
+      {"XYZ", nullptr},
+      {"", nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(f.list.DecoderForContent(AsBytes(c.data)), c.expected) << c.data;
+  EXPECT_EQ(f.plain->asked, 0) << "plain decoders are never asked by content";
+}
+
+TEST(FileFormatListTest, ExtensionLookupDropsUpToFirstDotAndIgnoresAsciiCase) {
+  Fixture f;
+  struct Case {
+    std::string_view extension;
+    const ImageDecoder* expected;
+  };
+  const Case cases[] = {
+      {"pln", f.plain.get()},       {".pln", f.plain.get()},     {"PL2", f.plain.get()},
+      {"fst", f.first.get()},       {"FST", f.first.get()},      {"x.Snd", f.second.get()},
+      {"a.b.snd", nullptr},         {"pln.snd", f.second.get()}, {"", nullptr},
+      {"pl", nullptr},              {"plnx", nullptr},           {"p\xc5n", nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(f.list.DecoderForExtension(c.extension), c.expected) << c.extension;
+}
+
+TEST(FileFormatListTest, EntryNameExtensionComesFromTheLastDotOfTheLastName) {
+  EXPECT_EQ(EntryNameExtension("pics\\a.b.png"), ".png");
+  EXPECT_EQ(EntryNameExtension("sets.old\\readme"), "");
+  EXPECT_EQ(EntryNameExtension("sets.old/readme"), "");
+  EXPECT_EQ(EntryNameExtension("readme"), "");
+  EXPECT_EQ(EntryNameExtension("trailing."), ".");
+}
+
+TEST(FileFormatListTest, LoadPrefersContentThenExtension) {
+  Fixture f;
+  TPicture target;
+  EXPECT_TRUE(f.list.LoadPictureFromStream(target, AsBytes("AXY"), "picture.pln"));
+  EXPECT_EQ(IdOf(target), 3);
+  // Unrecognised content: the plain decoder of the extension, in any case.
+  EXPECT_TRUE(f.list.LoadPictureFromStream(target, AsBytes("XYZ"), "sets\\picture.PLN"));
+  EXPECT_EQ(IdOf(target), 1);
+}
+
+TEST(FileFormatListTest, NoDecoderOrFailureLeavesTheTargetUntouched) {
+  Fixture f;
+  TPicture target;
+  ASSERT_TRUE(f.list.LoadPictureFromStream(target, AsBytes("ABC"), "x"));
+  struct Case {
+    std::string_view data;
+    std::string_view name;
+    LoadOutcome outcome;
+    std::string_view message;
+  };
+  const Case cases[] = {
+      {"XYZ", "picture.unknown", LoadOutcome::NoDecoder, ""},
+      {"XYZ", "picture", LoadOutcome::NoDecoder, ""},
+      {"XYZ", "sets.pln\\readme", LoadOutcome::NoDecoder, ""},
+      {"BAD!", "picture.pln", LoadOutcome::Failed, "Cannot load image. It is broken."},
+      {"XYZ", "picture.bad", LoadOutcome::Failed, "Cannot load image. It is broken."},
+  };
+  for (const Case& c : cases) {
+    const LoadResult result = f.list.LoadPictureFromStream(target, AsBytes(c.data), c.name);
+    EXPECT_EQ(result.Outcome, c.outcome) << c.name;
+    EXPECT_EQ(result.Message, c.message) << c.name;
+    EXPECT_FALSE(result);
+    EXPECT_EQ(IdOf(target), 2) << c.name;
+  }
+}
+
+TEST(StandardFormatListTest, PngStoredAsJpgIsDecodedAsPng) {
+  using testing_support::MakeTestPicture;
+  testing_support::TempFolder folder;
+  if (!testing_support::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  ASSERT_TRUE(MakeTestPicture(folder, "p.png", "", 7, 5));
+  const std::string png = folder.Read("p.png");
+  const TFileFormatList& list = StandardFormatList();
+  for (const std::string_view name : {"photo.jpg", "A.PNG", "a.png", "noextension", "sets.old\\readme"}) {
+    TPicture target;
+    EXPECT_TRUE(list.LoadPictureFromStream(target, AsBytes(png), name)) << name;
+    EXPECT_EQ(target.Width(), 7) << name;
+  }
+  EXPECT_EQ(list.DecoderForExtension("A.PNG"), list.DecoderForExtension("a.png"));
+  ASSERT_NE(list.DecoderForExtension("png"), nullptr);
+  EXPECT_EQ(list.DecoderForExtension("png")->ShortName(), "PNG");
+
+  TPicture untouched;
+  EXPECT_EQ(list.LoadPictureFromStream(untouched, AsBytes("not a picture"), "sets.png\\readme").Outcome,
+            LoadOutcome::NoDecoder);
+  EXPECT_TRUE(untouched.Empty());
+  const LoadResult damaged = list.LoadPictureFromStream(untouched, AsBytes(png.substr(0, 40)), "x.png");
+  EXPECT_EQ(damaged.Outcome, LoadOutcome::Failed);
+  EXPECT_FALSE(damaged.Message.empty());
+  EXPECT_TRUE(untouched.Empty());
+}
+
+}  // namespace
+}  // namespace ris
