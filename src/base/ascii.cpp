@@ -23,6 +23,12 @@ bool EqualsFolded(std::string_view a, std::string_view b) noexcept {
                     [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
+bool LessFolded(std::string_view a, std::string_view b) noexcept {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y));
+  });
+}
+
 std::string_view TrimBlanks(std::string_view text) noexcept {
   while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);

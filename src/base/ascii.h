@@ -22,6 +22,10 @@ std::string UpperAscii(std::string_view text);
 // True when both texts are equal once 'A'..'Z' are folded.
 bool EqualsFolded(std::string_view a, std::string_view b) noexcept;
 
+// True when `a` sorts before `b` once 'A'..'Z' are folded, bytes compared
+// unsigned.
+bool LessFolded(std::string_view a, std::string_view b) noexcept;
+
 // Bytes 0..32 (blanks and control characters) count as white space.
 constexpr bool IsBlankOrControl(char c) noexcept {
   return static_cast<unsigned char>(c) <= 32;

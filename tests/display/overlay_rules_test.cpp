@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "display/clock_text.h"
+#include "data/clock_text.h"
 #include "display/key_actions.h"
 
 namespace ris {

@@ -20,5 +20,6 @@ int RunListCommand(Arguments arguments, CommandStreams streams);
 int RunPackCommand(Arguments arguments, CommandStreams streams);
 int RunDecodeCommand(Arguments arguments, CommandStreams streams);
 int RunRenderCommand(Arguments arguments, CommandStreams streams);
+int RunDialogCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

@@ -32,6 +32,10 @@ constexpr std::array kSubcommands{
                "                  [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]\n"
                "                  run the display headless and write its last frame",
                &ris::tool::RunRenderCommand},
+    Subcommand{"dialog",
+               "dialog ARCHIVE.dat --saver FILE_NAME.scr\n"
+               "                  show the configuration dialog's captions, rows and height",
+               &ris::tool::RunDialogCommand},
 };
 
 int PrintUsage(std::ostream& out) {

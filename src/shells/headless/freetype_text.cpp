@@ -87,6 +87,7 @@ struct LineFace {
   bool Embolden = false;
   bool Slant = false;
   std::int32_t Ascent = 0;
+  std::int32_t Descent = 0;
   std::int32_t LineThickness = 1;
   std::int32_t UnderlineTop = 0;
   std::int32_t StrikeOutTop = 0;
@@ -148,7 +149,9 @@ LineFace LineFaceOf(const Match& match, FT_UInt em) noexcept {
     return static_cast<std::int32_t>(RoundedRatio(units * em, face->units_per_EM));
   };
   LineFace line{face, match.Embolden, match.Slant};
-  line.Ascent = pixels(CellUnitsOf(face).Ascent);
+  const CellUnits cell = CellUnitsOf(face);
+  line.Ascent = pixels(cell.Ascent);
+  line.Descent = pixels(cell.Descent);
   line.LineThickness = std::max(1, pixels(face->underline_thickness));
   // FreeType gives the underline's centre, positive above the baseline.
   line.UnderlineTop = -pixels(face->underline_position) - line.LineThickness / 2;
@@ -369,6 +372,11 @@ std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view
   if (!line) return 0;
   const std::int64_t width = LayOut(*line, text, [](FT_GlyphSlot, std::int64_t) {});
   return static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::int32_t FreeTypeTextRenderer::LineHeight(const TFont& font) {
+  const std::optional<LineFace> line = faces_->Select(font);
+  return line ? line->Ascent + line->Descent : 0;
 }
 
 void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x,

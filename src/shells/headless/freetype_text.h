@@ -28,6 +28,9 @@ class FreeTypeTextRenderer : public TextRenderer {
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                 std::string_view text, ColourValue colour) override;
 
+  // The height of the font's character cell, as GDI's text metrics give it.
+  std::int32_t LineHeight(const TFont& font);
+
  private:
   // FreeType and fontconfig stay out of this header: the engine's code that
   // includes it must not need their headers.

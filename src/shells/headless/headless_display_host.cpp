@@ -1,6 +1,6 @@
 #include "shells/headless/headless_display_host.h"
 
-#include "display/clock_text.h"
+#include "data/clock_text.h"
 
 namespace ris {
 

@@ -8,7 +8,9 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "data/shell.h"
 #include "data/system.h"
 
 namespace ris {
@@ -47,6 +49,14 @@ class HeadlessSystem : public System {
   std::string executable_path_;
   std::map<std::string, std::filesystem::path> files_;  // by folded Windows path
   std::string title_;
+};
+
+// Keeps the addresses it was asked to open instead of opening them.
+class HeadlessShell : public Shell {
+ public:
+  void OpenWebAddress(const std::string& address) override { Opened.push_back(address); }
+
+  std::vector<std::string> Opened;
 };
 
 }  // namespace ris

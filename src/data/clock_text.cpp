@@ -1,4 +1,4 @@
-#include "display/clock_text.h"
+#include "data/clock_text.h"
 
 #include <array>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #pragma once
-// The texts of the clock overlay.
+// The clock setting: its modes and the texts the clock shows.
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,49 @@
+#pragma once
+// What the configuration dialog needs of the window system besides the
+// registry, the shell and the archive: how big its texts are, the system's
+// colour and font choosers, the time of day, and the window it was opened
+// from.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "surface/font.h"
+
+namespace ris {
+
+// Text measured as the dialog's labels show it, in pixels at 96 dots per
+// inch.
+class DialogTextMetrics {
+ public:
+  virtual ~DialogTextMetrics() = default;
+
+  // The width of one line of text.
+  virtual std::int32_t TextWidth(const TFont& font, std::string_view text) = 0;
+  // The height of one line: what an auto-sized label is high.
+  virtual std::int32_t LineHeight(const TFont& font) = 0;
+  // The height of `text` broken into lines at `width`: at CR LF, and between
+  // words where a line would grow wider; tabs expanded. An empty text is one
+  // line high.
+  virtual std::int32_t WrappedTextHeight(const TFont& font, std::string_view text,
+                                         std::int32_t width) = 0;
+};
+
+class DialogHost {
+ public:
+  virtual ~DialogHost() = default;
+
+  // The system's colour chooser opened on `initial`; the colour accepted, or
+  // nothing when the user cancelled.
+  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+  // The system's font chooser with its effects (underline, strike-out,
+  // colour), offering only fonts that exist.
+  virtual std::optional<TFont> ChooseFont(const TFont& initial) = 0;
+  // The current local time in the user's long time format.
+  virtual std::string LongTimeText() const = 0;
+  // Enables the window that owns `window` and brings it to the front.
+  virtual void EnableAndRaiseOwnerOf(std::uint32_t window) = 0;
+};
+
+}  // namespace ris

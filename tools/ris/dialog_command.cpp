@@ -1,0 +1,90 @@
+// ris dialog ARCHIVE.dat --saver FILE_NAME.scr
+// Runs the configuration dialog's set-up over a data archive, its texts
+// measured headless, and prints what the dialog shows: its caption, then
+// each item and row in layout order with whether it is shown, its height
+// and its caption, then the client height.
+#include <ostream>
+#include <string>
+
+#include "base/errors.h"
+#include "command_options.h"
+#include "commands.h"
+#include "data/zip_file_settings.h"
+#include "dialog/configure_form.h"
+#include "dialog/dialog_geometry.h"
+#include "shells/headless/freetype_text.h"
+#include "shells/headless/headless_dialog.h"
+#include "shells/headless/headless_system.h"
+#include "shells/headless/memory_hive.h"
+
+namespace ris::tool {
+namespace {
+
+constexpr std::string_view kUsage = "usage: ris dialog ARCHIVE.dat --saver FILE_NAME.scr\n";
+constexpr std::string_view kInstallFolder = "C:\\Saver\\";
+
+// Line breaks and tabs written out, so that every row stays one line.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\t') {
+      line += "\\t";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+void PrintLine(std::ostream& out, std::string_view item, std::string_view row, bool shown, std::int32_t height,
+               std::string_view caption) {
+  out << item << '\t' << row << '\t' << (shown ? "shown" : "hidden") << '\t' << height << '\t' << OneLine(caption)
+      << '\n';
+}
+
+}  // namespace
+
+int RunDialogCommand(Arguments arguments, CommandStreams streams) {
+  std::string error;
+  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {}}, error);
+  const auto saver = options ? options->Value("--saver") : std::nullopt;
+  if (!options || options->Positional.size() != 1 || !saver) {
+    if (!error.empty()) streams.err << "ris dialog: " << error << '\n';
+    streams.err << kUsage;
+    return 2;
+  }
+
+  HeadlessSystem system(std::string(kInstallFolder) + *saver);
+  system.MapFile(ArchiveNameFor(system.ExecutablePath()), options->Positional.front());
+  MemoryHive registry;
+  HeadlessShell shell;
+  FreeTypeTextRenderer text;
+  HeadlessTextMetrics metrics(text);
+  HeadlessDialogHost host;
+  try {
+    const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});
+    const std::vector<PlacedControl> placed = PlaceDialog(form, metrics);
+    streams.out << form.Caption << '\n';
+    for (const auto* column : {&form.LeftItems, &form.RightItems}) {
+      for (const TDialogItem& item : *column) {
+        PrintLine(streams.out, item.Name, "", item.Visible, item.Height, item.Caption);
+        for (const TDialogRow& row : item.Rows) {
+          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(), RowCaption(placed, row.Name));
+        }
+      }
+    }
+    streams.out << "client height\t" << form.ClientHeight << '\n';
+    return 0;
+  } catch (const ProcessExit& exit) {
+    streams.err << exit.what() << '\n';
+    return exit.ExitCode();
+  } catch (const ESaverError& failure) {
+    streams.err << "ris dialog: " << failure.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace ris::tool
