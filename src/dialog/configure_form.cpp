@@ -275,7 +275,7 @@ void TConfigureForm::StoreControls() {
 
 void TConfigureForm::btnSetBackgroundColorClick() {
   // The chooser remembers what was last accepted in it, not the swatch.
-  const std::optional<TColor> chosen = platform_.host.ChooseColor(last_chosen_color_.value_or(clBlack));
+  const std::optional<TColor> chosen = platform_.host.PickColor(last_chosen_color_.value_or(clBlack));
   if (!chosen) return;
   last_chosen_color_ = chosen;
   BackColor = *chosen;
@@ -286,7 +286,7 @@ void TConfigureForm::btnSetClockFontClick() { ChooseFontFor(lClock, lClockShadow
 void TConfigureForm::btnSetFilenameFontClick() { ChooseFontFor(lFilename, lFilenameShadow); }
 
 void TConfigureForm::ChooseFontFor(TLabelControl& label, TLabelControl& shadow) {
-  const std::optional<TFont> chosen = platform_.host.ChooseFont(label.Font);
+  const std::optional<TFont> chosen = platform_.host.PickFont(label.Font);
   if (!chosen) return;
   label.Font = *chosen;
   shadow.Font = *chosen;

@@ -19,6 +19,7 @@ constexpr std::int32_t kButtonWidth = 81;
 constexpr std::int32_t kButtonHeight = 28;
 constexpr std::int32_t kNumberFieldWidth = 65;
 constexpr std::int32_t kNumberFieldHeight = 21;
+constexpr std::int32_t kNarrowestNumberField = 45;
 constexpr std::int32_t kCheckBoxHeight = 17;
 
 TFont ControlFont() {
@@ -165,13 +166,18 @@ class Placer {
     control.Centred = true;
   }
 
+  // "Change set after", the field, "seconds": a long caption narrows the
+  // field rather than pushing the last word out of the group.
   void PlaceSetTimeRow() {
     const std::int32_t label_top = (row_.Height - form_.lChangeSetsAfter.Height) / 2;
     AddAutoSized("lChangeSetsAfter", form_.lChangeSetsAfter, 8, label_top);
     const std::int32_t field_left = 8 + placed_.back().Bounds.Width + 4;
+    const std::int32_t seconds_width = metrics_.TextWidth(form_.lSeconds.Font, form_.lSeconds.Caption);
+    const std::int32_t field_width =
+        std::clamp(row_.Width - field_left - 4 - seconds_width - 4, kNarrowestNumberField, kNumberFieldWidth);
     Add("seSetTime", ControlKind::NumberField,
-        InRow(field_left, (row_.Height - kNumberFieldHeight) / 2, kNumberFieldWidth, kNumberFieldHeight));
-    AddAutoSized("lSeconds", form_.lSeconds, field_left + kNumberFieldWidth + 4, label_top);
+        InRow(field_left, (row_.Height - kNumberFieldHeight) / 2, field_width, kNumberFieldHeight));
+    AddAutoSized("lSeconds", form_.lSeconds, field_left + field_width + 4, label_top);
   }
 
   void PlaceFooter() {

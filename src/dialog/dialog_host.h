@@ -36,10 +36,10 @@ class DialogHost {
 
   // The system's colour chooser opened on `initial`; the colour accepted, or
   // nothing when the user cancelled.
-  virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
+  virtual std::optional<TColor> PickColor(TColor initial) = 0;
   // The system's font chooser with its effects (underline, strike-out,
   // colour), offering only fonts that exist.
-  virtual std::optional<TFont> ChooseFont(const TFont& initial) = 0;
+  virtual std::optional<TFont> PickFont(const TFont& initial) = 0;
   // The current local time in the user's long time format.
   virtual std::string LongTimeText() const = 0;
   // Enables the window that owns `window` and brings it to the front.

@@ -37,11 +37,11 @@ class FakeMetrics : public DialogTextMetrics {
 
 class FakeHost : public HeadlessDialogHost {
  public:
-  std::optional<TColor> ChooseColor(TColor initial) override {
+  std::optional<TColor> PickColor(TColor initial) override {
     OfferedColors.push_back(initial);
     return NextColor;
   }
-  std::optional<TFont> ChooseFont(const TFont&) override { return NextFont; }
+  std::optional<TFont> PickFont(const TFont&) override { return NextFont; }
 
   std::optional<TColor> NextColor;
   std::optional<TFont> NextFont;

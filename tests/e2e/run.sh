@@ -457,6 +457,10 @@ check "/a without a window: ScreenSaver box" \
   saw change-password caption=ScreenSaver "text='' is not a valid integer value"
 check "/a without a window: exit 0 after OK" saw change-password pressed=1 exit=0
 
+# ---------------------------------------------------------------- dialog
+
+source "$here/dialog.sh"
+
 # ---------------------------------------------------------------- CPU use
 
 cpu_ticks() {

@@ -35,8 +35,8 @@ class HeadlessTextMetrics : public DialogTextMetrics {
 
 class HeadlessDialogHost : public DialogHost {
  public:
-  std::optional<TColor> ChooseColor(TColor) override { return std::nullopt; }
-  std::optional<TFont> ChooseFont(const TFont&) override { return std::nullopt; }
+  std::optional<TColor> PickColor(TColor) override { return std::nullopt; }
+  std::optional<TFont> PickFont(const TFont&) override { return std::nullopt; }
   std::string LongTimeText() const override { return "12:00:00"; }
   void EnableAndRaiseOwnerOf(std::uint32_t window) override { RaisedOwnersOf.push_back(window); }
 

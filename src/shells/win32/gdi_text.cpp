@@ -8,22 +8,8 @@
 namespace ris {
 namespace {
 
-// Stored fonts come from settings texts and the registry: a height beyond
-// this is a broken value, and GDI would build glyphs the size of the screen.
-constexpr std::int32_t kLargestHeight = 2000;
 // Texts on a frame are short; a longer one is cut to what a mask can hold.
 constexpr std::int32_t kLargestMaskSide = 8192;
-
-std::uint8_t StyleBits(const TFont& font) {
-  std::uint8_t bits = 0;
-  for (const TFontStyle style : {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
-                                 TFontStyle::fsStrikeOut}) {
-    if (font.Style.Contains(style)) bits = static_cast<std::uint8_t>(bits | (1u << static_cast<unsigned>(style)));
-  }
-  return bits;
-}
-
-int ClampedHeight(std::int32_t height) { return std::clamp(height, -kLargestHeight, kLargestHeight); }
 
 int TextLength(std::string_view text) {
   return static_cast<int>(std::min<std::size_t>(text.size(), 4096));
@@ -45,29 +31,12 @@ GdiTextRenderer::~GdiTextRenderer() {
     DeleteDC(dc_);
   }
   if (mask_ != nullptr) DeleteObject(mask_);
-  for (const auto& [key, font] : fonts_) DeleteObject(font);
-}
-
-HFONT GdiTextRenderer::FontFor(const TFont& font) {
-  const FontKey key{font.Name, font.Height, StyleBits(font), font.Charset};
-  if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-  // Greyscale anti-aliasing, not ClearType: the mask must hold one coverage
-  // per pixel, and a saver's text is seen from a distance.
-  HFONT handle = CreateFontA(ClampedHeight(font.Height), 0, 0, 0,
-                             font.Style.Contains(TFontStyle::fsBold) ? FW_BOLD : FW_NORMAL,
-                             font.Style.Contains(TFontStyle::fsItalic),
-                             font.Style.Contains(TFontStyle::fsUnderline),
-                             font.Style.Contains(TFontStyle::fsStrikeOut), font.Charset,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
-  fonts_.emplace(key, handle);
-  return handle;
 }
 
 // Puts the font into the context; the text's extent in it.
 SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text) {
   SIZE extent{0, 0};
-  HFONT handle = FontFor(font);
+  HFONT handle = fonts_.Get(font);
   if (dc_ == nullptr || handle == nullptr) return extent;
   HGDIOBJ previous = SelectObject(dc_, handle);
   if (original_font_ == nullptr) original_font_ = previous;

@@ -6,10 +6,7 @@
 
 #include <windows.h>
 
-#include <map>
-#include <string>
-#include <tuple>
-
+#include "shells/win32/gdi_fonts.h"
 #include "surface/text_renderer.h"
 
 namespace ris {
@@ -27,9 +24,6 @@ class GdiTextRenderer : public TextRenderer {
   void Flush() override { GdiFlush(); }
 
  private:
-  using FontKey = std::tuple<std::string, std::int32_t, std::uint8_t, std::uint8_t>;
-
-  HFONT FontFor(const TFont& font);
   SIZE Select(const TFont& font, std::string_view text);
   bool EnsureMask(std::int32_t width, std::int32_t height);
 
@@ -40,7 +34,9 @@ class GdiTextRenderer : public TextRenderer {
   std::uint8_t* mask_bits_ = nullptr;  // BGRX, top-down, mask_width_ pixels a row
   std::int32_t mask_width_ = 0;
   std::int32_t mask_height_ = 0;
-  std::map<FontKey, HFONT> fonts_;
+  // Greyscale anti-aliasing, not ClearType: the mask must hold one coverage
+  // per pixel, and a saver's text is seen from a distance.
+  GdiFontCache fonts_{ANTIALIASED_QUALITY};
 };
 
 }  // namespace ris

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "data/zip_file_settings.h"
+#include "shells/win32/configure_window.h"
 #include "shells/win32/display_window.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/single_instance.h"
-#include "shells/win32/win32_system.h"
 #include "startup/command_line.h"
 
 namespace {
@@ -26,16 +25,6 @@ HWND WindowOf(ris::WindowHandle handle) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
 }
 
-// Until the configuration dialog exists, configure mode names the product
-// and the dialog's caption in a box that closes.
-int ShowConfigurePlaceholder(HWND parent) {
-  ris::Win32System system;
-  ris::TZipFileSettings archive(system, ris::rmConfigure);
-  const std::string caption = archive.SettingsList().ReadValueDef("Configure", "configure", "language");
-  MessageBoxA(parent, system.ApplicationTitle().c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
-  return 0;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -46,6 +35,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   const ris::SingleInstance instance;
   if (!instance.First()) return 0;  // another saver runs; it goes on undisturbed
-  if (command.Mode == ris::rmConfigure) return ShowConfigurePlaceholder(parent);
+  if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command);
   return ris::RunDisplay(command.Mode, parent);
 }

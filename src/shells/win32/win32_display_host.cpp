@@ -15,11 +15,13 @@ std::uint32_t Win32DisplayHost::ClockSeed() const {
   return static_cast<std::uint32_t>(counter.QuadPart) ^ GetTickCount();
 }
 
-std::string Win32DisplayHost::LongTimeText() const {
+std::string LocalLongTimeText() {
   char text[128] = {};
   const int length = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, sizeof(text));
   return length > 0 ? std::string(text, static_cast<std::size_t>(length - 1)) : std::string();
 }
+
+std::string Win32DisplayHost::LongTimeText() const { return LocalLongTimeText(); }
 
 PixelSize Win32DisplayHost::ScreenSize() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

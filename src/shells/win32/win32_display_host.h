@@ -5,9 +5,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "display/display_host.h"
 
 namespace ris {
+
+// The current local time in the user's long time format.
+std::string LocalLongTimeText();
 
 class Win32System;
 

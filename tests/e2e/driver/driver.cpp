@@ -11,6 +11,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -616,6 +617,174 @@ int hold() {
   return 0;
 }
 
+// ---------------------------------------------------------------- configure
+
+// The dialog of the saver's process: a dialog window whose caption starts
+// with `caption` (the colour chooser is a dialog of the same process too).
+HWND dialog_of(DWORD process, const std::wstring& caption, HWND other_than = nullptr) {
+  struct Find {
+    DWORD process;
+    const std::wstring& caption;
+    HWND other_than;
+    HWND found = nullptr;
+  } find{process, caption, other_than};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto& f = *reinterpret_cast<Find*>(parameter);
+        if (window == f.other_than || process_of(window) != f.process || !IsWindowVisible(window)) return TRUE;
+        if (class_of(window) != kDialogClass || text_of(window).rfind(f.caption, 0) != 0) return TRUE;
+        f.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+struct Children {
+  std::vector<HWND> all;
+};
+
+BOOL CALLBACK collect_child(HWND window, LPARAM parameter) {
+  reinterpret_cast<Children*>(parameter)->all.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> children_of(HWND dialog) {
+  Children children;
+  EnumChildWindows(dialog, collect_child, reinterpret_cast<LPARAM>(&children));
+  return children.all;
+}
+
+// One line per control: class|text|visible|left,top,width,height, the rectangle
+// in the dialog's client coordinates.
+void describe_controls(HWND dialog) {
+  put_wide("dialog_caption", text_of(dialog));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  put("client_width", client.right);
+  put("client_height", client.bottom);
+  for (HWND control : children_of(dialog)) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    put_wide("control", class_of(control) + L"|" + text_of(control) + L"|" +
+                            (IsWindowVisible(control) ? L"1" : L"0") + L"|" + std::to_wstring(rect.left) + L"," +
+                            std::to_wstring(rect.top) + L"," + std::to_wstring(rect.right - rect.left) + L"," +
+                            std::to_wstring(rect.bottom - rect.top));
+  }
+}
+
+HWND control_with_text(HWND dialog, const std::wstring& text) {
+  for (HWND control : children_of(dialog)) {
+    if (text_of(control) == text) return control;
+  }
+  return nullptr;
+}
+
+HWND nth_control_of_class(HWND dialog, const wchar_t* class_name, int n) {
+  for (HWND control : children_of(dialog)) {
+    if (class_of(control) == class_name && n-- == 0) return control;
+  }
+  return nullptr;
+}
+
+// chooser=BUTTON:ok|cancel: opens a system chooser with the button, then
+// accepts or cancels it.
+bool use_chooser(const Process& process, HWND dialog, const std::wstring& action) {
+  const size_t colon = action.rfind(L':');
+  HWND button = control_with_text(dialog, action.substr(0, colon));
+  if (button == nullptr) return false;
+  PostMessageW(button, BM_CLICK, 0, 0);
+  HWND chooser = wait_for_window(process, 5000, [&] { return dialog_of(process.id(), L"", dialog); });
+  put("chooser_found", chooser != nullptr);
+  if (chooser == nullptr) return false;
+  put_wide("chooser_caption", text_of(chooser));
+  PostMessageW(chooser, WM_COMMAND, action.substr(colon + 1) == L"ok" ? IDOK : IDCANCEL, 0);
+  const Deadline deadline(5000);
+  while (IsWindow(chooser) && IsWindowVisible(chooser) && !deadline.passed()) sleep_pumping(kPollMs);
+  return !IsWindow(chooser) || !IsWindowVisible(chooser);
+}
+
+bool act(const Process& process, HWND dialog, const std::wstring& action) {
+  const size_t equals = action.find(L'=');
+  const std::wstring verb = action.substr(0, equals);
+  const std::wstring value = equals == std::wstring::npos ? L"" : action.substr(equals + 1);
+  if (verb == L"describe") {
+    describe_controls(dialog);
+  } else if (verb == L"wait") {
+    sleep_pumping(static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10)));
+  } else if (verb == L"edit") {
+    // edit=N:TEXT types TEXT into the N-th number field.
+    const size_t colon = value.find(L':');
+    HWND edit = nth_control_of_class(dialog, L"Edit", std::stoi(value.substr(0, colon)));
+    if (edit == nullptr) return false;
+    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.substr(colon + 1).c_str()),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+  } else if (verb == L"click") {
+    HWND control = control_with_text(dialog, value);
+    if (control == nullptr) return false;
+    SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+  } else if (verb == L"toggle") {
+    // toggle=N flips the check box of the set list's N-th item with the keys
+    // a user would press.
+    HWND list = nth_control_of_class(dialog, L"SysListView32", 0);
+    if (list == nullptr) return false;
+    PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (int i = std::stoi(value); i > 0; --i) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    sleep_pumping(200);
+  } else if (verb == L"chooser") {
+    return use_chooser(process, dialog, value);
+  } else if (verb == L"ok" || verb == L"cancel") {
+    PostMessageW(dialog, WM_COMMAND, verb == L"ok" ? IDOK : IDCANCEL, 0);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// configure SAVER [ARGS...] -- ACTIONS...: starts the saver (a lone "host"
+// argument stands for a window of the driver's, handed over as the parent),
+// waits for its configuration dialog, then carries out the actions in turn:
+// describe, wait=MS, edit=N:TEXT, click=TEXT, toggle=N, chooser=BUTTON:ok|cancel,
+// ok, cancel. Reports the saver's exit, and whether the host was enabled and
+// in front afterwards.
+int configure(const std::wstring& saver, const Arguments& all) {
+  const auto separator = std::find(all.begin(), all.end(), L"--");
+  Arguments arguments(all.begin(), separator);
+  const Arguments actions(separator == all.end() ? separator : separator + 1, all.end());
+  HWND host = nullptr;
+  for (auto& argument : arguments) {
+    if (argument.find(L"host") == std::wstring::npos) continue;
+    if (host == nullptr) {
+      host = CreateWindowExW(0, L"STATIC", L"Settings host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    const size_t at = argument.find(L"host");
+    argument.replace(at, 4, std::to_wstring(reinterpret_cast<ULONG_PTR>(host)));
+  }
+  Process process;
+  if (!process.start(saver, arguments)) return 1;
+  HWND dialog = wait_for_window(process, g_timeout_ms, [&] { return dialog_of(process.id(), L""); });
+  put("dialog_found", dialog != nullptr);
+  if (dialog == nullptr) {
+    report_end(process, 0);
+    return 0;
+  }
+  sleep_pumping(300);
+  put("ready", true);
+  for (const auto& action : actions) {
+    if (!act(process, dialog, action)) put_wide("failed_action", action);
+  }
+  report_end(process, g_timeout_ms);
+  if (host != nullptr) {
+    put("host_enabled", IsWindowEnabled(host) != FALSE);
+    DestroyWindow(host);
+  }
+  return 0;
+}
+
 int usage() {
   std::fputs(
       "usage: e2e_driver [--timeout=SECONDS] COMMAND [SAVER [ARGUMENTS...]]\n"
@@ -624,6 +793,7 @@ int usage() {
       "  preview SAVER [--colon] [--host=WxH] [--settle=MS]\n"
       "  dialog SAVER ARGS      a message box: caption, text; presses OK\n"
       "  second SAVER [ARGS]    a second instance next to a running saver\n"
+      "  configure SAVER [ARGS] -- ACTIONS   the configuration dialog, used\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n",
       stderr);
@@ -651,5 +821,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"preview") return preview(saver, arguments);
   if (command == L"dialog") return dialog(saver, arguments);
   if (command == L"second") return second(saver, arguments);
+  if (command == L"configure") return configure(saver, arguments);
   return usage();
 }

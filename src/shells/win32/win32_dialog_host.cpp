@@ -1,0 +1,98 @@
+#include "shells/win32/win32_dialog_host.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "shells/win32/win32_display_host.h"
+
+namespace ris {
+namespace {
+
+std::int32_t To96(LONG pixels, UINT dpi) {
+  return static_cast<std::int32_t>((std::int64_t{pixels} * kDefaultDpi + dpi - 1) / dpi);
+}
+
+}  // namespace
+
+UINT DpiOf(HWND window) {
+  // Looked up at run time: the saver still starts where Windows predates it.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr && window != nullptr) {
+    if (const UINT dpi = dpi_for_window(window); dpi != 0) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+GdiDialogMetrics::GdiDialogMetrics(UINT dpi) : dpi_(std::max<UINT>(dpi, 1)), dc_(CreateCompatibleDC(nullptr)) {}
+
+GdiDialogMetrics::~GdiDialogMetrics() {
+  if (dc_ == nullptr) return;
+  if (original_font_ != nullptr) SelectObject(dc_, original_font_);
+  DeleteDC(dc_);
+}
+
+RECT GdiDialogMetrics::Measure(const TFont& font, std::string_view text, std::int32_t width, UINT format) {
+  RECT rect{0, 0, MulDiv(width, static_cast<int>(dpi_), kDefaultDpi), 0};
+  if (dc_ == nullptr) return rect;
+  const HGDIOBJ previous = SelectObject(dc_, fonts_.Get(font, dpi_));
+  if (original_font_ == nullptr) original_font_ = previous;
+  // A label measures an empty text as one blank line.
+  const std::string measured = text.empty() ? std::string(" ") : std::string(text);
+  DrawTextA(dc_, measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
+  return rect;
+}
+
+std::int32_t GdiDialogMetrics::TextWidth(const TFont& font, std::string_view text) {
+  return To96(Measure(font, text, 0, DT_SINGLELINE | DT_EXPANDTABS).right, dpi_);
+}
+
+std::int32_t GdiDialogMetrics::LineHeight(const TFont& font) {
+  return To96(Measure(font, "", 0, DT_SINGLELINE).bottom, dpi_);
+}
+
+std::int32_t GdiDialogMetrics::WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) {
+  return To96(Measure(font, text, width, DT_WORDBREAK | DT_EXPANDTABS).bottom, dpi_);
+}
+
+std::optional<TColor> Win32DialogHost::PickColor(TColor initial) {
+  CHOOSECOLORA choice{};
+  choice.lStructSize = sizeof(choice);
+  choice.hwndOwner = window_;
+  choice.rgbResult = ScreenColor(initial);
+  choice.lpCustColors = custom_colors_;
+  choice.Flags = CC_RGBINIT | CC_ANYCOLOR;
+  if (!ChooseColorA(&choice)) return std::nullopt;
+  return static_cast<TColor>(choice.rgbResult);
+}
+
+std::optional<TFont> Win32DialogHost::PickFont(const TFont& initial) {
+  const UINT dpi = DpiOf(window_);
+  LOGFONTA log_font = LogFontFor(initial, dpi, DEFAULT_QUALITY);
+  CHOOSEFONTA choice{};
+  choice.lStructSize = sizeof(choice);
+  choice.hwndOwner = window_;
+  choice.lpLogFont = &log_font;
+  choice.rgbColors = ScreenColor(initial.Color);
+  choice.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_FORCEFONTEXIST;
+  if (!ChooseFontA(&choice)) return std::nullopt;
+  return FontFromLogFont(log_font, choice.rgbColors, dpi);
+}
+
+std::string Win32DialogHost::LongTimeText() const { return LocalLongTimeText(); }
+
+void Win32DialogHost::EnableAndRaiseOwnerOf(std::uint32_t window) {
+  const HWND given = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+  if (!IsWindow(given)) return;
+  const HWND owner = GetParent(given);
+  if (owner == nullptr) return;
+  EnableWindow(owner, TRUE);
+  SetForegroundWindow(owner);
+}
+
+}  // namespace ris
