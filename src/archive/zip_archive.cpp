@@ -8,6 +8,7 @@
 #include "archive/inflate.h"
 #include "archive/zip_crypto.h"
 #include "archive/zip_directory.h"
+#include "archive/zip_records.h"
 #include "base/ascii.h"
 
 namespace ris {
@@ -60,22 +61,55 @@ std::uint8_t CheckByte(const ZipEntry& entry) {
   return static_cast<std::uint8_t>(entry.Crc32 >> 24);
 }
 
-Result<std::string, std::string> Unstore(std::string_view payload, std::optional<ZipCryptoKeys>& keys) {
-  std::string plain(payload);
-  if (keys) keys->Decrypt(plain);
-  return plain;
+Failure<ZipError> Unreadable(const ZipEntry& entry) {
+  return Fail(ZipFailure::ReadFailed, entry, "the archive's file no longer holds its bytes");
 }
 
-Result<std::string, std::string> Inflate(std::string_view payload, std::size_t size,
-                                         std::optional<ZipCryptoKeys>& keys) {
-  RawInflater inflater(size);
+// Where the entry's data starts, from its local header, and that the data
+// ends within the place the directory left it.
+Result<std::uint64_t, ZipError> LocateData(const ByteSource& source, const ZipEntry& entry) {
+  const auto header = ReadRange(source, entry.LocalHeaderOffset, kLocalHeaderBytes, kLocalHeaderBytes);
+  if (!header) return Unreadable(entry);
+  const auto length = ReadLocalDataOffset(*header, 0);
+  if (!length) return Fail(ZipFailure::Damaged, entry, "no local header");
+  const std::uint64_t data_at = entry.LocalHeaderOffset + *length;
+  if (data_at > entry.DataLimit || entry.CompressedSize > entry.DataLimit - data_at) {
+    return Fail(ZipFailure::Damaged, entry, "data that runs into the next entry or the directory");
+  }
+  return data_at;
+}
+
+// The decrypted, inflated or copied bytes; a failure that is the source's is
+// told apart from one of the data.
+struct Plain {
+  std::string Bytes;
+  std::optional<Failure<ZipError>> Error;
+};
+
+Plain Unstore(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
+              std::optional<ZipCryptoKeys>& keys) {
+  auto plain = ReadRange(source, at, PayloadSize(entry), kMaxZipEntryBytes);
+  if (!plain) return {{}, Unreadable(entry)};
+  if (keys) keys->Decrypt(*plain);
+  return {std::move(*plain), std::nullopt};
+}
+
+// Read, decrypted and inflated a piece at a time, so that no more than one
+// piece of the compressed bytes is held.
+Plain Inflate(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
+              std::optional<ZipCryptoKeys>& keys) {
+  RawInflater inflater(static_cast<std::size_t>(entry.UncompressedSize));
+  const std::uint64_t end = at + PayloadSize(entry);
   std::string piece;
-  for (std::size_t at = 0; at < payload.size(); at += kPieceBytes) {
-    piece.assign(payload.substr(at, kPieceBytes));
+  for (; at < end; at += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(end - at, kPieceBytes)));
+    if (!source.ReadAt(at, piece)) return {{}, Unreadable(entry)};
     if (keys) keys->Decrypt(piece);
     if (!inflater.Feed(piece)) break;
   }
-  return inflater.Finish();
+  auto plain = inflater.Finish();
+  if (!plain) return {{}, Fail(ZipFailure::Damaged, entry, plain.error())};
+  return {std::move(plain).value(), std::nullopt};
 }
 
 std::uint32_t Crc32Of(std::string_view bytes) {
@@ -89,17 +123,22 @@ std::uint32_t Crc32Of(std::string_view bytes) {
 
 }  // namespace
 
-ZipArchive::ZipArchive(std::shared_ptr<const std::string> bytes, std::vector<ZipEntry> entries)
-    : bytes_(std::move(bytes)), entries_(std::move(entries)) {}
+ZipArchive::ZipArchive(std::shared_ptr<const ByteSource> source, std::vector<ZipEntry> entries)
+    : source_(std::move(source)), entries_(std::move(entries)) {}
+
+Result<ZipArchive, ZipError> ZipArchive::Open(std::shared_ptr<const ByteSource> source) {
+  if (!source) return Failure{ZipError{ZipFailure::NotAnArchive, "no bytes"}};
+  if (source->Size() > kMaxZipArchiveBytes) {
+    return Failure{ZipError{ZipFailure::TooLarge, std::to_string(source->Size()) + " bytes"}};
+  }
+  auto entries = ReadZipDirectory(*source);
+  if (!entries) return Failure{entries.error()};
+  return ZipArchive(std::move(source), std::move(entries).value());
+}
 
 Result<ZipArchive, ZipError> ZipArchive::Open(std::shared_ptr<const std::string> bytes) {
   if (!bytes) return Failure{ZipError{ZipFailure::NotAnArchive, "no bytes"}};
-  if (bytes->size() > kMaxZipArchiveBytes) {
-    return Failure{ZipError{ZipFailure::TooLarge, std::to_string(bytes->size()) + " bytes"}};
-  }
-  auto entries = ReadZipDirectory(*bytes);
-  if (!entries) return Failure{entries.error()};
-  return ZipArchive(std::move(bytes), std::move(entries).value());
+  return Open(std::make_shared<const MemoryByteSource>(std::move(bytes)));
 }
 
 std::optional<std::size_t> ZipArchive::FindEntry(std::string_view name) const {
@@ -117,20 +156,20 @@ Result<std::string, ZipError> ZipArchive::Extract(std::size_t index, std::string
   }
   const ZipEntry& entry = entries_[index];
   if (auto refusal = Refusal(entry)) return std::move(*refusal);
-  // The directory reader has placed every entry's data inside the bytes.
-  std::string_view data = std::string_view(*bytes_).substr(static_cast<std::size_t>(entry.DataOffset),
-                                                           static_cast<std::size_t>(entry.CompressedSize));
+  auto at = LocateData(*source_, entry);
+  if (!at) return Failure{at.error()};
   std::optional<ZipCryptoKeys> keys;
   if (entry.Encrypted) {
-    keys = OpenEncryptionHeader(password, data.substr(0, kZipCryptoHeaderBytes), CheckByte(entry));
+    const auto header = ReadRange(*source_, *at, kZipCryptoHeaderBytes, kZipCryptoHeaderBytes);
+    if (!header) return Unreadable(entry);
+    keys = OpenEncryptionHeader(password, *header, CheckByte(entry));
     if (!keys) return Fail(ZipFailure::WrongPassword, entry, "the password does not fit");
-    data.remove_prefix(kZipCryptoHeaderBytes);
+    *at += kZipCryptoHeaderBytes;
   }
-  const auto size = static_cast<std::size_t>(entry.UncompressedSize);
-  auto plain = entry.Method == kStored ? Unstore(data, keys) : Inflate(data, size, keys);
-  if (!plain) return Fail(ZipFailure::Damaged, entry, plain.error());
-  if (Crc32Of(*plain) != entry.Crc32) return Fail(ZipFailure::ChecksumMismatch, entry, "CRC-32 differs");
-  return std::move(plain).value();
+  Plain plain = entry.Method == kStored ? Unstore(*source_, entry, *at, keys) : Inflate(*source_, entry, *at, keys);
+  if (plain.Error) return std::move(*plain.Error);
+  if (Crc32Of(plain.Bytes) != entry.Crc32) return Fail(ZipFailure::ChecksumMismatch, entry, "CRC-32 differs");
+  return std::move(plain.Bytes);
 }
 
 }  // namespace ris

@@ -1,17 +1,22 @@
 #pragma once
-// Reads ZIP archives held in memory: the central directory (Zip64 included),
+// Reads ZIP archives from a byte source: the central directory (Zip64 included),
 // stored and deflated entries, and entries protected with the traditional
 // PKWARE encryption. Sizes and checksums are taken from the central directory
 // only; a local header is read just for where its data starts, because
 // writers that cannot seek leave its other fields blank. Every entry is
 // checked against its CRC-32 after extraction.
 //
+// Opening reads only the end records and the central directory; an entry's
+// bytes are read from the source when it is extracted, so a large archive
+// costs no more to open than a small one with the same entries.
+//
 // The archive's bytes are untrusted: offsets, sizes and counts are checked
-// against the bytes present and against the limits below before anything is
+// against the source's size and against the limits below before anything is
 // allocated, and every failure is a value, never a crash. Open refuses an
 // archive whose structure lies (records outside the bytes, counts that differ
 // from the records, entries sharing bytes); Extract refuses single entries
-// (methods, encryption, sizes), so one odd entry does not hide the others.
+// (methods, encryption, sizes, a missing local header, bytes that cannot be
+// read any more), so one odd entry does not hide the others.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/byte_source.h"
 #include "base/result.h"
 
 namespace ris {
@@ -39,6 +45,7 @@ enum class ZipFailure : std::uint8_t {
   WrongPassword,      // an encrypted entry whose check byte does not fit the key
   ChecksumMismatch,   // the extracted bytes do not match the stored CRC-32
   EntryNotFound,
+  ReadFailed,         // the source no longer holds the bytes: a file changed, shrank or failed
 };
 
 struct ZipError {
@@ -54,14 +61,16 @@ struct ZipEntry {
   std::uint64_t CompressedSize = 0;
   std::uint64_t UncompressedSize = 0;
   std::uint64_t LocalHeaderOffset = 0;
-  std::uint64_t DataOffset = 0;    // first byte after the local header
+  std::uint64_t DataLimit = 0;     // the entry's bytes end before this: the next local header or the directory
   std::uint16_t Flags = 0;         // general purpose bits
   std::uint16_t ModifiedTime = 0;  // DOS time; its high byte checks the key when bit 3 is set
 };
 
 class ZipArchive {
  public:
-  // Reads the directory of the archive in `bytes`, which the archive keeps.
+  // Reads the directory of the archive in `source`, which the archive keeps
+  // for its extractions.
+  static Result<ZipArchive, ZipError> Open(std::shared_ptr<const ByteSource> source);
   static Result<ZipArchive, ZipError> Open(std::shared_ptr<const std::string> bytes);
 
   std::size_t EntryCount() const noexcept { return entries_.size(); }
@@ -77,9 +86,9 @@ class ZipArchive {
   Result<std::string, ZipError> Extract(std::size_t index, std::string_view password) const;
 
  private:
-  ZipArchive(std::shared_ptr<const std::string> bytes, std::vector<ZipEntry> entries);
+  ZipArchive(std::shared_ptr<const ByteSource> source, std::vector<ZipEntry> entries);
 
-  std::shared_ptr<const std::string> bytes_;
+  std::shared_ptr<const ByteSource> source_;
   std::vector<ZipEntry> entries_;
 };
 

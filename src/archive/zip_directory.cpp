@@ -25,30 +25,47 @@ struct DirectoryPlace {
   std::uint64_t Limit = 0;
 };
 
-// A Zip64 locator right before the classic end record points at the record
-// that holds the true counts, size and offset.
-Result<DirectoryPlace, ZipError> ApplyZip64(std::string_view archive, DirectoryPlace place) {
-  const std::uint64_t locator_at = place.Limit - kZip64LocatorBytes;
-  const auto locator = ReadZip64Locator(archive, static_cast<std::size_t>(locator_at));
-  if (!locator) return place;
-  if (locator->EndRecordDisk != 0 || locator->DiskCount > 1) {
-    return Fail(ZipFailure::Unsupported, "the archive spans several disks");
-  }
-  if (locator_at < kZip64EndRecordBytes ||
-      locator->EndRecordOffset > locator_at - kZip64EndRecordBytes) {
-    return Fail(ZipFailure::Damaged, "the Zip64 end record lies outside the archive");
-  }
-  const auto end = ReadZip64EndRecord(archive, locator->EndRecordOffset);
-  if (!end) return Fail(ZipFailure::Damaged, "the Zip64 end record is missing");
-  return DirectoryPlace{*end, locator->EndRecordOffset};
+// The end record, its comment and a Zip64 locator before it all lie in this
+// many bytes at the end of the archive.
+constexpr std::uint64_t kTailBytes = kZip64LocatorBytes + kEndRecordBytes + kMaxArchiveCommentBytes;
+// No product's directory comes near this; a larger one is refused before it
+// is read.
+constexpr std::uint64_t kMaxDirectoryBytes = std::uint64_t{32} << 20;
+
+Failure<ZipError> Unreadable(std::string_view what) {
+  return Fail(ZipFailure::ReadFailed, "the archive's file cannot be read at " + std::string(what));
 }
 
-Result<DirectoryPlace, ZipError> LocateDirectory(std::string_view archive) {
-  const auto at = FindEndRecord(archive);
+// A Zip64 locator right before the classic end record points at the record
+// that holds the true counts, size and offset.
+Result<DirectoryPlace, ZipError> ApplyZip64(const ByteSource& source, const Zip64Locator& locator,
+                                            std::uint64_t locator_at) {
+  if (locator.EndRecordDisk != 0 || locator.DiskCount > 1) {
+    return Fail(ZipFailure::Unsupported, "the archive spans several disks");
+  }
+  if (locator_at < kZip64EndRecordBytes || locator.EndRecordOffset > locator_at - kZip64EndRecordBytes) {
+    return Fail(ZipFailure::Damaged, "the Zip64 end record lies outside the archive");
+  }
+  const auto record = ReadRange(source, locator.EndRecordOffset, kZip64EndRecordBytes, kZip64EndRecordBytes);
+  if (!record) return Unreadable("its Zip64 end record");
+  const auto end = ReadZip64EndRecord(*record, 0);
+  if (!end) return Fail(ZipFailure::Damaged, "the Zip64 end record is missing");
+  return DirectoryPlace{*end, locator.EndRecordOffset};
+}
+
+// Only the archive's tail is read to find the end records.
+Result<DirectoryPlace, ZipError> LocateDirectory(const ByteSource& source) {
+  const std::uint64_t size = source.Size();
+  const std::uint64_t tail_at = size > kTailBytes ? size - kTailBytes : 0;
+  const auto tail = ReadRange(source, tail_at, size - tail_at, kTailBytes);
+  if (!tail) return Unreadable("its end");
+  const auto at = FindEndRecord(*tail);
   if (!at) return Fail(ZipFailure::NotAnArchive, "no end-of-central-directory record");
-  const DirectoryPlace classic{*ReadEndRecord(archive, *at), *at};
+  const DirectoryPlace classic{*ReadEndRecord(*tail, *at), tail_at + *at};
   if (*at < kZip64LocatorBytes) return classic;
-  return ApplyZip64(archive, classic);
+  const auto locator = ReadZip64Locator(*tail, *at - kZip64LocatorBytes);
+  if (!locator) return classic;
+  return ApplyZip64(source, *locator, classic.Limit - kZip64LocatorBytes);
 }
 
 std::optional<ZipError> CheckDirectoryPlace(const DirectoryPlace& place) {
@@ -61,6 +78,9 @@ std::optional<ZipError> CheckDirectoryPlace(const DirectoryPlace& place) {
   }
   if (end.DirectoryOffset > place.Limit || end.DirectorySize > place.Limit - end.DirectoryOffset) {
     return ZipError{ZipFailure::Damaged, "the central directory lies outside the archive"};
+  }
+  if (end.DirectorySize > kMaxDirectoryBytes) {
+    return ZipError{ZipFailure::TooLarge, "a central directory of " + std::to_string(end.DirectorySize) + " bytes"};
   }
   // Checked before anything is reserved for the entries.
   if (end.Entries > end.DirectorySize / kCentralHeaderBytes) {
@@ -85,8 +105,9 @@ ZipEntry ToEntry(const CentralHeader& header) {
 }
 
 // Entry data must lie before the central directory, which starts at `limit`.
-Result<ZipEntry, ZipError> ReadEntry(std::string_view archive, ByteReader& directory,
-                                    std::uint64_t limit, std::size_t index) {
+// The local header is read only when the entry is extracted; its fixed part
+// at least must fit here.
+Result<ZipEntry, ZipError> ReadEntry(ByteReader& directory, std::uint64_t limit, std::size_t index) {
   auto header = ReadCentralHeader(directory);
   if (!header) return Fail(ZipFailure::Damaged, RecordName(index) + " is missing or truncated");
   if (!ResolveZip64Fields(*header)) {
@@ -94,24 +115,22 @@ Result<ZipEntry, ZipError> ReadEntry(std::string_view archive, ByteReader& direc
   }
   if (header->DiskStart != 0) return Fail(ZipFailure::Unsupported, RecordName(index) + " is on another disk");
   ZipEntry entry = ToEntry(*header);
-  const auto data_offset = entry.LocalHeaderOffset < limit
-                               ? ReadLocalDataOffset(archive, entry.LocalHeaderOffset)
-                               : std::nullopt;
-  if (!data_offset) return Fail(ZipFailure::Damaged, RecordName(index) + " has no local header");
-  if (*data_offset > limit || entry.CompressedSize > limit - *data_offset) {
+  if (entry.LocalHeaderOffset >= limit || limit - entry.LocalHeaderOffset < kLocalHeaderBytes ||
+      entry.CompressedSize > limit - entry.LocalHeaderOffset - kLocalHeaderBytes) {
     return Fail(ZipFailure::Damaged, RecordName(index) + " has data outside the archive");
   }
-  entry.DataOffset = *data_offset;
+  entry.DataLimit = limit;
   return entry;
 }
 
-Result<std::vector<ZipEntry>, ZipError> ReadEntries(std::string_view archive, const EndRecord& end) {
-  ByteReader directory(archive.substr(static_cast<std::size_t>(end.DirectoryOffset),
-                                      static_cast<std::size_t>(end.DirectorySize)));
+Result<std::vector<ZipEntry>, ZipError> ReadEntries(const ByteSource& source, const EndRecord& end) {
+  const auto bytes = ReadRange(source, end.DirectoryOffset, end.DirectorySize, kMaxDirectoryBytes);
+  if (!bytes) return Unreadable("its central directory");
+  ByteReader directory(*bytes);
   std::vector<ZipEntry> entries;
   entries.reserve(static_cast<std::size_t>(end.Entries));
   for (std::size_t index = 0; index < end.Entries; ++index) {
-    auto entry = ReadEntry(archive, directory, end.DirectoryOffset, index);
+    auto entry = ReadEntry(directory, end.DirectoryOffset, index);
     if (!entry) return Failure{entry.error()};
     entries.push_back(std::move(entry).value());
   }
@@ -122,31 +141,35 @@ Result<std::vector<ZipEntry>, ZipError> ReadEntries(std::string_view archive, co
 }
 
 // Two entries sharing bytes is how some archives multiply their size when
-// extracted; no writer produces it.
-std::optional<ZipError> CheckNoOverlap(const std::vector<ZipEntry>& entries) {
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-  ranges.reserve(entries.size());
-  for (const ZipEntry& entry : entries) {
-    ranges.emplace_back(entry.LocalHeaderOffset, entry.DataOffset + entry.CompressedSize);
-  }
-  std::sort(ranges.begin(), ranges.end());
-  for (std::size_t i = 1; i < ranges.size(); ++i) {
-    if (ranges[i].first < ranges[i - 1].second) {
+// extracted; no writer produces it. Each entry's bytes must end before the
+// next local header: here judged with the smallest local header, at
+// extraction with the true one against the limit set here.
+std::optional<ZipError> LimitEachEntry(std::vector<ZipEntry>& entries) {
+  std::vector<ZipEntry*> by_place;
+  by_place.reserve(entries.size());
+  for (ZipEntry& entry : entries) by_place.push_back(&entry);
+  std::sort(by_place.begin(), by_place.end(),
+            [](const ZipEntry* a, const ZipEntry* b) { return a->LocalHeaderOffset < b->LocalHeaderOffset; });
+  for (std::size_t i = 1; i < by_place.size(); ++i) {
+    ZipEntry& before = *by_place[i - 1];
+    const std::uint64_t next = by_place[i]->LocalHeaderOffset;
+    if (next - before.LocalHeaderOffset < kLocalHeaderBytes + before.CompressedSize) {
       return ZipError{ZipFailure::Damaged, "the data of two entries overlap"};
     }
+    before.DataLimit = next;
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-Result<std::vector<ZipEntry>, ZipError> ReadZipDirectory(std::string_view archive) {
-  const auto place = LocateDirectory(archive);
+Result<std::vector<ZipEntry>, ZipError> ReadZipDirectory(const ByteSource& source) {
+  const auto place = LocateDirectory(source);
   if (!place) return Failure{place.error()};
   if (auto error = CheckDirectoryPlace(*place)) return Failure{std::move(*error)};
-  auto entries = ReadEntries(archive, place->End);
+  auto entries = ReadEntries(source, place->End);
   if (!entries) return entries;
-  if (auto error = CheckNoOverlap(*entries)) return Failure{std::move(*error)};
+  if (auto error = LimitEachEntry(*entries)) return Failure{std::move(*error)};
   return entries;
 }
 

@@ -3,10 +3,11 @@
 // shell and the screen: where the executable lies, its files, the
 // application's title, and the one way out when the saver cannot go on.
 
-#include <cstdint>
 #include <cstdlib>
-#include <optional>
+#include <memory>
 #include <string>
+
+#include "archive/byte_source.h"
 
 namespace ris {
 
@@ -17,10 +18,10 @@ class System {
   // Full path of the running executable, backslashes between folders.
   virtual std::string ExecutablePath() const = 0;
 
-  // The whole file, or nothing when it is missing, unreadable or larger than
-  // `limit` bytes.
-  virtual std::optional<std::string> ReadWholeFile(const std::string& path,
-                                                   std::uint64_t limit) const = 0;
+  // The file opened for reading at any offset, kept open while the source
+  // lives; nothing when it is missing or cannot be opened. Others may
+  // still write, rename or delete the file meanwhile.
+  virtual std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const = 0;
 
   virtual void SetApplicationTitle(const std::string& title) = 0;
 

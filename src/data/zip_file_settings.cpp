@@ -95,8 +95,8 @@ TZipFileSettings::TZipFileSettings(System& system, RunMode mode)
   const std::string executable = system_.ExecutablePath();
   password_ = ArchivePasswordFor(executable, kArchivePasswordPrefix);
   archive_name_ = ArchiveNameFor(executable);
-  if (auto bytes = system_.ReadWholeFile(archive_name_, kMaxZipArchiveBytes)) {
-    auto opened = ZipArchive::Open(std::make_shared<const std::string>(std::move(*bytes)));
+  if (auto file = system_.OpenFile(archive_name_)) {
+    auto opened = ZipArchive::Open(std::move(file));
     // An archive that does not open counts as no archive: the settings text
     // cannot be read from it, and that failure is reported below.
     if (opened) archive_.emplace(std::move(opened).value());

@@ -99,9 +99,14 @@ TEST_P(ToolArchiveTest, ExtractsWithTheRightPasswordOnly) {
 
 TEST_P(ToolArchiveTest, AFlippedDataByteNeverExtracts) {
   const ZipEntry entry = ZipArchive::Open(bytes_)->Entry(0);
+  const auto length_at = [&](std::size_t at) {
+    return static_cast<std::uint8_t>((*bytes_)[at]) | static_cast<std::uint8_t>((*bytes_)[at + 1]) << 8;
+  };
+  const std::uint64_t data_at = entry.LocalHeaderOffset + 30 + length_at(entry.LocalHeaderOffset + 26) +
+                                length_at(entry.LocalHeaderOffset + 28);
   // Past the encryption header, so that the password check still passes,
   // and short of the last byte, whose high bits deflate may leave unused.
-  for (const std::uint64_t at : {entry.DataOffset + 20, entry.DataOffset + entry.CompressedSize / 2}) {
+  for (const std::uint64_t at : {data_at + 20, data_at + entry.CompressedSize / 2}) {
     auto damaged = std::make_shared<std::string>(*bytes_);
     (*damaged)[at] = static_cast<char>((*damaged)[at] ^ 0x10);
     const auto extracted = ZipArchive::Open(damaged)->Extract(0, kPassword);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "base/random_source.h"
 #include "shells/headless/headless_system.h"
@@ -203,6 +204,26 @@ TEST_F(DataArchive, PicturesAreDecodedFromTheirEntries) {
   kept("icons\\b.size", LoadOutcome::Failed);
   kept("icons\\c.other", LoadOutcome::NoDecoder);
   kept("icons\\absent.size", LoadOutcome::Unreadable);
+}
+
+// The archive stays open while the saver runs, and a product may be
+// rewritten meanwhile: an entry read from a file that became shorter fails
+// for that entry alone, without the password message and without a crash.
+TEST_F(DataArchive, AnEntryReadAfterTheFileWasReplacedByAShorterOneFailsCleanly) {
+  Pack({{"settings.txt", kSettings}, {"other/shorter.txt", "x"}});
+  std::filesystem::rename(content_.Path() / "Demo.dat", content_.Path() / "Shorter.dat");
+  Pack({{"settings.txt", kSettings}, {"icons/a.size", "3 2"}, {"icons/b.size", "4 2"},
+        {"backgrounds/a.bin", std::string(20000, 'b')}});
+  ASSERT_EQ(OpenExitCode(), -1);
+  TFileFormatList formats;
+  formats.Register("size", std::make_shared<SizeTextDecoder>());
+  TPicture picture;
+  ASSERT_EQ(archive_->LoadEntryPicture(picture, "icons\\a.size", formats).Outcome, LoadOutcome::Loaded);
+
+  content_.Write("Demo.dat", content_.Read("Shorter.dat"));
+  EXPECT_EQ(archive_->LoadEntryPicture(picture, "icons\\b.size", formats).Outcome, LoadOutcome::Unreadable);
+  EXPECT_EQ(picture.Width(), 3);
+  EXPECT_EQ(archive_->ReadEntryText("settings.txt"), std::nullopt);
 }
 
 TEST_F(DataArchive, AnArchiveWithoutSetsSelectsNothing) {

@@ -1,10 +1,7 @@
 #include "shells/headless/headless_system.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 #include "base/ascii.h"
+#include "shells/headless/file_byte_source.h"
 
 namespace ris {
 
@@ -15,18 +12,10 @@ void HeadlessSystem::MapFile(const std::string& windows_path, std::filesystem::p
   files_[FoldAscii(windows_path)] = std::move(file);
 }
 
-std::optional<std::string> HeadlessSystem::ReadWholeFile(const std::string& path,
-                                                         std::uint64_t limit) const {
+std::shared_ptr<const ByteSource> HeadlessSystem::OpenFile(const std::string& path) const {
   const auto mapped = files_.find(FoldAscii(path));
-  if (mapped == files_.end()) return std::nullopt;
-  std::error_code error;
-  const auto size = std::filesystem::file_size(mapped->second, error);
-  if (error || size > limit) return std::nullopt;
-  std::ifstream in(mapped->second, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  if (in.bad()) return std::nullopt;
-  return bytes;
+  if (mapped == files_.end()) return nullptr;
+  return FileByteSource::Open(mapped->second);
 }
 
 void HeadlessSystem::EndWithError(const std::string& message, int exit_code) {

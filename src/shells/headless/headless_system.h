@@ -1,7 +1,7 @@
 #pragma once
 // The system seam without an operating system's windows: for the tests and
 // the companion command. The executable may be given any Windows path, and
-// the files the engine asks for by such paths are answered from real files
+// the files the engine asks for by such paths are opened from real files
 // mapped to them.
 
 #include <filesystem>
@@ -36,8 +36,7 @@ class HeadlessSystem : public System {
   void MapFile(const std::string& windows_path, std::filesystem::path file);
 
   std::string ExecutablePath() const override { return executable_path_; }
-  std::optional<std::string> ReadWholeFile(const std::string& path,
-                                           std::uint64_t limit) const override;
+  std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const override;
   void SetApplicationTitle(const std::string& title) override { title_ = title; }
 
   const std::string& ApplicationTitle() const noexcept { return title_; }

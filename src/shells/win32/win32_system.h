@@ -1,6 +1,6 @@
 #pragma once
-// The system and shell seams on Windows: the executable's path, whole-file
-// reads, the application's title, the fatal error box, and web addresses
+// The system and shell seams on Windows: the executable's path, files
+// opened for reading, the application's title, the fatal error box, and web addresses
 // opened by the shell.
 
 #include <string>
@@ -13,7 +13,7 @@ namespace ris {
 class Win32System : public System {
  public:
   std::string ExecutablePath() const override;
-  std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) const override;
+  std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const override;
   void SetApplicationTitle(const std::string& title) override { title_ = title; }
   const std::string& ApplicationTitle() const noexcept { return title_; }
 

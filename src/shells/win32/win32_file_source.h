@@ -1,0 +1,33 @@
+#pragma once
+// A file kept open for reading at any offset, shared for reading, writing
+// and deletion, so a product can be replaced while its saver or preview
+// runs. Each read first checks that the file still has the size it had when
+// opened: a file shortened or rewritten to another length fails the read.
+
+#include <memory>
+#include <string>
+
+#include "archive/byte_source.h"
+
+namespace ris {
+
+class Win32FileSource final : public ByteSource {
+ public:
+  // The open file, or nothing when it cannot be opened.
+  static std::shared_ptr<const Win32FileSource> Open(const std::string& path);
+
+  ~Win32FileSource() override;
+  Win32FileSource(const Win32FileSource&) = delete;
+  Win32FileSource& operator=(const Win32FileSource&) = delete;
+
+  std::uint64_t Size() const noexcept override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::span<char> out) const override;
+
+ private:
+  Win32FileSource(void* handle, std::uint64_t size) : handle_(handle), size_(size) {}
+
+  void* handle_;  // a HANDLE, kept out of this header
+  std::uint64_t size_;
+};
+
+}  // namespace ris
