@@ -340,6 +340,7 @@ void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
   const std::int32_t size = dialog.Font.Size();
   if (change < 0 && size <= 0) return;
   dialog.Font.SetSize(SaturatingAdd(size, change));
+  dialog.Font.ClampHeight();
 }
 
 void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {

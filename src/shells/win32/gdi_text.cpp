@@ -8,9 +8,6 @@
 namespace ris {
 namespace {
 
-// Stored fonts come from settings texts and the registry: a height beyond
-// this is a broken value, and GDI would build glyphs the size of the screen.
-constexpr std::int32_t kLargestHeight = 2000;
 // Texts on a frame are short; a longer one is cut to what a mask can hold.
 constexpr std::int32_t kLargestMaskSide = 8192;
 
@@ -23,7 +20,9 @@ std::uint8_t StyleBits(const TFont& font) {
   return bits;
 }
 
-int ClampedHeight(std::int32_t height) { return std::clamp(height, -kLargestHeight, kLargestHeight); }
+int ClampedHeight(std::int32_t height) {
+  return std::clamp(height, -TFont::kLargestHeight, TFont::kLargestHeight);
+}
 
 int TextLength(std::string_view text) {
   return static_cast<int>(std::min<std::size_t>(text.size(), 4096));
