@@ -93,6 +93,7 @@ cp "$build/Demo.dat" "$folder/renamed/Other.dat"
 driver='C:\e2e\e2e_driver.exe'
 saver='C:\e2e\Demo.scr'
 settings_key='HKCU\Software\Bouncing Pictures Demo'
+settings_path=${settings_key#HKCU\\}
 
 # One desktop for the whole run (see the driver's hold).
 : >"$work/hold.out"
@@ -296,32 +297,64 @@ if launch saver /s; then
   check "Escape ends the saver with 0" ends_with 0
   speed=$(reg_dword "$settings_key" "bounce Speed")
   check "Up five times from 2 stores Speed 7 (stored: ${speed:-none})" [ "$speed" = 0x7 ]
+  drive selection value "$settings_path" "sets selectedSets"
+  check "the set selection is stored as REG_SZ with its terminating zero" \
+    saw selection type=1 size=6 zero_terminated=1
 else
   fail "saver window"
 fi
 done_with_saver
 
-pointer_home
-if launch unlisted-key /s; then
-  sleep 0.5
-  press a
-  check "an unlisted key ends the saver" ends_with 0
+# A stored value beyond the size the saver reads (1 MiB) counts as absent:
+# the saver runs on the product's selection and stores that.
+{
+  printf 'REGEDIT4\r\n\r\n[%s]\r\n"sets selectedSets"="' "${settings_key/HKCU/HKEY_CURRENT_USER}"
+  head -c $((1100 * 1024)) /dev/zero | tr '\0' a
+  printf '"\r\n'
+} >"$WINEPREFIX/drive_c/e2e/huge.reg"
+wine regedit /s 'C:\e2e\huge.reg' >/dev/null 2>&1
+drive huge value "$settings_path" "sets selectedSets"
+if is huge size $((1100 * 1024 + 1)); then
+  pointer_home
+  if launch huge-value /s; then
+    sleep 0.5
+    press Escape
+    ends_with 0 >/dev/null
+    drive huge-after value "$settings_path" "sets selectedSets"
+    check "a stored value over 1 MiB is not read; the product's selection replaces it" is huge-after size 6
+  else
+    fail "huge value: saver window"
+  fi
+  done_with_saver
 else
-  fail "unlisted key: saver window"
+  fail "a 1.1 MB value could not be stored for the size test (size $(value huge size))"
 fi
-done_with_saver
+
+# ends_on NAME WHAT ACTION...: a saver that ACTION (a command) ends with 0.
+ends_on() {
+  local name=$1 what=$2
+  shift 2
+  pointer_home
+  if launch "$name" /s; then
+    sleep 0.5
+    focus
+    "$@"
+    check "$what" ends_with 0
+  else
+    fail "$what: saver window"
+  fi
+  done_with_saver
+}
+ends_on unlisted-key "an unlisted key ends the saver" press a
+# Alt and F10 come as system keys (WM_SYSKEYDOWN), which would open a menu.
+ends_on alt-key "Alt ends the saver" press Alt_L
+ends_on f10-key "F10 ends the saver" press F10
 
 # ---------------------------------------------------------------- mouse
 
-pointer_home
-if launch click /s; then
-  sleep 0.5
-  xdotool click 1
-  check "a click ends the saver" ends_with 0
-else
-  fail "click: saver window"
-fi
-done_with_saver
+ends_on click "a click ends the saver" xdotool click 1
+ends_on right-click "a right click ends the saver" xdotool click 3
+ends_on middle-click "a middle click ends the saver" xdotool click 2
 
 # The first position the saver hears of is its reference; whether that is
 # the centre (Wine's move at window creation) or the first real move, the
@@ -397,6 +430,16 @@ ends_after_one_escape password-number "password setting as a number: asked, acce
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\RisE2E' /v crash /t REG_DWORD /d 1 /f >/dev/null
 ends_after_one_escape password-crash "a check that crashes counts as passed, exit 0" 0x1
+
+# The clock and set-change timers are the window's own: they go on ticking
+# while the system's password dialog runs its modal loop.
+wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
+wine reg add 'HKCU\Software\RisE2E' /v "hold ms" /t REG_DWORD /d 3500 /f >/dev/null
+ends_after_one_escape password-hold "a password dialog held 3.5 s: asked, accepted, ended" 0x1
+ticks=$(reg_dword 'HKCU\Software\RisE2E' "timer ticks while asked")
+ticked() { [[ -n $ticks ]] && ((ticks >= 3)); }
+check "the clock ticks on during the password dialog (${ticks:-no} ticks in 3.5 s)" ticked
 
 # Switched off again: no call at all.
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,6 +146,30 @@ TEST(FileFormatListTest, NoDecoderOrFailureLeavesTheTargetUntouched) {
     EXPECT_FALSE(result);
     EXPECT_EQ(IdOf(target), 2) << c.name;
   }
+}
+
+TEST(StandardFormatListTest, EveryExtensionOfTheFormatTableInRowOrder) {
+  // Row by row; "" marks a row whose decoder is not built yet.
+  const std::pair<const char*, std::string_view> rows[] = {
+      {"bmp", "BMP"},    {"ico", "ICO"},    {"wmf", ""},       {"emf", ""},       {"jfif", "JPEG"},
+      {"jpg", "JPEG"},   {"jpe", "JPEG"},   {"jpeg", "JPEG"},  {"rle", "BMP"},    {"dib", "BMP"},
+      {"win", "Targa"},  {"vst", "Targa"},  {"vda", "Targa"},  {"tga", "Targa"},  {"icb", "Targa"},
+      {"tiff", ""},      {"tif", ""},       {"fax", ""},       {"eps", ""},       {"pcx", "PCX"},
+      {"pcc", "PCX"},    {"scr", "PCX"},    {"rpf", ""},       {"rla", ""},       {"sgi", "SGI"},
+      {"rgba", "SGI"},   {"rgb", "SGI"},    {"bw", "SGI"},     {"psd", "PSD"},    {"pdd", "PSD"},
+      {"ppm", "PPM"},    {"pgm", "PPM"},    {"pbm", "PPM"},    {"cel", ""},       {"pic", ""},
+      {"pcd", ""},       {"gif", "GIF"},    {"cut", ""},       {"psp", ""},       {"png", "PNG"},
+  };
+  const TFileFormatList& list = StandardFormatList();
+  std::vector<std::string_view> row_order;
+  for (const auto& [extension, decoder] : rows) {
+    const ImageDecoder* found = list.DecoderForExtension(extension);
+    EXPECT_EQ(found ? found->ShortName() : "", decoder) << extension;
+    if (!decoder.empty() && std::find(row_order.begin(), row_order.end(), decoder) == row_order.end()) {
+      row_order.push_back(decoder);
+    }
+  }
+  EXPECT_EQ(list.DecoderNames(), row_order);
 }
 
 TEST(StandardFormatListTest, PngStoredAsJpgIsDecodedAsPng) {

@@ -28,13 +28,15 @@ HWND WindowOf(ris::WindowHandle handle) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The guard comes before the command line, whatever the mode; a password
+  // change asked of a second instance is still carried out.
+  const ris::SingleInstance instance;
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
   const HWND parent = WindowOf(command.ParentWindow);
   if (command.Mode == ris::rmChangePassword) ris::ChangeSaverPassword(parameters, parent);
 
-  const ris::SingleInstance instance;
-  if (!instance.First()) return 0;  // another saver runs; it goes on undisturbed
+  if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed
   if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command);
   return ris::RunDisplay(command.Mode, parent);
 }
