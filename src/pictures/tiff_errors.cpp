@@ -2,16 +2,19 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include <tiffio.h>
 
 namespace ris {
+namespace {
+
+// The messages of JPEG-compressed pictures that more than one check gives.
 namespace tiff_jpeg_errors {
 DecodeError UnexpectedEnd() { return {"JPEG decompression error. Unexpected end of input."}; }
 DecodeError BogusTables() { return {"Bogus JPEG tables field."}; }
 }  // namespace tiff_jpeg_errors
-
-namespace {
 
 bool ValidBitDepth(std::uint16_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16; }
 bool ValidSubsampling(std::uint16_t factor) { return factor == 1 || factor == 2 || factor == 4; }

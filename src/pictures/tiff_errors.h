@@ -21,10 +21,4 @@ std::optional<DecodeError> ErrorFromTags(const TiffMemoryFile& file, std::string
 // failures have words of their own.
 std::optional<DecodeError> ErrorFromLibrary(std::string_view library_message, bool jpeg, std::string_view format);
 
-// The JPEG-in-TIFF messages.
-namespace tiff_jpeg_errors {
-DecodeError UnexpectedEnd();
-DecodeError BogusTables();
-}  // namespace tiff_jpeg_errors
-
 }  // namespace ris
