@@ -12,6 +12,8 @@ std::shared_ptr<const ImageDecoder> MakeBitmapDecoder();       // bmp, rle, dib
 std::shared_ptr<const ImageDecoder> MakeIconDecoder();         // ico
 std::shared_ptr<const ImageDecoder> MakeJpegDecoder();         // jfif, jpg, jpe, jpeg
 std::shared_ptr<const ImageDecoder> MakeTargaDecoder();        // win, vst, vda, tga, icb
+std::shared_ptr<const ImageDecoder> MakeTiffDecoder();         // tiff, tif, fax
+std::shared_ptr<const ImageDecoder> MakeEpsDecoder();          // eps (its TIFF preview)
 std::shared_ptr<const ImageDecoder> MakePcxDecoder();          // pcx, pcc, scr
 std::shared_ptr<const ImageDecoder> MakeSgiDecoder();          // sgi, rgba, rgb, bw
 std::shared_ptr<const ImageDecoder> MakePhotoshopDecoder();    // psd, pdd

@@ -24,8 +24,8 @@ TFileFormatList BuildStandardFormatList() {
   RegisterRow(list, {"jfif", "jpg", "jpe", "jpeg"}, MakeJpegDecoder());
   RegisterRow(list, {"rle", "dib"}, bitmap);
   RegisterRow(list, {"win", "vst", "vda", "tga", "icb"}, MakeTargaDecoder());
-  //   tiff, tif, fax: TIFF
-  //   eps: Encapsulated PostScript with a TIFF preview
+  RegisterRow(list, {"tiff", "tif", "fax"}, MakeTiffDecoder());
+  RegisterRow(list, {"eps"}, MakeEpsDecoder());
   RegisterRow(list, {"pcx", "pcc", "scr"}, MakePcxDecoder());
   //   rpf, rla: Alias/Wavefront
   RegisterRow(list, {"sgi", "rgba", "rgb", "bw"}, MakeSgiDecoder());

@@ -29,6 +29,7 @@ const Sample kSamples[] = {
     {"sample.bmp", ""},
     {"sample.gif", ""},
     {"sample.tga", ""},
+    {"sample.tif", ""},
     {"sample.pcx", ""},
     {"sample.sgi", ""},
     {"sample.psd", ""},
