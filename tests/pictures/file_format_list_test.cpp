@@ -154,7 +154,7 @@ TEST(StandardFormatListTest, EveryExtensionOfTheFormatTableInRowOrder) {
       {"bmp", "BMP"},    {"ico", "ICO"},    {"wmf", ""},       {"emf", ""},       {"jfif", "JPEG"},
       {"jpg", "JPEG"},   {"jpe", "JPEG"},   {"jpeg", "JPEG"},  {"rle", "BMP"},    {"dib", "BMP"},
       {"win", "Targa"},  {"vst", "Targa"},  {"vda", "Targa"},  {"tga", "Targa"},  {"icb", "Targa"},
-      {"tiff", ""},      {"tif", ""},       {"fax", ""},       {"eps", ""},       {"pcx", "PCX"},
+      {"tiff", "TIFF"},  {"tif", "TIFF"},   {"fax", "TIFF"},   {"eps", "EPS"},    {"pcx", "PCX"},
       {"pcc", "PCX"},    {"scr", "PCX"},    {"rpf", ""},       {"rla", ""},       {"sgi", "SGI"},
       {"rgba", "SGI"},   {"rgb", "SGI"},    {"bw", "SGI"},     {"psd", "PSD"},    {"pdd", "PSD"},
       {"ppm", "PPM"},    {"pgm", "PPM"},    {"pbm", "PPM"},    {"cel", ""},       {"pic", ""},

@@ -27,6 +27,9 @@ class X11DisplayHost : public DisplayHost {
   void ShowCursor(bool show) override;
   bool VerifySaverPassword() override { return true; }
   void ShowException(const std::string& message) override;
+  // There is no box to wait for on Linux: a setting not stored is told on
+  // standard error as it happens, when the program ends.
+  void SaveFailed(const std::string& message) override { ShowException(message); }
 
  private:
   Display* display_;
