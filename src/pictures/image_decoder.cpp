@@ -46,6 +46,7 @@ DecodeError UnknownCriticalChunk() {
 DecodeError InvalidBitDepth() {
   return {"Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16."};
 }
+DecodeError Lz77Error() { return {"LZ77 decompression error."}; }
 DecodeError TooLarge(std::string_view format) {
   return NotSupported("Pictures of this size are", format);
 }

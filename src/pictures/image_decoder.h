@@ -47,6 +47,7 @@ DecodeError ExtraCompressedData(std::string_view format); // "Cannot load image.
 DecodeError InvalidPalette(std::string_view format);      // "Cannot load image. Palette in %s file is invalid."
 DecodeError UnknownCriticalChunk();                       // PNG's critical-chunk rule
 DecodeError InvalidBitDepth();                            // "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16."
+DecodeError Lz77Error();                                  // "LZ77 decompression error."
 DecodeError TooLarge(std::string_view format);            // a picture beyond the size limits
 }  // namespace decode_errors
 
