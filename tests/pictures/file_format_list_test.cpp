@@ -173,5 +173,28 @@ TEST(StandardFormatListTest, PngStoredAsJpgIsDecodedAsPng) {
   EXPECT_TRUE(untouched.Empty());
 }
 
+TEST(StandardFormatListTest, HandWrittenRowsNameTheirDecoders) {
+  const TFileFormatList& list = StandardFormatList();
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"rpf", "RLA"}, {"rla", "RLA"}, {"cel", "Autodesk"}, {"pic", "Autodesk"},
+      {"pcd", "PCD"}, {"cut", "CUT"}, {"psp", "PSP"}};
+  for (const auto& [extension, decoder] : rows) {
+    ASSERT_NE(list.DecoderForExtension(extension), nullptr) << extension;
+    EXPECT_EQ(list.DecoderForExtension(extension)->ShortName(), decoder) << extension;
+  }
+}
+
+TEST(StandardFormatListTest, DrHaloPicturesAreFoundByExtensionOnly) {
+  // 1280 x 1, one run of 127 grey pixels ten times and one of 10.
+  std::string cut("\x00\x05\x01\x00\x00\x00\x17\x00", 8);
+  for (int run = 0; run < 10; ++run) cut += "\xFF\x40";
+  cut += std::string("\x8A\x40\x00", 3);
+  const TFileFormatList& list = StandardFormatList();
+  TPicture target;
+  EXPECT_EQ(list.LoadPictureFromStream(target, AsBytes(cut), "picture.bin").Outcome, LoadOutcome::NoDecoder);
+  EXPECT_TRUE(list.LoadPictureFromStream(target, AsBytes(cut), "sets\\picture.CUT"));
+  EXPECT_EQ(target.Width(), 1280);
+}
+
 }  // namespace
 }  // namespace ris

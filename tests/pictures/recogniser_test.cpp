@@ -36,6 +36,7 @@ const Sample kSamples[] = {
     {"sample.pgm", "-alpha off"},
     {"sample.pbm", "-alpha off"},
     {"sample.ico", ""},
+    {"sample.pcd", "-alpha off"},
 };
 
 TEST(RecogniserTest, EachFormatIsRecognisedByItsOwnDecoderOnly) {
