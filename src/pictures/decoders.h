@@ -10,6 +10,7 @@ namespace ris {
 
 std::shared_ptr<const ImageDecoder> MakeBitmapDecoder();       // bmp, rle, dib
 std::shared_ptr<const ImageDecoder> MakeIconDecoder();         // ico
+std::shared_ptr<const ImageDecoder> MakeMetafileDecoder();     // wmf, emf (pictures/metafile_decoder.h)
 std::shared_ptr<const ImageDecoder> MakeJpegDecoder();         // jfif, jpg, jpe, jpeg
 std::shared_ptr<const ImageDecoder> MakeTargaDecoder();        // win, vst, vda, tga, icb
 std::shared_ptr<const ImageDecoder> MakePcxDecoder();          // pcx, pcc, scr

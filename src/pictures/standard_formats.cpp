@@ -20,7 +20,7 @@ TFileFormatList BuildStandardFormatList() {
   const auto bitmap = MakeBitmapDecoder();
   RegisterRow(list, {"bmp"}, bitmap);
   RegisterRow(list, {"ico"}, MakeIconDecoder());
-  //   wmf, emf: Windows metafile
+  RegisterRow(list, {"wmf", "emf"}, MakeMetafileDecoder());
   RegisterRow(list, {"jfif", "jpg", "jpe", "jpeg"}, MakeJpegDecoder());
   RegisterRow(list, {"rle", "dib"}, bitmap);
   RegisterRow(list, {"win", "vst", "vda", "tga", "icb"}, MakeTargaDecoder());

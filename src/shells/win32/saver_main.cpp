@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "data/zip_file_settings.h"
 #include "shells/win32/display_window.h"
+#include "shells/win32/gdi_metafile_player.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/single_instance.h"
 #include "shells/win32/win32_system.h"
@@ -39,6 +41,7 @@ int ShowConfigurePlaceholder(HWND parent) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ris::InstallMetafilePlayer(std::make_shared<const ris::GdiMetafilePlayer>());
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
   const HWND parent = WindowOf(command.ParentWindow);
