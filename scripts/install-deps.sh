@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  imagemagick netpbm libtiff-tools
+  imagemagick netpbm libtiff-tools openimageio-tools
   zip unzip p7zip-full
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool

@@ -54,6 +54,7 @@ DecodeError VerticalSubsamplingTooLarge() {
   return {"Vertical subsampling value must be <= horizontal subsampling value."};
 }
 DecodeError ColorConversionFailed() { return {"Color conversion failed. Could not find a proper method."}; }
+DecodeError Lz77Error() { return {"LZ77 decompression error."}; }
 DecodeError TooLarge(std::string_view format) {
   return NotSupported("Pictures of this size are", format);
 }

@@ -51,6 +51,7 @@ DecodeError SampleCountMismatch();                        // samples per pixel t
 DecodeError InvalidSubsampling();                         // "Subsampling value is invalid. Allowed are 1, 2 and 4."
 DecodeError VerticalSubsamplingTooLarge();                // vertical subsampling above horizontal
 DecodeError ColorConversionFailed();                      // no way from the file's colours to RGB
+DecodeError Lz77Error();                                  // "LZ77 decompression error."
 DecodeError TooLarge(std::string_view format);            // a picture beyond the size limits
 }  // namespace decode_errors
 

@@ -37,6 +37,7 @@ const Sample kSamples[] = {
     {"sample.pgm", "-alpha off"},
     {"sample.pbm", "-alpha off"},
     {"sample.ico", ""},
+    {"sample.pcd", "-alpha off"},
 };
 
 TEST(RecogniserTest, EachFormatIsRecognisedByItsOwnDecoderOnly) {

@@ -78,6 +78,12 @@ check "the rest is archived" unzip -qq -P rimagesSTRAY -t "$work/stray.dat"
 pack "$work/good" "$work/Other.dat" --saver Demo.scr
 check "an archive the saver would not find" eval 'exited 0 && said "warning: Demo.scr looks for its archive under the name Demo.dat, not Other.dat"'
 
+cp -r "$work/good" "$work/metafile"
+cp "$(dirname "$0")/../fuzz/pictures/corpus/metafile_decoder/plain.wmf" "$work/metafile/icons/meadow.wmf"
+rm "$work/metafile/icons/meadow.png"
+pack "$work/metafile" "$work/metafile.dat" --saver Metafile.scr
+check "a metafile is packed with a warning" eval 'exited 0 && said "warning: icons/meadow.wmf: not checked: Windows metafiles (WMF, EMF) are drawn by Windows only."'
+
 cp -r "$work/good" "$work/untitled"
 sed -i -e '/^title=/d' -e '/^clockFont=/d' "$work/untitled/settings.txt"
 pack "$work/untitled" "$work/untitled.dat" --saver Untitled.scr
