@@ -12,6 +12,7 @@ packages=(
   zip unzip p7zip-full
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool
+  nsis
 )
 
 missing=()

@@ -461,6 +461,10 @@ check "/a without a window: exit 0 after OK" saw change-password pressed=1 exit=
 
 source "$here/dialog.sh"
 
+# ---------------------------------------------------------------- setup program
+
+source "$here/installer.sh"
+
 # ---------------------------------------------------------------- CPU use
 
 cpu_ticks() {
