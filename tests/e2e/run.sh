@@ -14,6 +14,7 @@ source "$here/wine_harness.sh" "$@"
 # One file a scenario, each over the harness.
 source "$here/saver.sh"
 source "$here/dialog.sh"
+source "$here/installer.sh"
 
 echo "e2e: $((SECONDS - started)) s"
 finish
