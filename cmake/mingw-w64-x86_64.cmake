@@ -1,6 +1,5 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 GCC. Used both for
-# the saver and for the libjpeg-turbo that scripts/build-mingw-libjpeg.sh
-# builds for it.
+# the saver and for the libraries scripts/build-mingw-*.sh build for it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -11,7 +10,7 @@ set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
-# Where the cross-built libjpeg-turbo is installed; the windows preset passes
+# Where the cross-built libraries are installed; the windows preset passes
 # it, the default is that preset's location.
 if(NOT DEFINED RIS_MINGW_PREFIX)
   get_filename_component(RIS_MINGW_PREFIX

@@ -15,10 +15,12 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
-if [[ ! -d build/fuzz ]]; then
-  scripts/install-deps.sh
-  cmake --preset fuzz >/dev/null
-fi
+configured=false
+[[ -d build/fuzz/CMakeFiles ]] && configured=true
+$configured || scripts/install-deps.sh
+# libtiff is instrumented like the targets: built once, skipped after that.
+scripts/build-libtiff.sh fuzz build/fuzz
+$configured || cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
 
 scratch=$(mktemp -d)

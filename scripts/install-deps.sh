@@ -6,12 +6,14 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  imagemagick netpbm
+  imagemagick netpbm libtiff-tools openimageio-tools
   zip unzip p7zip-full
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool
+  libx11-dev libxext-dev xscreensaver
+  nsis
 )
 
 missing=()

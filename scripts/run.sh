@@ -3,7 +3,9 @@
 # reads the demo's archive, and runs the saver over it. Where there is a
 # display and Wine, the real Demo.scr runs full screen (any key or a click
 # ends it); without a display, the saver's own display code runs headless
-# and writes the frames it shows.
+# and writes the frames it shows. With --linux, the saver's Linux program
+# shows the demo in a window of its own instead (needs a display).
+#   scripts/run.sh [--linux]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,6 +18,12 @@ echo "== the same archive in the preview"
 "$ris" list build/release/demo/Demo.dat --saver Demo.scr --mode preview
 echo "== its settings text"
 "$ris" settings demo/content/settings.txt
+
+if [[ ${1:-} == --linux ]]; then
+  [[ -n ${DISPLAY:-} ]] || { echo "--linux needs a display (DISPLAY is not set)"; exit 1; }
+  echo "== the Linux saver: the demo in a window of its own; keys as on Windows, Escape ends it"
+  exec build/release/src/ris-saver --archive build/release/demo/Demo.dat
+fi
 
 echo "== the Windows saver"
 scripts/build-windows.sh

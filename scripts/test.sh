@@ -13,14 +13,18 @@ source scripts/quiet_steps.sh
 echo "== release build (benchmarks)"
 build release
 echo "== Windows saver (MinGW)"
-scripts/build-mingw-libjpeg.sh build/windows
+scripts/build-libtiff.sh mingw build/windows
 build windows
-# The .scr is copied alone under a product's name: no runtime DLL may follow it.
-if x86_64-w64-mingw32-objdump -p build/windows/Demo.scr | grep -Ei 'DLL Name: *(lib|zlib|jpeg)'; then
-  echo "Demo.scr needs a DLL that is not part of Windows"
-  exit 1
-fi
+# The .scr is copied alone under a product's name, ris.exe alone onto a
+# maker's machine: no runtime DLL may follow either.
+for program in Demo.scr ris.exe; do
+  if x86_64-w64-mingw32-objdump -p "build/windows/$program" | grep -Ei 'DLL Name: *(lib|zlib|jpeg|tiff)'; then
+    echo "$program needs a DLL that is not part of Windows"
+    exit 1
+  fi
+done
 echo "== libFuzzer targets"
+scripts/build-libtiff.sh fuzz build/fuzz
 build fuzz
 scripts/fuzz.sh --seconds "${RIS_FUZZ_SECONDS:-10}"
 echo "== unit tests (ASan + UBSan)"

@@ -150,6 +150,7 @@ std::unique_ptr<TFontDialog> TSettings::LoadFont(const std::string& font_text,
       component.release();
     }
     dialog->Font.PixelsPerInch = pixels_per_inch_;
+    dialog->Font.ClampHeight();
     return dialog;
   };
 

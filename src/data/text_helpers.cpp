@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
-#include "base/ascii.h"
 #include "data/shell.h"
 
 namespace ris {
 namespace {
-
-bool StartsWithFolded(std::string_view text, std::string_view prefix) noexcept {
-  return text.size() >= prefix.size() && EqualsFolded(text.substr(0, prefix.size()), prefix);
-}
 
 bool HasControlCharacter(std::string_view text) noexcept {
   return std::any_of(text.begin(), text.end(), [](char c) {
@@ -72,10 +67,7 @@ std::string NormalizeKeyPath(std::string_view path) {
 std::optional<std::string> WebAddressToOpen(std::string_view address) {
   if (address.size() < 2 || HasControlCharacter(address)) return std::nullopt;
   std::string target(address);
-  if (target.find("http") == std::string::npos) target.insert(0, "http://");
-  if (!StartsWithFolded(target, "http://") && !StartsWithFolded(target, "https://")) {
-    return std::nullopt;
-  }
+  if (!target.starts_with("http://") && !target.starts_with("https://")) target.insert(0, "http://");
   return target;
 }
 

@@ -107,7 +107,9 @@ TZipFileSettings::TZipFileSettings(System& system, RunMode mode)
 
 void TZipFileSettings::LoadSettingsEntry(std::string_view entry_name) {
   const auto text = ReadEntryText(entry_name);
-  if (!text) system_.ShowErrorAndExit(NoSettingsMessage(), kExitNoSettings);
+  // An empty settings text gives no title, no numbers and no captions: it
+  // fails as a missing one does, before anything is built on it.
+  if (!text || text->empty()) system_.ShowErrorAndExit(NoSettingsMessage(), kExitNoSettings);
   ParseSettingsText(*text, settings_);
 }
 

@@ -122,6 +122,7 @@ void TConfigureForm::FormCreate() {
   archive_->ScanSets();
   LoadDialogTexts();
   settings_ = std::make_unique<TSettings>(archive_->SettingsList(), platform_.registry, classes_);
+  settings_->SetProblemHandler([this](const std::string& problem) { platform_.host.SaveFailed(problem); });
   LoadControls();
   LoadGeneralTexts();
   FillSetList();

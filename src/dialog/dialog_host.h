@@ -44,6 +44,9 @@ class DialogHost {
   virtual std::string LongTimeText() const = 0;
   // Enables the window that owns `window` and brings it to the front.
   virtual void EnableAndRaiseOwnerOf(std::uint32_t window) = 0;
+  // A setting that could not be stored when the dialog ended; the shell
+  // tells them once the dialog is gone.
+  virtual void SaveFailed(const std::string& problem) = 0;
 };
 
 }  // namespace ris

@@ -37,6 +37,11 @@ class DisplayHost {
   // Shows an error that ended a handler, as the application's error box
   // does; the saver goes on.
   virtual void ShowException(const std::string& message) = 0;
+
+  // A user's setting that could not be written when the form stored them.
+  // A running saver never blocks on it: the shell tells it once the display
+  // is gone.
+  virtual void SaveFailed(const std::string& message) = 0;
 };
 
 }  // namespace ris

@@ -85,6 +85,11 @@ void TMainForm::OpenArchiveAndSettings() {
   archive_->ScanSets();
   classes_.Register<TFontDialog>();
   settings_ = std::make_unique<TSettings>(archive_->SettingsList(), platform_.registry, classes_);
+  // Writes that fail when the settings are stored go to the host, which
+  // tells them once the display is gone. Stored values that could not be
+  // loaded stay silent: each such setting runs on its default and is
+  // written back right.
+  settings_->SetProblemHandler([this](const std::string& problem) { platform_.host.SaveFailed(problem); });
 }
 
 void TMainForm::NarrowSetsToSelection() {
@@ -153,6 +158,12 @@ void TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>
 void TMainForm::Show() {
   const auto built = DXDraw.Initialize(client_size_.Width, client_size_.Height);
   if (!built) platform_.host.ShowException(built.error().Message);
+}
+
+void TMainForm::FormResize(std::int32_t width, std::int32_t height) {
+  if (width <= 0 || height <= 0) return;
+  client_size_ = {width, height};
+  DXDraw.Resize(width, height);
 }
 
 void TMainForm::DXDrawInitialize() { DXTimer.SetEnabled(true, platform_.host.TickCount()); }
@@ -340,6 +351,7 @@ void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
   const std::int32_t size = dialog.Font.Size();
   if (change < 0 && size <= 0) return;
   dialog.Font.SetSize(SaturatingAdd(size, change));
+  dialog.Font.ClampHeight();
 }
 
 void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {

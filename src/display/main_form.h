@@ -95,6 +95,9 @@ class TMainForm {
   // Whether a close was asked for and allowed: the shell then destroys the form.
   bool CloseAllowed() const noexcept { return close_allowed_; }
   PixelSize ClientSize() const noexcept { return client_size_; }
+  // The window's client area changed: the playfield, the clock's place and
+  // the back surface follow it. A minimised window (no area) keeps them.
+  void FormResize(std::int32_t width, std::int32_t height);
 
   // The handlers.
   void FormCreate();

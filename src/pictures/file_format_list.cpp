@@ -19,6 +19,13 @@ void TFileFormatList::Register(std::string_view extension,
   extensions_.push_back({FoldAscii(extension), static_cast<std::size_t>(listed - decoders_.begin())});
 }
 
+std::vector<std::string_view> TFileFormatList::DecoderNames() const {
+  std::vector<std::string_view> names;
+  names.reserve(decoders_.size());
+  for (const DecoderRecord& record : decoders_) names.push_back(record.Decoder->ShortName());
+  return names;
+}
+
 const ImageDecoder* TFileFormatList::DecoderForContent(ByteSpan data) const {
   for (const DecoderRecord& record : decoders_) {
     if (record.Decoder->IsExtended() && record.Decoder->Recognises(data)) {

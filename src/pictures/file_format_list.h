@@ -47,6 +47,9 @@ class TFileFormatList {
                                    std::string_view entry_name) const;
 
   std::size_t DecoderCount() const noexcept { return decoders_.size(); }
+  // The decoders' short names in list order, the order their recognisers
+  // are asked in.
+  std::vector<std::string_view> DecoderNames() const;
   std::size_t ExtensionCount() const noexcept { return extensions_.size(); }
 
  private:

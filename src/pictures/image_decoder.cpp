@@ -46,6 +46,15 @@ DecodeError UnknownCriticalChunk() {
 DecodeError InvalidBitDepth() {
   return {"Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16."};
 }
+DecodeError SampleCountMismatch() {
+  return {"Sample count per pixel does not correspond to the given color scheme."};
+}
+DecodeError InvalidSubsampling() { return {"Subsampling value is invalid. Allowed are 1, 2 and 4."}; }
+DecodeError VerticalSubsamplingTooLarge() {
+  return {"Vertical subsampling value must be <= horizontal subsampling value."};
+}
+DecodeError ColorConversionFailed() { return {"Color conversion failed. Could not find a proper method."}; }
+DecodeError Lz77Error() { return {"LZ77 decompression error."}; }
 DecodeError TooLarge(std::string_view format) {
   return NotSupported("Pictures of this size are", format);
 }

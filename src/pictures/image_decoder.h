@@ -47,6 +47,11 @@ DecodeError ExtraCompressedData(std::string_view format); // "Cannot load image.
 DecodeError InvalidPalette(std::string_view format);      // "Cannot load image. Palette in %s file is invalid."
 DecodeError UnknownCriticalChunk();                       // PNG's critical-chunk rule
 DecodeError InvalidBitDepth();                            // "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16."
+DecodeError SampleCountMismatch();                        // samples per pixel too few for the colour model
+DecodeError InvalidSubsampling();                         // "Subsampling value is invalid. Allowed are 1, 2 and 4."
+DecodeError VerticalSubsamplingTooLarge();                // vertical subsampling above horizontal
+DecodeError ColorConversionFailed();                      // no way from the file's colours to RGB
+DecodeError Lz77Error();                                  // "LZ77 decompression error."
 DecodeError TooLarge(std::string_view format);            // a picture beyond the size limits
 }  // namespace decode_errors
 

@@ -20,22 +20,22 @@ TFileFormatList BuildStandardFormatList() {
   const auto bitmap = MakeBitmapDecoder();
   RegisterRow(list, {"bmp"}, bitmap);
   RegisterRow(list, {"ico"}, MakeIconDecoder());
-  //   wmf, emf: Windows metafile
+  RegisterRow(list, {"wmf", "emf"}, MakeMetafileDecoder());
   RegisterRow(list, {"jfif", "jpg", "jpe", "jpeg"}, MakeJpegDecoder());
   RegisterRow(list, {"rle", "dib"}, bitmap);
   RegisterRow(list, {"win", "vst", "vda", "tga", "icb"}, MakeTargaDecoder());
-  //   tiff, tif, fax: TIFF
-  //   eps: Encapsulated PostScript with a TIFF preview
+  RegisterRow(list, {"tiff", "tif", "fax"}, MakeTiffDecoder());
+  RegisterRow(list, {"eps"}, MakeEpsDecoder());
   RegisterRow(list, {"pcx", "pcc", "scr"}, MakePcxDecoder());
-  //   rpf, rla: Alias/Wavefront
+  RegisterRow(list, {"rpf", "rla"}, MakeRlaDecoder());
   RegisterRow(list, {"sgi", "rgba", "rgb", "bw"}, MakeSgiDecoder());
   RegisterRow(list, {"psd", "pdd"}, MakePhotoshopDecoder());
   RegisterRow(list, {"ppm", "pgm", "pbm"}, MakePortableMapDecoder());
-  //   cel, pic: Autodesk
-  //   pcd: Photo-CD
+  RegisterRow(list, {"cel", "pic"}, MakeAutodeskDecoder());
+  RegisterRow(list, {"pcd"}, MakePcdDecoder());
   RegisterRow(list, {"gif"}, MakeGifDecoder());
-  //   cut: Dr. Halo
-  //   psp: Paintshop Pro
+  RegisterRow(list, {"cut"}, MakeCutDecoder());
+  RegisterRow(list, {"psp"}, MakePspDecoder());
   RegisterRow(list, {"png"}, MakePngDecoder());
   return list;
 }

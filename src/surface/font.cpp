@@ -1,5 +1,6 @@
 #include "surface/font.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace ris {
@@ -46,5 +47,7 @@ std::int32_t TFont::Size() const noexcept {
 void TFont::SetSize(std::int32_t points) noexcept {
   Height = Negate(MulDiv(points, EffectivePixelsPerInch(PixelsPerInch), kPointsPerInch));
 }
+
+void TFont::ClampHeight() noexcept { Height = std::clamp(Height, -kLargestHeight, kLargestHeight); }
 
 }  // namespace ris

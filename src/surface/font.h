@@ -41,6 +41,10 @@ class TFontStyles {
 class TFont {
  public:
   static constexpr std::int32_t kDefaultPixelsPerInch = 96;
+  // The tallest text drawn, in pixels: more than any screen is high. Stored
+  // fonts come from settings texts and the registry, where a hand-edited
+  // height may be anything.
+  static constexpr std::int32_t kLargestHeight = 2000;
 
   std::string Name = "MS Sans Serif";
   // Negative: the character height in pixels, the size the user chose.
@@ -58,6 +62,8 @@ class TFont {
   // Sets Height to -points * PixelsPerInch / 72, rounded and saturated alike,
   // so raising the size by key can go on for ever without overflow.
   void SetSize(std::int32_t points) noexcept;
+  // Brings Height into -kLargestHeight..kLargestHeight, keeping its sign.
+  void ClampHeight() noexcept;
 
   friend bool operator==(const TFont&, const TFont&) = default;
 };

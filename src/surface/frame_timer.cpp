@@ -23,6 +23,12 @@ bool TDXTimer::Poll(Milliseconds now) {
   return true;
 }
 
+void TDXTimer::Fire(Milliseconds now) {
+  if (!enabled_) return;
+  last_tick_ = now;
+  if (on_timer_) on_timer_(1);
+}
+
 std::optional<Milliseconds> TDXTimer::TimeUntilDue(Milliseconds now) const noexcept {
   if (!enabled_) return std::nullopt;
   const Milliseconds elapsed = now - last_tick_;

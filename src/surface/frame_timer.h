@@ -35,6 +35,10 @@ class TDXTimer {
   // Ticks when an interval has passed since the last tick; true if it did.
   bool Poll(Milliseconds now);
 
+  // One tick counted by a timer of the window system instead of Poll: such a
+  // timer keeps ticking while a modal box runs its own message loop.
+  void Fire(Milliseconds now);
+
   // How long a shell may sleep before the next tick is due; nothing while
   // the timer is disabled.
   std::optional<Milliseconds> TimeUntilDue(Milliseconds now) const noexcept;

@@ -101,6 +101,47 @@ TEST_F(SettingsModel, FirstRunWritesEveryUserSettableSetting) {
   EXPECT_FALSE(Stored("FilenameSettings filenameFont"));
 }
 
+// A hive that notes every value written, in order, with its type.
+class WriteLog : public RegistryHive {
+ public:
+  std::unique_ptr<RegistryKey> OpenKey(std::string_view) override { return nullptr; }
+  std::unique_ptr<RegistryKey> CreateKey(std::string_view) override { return std::make_unique<Key>(writes); }
+  std::vector<std::pair<std::string, RegistryType>> writes;
+
+ private:
+  struct Key : RegistryKey {
+    explicit Key(std::vector<std::pair<std::string, RegistryType>>& writes) : log(writes) {}
+    std::optional<RegistryValue> ReadValue(std::string_view) const override { return std::nullopt; }
+    bool WriteValue(std::string_view name, const RegistryValue& value) override {
+      log.emplace_back(name, value.type);
+      return true;
+    }
+    std::vector<std::pair<std::string, RegistryType>>& log;
+  };
+};
+
+TEST_F(SettingsModel, EveryUserSettableSettingIsWrittenByItsNameAndTypeInBindingOrder) {
+  std::string text = kProductText;
+  for (const char* flag : {"[General]\r\nsetBackgroundColor", "[bounce]\r\nsetFixedSpeed",
+                           "[sets]\r\nsetSetTime", "[FilenameSettings]\r\nsetFilename",
+                           "[FilenameSettings]\r\nsetFilenameFont", "[backgrounds]\r\nsetStretchSmallImages"}) {
+    text += std::string(flag) + "=true\r\n";
+  }
+  UseProductText(text);
+  WriteLog log;
+  { TSettings settings(defaults_, log, classes_); }
+  constexpr RegistryType kNumber = RegistryType::Dword, kText = RegistryType::String;
+  const std::vector<std::pair<std::string, RegistryType>> expected = {
+      {"clocksettings clock", kNumber},       {"General BackgroundColor", kNumber},
+      {"bounce bounceImages", kNumber},       {"bounce nrImages", kNumber},
+      {"bounce Speed", kNumber},              {"bounce fixedSpeed", kNumber},
+      {"General showBackground", kNumber},    {"sets selectedSets", kText},
+      {"ClockSettings clockFont", kText},     {"sets SetTime", kNumber},
+      {"FilenameSettings filename", kNumber}, {"FilenameSettings filenameFont", kText},
+      {"backgrounds stretchSmallImages", kNumber}};
+  EXPECT_EQ(log.writes, expected);
+}
+
 TEST_F(SettingsModel, FontWrittenWithSemicolonsIsStoredWithLineBreaks) {
   Load().reset();
   const auto font = Stored("ClockSettings clockFont");
@@ -162,6 +203,32 @@ TEST_F(SettingsModel, BrokenFontInTheRegistryFallsBackToTheProductFont) {
     EXPECT_EQ(settings->Problems()[0].rfind("Invalid data for 'ClockSettings clockFont': ", 0), 0u);
   }
   EXPECT_NE(Stored("ClockSettings clockFont")->data.find("Font.Height = -32"), std::string::npos);
+}
+
+TEST_F(SettingsModel, AbsurdFontHeightsAreBroughtIntoRange) {
+  // From the registry (a hand-edited value) and from the product's text alike.
+  const struct {
+    bool from_registry;
+    const char* height;
+    std::int32_t expected;
+  } cases[] = {
+      {true, "-99999999", -TFont::kLargestHeight},
+      {true, "2147483647", TFont::kLargestHeight},
+      {false, "-99999999", -TFont::kLargestHeight},
+      {false, "-2000", -2000},
+  };
+  for (const auto& c : cases) {
+    hive_ = MemoryHive();
+    std::string text = kProductText;
+    const std::string height = std::string("Font.Height = ") + c.height;
+    if (c.from_registry) {
+      Store("ClockSettings clockFont", Text("object X: TFontDialog\r\n  " + height + "\r\nend\r\n"));
+    } else {
+      text.replace(text.find("Font.Height = -32"), 17, height);
+    }
+    UseProductText(text);
+    EXPECT_EQ(Load()->ClockFontDialog->Font.Height, c.expected) << c.height << " " << c.from_registry;
+  }
 }
 
 TEST_F(SettingsModel, FailedWriteDoesNotDropTheValuesAfterIt) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/random_source.h"
+#include "pictures/file_format_list.h"
 #include "shells/headless/headless_system.h"
 #include "support/temp_folder.h"
 
@@ -105,6 +106,46 @@ TEST_F(DataArchive, MissingArchiveOrSettingsEndsWithTheNoSettingsMessage) {
 
   Pack({{"icons/sea.png", "x"}});
   EXPECT_EQ(OpenExitCode(), kExitNoSettings);
+
+  Pack({{"settings.txt", ""}});
+  EXPECT_EQ(OpenExitCode(), kExitNoSettings);
+}
+
+TEST_F(DataArchive, PictureEntriesThatTheKeyDoesNotOpenEndWithThePasswordMessage) {
+  const std::string picture(400, 'p');
+  // Another key for one picture, added after the settings were packed.
+  Pack({{"settings.txt", kSettings}, {"icons/sea.ppm", picture}});
+  content_.Write("content/icons/other.ppm", picture);
+  ASSERT_TRUE(content_.Run("cd content && zip -q -P wrong ../Demo.dat icons/other.ppm"));
+  // A damaged entry under the right key: its check byte passes, its
+  // checksum does not. Stored uncompressed, so the damage reaches the CRC.
+  content_.Write("damaged/settings.txt", kSettings);
+  content_.Write("damaged/icons/sea.ppm", picture);
+  ASSERT_TRUE(content_.Run("cd damaged && zip -q -0 -P '" + ArchivePasswordFor(kSaverPath, "rimages") +
+                           "' ../Damaged.dat settings.txt icons/sea.ppm"));
+  std::string damaged = content_.Read("Damaged.dat");
+  const std::size_t name_at = damaged.find("icons/sea.ppm");  // in its local header
+  ASSERT_NE(name_at, std::string::npos);
+  const std::size_t header_at = name_at - 30;
+  const std::size_t extra_length = static_cast<unsigned char>(damaged[header_at + 28]) +
+                                   256u * static_cast<unsigned char>(damaged[header_at + 29]);
+  damaged[name_at + 13 + extra_length + 12 + 200] ^= 0x55;  // past the 12-byte encryption header
+
+  const auto exit_code_of = [&](const char* entry) {
+    if (OpenExitCode() != -1) return -2;
+    TPicture loaded;
+    try {
+      archive_->LoadEntryPicture(loaded, entry, StandardFormatList());
+      return -1;
+    } catch (const ProcessExit& exit) {
+      EXPECT_EQ(std::string(exit.what()), WrongPasswordMessage());
+      return exit.ExitCode();
+    }
+  };
+  EXPECT_EQ(exit_code_of("icons\\sea.ppm"), -1);
+  EXPECT_EQ(exit_code_of("icons\\other.ppm"), kExitWrongPassword);
+  content_.Write("Demo.dat", damaged);
+  EXPECT_EQ(exit_code_of("icons\\sea.ppm"), kExitWrongPassword);
 }
 
 TEST_F(DataArchive, UnencryptedArchivesOpenToo) {
@@ -224,6 +265,15 @@ TEST_F(DataArchive, AnEntryReadAfterTheFileWasReplacedByAShorterOneFailsCleanly)
   EXPECT_EQ(archive_->LoadEntryPicture(picture, "icons\\b.size", formats).Outcome, LoadOutcome::Unreadable);
   EXPECT_EQ(picture.Width(), 3);
   EXPECT_EQ(archive_->ReadEntryText("settings.txt"), std::nullopt);
+}
+
+TEST_F(DataArchive, WithOneSetEveryIndexSelectsIt) {
+  Pack({{"settings.txt", kSettings}, {"icons/only.png", "1"}});
+  Scan(rmSaver);
+  for (const std::int32_t index : {1, -1, 0}) {
+    archive_->SelectSet(index);
+    EXPECT_EQ(archive_->CurrentSetIndex(), 0) << index;
+  }
 }
 
 TEST_F(DataArchive, AnArchiveWithoutSetsSelectsNothing) {

@@ -208,10 +208,12 @@ TEST_F(ConfigureForm, OkStoresTheControlsAndCancelWritesBackWhatWasLoaded) {
   form.spNrImages.SetText("many");  // no number reads as the minimum
   form.cbBounce.Checked = false;
   for (std::size_t i = 0; i < form.clbSets.Items().size(); ++i) form.clbSets.SetChecked(i, false);
+  hive_.FailWritesOf("General showBackground");
   form.btnOkClick();
   EXPECT_TRUE(form.Closed());
 
   TConfigureForm& reopened = Reopen(lines);
+  EXPECT_EQ(host_.SaveFailures.size(), 1u);  // told, and every other value written
   EXPECT_EQ(reopened.seSpeed.Value(), 10000);
   EXPECT_EQ(reopened.spNrImages.Value(), 1);
   EXPECT_FALSE(reopened.cbBounce.Checked);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/rounding.h"
 #include "data/settings.h"
 #include "data/zip_file_settings.h"
 #include "display/background_layout.h"
@@ -404,6 +405,175 @@ TEST_F(MainForm, PreviewIsSmallAndDividesSpeedAndFontSizes) {
   ASSERT_GE(text_.Calls.size(), 2u);
   EXPECT_EQ(text_.Calls[0].Font.Size(), 2);  // 12 points shown at 2
   EXPECT_EQ(form_->Settings()->ClockFontDialog->Font.Size(), 12);
+}
+
+
+// Each set's pictures have sizes of their own, so an item shows which set
+// it was loaded from.
+std::map<std::string, std::string> PicturesSizedBySet() {
+  std::map<std::string, std::string> files;
+  int side = 8;
+  for (const char* set : {"alpha", "beta", "gamma"}) {
+    files[std::string("backgrounds/") + set + ".ppm"] = Pixmap(side * 5, side * 4, kNavy, kNavy);
+    files[std::string("icons/") + set + ".ppm"] = Pixmap(side, side, kOrange, kMagenta);
+    side += 4;
+  }
+  return files;
+}
+
+TEST_F(MainForm, SetChangesReplaceBothPicturesAndKeysLeaveTheTimersRhythm) {
+  auto settings = BaseSettings();
+  settings["SetTime"] = "30";
+  Pack(settings, PicturesSizedBySet());
+  Start();
+  const auto item_widths = [&] {
+    return std::vector{TDXImageList::ItemWidth(form_->DXImageList.Item(0)),
+                       TDXImageList::ItemWidth(form_->DXImageList.Item(1))};
+  };
+  const auto widths_of = [](const std::string& set) {
+    const int side = set == "alpha" ? 8 : set == "beta" ? 12 : 16;
+    return std::vector{side * 5, side};
+  };
+  EXPECT_EQ(item_widths(), widths_of(CurrentSetName()));
+
+  host_.Advance(20'000);
+  form_->PollTimers();
+  form_->FormKeyDown(kRight);
+  const std::string by_key = CurrentSetName();
+  EXPECT_EQ(item_widths(), widths_of(by_key));
+
+  host_.Advance(10'000);  // 30 s after the start, not after the key
+  form_->PollTimers();
+  EXPECT_NE(CurrentSetName(), by_key);
+  EXPECT_EQ(item_widths(), widths_of(CurrentSetName()));
+}
+
+TEST_F(MainForm, BackgroundPictureIsDrawnOnlyWhileShown) {
+  auto settings = BaseSettings();
+  settings["nrImages"] = "0";
+  Pack(settings);
+  Start();
+  const Bgra colour{0x10, 0x20, 0x30, 255};
+  Tick();
+  EXPECT_EQ(Shown(512, 384), colour);
+  form_->FormKeyDown(kNumpad7);
+  Tick();
+  EXPECT_EQ(Shown(512, 384), kNavy);
+  form_->FormKeyDown(kNumpad7);
+  Tick();
+  EXPECT_EQ(Shown(512, 384), colour);
+}
+
+TEST_F(MainForm, SpritesAreDrawnAtTheirPositionsRoundedHalfToEven) {
+  auto settings = BaseSettings();
+  settings["Speed"] = "3";
+  settings["clock"] = "0";     // no text over the sprite
+  settings["filename"] = "1";
+  Pack(settings);
+  Start();
+  bool rounded_up = false;  // a fraction above one half was seen: truncation would differ
+  for (int frame = 0; frame < 40; ++frame) {
+    Tick();
+    const TVector position = form_->Images()[0].Position;
+    const int x = static_cast<int>(RoundHalfEven(position.X));
+    const int y = static_cast<int>(RoundHalfEven(position.Y));
+    rounded_up |= x > static_cast<int>(position.X) || y > static_cast<int>(position.Y);
+    // The keyed corner is not drawn; the pixels beside it are, and the ones
+    // just outside are not.
+    ASSERT_EQ(Shown(x, y + 1), kOrange) << frame;
+    ASSERT_EQ(Shown(x + 1, y), kOrange) << frame;
+    if (x > 0) {
+      ASSERT_NE(Shown(x - 1, y + 1), kOrange) << frame;
+    }
+    if (y > 0) {
+      ASSERT_NE(Shown(x + 1, y - 1), kOrange) << frame;
+    }
+  }
+  EXPECT_TRUE(rounded_up);
+}
+
+TEST_F(MainForm, PreviewPlacesAndMovesInsideItsOwnClientArea) {
+  auto settings = BaseSettings();
+  settings["nrImages"] = "50";
+  settings["Speed"] = "20";
+  Pack(settings);
+  Start(rmPreview);
+  const auto& sprite = form_->DXImageList.Item(static_cast<std::size_t>(form_->SpriteItem()));
+  const auto all_inside = [&](float width, float height) {
+    const auto w = static_cast<float>(TDXImageList::ItemWidth(sprite));
+    const auto h = static_cast<float>(TDXImageList::ItemHeight(sprite));
+    for (const TBouncingImage& image : form_->Images()) {
+      if (image.Position.X < 0 || image.Position.X > width - w || image.Position.Y < 0 ||
+          image.Position.Y > height - h) {
+        return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_TRUE(all_inside(152, 114));
+  for (int frame = 0; frame < 20; ++frame) Tick();
+  EXPECT_TRUE(all_inside(152, 114));
+}
+
+TEST_F(MainForm, ResizingMovesThePlayfieldClockAndBackSurface) {
+  Pack(BaseSettings());
+  Start();
+  form_->FormResize(640, 400);
+  form_->FormResize(0, 0);  // minimised: nothing to follow
+  for (int frame = 0; frame < 40; ++frame) Tick();
+  EXPECT_EQ(form_->ClientSize(), (PixelSize{640, 400}));
+  EXPECT_EQ(presenter_.LastFrame().Width(), 640);
+  EXPECT_EQ(presenter_.LastFrame().Height(), 400);
+  const TVector position = form_->Images()[0].Position;
+  EXPECT_TRUE(position.X <= 640 - 16 && position.Y <= 400 - 16);
+  ASSERT_GE(text_.Calls.size(), 2u);
+  EXPECT_EQ(text_.Calls[text_.Calls.size() - 3].X, 640 - 8 * BoxTextRenderer::kAdvance - 2);
+}
+
+TEST_F(MainForm, ATickWithALostSurfaceMovesAndDrawsNothing) {
+  auto settings = BaseSettings();
+  settings["Speed"] = "5";
+  Pack(settings);
+  Start();
+  Tick();
+  const TVector before = form_->Images()[0].Position;
+  presenter_.LoseSurfaces(false);
+  Tick();
+  EXPECT_EQ(form_->Images()[0].Position, before);
+  EXPECT_EQ(presenter_.FramesPresented(), 1u);
+}
+
+TEST_F(MainForm, FailedStartShowsTheErrorDrawsBlackAndAnyKeyCloses) {
+  auto settings = BaseSettings();
+  settings["Speed"] = "fast";
+  Pack(settings);
+  Start();
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{"'fast' is not a valid integer value"});
+  Tick();
+  const Surface& frame = presenter_.LastFrame();
+  for (std::int32_t y = 0; y < frame.Height(); y += 7) {
+    for (std::int32_t x = 0; x < frame.Width(); x += 7) ASSERT_EQ(Shown(x, y), (Bgra{0, 0, 0, 255}));
+  }
+  form_->FormKeyDown(kUp);  // a steering key in a running saver
+  EXPECT_TRUE(form_->CloseAllowed());
+}
+
+TEST_F(MainForm, WriteFailuresReachTheHostAndStoredValuesOfTheWrongTypeStaySilent) {
+  Pack(BaseSettings());
+  ASSERT_TRUE(hive_.CreateKey("Software\\Form Test")->WriteValue("bounce nrImages", {RegistryType::String, "x"}));
+  hive_.FailWritesOf("bounce Speed");
+  Start();
+  EXPECT_TRUE(host_.SaveFailures().empty());
+  form_.reset();
+  EXPECT_EQ(host_.SaveFailures(), std::vector<std::string>{"Failed to set data for 'bounce Speed'"});
+  EXPECT_TRUE(host_.Errors().empty());
+}
+
+TEST_F(MainForm, WindowTimerTicksCountTheRunningTime) {
+  Pack(BaseSettings());
+  Start();
+  for (int second = 0; second < 3; ++second) form_->tClock.Fire(host_.TickCount());
+  EXPECT_EQ(form_->ClockText(), "00:00:03");
 }
 
 }  // namespace

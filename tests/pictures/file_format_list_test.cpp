@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -147,6 +148,30 @@ TEST(FileFormatListTest, NoDecoderOrFailureLeavesTheTargetUntouched) {
   }
 }
 
+TEST(StandardFormatListTest, EveryExtensionOfTheFormatTableInRowOrder) {
+  // Row by row, each extension with its decoder.
+  const std::pair<const char*, std::string_view> rows[] = {
+      {"bmp", "BMP"},    {"ico", "ICO"},    {"wmf", "metafile"},       {"emf", "metafile"},       {"jfif", "JPEG"},
+      {"jpg", "JPEG"},   {"jpe", "JPEG"},   {"jpeg", "JPEG"},  {"rle", "BMP"},    {"dib", "BMP"},
+      {"win", "Targa"},  {"vst", "Targa"},  {"vda", "Targa"},  {"tga", "Targa"},  {"icb", "Targa"},
+      {"tiff", "TIFF"},  {"tif", "TIFF"},   {"fax", "TIFF"},   {"eps", "EPS"},    {"pcx", "PCX"},
+      {"pcc", "PCX"},    {"scr", "PCX"},    {"rpf", "RLA"},       {"rla", "RLA"},       {"sgi", "SGI"},
+      {"rgba", "SGI"},   {"rgb", "SGI"},    {"bw", "SGI"},     {"psd", "PSD"},    {"pdd", "PSD"},
+      {"ppm", "PPM"},    {"pgm", "PPM"},    {"pbm", "PPM"},    {"cel", "Autodesk"},       {"pic", "Autodesk"},
+      {"pcd", "PCD"},       {"gif", "GIF"},    {"cut", "CUT"},       {"psp", "PSP"},       {"png", "PNG"},
+  };
+  const TFileFormatList& list = StandardFormatList();
+  std::vector<std::string_view> row_order;
+  for (const auto& [extension, decoder] : rows) {
+    const ImageDecoder* found = list.DecoderForExtension(extension);
+    EXPECT_EQ(found ? found->ShortName() : "", decoder) << extension;
+    if (!decoder.empty() && std::find(row_order.begin(), row_order.end(), decoder) == row_order.end()) {
+      row_order.push_back(decoder);
+    }
+  }
+  EXPECT_EQ(list.DecoderNames(), row_order);
+}
+
 TEST(StandardFormatListTest, PngStoredAsJpgIsDecodedAsPng) {
   using testing_support::MakeTestPicture;
   testing_support::TempFolder folder;
@@ -171,6 +196,29 @@ TEST(StandardFormatListTest, PngStoredAsJpgIsDecodedAsPng) {
   EXPECT_EQ(damaged.Outcome, LoadOutcome::Failed);
   EXPECT_FALSE(damaged.Message.empty());
   EXPECT_TRUE(untouched.Empty());
+}
+
+TEST(StandardFormatListTest, HandWrittenRowsNameTheirDecoders) {
+  const TFileFormatList& list = StandardFormatList();
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"rpf", "RLA"}, {"rla", "RLA"}, {"cel", "Autodesk"}, {"pic", "Autodesk"},
+      {"pcd", "PCD"}, {"cut", "CUT"}, {"psp", "PSP"}};
+  for (const auto& [extension, decoder] : rows) {
+    ASSERT_NE(list.DecoderForExtension(extension), nullptr) << extension;
+    EXPECT_EQ(list.DecoderForExtension(extension)->ShortName(), decoder) << extension;
+  }
+}
+
+TEST(StandardFormatListTest, DrHaloPicturesAreFoundByExtensionOnly) {
+  // 1280 x 1, one run of 127 grey pixels ten times and one of 10.
+  std::string cut("\x00\x05\x01\x00\x00\x00\x17\x00", 8);
+  for (int run = 0; run < 10; ++run) cut += "\xFF\x40";
+  cut += std::string("\x8A\x40\x00", 3);
+  const TFileFormatList& list = StandardFormatList();
+  TPicture target;
+  EXPECT_EQ(list.LoadPictureFromStream(target, AsBytes(cut), "picture.bin").Outcome, LoadOutcome::NoDecoder);
+  EXPECT_TRUE(list.LoadPictureFromStream(target, AsBytes(cut), "sets\\picture.CUT"));
+  EXPECT_EQ(target.Width(), 1280);
 }
 
 }  // namespace

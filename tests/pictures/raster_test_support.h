@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -100,6 +102,44 @@ inline void ExpectRefused(const ImageDecoder& decoder, const std::vector<Refused
     ASSERT_FALSE(decoded);
     EXPECT_EQ(decoded.error().Message, file.Expected.Message);
   }
+}
+
+// Fields of hand-made files, appended in the byte order of the format.
+inline void AppendLittle(std::string& s, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(value >> (8 * i));
+}
+inline void AppendBig(std::string& s, std::uint32_t value, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) s += static_cast<char>(value >> (8 * i));
+}
+
+// A byte-wise run-length code of `bytes` for hand-made files: runs of three
+// or more equal bytes become repeat packets, the rest literal packets, at
+// most `limit` bytes each; the format's control bytes come from `repeat`
+// and `literal`, given the packet's length.
+inline std::string PackRuns(std::string_view bytes, std::size_t limit, const std::function<char(std::size_t)>& repeat,
+                            const std::function<char(std::size_t)>& literal) {
+  std::string code;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    std::size_t run = 1;
+    while (i + run < bytes.size() && run < limit && bytes[i + run] == bytes[i]) ++run;
+    if (run >= 3) {
+      code += repeat(run);
+      code += bytes[i];
+      i += run;
+      continue;
+    }
+    std::size_t length = 0;
+    while (i + length < bytes.size() && length < limit &&
+           !(i + length + 2 < bytes.size() && bytes[i + length] == bytes[i + length + 1] &&
+             bytes[i + length] == bytes[i + length + 2])) {
+      ++length;
+    }
+    code += literal(length);
+    code.append(bytes.substr(i, length));
+    i += length;
+  }
+  return code;
 }
 
 }  // namespace ris::testing_support

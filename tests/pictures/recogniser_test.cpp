@@ -29,6 +29,7 @@ const Sample kSamples[] = {
     {"sample.bmp", ""},
     {"sample.gif", ""},
     {"sample.tga", ""},
+    {"sample.tif", ""},
     {"sample.pcx", ""},
     {"sample.sgi", ""},
     {"sample.psd", ""},
@@ -36,6 +37,7 @@ const Sample kSamples[] = {
     {"sample.pgm", "-alpha off"},
     {"sample.pbm", "-alpha off"},
     {"sample.ico", ""},
+    {"sample.pcd", "-alpha off"},
 };
 
 TEST(RecogniserTest, EachFormatIsRecognisedByItsOwnDecoderOnly) {

@@ -49,6 +49,12 @@ check "damaged PNG: exit 4" exited 4
 check "damaged PNG: decoder's message" said "PNG file"
 check "damaged PNG: nothing written" test ! -e cut.pam
 
+# A metafile is measured, but only Windows draws it.
+printf '\x01\x00\x09\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x00\x00\x00\x0c\x02\x14\x00\x1e\x00\x03\x00\x00\x00\x00\x00' > drawing.wmf
+decode drawing.wmf drawing.pam
+check "metafile: exit 4" exited 4
+check "metafile: drawn by Windows only" said "Windows metafiles (WMF, EMF) are drawn by Windows only."
+
 decode missing.png missing.pam
 check "unreadable input: exit 1" exited 1
 

@@ -57,12 +57,18 @@ pack "$work/good" "$work/Demo.dat" --saver "C:\\Savers\\Demo.scr"
 check "a saver given with its folder" exited 0
 check "password of a short name" unzip -qq -P rimagesDEMO. -t "$work/Demo.dat"
 
-SOURCE_DATE_EPOCH=1767225600 pack "$work/good" "$work/one.dat" --saver Demo.scr
-SOURCE_DATE_EPOCH=1767225600 pack "$work/good" "$work/two.dat" --saver Demo.scr
-check "SOURCE_DATE_EPOCH makes packs reproducible" cmp -s "$work/one.dat" "$work/two.dat"
-check "SOURCE_DATE_EPOCH sets the time stamps" eval 'unzip -Z -l "$work/one.dat" settings.txt | grep -q "26-Jan-01 00:00"'
-SOURCE_DATE_EPOCH=0 pack "$work/good" "$work/old.dat" --saver Demo.scr
-check "times before 1980 become its first day" eval 'unzip -Z -l "$work/old.dat" settings.txt | grep -q "80-Jan-01 00:00"'
+pack "$work/good" "$work/one.dat" --saver Demo.scr
+cp -r "$work/good" "$work/copy"
+touch -d 2030-05-05 "$work/copy/settings.txt"
+pack "$work/copy" "$work/two.dat" --saver Demo.scr
+check "packs are reproducible, whatever the files' times" cmp -s "$work/one.dat" "$work/two.dat"
+check "entries are stamped 1980-01-01 by default" eval 'unzip -Z -l "$work/one.dat" settings.txt | grep -q "80-Jan-01 00:00"'
+printf 'x' >>"$work/copy/icons/meadow.png"
+pack "$work/copy" "$work/three.dat" --saver Demo.scr
+# settings.txt, the first entry, is unchanged: only its encryption header can differ.
+check "other content gives other encryption headers" eval '! cmp -s <(head -c 54 "$work/one.dat") <(head -c 54 "$work/three.dat")'
+SOURCE_DATE_EPOCH=1767225600 pack "$work/good" "$work/dated.dat" --saver Demo.scr
+check "SOURCE_DATE_EPOCH sets the time stamps" eval 'unzip -Z -l "$work/dated.dat" settings.txt | grep -q "26-Jan-01 00:00"'
 SOURCE_DATE_EPOCH=yesterday pack "$work/good" "$work/bad-epoch.dat" --saver Demo.scr
 check "a malformed SOURCE_DATE_EPOCH is an error" eval 'exited 1 && said "error: SOURCE_DATE_EPOCH" && [[ ! -e "$work/bad-epoch.dat" ]]'
 
@@ -77,6 +83,12 @@ check "the rest is archived" unzip -qq -P rimagesSTRAY -t "$work/stray.dat"
 
 pack "$work/good" "$work/Other.dat" --saver Demo.scr
 check "an archive the saver would not find" eval 'exited 0 && said "warning: Demo.scr looks for its archive under the name Demo.dat, not Other.dat"'
+
+cp -r "$work/good" "$work/metafile"
+cp "$(dirname "$0")/../fuzz/pictures/corpus/metafile_decoder/plain.wmf" "$work/metafile/icons/meadow.wmf"
+rm "$work/metafile/icons/meadow.png"
+pack "$work/metafile" "$work/metafile.dat" --saver Metafile.scr
+check "a metafile is packed with a warning" eval 'exited 0 && said "warning: icons/meadow.wmf: not checked: Windows metafiles (WMF, EMF) are drawn by Windows only."'
 
 cp -r "$work/good" "$work/untitled"
 sed -i -e '/^title=/d' -e '/^clockFont=/d' "$work/untitled/settings.txt"

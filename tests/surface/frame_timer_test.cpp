@@ -36,6 +36,14 @@ TEST_F(FrameTimer, DisabledTimerNeverTicksAndEnablingRestartsTheCount) {
   EXPECT_TRUE(lags_.empty());
 }
 
+TEST_F(FrameTimer, TicksFiredFromOutsideCountOnlyWhileEnabled) {
+  timer_.Fire(100);  // a window timer's message still queued after it stopped
+  timer_.SetEnabled(true, 100);
+  timer_.Fire(150);
+  EXPECT_FALSE(timer_.Poll(349));  // the next interval counts from the fired tick
+  EXPECT_EQ(lags_, (std::vector<std::int32_t>{1}));
+}
+
 TEST_F(FrameTimer, TellsTheShellHowLongItMaySleep) {
   timer_.SetEnabled(true, 100);
   EXPECT_EQ(timer_.TimeUntilDue(100), 250u);

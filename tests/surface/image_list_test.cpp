@@ -99,5 +99,24 @@ TEST_F(ImageList, FinalizingDropsTheBuiltPixels) {
   EXPECT_EQ(At(0, 0), kBluePixel);
 }
 
+TEST_F(ImageList, ATransparentColourChangedAfterBuildingKeysPlainAndStretchedCopies) {
+  auto& sprite = list_.Item(1);
+  sprite.Picture = CornerPicture();
+  sprite.Transparent = true;
+  TDXImageList::SetItemTransparentColor(sprite, kRed);
+  ASSERT_TRUE(list_.InitializeItems());
+  TDXImageList::StretchDrawItem(sprite, surface_, {0, 0, 4, 4});  // builds the scaled copy
+  surface_.Fill(kBlue);
+
+  TDXImageList::SetItemTransparentColor(sprite, 0x0000FF00);  // green now, red drawn
+  TDXImageList::DrawItem(sprite, surface_, 0, 0);
+  EXPECT_EQ(At(0, 0), kRedPixel);
+  EXPECT_EQ(At(1, 1), kBluePixel);
+  surface_.Fill(kBlue);
+  TDXImageList::StretchDrawItem(sprite, surface_, {0, 0, 4, 4});
+  EXPECT_EQ(At(0, 0), kRedPixel);
+  EXPECT_EQ(At(3, 3), kBluePixel);
+}
+
 }  // namespace
 }  // namespace ris

@@ -22,16 +22,16 @@ std::vector<std::string> CommandOptions::All(std::string_view option) const {
   return found == Values.end() ? std::vector<std::string>{} : found->second;
 }
 
-std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const OptionSpec& spec,
+std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const KnownOptions& known,
                                                   std::string& error) {
   CommandOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (!argument.starts_with("--")) {
       options.Positional.emplace_back(argument);
-    } else if (Contains(spec.Switches, argument)) {
+    } else if (Contains(known.Switches, argument)) {
       options.Switches.emplace(argument);
-    } else if (!Contains(spec.WithValue, argument)) {
+    } else if (!Contains(known.WithValue, argument)) {
       error = "unknown option " + std::string(argument);
       return std::nullopt;
     } else if (i + 1 == arguments.size()) {

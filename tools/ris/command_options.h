@@ -25,14 +25,15 @@ struct CommandOptions {
   bool Has(std::string_view option) const { return Switches.contains(option); }
 };
 
-struct OptionSpec {
+// The options a command knows.
+struct KnownOptions {
   std::vector<std::string_view> WithValue;  // e.g. "--saver"
   std::vector<std::string_view> Switches;   // e.g. "--fix-line-ends"
 };
 
 // The parsed arguments, or nothing with the reason in `error` when an
 // option is unknown or lacks its value.
-std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const OptionSpec& spec,
+std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const KnownOptions& known,
                                                   std::string& error);
 
 }  // namespace ris::tool

@@ -21,5 +21,6 @@ int RunPackCommand(Arguments arguments, CommandStreams streams);
 int RunDecodeCommand(Arguments arguments, CommandStreams streams);
 int RunRenderCommand(Arguments arguments, CommandStreams streams);
 int RunDialogCommand(Arguments arguments, CommandStreams streams);
+int RunInstallerCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

@@ -12,8 +12,9 @@
 #include "data/zip_file_settings.h"
 #include "dialog/configure_form.h"
 #include "dialog/dialog_geometry.h"
-#include "shells/headless/freetype_text.h"
+#include "platform_text.h"
 #include "shells/headless/headless_dialog.h"
+#include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
 
@@ -21,7 +22,6 @@ namespace ris::tool {
 namespace {
 
 constexpr std::string_view kUsage = "usage: ris dialog ARCHIVE.dat --saver FILE_NAME.scr\n";
-constexpr std::string_view kInstallFolder = "C:\\Saver\\";
 
 // Line breaks and tabs written out, so that every row stays one line.
 std::string OneLine(std::string_view text) {
@@ -57,12 +57,12 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
     return 2;
   }
 
-  HeadlessSystem system(std::string(kInstallFolder) + *saver);
-  system.MapFile(ArchiveNameFor(system.ExecutablePath()), options->Positional.front());
+  const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
+  HeadlessSystem& system = *saver_system;
   MemoryHive registry;
   HeadlessShell shell;
-  FreeTypeTextRenderer text;
-  HeadlessTextMetrics metrics(text);
+  const std::unique_ptr<PlatformText> text = MakePlatformText();
+  DialogTextMetrics& metrics = text->DialogMetrics();
   HeadlessDialogHost host;
   try {
     const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});

@@ -6,6 +6,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/zip_file_settings.h"
+#include "saver_system.h"
 #include "shells/headless/headless_system.h"
 
 namespace ris::tool {
@@ -13,10 +14,6 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: ris list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]\n";
-
-// The folder a saver is pretended to be installed in; only the file name
-// matters, for the password.
-constexpr std::string_view kInstallFolder = "C:\\Saver\\";
 
 std::optional<RunMode> ModeNamed(std::string_view name) {
   if (name == "saver") return rmSaver;
@@ -45,8 +42,8 @@ int RunListCommand(Arguments arguments, CommandStreams streams) {
     return 2;
   }
 
-  HeadlessSystem system(std::string(kInstallFolder) + *saver);
-  system.MapFile(ArchiveNameFor(system.ExecutablePath()), options->Positional.front());
+  const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
+  HeadlessSystem& system = *saver_system;
   try {
     TZipFileSettings archive(system, *mode);
     archive.ScanSets();

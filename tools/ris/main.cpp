@@ -36,6 +36,11 @@ constexpr std::array kSubcommands{
                "dialog ARCHIVE.dat --saver FILE_NAME.scr\n"
                "                  show the configuration dialog's captions, rows and height",
                &ris::tool::RunDialogCommand},
+    Subcommand{"installer",
+               "installer ARCHIVE.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
+               "                  [--makensis PATH]\n"
+               "                  check the engine opens the archive, and build the product's setup",
+               &ris::tool::RunInstallerCommand},
 };
 
 int PrintUsage(std::ostream& out) {

@@ -16,6 +16,7 @@
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"
+#include "saver_name.h"
 #include "set_checks.h"
 #include "settings_checks.h"
 #include "zip_writer.h"
@@ -33,17 +34,6 @@ struct PackRequest {
   std::string Saver;  // the saver's file name, without folders
   bool FixLineEnds = false;
 };
-
-// The file name part of a path written with either separator, since the
-// saver's name may be given as a Windows path.
-std::string FileNamePart(std::string_view path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-bool EndsInScr(std::string_view name) {
-  return name.size() > 4 && EqualsFolded(name.substr(name.size() - 4), ".scr");
-}
 
 std::optional<PackRequest> ParsePackArguments(Arguments arguments, std::ostream& err) {
   std::string error;
@@ -88,9 +78,9 @@ void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,
 
 std::string BuildArchive(const PackRequest& request, const PackContent& content,
                          PackFindings& findings) {
-  const PackStamp stamp = PackStampFromEnvironment(findings);
-  ZipWriter writer(
-      {ArchivePasswordFor(request.Saver, kArchivePasswordPrefix), stamp.Seed, stamp.Modified});
+  const std::string password = ArchivePasswordFor(request.Saver, kArchivePasswordPrefix);
+  const PackStamp stamp = PackStampFor(password, *content.Settings, content, findings);
+  ZipWriter writer({password, stamp.Seed, stamp.Modified});
   AddEntry(writer, kSettingsEntryName, *content.Settings, findings);
   for (const PackEntry& picture : content.Pictures) {
     AddEntry(writer, picture.Name, picture.Bytes, findings);

@@ -15,8 +15,9 @@ namespace {
 constexpr std::string_view kPictureFolders[] = {"backgrounds", "icons"};
 constexpr std::string_view kThumbnailFolder = "thumbs";  // inside icons
 
-// The folder's items sorted by name, so that archives do not depend on the
-// order in which the file system lists them.
+// The folder's items sorted by the bytes of their names, so that archives
+// depend neither on the order in which the file system lists them nor on
+// how the platform compares paths.
 std::vector<fs::directory_entry> SortedItems(const fs::path& folder, const std::string& shown,
                                              PackFindings& findings) {
   std::vector<fs::directory_entry> items;
@@ -27,7 +28,7 @@ std::vector<fs::directory_entry> SortedItems(const fs::path& folder, const std::
   if (error) findings.Error("cannot read the folder '" + shown + "': " + error.message());
   std::sort(items.begin(), items.end(),
             [](const fs::directory_entry& a, const fs::directory_entry& b) {
-              return a.path().filename() < b.path().filename();
+              return a.path().filename().string() < b.path().filename().string();
             });
   return items;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "pictures/file_format_list.h"
+#include "pictures/metafile_decoder.h"
 
 namespace ris::tool {
 
@@ -12,6 +13,9 @@ PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view b
   const LoadResult loaded = StandardFormatList().LoadPictureFromStream(picture, data, entry_name);
   if (loaded.Outcome == LoadOutcome::NoDecoder) {
     return {PictureVerdict::Undecodable, "no decoder recognises its content or its extension"};
+  }
+  if (!loaded && loaded.Message == kMetafilesDrawnByWindowsOnly) {
+    return {PictureVerdict::DrawnByWindowsOnly, loaded.Message};
   }
   if (!loaded) return {PictureVerdict::Undecodable, loaded.Message};
   // Some formats decode their pixels only when first shown; do that now.

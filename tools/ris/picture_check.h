@@ -7,11 +7,13 @@
 
 namespace ris::tool {
 
-enum class PictureVerdict { Decodable, Undecodable };
+// A metafile is measured here but drawn only by Windows: it cannot be
+// checked to the last pixel off Windows.
+enum class PictureVerdict { Decodable, Undecodable, DrawnByWindowsOnly };
 
 struct PictureCheck {
   PictureVerdict Verdict = PictureVerdict::Decodable;
-  std::string Reason;  // for Undecodable: what the decoders said
+  std::string Reason;  // otherwise than Decodable: what the decoders said
 };
 
 PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view bytes);

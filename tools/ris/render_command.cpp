@@ -18,10 +18,11 @@
 #include "commands.h"
 #include "data/zip_file_settings.h"
 #include "display/main_form.h"
+#include "platform_text.h"
 #include "png_writer.h"
-#include "shells/headless/freetype_text.h"
 #include "shells/headless/headless_display_host.h"
 #include "shells/headless/headless_shell.h"
+#include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
 #include "shells/headless/offscreen_presenter.h"
@@ -35,7 +36,6 @@ constexpr std::string_view kUsage =
     "         [--seconds S] [--seed N] [--mode saver|preview] [--registry FILE.reg]\n"
     "         [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]\n";
 
-constexpr std::string_view kInstallFolder = "C:\\Saver\\";
 constexpr Milliseconds kLongestRun = 24u * 3600u * 1000u;
 
 template <typename Number>
@@ -100,7 +100,11 @@ std::optional<PixelSize> ScreenSizeOf(std::string_view text) {
 std::uint32_t LocalSecondOfDay() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);  // the same, with the arguments the other way round
+#else
   localtime_r(&now, &local);
+#endif
   return static_cast<std::uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
@@ -184,15 +188,15 @@ std::string Describe(RunEnd end, Milliseconds at) {
 }
 
 int Render(const RenderRequest& request, CommandStreams streams) {
-  HeadlessSystem system(std::string(kInstallFolder) + request.Saver);
-  system.MapFile(ArchiveNameFor(system.ExecutablePath()), request.Archive);
+  const auto saver_system = SaverSystemFor(request.Saver, request.Archive);
+  HeadlessSystem& system = *saver_system;
   const std::unique_ptr<RegistryHive> hive = OpenHive(request);
   OffscreenPresenter presenter;
-  FreeTypeTextRenderer text;
+  const std::unique_ptr<PlatformText> text = MakePlatformText();
   HeadlessDisplayHost host(request.Host);
   RunEnd end = RunEnd::TimeUp;
   {
-    TMainForm form({system, *hive, presenter, text, host}, request.Mode);
+    TMainForm form({system, *hive, presenter, text->Renderer(), host}, request.Mode);
     end = RunHeadlessDisplay(form, host, request.Inputs, request.Duration);
   }  // the form is gone: the user's settings are stored
   if (request.Registry) static_cast<RegFileHive&>(*hive).Commit();

@@ -39,8 +39,10 @@ class HeadlessDialogHost : public DialogHost {
   std::optional<TFont> PickFont(const TFont&) override { return std::nullopt; }
   std::string LongTimeText() const override { return "12:00:00"; }
   void EnableAndRaiseOwnerOf(std::uint32_t window) override { RaisedOwnersOf.push_back(window); }
+  void SaveFailed(const std::string& problem) override { SaveFailures.push_back(problem); }
 
   std::vector<std::uint32_t> RaisedOwnersOf;
+  std::vector<std::string> SaveFailures;
 };
 
 }  // namespace ris

@@ -34,10 +34,12 @@ class HeadlessDisplayHost : public DisplayHost {
   void ShowCursor(bool show) override { cursor_count_ += show ? 1 : -1; }
   bool VerifySaverPassword() override;
   void ShowException(const std::string& message) override { errors_.push_back(message); }
+  void SaveFailed(const std::string& message) override { save_failures_.push_back(message); }
 
   int CursorCount() const noexcept { return cursor_count_; }
   int PasswordQuestions() const noexcept { return password_questions_; }
   const std::vector<std::string>& Errors() const noexcept { return errors_; }
+  const std::vector<std::string>& SaveFailures() const noexcept { return save_failures_; }
 
  private:
   Options options_;
@@ -45,6 +47,7 @@ class HeadlessDisplayHost : public DisplayHost {
   int cursor_count_ = 0;
   int password_questions_ = 0;
   std::vector<std::string> errors_;
+  std::vector<std::string> save_failures_;
 };
 
 }  // namespace ris

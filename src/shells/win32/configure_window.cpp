@@ -12,6 +12,7 @@
 #include "data/product.h"
 #include "dialog/configure_form.h"
 #include "dialog/dialog_geometry.h"
+#include "shells/win32/save_failures.h"
 #include "shells/win32/win32_dialog_host.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
@@ -519,11 +520,13 @@ int RunConfigureDialog(const CommandLine& command) {
   Win32Shell shell;
   Win32DialogHost host;
   GdiDialogMetrics metrics(DpiOf(nullptr));
-  TConfigureForm form({system, registry, shell, host, metrics}, command);
   HWND owner = WindowOf(command.ParentWindow);
-  ConfigureWindow window(form, host, metrics);
-  window.Run(IsWindow(owner) ? owner : nullptr);
-  // The form's destruction stores the settings.
+  {
+    TConfigureForm form({system, registry, shell, host, metrics}, command);
+    ConfigureWindow window(form, host, metrics);
+    window.Run(IsWindow(owner) ? owner : nullptr);
+  }  // the form's destruction stores the settings
+  ShowSaveFailures(host.SaveFailures(), IsWindow(owner) ? owner : nullptr, system.ApplicationTitle());
   return 0;
 }
 

@@ -6,10 +6,6 @@
 namespace ris {
 namespace {
 
-// Stored fonts come from settings texts and the registry: a height beyond
-// this is a broken value, and GDI would build glyphs the size of the screen.
-constexpr std::int64_t kLargestHeight = 2000;
-
 std::uint8_t StyleBits(const TFont& font) {
   std::uint8_t bits = 0;
   for (const TFontStyle style : {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
@@ -21,7 +17,9 @@ std::uint8_t StyleBits(const TFont& font) {
 
 LONG Scaled(std::int64_t value, UINT from_dpi, UINT to_dpi) {
   const std::int64_t scaled = value * to_dpi / std::max<UINT>(from_dpi, 1);
-  return static_cast<LONG>(std::clamp(scaled, -kLargestHeight, kLargestHeight));
+  // A broken stored height would have GDI build glyphs the size of the screen.
+  const std::int64_t largest = TFont::kLargestHeight;
+  return static_cast<LONG>(std::clamp(scaled, -largest, largest));
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shells/win32/configure_window.h"
 #include "shells/win32/display_window.h"
+#include "shells/win32/gdi_metafile_player.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/single_instance.h"
 #include "startup/command_line.h"
@@ -28,13 +30,16 @@ HWND WindowOf(ris::WindowHandle handle) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The guard comes before the command line, whatever the mode; a password
+  // change asked of a second instance is still carried out.
+  const ris::SingleInstance instance;
+  ris::InstallMetafilePlayer(std::make_shared<const ris::GdiMetafilePlayer>());
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
   const HWND parent = WindowOf(command.ParentWindow);
   if (command.Mode == ris::rmChangePassword) ris::ChangeSaverPassword(parameters, parent);
 
-  const ris::SingleInstance instance;
-  if (!instance.First()) return 0;  // another saver runs; it goes on undisturbed
+  if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed
   if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command);
   return ris::RunDisplay(command.Mode, parent);
 }

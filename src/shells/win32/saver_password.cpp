@@ -6,6 +6,7 @@
 
 #include "base/conversions.h"
 #include "base/errors.h"
+#include "startup/password_messages.h"
 
 namespace ris {
 namespace {
@@ -47,14 +48,9 @@ class Library {
 std::optional<std::string> TryChangePassword(const std::vector<std::string>& parameters) {
   const std::string folder = SystemFolder();
   const Library mpr(folder + "MPR.DLL");
-  if (!mpr.Loaded()) {
-    return "Could not load library " + folder + "MPR.DLL - " + " The password cannot be changed";
-  }
+  if (!mpr.Loaded()) return LibraryNotLoadedMessage(folder);
   const auto change = mpr.EntryPoint<PwdChangePassword>("PwdChangePasswordA");
-  if (change == nullptr) {
-    return "Libarary " + folder + "MPR.DLL does not " +
-           "contain PwdChangePasswordA used to set the password!";
-  }
+  if (change == nullptr) return EntryPointMissingMessage(folder);
   const std::string handle_text = parameters.size() >= 2 ? parameters[1] : std::string();
   std::int32_t handle = 0;
   try {

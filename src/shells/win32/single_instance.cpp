@@ -8,6 +8,7 @@ constexpr char kMutexName[] = "Random Images Screen Saver";
 SingleInstance::SingleInstance() {
   if (HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
     CloseHandle(other);  // another instance runs; its handle is not kept
+    another_runs_ = true;
     return;
   }
   mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);

@@ -13,11 +13,14 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // False when another instance held the mutex already.
-  bool First() const noexcept { return mutex_ != nullptr; }
+  // True when another instance held the mutex already. A mutex that could
+  // not be created does not count as another instance: this one runs
+  // unguarded rather than not at all.
+  bool AnotherRuns() const noexcept { return another_runs_; }
 
  private:
   HANDLE mutex_ = nullptr;
+  bool another_runs_ = false;
 };
 
 }  // namespace ris

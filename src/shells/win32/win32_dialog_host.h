@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "dialog/dialog_host.h"
 #include "shells/win32/gdi_fonts.h"
 
@@ -44,8 +47,12 @@ class Win32DialogHost : public DialogHost {
   std::optional<TFont> PickFont(const TFont& initial) override;
   std::string LongTimeText() const override;
   void EnableAndRaiseOwnerOf(std::uint32_t window) override;
+  void SaveFailed(const std::string& problem) override { save_failures_.push_back(problem); }
+
+  const std::vector<std::string>& SaveFailures() const noexcept { return save_failures_; }
 
  private:
+  std::vector<std::string> save_failures_;
   HWND window_ = nullptr;
   COLORREF custom_colors_[16] = {};
 };

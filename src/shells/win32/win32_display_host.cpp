@@ -32,7 +32,12 @@ void Win32DisplayHost::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE)
 bool Win32DisplayHost::VerifySaverPassword() { return ris::VerifySaverPassword(window_); }
 
 void Win32DisplayHost::ShowException(const std::string& message) {
+  // The box's own message loop goes on delivering the window's timers; an
+  // error they raise meanwhile must not stack a second box on the first.
+  if (showing_exception_) return;
+  showing_exception_ = true;
   MessageBoxA(window_, message.c_str(), system_.ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
+  showing_exception_ = false;
 }
 
 }  // namespace ris

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "display/display_host.h"
 
@@ -29,10 +30,15 @@ class Win32DisplayHost : public DisplayHost {
   void ShowCursor(bool show) override;
   bool VerifySaverPassword() override;
   void ShowException(const std::string& message) override;
+  void SaveFailed(const std::string& message) override { save_failures_.push_back(message); }
+
+  const std::vector<std::string>& SaveFailures() const noexcept { return save_failures_; }
 
  private:
   const Win32System& system_;
   HWND window_ = nullptr;
+  bool showing_exception_ = false;
+  std::vector<std::string> save_failures_;
 };
 
 }  // namespace ris

@@ -289,6 +289,7 @@ void describe(HWND window) {
   put("topmost", (ex_style & WS_EX_TOPMOST) != 0);
   put("screen_width", GetSystemMetrics(SM_CXSCREEN));
   put("screen_height", GetSystemMetrics(SM_CYSCREEN));
+  put("monitors", GetSystemMetrics(SM_CMONITORS));
 }
 
 // ---------------------------------------------------------------- commands
@@ -785,6 +786,29 @@ int configure(const std::wstring& saver, const Arguments& all) {
   return 0;
 }
 
+// value KEY NAME: how a value under HKEY_CURRENT_USER is stored, read as
+// the saver reads it: its type, its size in bytes, and whether a zero
+// byte ends it.
+int value(const std::wstring& key_path, const Arguments& arguments) {
+  HKEY key = nullptr;
+  if (arguments.empty() || RegOpenKeyExW(HKEY_CURRENT_USER, key_path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    put("found", false);
+    return 0;
+  }
+  const std::string name = utf8(arguments[0]);
+  DWORD type = 0;
+  DWORD size = 0;
+  const bool found = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+  std::string data(size, '\0');
+  if (found) RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+  RegCloseKey(key);
+  put("found", found);
+  put("type", static_cast<unsigned long>(type));
+  put("size", static_cast<unsigned long>(size));
+  put("zero_terminated", size > 0 && data[size - 1] == '\0');
+  return 0;
+}
+
 int usage() {
   std::fputs(
       "usage: e2e_driver [--timeout=SECONDS] COMMAND [SAVER [ARGUMENTS...]]\n"
@@ -794,6 +818,7 @@ int usage() {
       "  dialog SAVER ARGS      a message box: caption, text; presses OK\n"
       "  second SAVER [ARGS]    a second instance next to a running saver\n"
       "  configure SAVER [ARGS] -- ACTIONS   the configuration dialog, used\n"
+      "  value KEY NAME         type, size and end of a value under HKCU\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n",
       stderr);
@@ -822,5 +847,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog") return dialog(saver, arguments);
   if (command == L"second") return second(saver, arguments);
   if (command == L"configure") return configure(saver, arguments);
+  if (command == L"value") return value(saver, arguments);
   return usage();
 }

@@ -5,7 +5,10 @@
 // handed a live window in "verify window ok", so that a test can tell both
 // that a refused close keeps the saver running and that it asked again.
 // With "crash" set it writes to the address crash - 1 instead of answering,
-// as a broken system library would.
+// as a broken system library would. With "hold ms" set it first runs a modal
+// loop of its own for that long, as the system's dialog does, and counts in
+// "timer ticks while asked" the window timer messages the saver's window got
+// meanwhile.
 #include <windows.h>
 
 namespace {
@@ -27,6 +30,23 @@ void write_dword(HKEY key, const wchar_t* name, DWORD value) {
   RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+// A dialog's modal loop: the owner is disabled, every message is dispatched.
+DWORD HoldLikeADialog(HWND window, DWORD milliseconds) {
+  DWORD ticks = 0;
+  EnableWindow(window, FALSE);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_TIMER && message.hwnd == window) ++ticks;
+      DispatchMessageW(&message);
+    }
+  }
+  EnableWindow(window, TRUE);
+  return ticks;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window) {
@@ -40,6 +60,9 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     write_dword(key, L"verify calls", calls);
     RegCloseKey(key);
     *reinterpret_cast<volatile DWORD*>(static_cast<ULONG_PTR>(crash - 1)) = calls;
+  }
+  if (const DWORD hold = read_dword(key, L"hold ms", 0); hold != 0) {
+    write_dword(key, L"timer ticks while asked", HoldLikeADialog(window, hold));
   }
   write_dword(key, L"verify calls", calls);
   write_dword(key, L"verify window ok", IsWindow(window) ? 1 : 0);

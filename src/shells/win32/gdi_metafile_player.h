@@ -1,0 +1,15 @@
+#pragma once
+// Draws Windows metafiles with GDI: a WMF is first turned into an enhanced
+// metafile of its measured size, then the enhanced metafile is played onto
+// a white 32-bit DIB section of the picture's own size.
+
+#include "pictures/metafile_decoder.h"
+
+namespace ris {
+
+class GdiMetafilePlayer final : public MetafilePlayer {
+ public:
+  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame& frame) const override;
+};
+
+}  // namespace ris

@@ -1,0 +1,17 @@
+#pragma once
+// Settings that could not be written to the registry are told once, in one
+// box, after the window whose settings were stored has closed (the saver's
+// window, or the dialog after OK): never while a saver runs.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ris {
+
+// Shows every failure, one a line, in one error box with the given caption;
+// nothing when there are none.
+void ShowSaveFailures(const std::vector<std::string>& failures, HWND owner, const std::string& caption);
+
+}  // namespace ris

@@ -1,0 +1,57 @@
+#include "shells/x11/x11_display_host.h"
+
+#include <ctime>
+#include <iostream>
+
+namespace ris {
+
+X11DisplayHost::X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size)
+    : display_(display), window_(window), own_window_(own_window), size_(size) {}
+
+X11DisplayHost::~X11DisplayHost() {
+  if (blank_cursor_ != None) XFreeCursor(display_, blank_cursor_);
+}
+
+Milliseconds X11DisplayHost::TickCount() const {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  // Wraps after 2^32 ms, as the timers expect.
+  return static_cast<Milliseconds>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                   static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+std::uint32_t X11DisplayHost::ClockSeed() const {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::uint32_t>(now.tv_sec) ^ static_cast<std::uint32_t>(now.tv_nsec);
+}
+
+std::string X11DisplayHost::LongTimeText() const {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[64] = {};
+  return std::strftime(text, sizeof text, "%X", &local) > 0 ? text : "";
+}
+
+// A cursor of one transparent pixel stands for "no cursor".
+void X11DisplayHost::ShowCursor(bool show) {
+  cursor_count_ += show ? 1 : -1;
+  if (!own_window_) return;  // the daemon's window and its cursor are the daemon's
+  if (cursor_count_ >= 0) {
+    XUndefineCursor(display_, window_);
+    return;
+  }
+  if (blank_cursor_ == None) {
+    char empty = 0;
+    const Pixmap pixmap = XCreateBitmapFromData(display_, window_, &empty, 1, 1);
+    XColor black{};
+    blank_cursor_ = XCreatePixmapCursor(display_, pixmap, pixmap, &black, &black, 0, 0);
+    XFreePixmap(display_, pixmap);
+  }
+  XDefineCursor(display_, window_, blank_cursor_);
+}
+
+void X11DisplayHost::ShowException(const std::string& message) { std::cerr << message << '\n'; }
+
+}  // namespace ris

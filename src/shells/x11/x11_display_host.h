@@ -1,0 +1,43 @@
+#pragma once
+// The display host on Linux: a monotonic millisecond clock, the time of day
+// in the locale's format, the size of the window drawn into, a cursor shown
+// or hidden in a window of the saver's own, no password of its own (a
+// screen locker asks for one), errors on standard error.
+
+#include <X11/Xlib.h>
+
+#include "display/display_host.h"
+
+namespace ris {
+
+class X11DisplayHost : public DisplayHost {
+ public:
+  // `own_window`: the program made the window and may hide the cursor in it.
+  X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size);
+  ~X11DisplayHost() override;
+  X11DisplayHost(const X11DisplayHost&) = delete;
+  X11DisplayHost& operator=(const X11DisplayHost&) = delete;
+
+  void SetSize(PixelSize size) noexcept { size_ = size; }
+
+  Milliseconds TickCount() const override;
+  std::uint32_t ClockSeed() const override;
+  std::string LongTimeText() const override;
+  PixelSize ScreenSize() const override { return size_; }
+  void ShowCursor(bool show) override;
+  bool VerifySaverPassword() override { return true; }
+  void ShowException(const std::string& message) override;
+  // There is no box to wait for on Linux: a setting not stored is told on
+  // standard error as it happens, when the program ends.
+  void SaveFailed(const std::string& message) override { ShowException(message); }
+
+ private:
+  Display* display_;
+  Window window_;
+  bool own_window_;
+  PixelSize size_;
+  int cursor_count_ = 0;
+  Cursor blank_cursor_ = None;
+};
+
+}  // namespace ris

@@ -1,0 +1,269 @@
+// The saver on Linux: a product's program (this engine copied or linked
+// under the product's name) shows the product as the Windows saver does, in
+// a window of its own, on the root window, or in the window an XScreenSaver
+// daemon hands it. It sleeps until an X event arrives or the display's next
+// timer is due, and ends cleanly on SIGTERM and SIGINT.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/ascii.h"
+#include "data/zip_file_settings.h"
+#include "display/main_form.h"
+#include "shells/headless/freetype_text.h"
+#include "shells/headless/headless_system.h"
+#include "shells/headless/reg_file_hive.h"
+#include "shells/x11/hack_options.h"
+#include "shells/x11/hack_xml.h"
+#include "shells/x11/override_hive.h"
+#include "shells/x11/x11_keys.h"
+
+// Xlib last: its macros (None, Bool, Status) would rename the engine's own
+// names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "shells/x11/x11_display_host.h"
+#include "shells/x11/x11_presenter.h"
+
+namespace ris {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr PixelSize kOwnWindowSize{1024, 768};
+
+int g_signal_pipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char byte = 0;
+  [[maybe_unused]] const ssize_t written = write(g_signal_pipe[1], &byte, 1);
+}
+
+bool g_window_gone = false;
+int OnXError(Display*, XErrorEvent* error) {
+  // The daemon may destroy its window before the hack has ended.
+  if (error->error_code == BadWindow || error->error_code == BadDrawable) g_window_gone = true;
+  return 0;
+}
+
+// The product's name: the archive's when one is named, else the program's.
+std::string ProductName(const char* program, const HackOptions& options) {
+  if (options.Archive) return fs::path(*options.Archive).stem().string();
+  return fs::path(program).filename().string();
+}
+
+// NAME.dat in any letter case, beside the program or in the products' data
+// folder of its installation.
+std::optional<fs::path> FindArchive(const std::string& name, const HackOptions& options) {
+  if (options.Archive) return fs::path(*options.Archive);
+  std::error_code error;
+  const fs::path beside = fs::canonical("/proc/self/exe", error).parent_path();
+  for (const fs::path& folder : {beside, (beside / RIS_DATA_DIR).lexically_normal()}) {
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+      if (EqualsFolded(entry.path().filename().string(), name + ".dat")) return entry.path();
+    }
+  }
+  return std::nullopt;
+}
+
+fs::path SettingsFile(const std::string& name) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  const fs::path folder = config != nullptr && *config != '\0' ? fs::path(config) / "ris-saver"
+                          : home != nullptr                    ? fs::path(home) / ".config" / "ris-saver"
+                                                               : fs::path(".");
+  std::error_code error;
+  fs::create_directories(folder, error);
+  return folder / (name + ".reg");
+}
+
+struct Target {
+  Window window = None;
+  bool own = false;
+  PixelSize size;
+};
+
+Target OpenTarget(Display* display, const HackOptions& options, const std::string& title) {
+  Target target;
+  if (options.Where == HackOptions::Target::Root) target.window = DefaultRootWindow(display);
+  if (options.Where == HackOptions::Target::Window) target.window = static_cast<Window>(options.WindowId);
+  if (target.window == None) {
+    const int screen = DefaultScreen(display);
+    target.window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kOwnWindowSize.Width,
+                                        kOwnWindowSize.Height, 0, BlackPixel(display, screen),
+                                        BlackPixel(display, screen));
+    XStoreName(display, target.window, title.c_str());
+    target.own = true;
+  }
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display, target.window, &attributes);
+  target.size = {attributes.width, attributes.height};
+  // The daemon owns the input of its window; a window of our own takes the
+  // keys and the mouse as the Windows saver does.
+  long events = StructureNotifyMask | ExposureMask;
+  if (target.own) events |= KeyPressMask | ButtonPressMask | PointerMotionMask;
+  XSelectInput(display, target.window, events);
+  return target;
+}
+
+class X11Saver {
+ public:
+  X11Saver(Display* display, Target target, TMainForm& form, X11DisplayHost& host)
+      : display_(display), target_(target), form_(form), host_(host),
+        delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
+    if (target_.own) {
+      XSetWMProtocols(display_, target_.window, &delete_window_, 1);
+      XMapRaised(display_, target_.window);
+    }
+  }
+
+  void Run() {
+    form_.Show();
+    while (!form_.CloseAllowed() && !g_window_gone) {
+      while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        Handle(event);
+      }
+      if (form_.CloseAllowed()) break;
+      form_.PollTimers();
+      if (!Sleep()) break;
+    }
+  }
+
+ private:
+  void Handle(XEvent& event) {
+    switch (event.type) {
+      case KeyPress:
+        form_.FormKeyDown(VirtualKeyFor(XLookupKeysym(&event.xkey, 0)));
+        break;
+      case MotionNotify:
+        form_.FormMouseMove(event.xmotion.x, event.xmotion.y);
+        break;
+      case ButtonPress:
+        form_.DXDrawMouseDown();
+        break;
+      case ConfigureNotify:
+        if (event.xconfigure.width != host_.ScreenSize().Width ||
+            event.xconfigure.height != host_.ScreenSize().Height) {
+          host_.SetSize({event.xconfigure.width, event.xconfigure.height});
+          form_.DXDraw.Resize(event.xconfigure.width, event.xconfigure.height);
+        }
+        break;
+      case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == delete_window_) form_.Close();
+        break;
+      case DestroyNotify:
+        g_window_gone = true;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Until an X event arrives, a signal comes or the next timer is due;
+  // false after a signal.
+  bool Sleep() {
+    XFlush(display_);
+    if (XPending(display_) > 0) return true;
+    pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0}, {g_signal_pipe[0], POLLIN, 0}};
+    const auto due = form_.TimeUntilNextTimer();
+    poll(waits, 2, due ? static_cast<int>(*due) : -1);
+    return (waits[1].revents & POLLIN) == 0;
+  }
+
+  Display* display_;
+  Target target_;
+  TMainForm& form_;
+  X11DisplayHost& host_;
+  Atom delete_window_;
+};
+
+// Runs the display in the target window until it closes, a signal comes or
+// the window goes; the user's settings are stored at the end.
+int ShowProduct(Display* display, const Target& target, System& system, const HackOptions& options,
+                const std::string& name) {
+  X11Presenter presenter(display, target.window);
+  if (!presenter.VisualMatches()) {
+    std::cerr << name << ": the window's visual is not 24-bit true colour\n";
+    return 1;
+  }
+  RegFileHive stored(SettingsFile(name));
+  OverrideHive hive(stored);
+  OverrideFromSwitches(options, hive);
+  FreeTypeTextRenderer text;
+  X11DisplayHost host(display, target.window, target.own, target.size);
+  {
+    TMainForm form({system, hive, presenter, text, host}, rmSaver);
+    X11Saver(display, target, form, host).Run();
+  }  // the form's end stores the user's settings
+  stored.Commit();
+  return 0;
+}
+
+int RunSaver(const char* program, const HackOptions& options) {
+  const std::string name = ProductName(program, options);
+  const auto archive = FindArchive(name, options);
+  if (!archive) {
+    std::cerr << name << ": no " << name << ".dat beside the program or in its data folder\n";
+    return 1;
+  }
+  // The archive's password follows from the saver's name, as on Windows.
+  HeadlessSystem system("C:\\Savers\\" + name + ".scr");
+  system.MapFile(ArchiveNameFor(system.ExecutablePath()), *archive);
+
+  if (options.PrintXml) {
+    TZipFileSettings product(system, rmConfigure);
+    std::cout << HackXml(product.SettingsList(), name);
+    return 0;
+  }
+
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::cerr << name << ": cannot open the X display\n";
+    return 1;
+  }
+  XSetErrorHandler(OnXError);
+  const Target target = OpenTarget(display, options, name);
+  const int status = ShowProduct(display, target, system, options, name);
+  if (target.own && !g_window_gone) XDestroyWindow(display, target.window);
+  XCloseDisplay(display);
+  return status;
+}
+
+}  // namespace
+}  // namespace ris
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  std::string error;
+  const auto options = ris::ParseHackOptions(arguments, std::getenv("XSCREENSAVER_WINDOW"), error);
+  if (!options || options->Help) {
+    if (!error.empty()) std::cerr << argv[0] << ": " << error << '\n';
+    std::cerr << ris::kHackUsage;
+    return options ? 0 : 2;
+  }
+  if (pipe(ris::g_signal_pipe) != 0) return 1;
+  struct sigaction action{};
+  action.sa_handler = ris::OnSignal;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  try {
+    return ris::RunSaver(argv[0], *options);
+  } catch (const ris::ProcessExit& exit) {
+    std::cerr << exit.what() << '\n';
+    return exit.ExitCode();
+  } catch (const std::exception& failure) {
+    std::cerr << argv[0] << ": " << failure.what() << '\n';
+    return 1;
+  }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Frames to an X window: the back surface is 32-bit BGRX, already the layout
+// of a little-endian ZPixmap of a 24-bit true-colour visual, so a frame is
+// one copy into shared memory and one XShmPutImage; plain XPutImage where
+// the server has no shared-memory extension (a remote display).
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+
+#include "surface/presenter.h"
+
+namespace ris {
+
+class X11Presenter : public Presenter {
+ public:
+  X11Presenter(Display* display, Window window);
+  ~X11Presenter() override;
+  X11Presenter(const X11Presenter&) = delete;
+  X11Presenter& operator=(const X11Presenter&) = delete;
+
+  // False where the window's visual does not hold pixels as the surface does.
+  bool VisualMatches() const noexcept { return visual_matches_; }
+  bool UsesSharedMemory() const noexcept { return shared_; }
+
+  bool SurfaceLost() const override { return false; }
+  bool Restore() override { return true; }
+  void Present(const Surface& back_surface, bool wait_for_vertical_blank) override;
+
+ private:
+  bool EnsureImage(std::int32_t width, std::int32_t height);
+  void ReleaseImage();
+
+  Display* display_;
+  Window window_;
+  GC gc_;
+  int depth_ = 0;
+  Visual* visual_ = nullptr;
+  bool visual_matches_ = false;
+  bool shared_ = false;
+  XImage* image_ = nullptr;
+  XShmSegmentInfo segment_{};
+  char* plain_pixels_ = nullptr;
+};
+
+}  // namespace ris

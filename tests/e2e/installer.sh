@@ -1,0 +1,122 @@
+# The companion command and a product's setup program end to end, sourced by
+# run.sh after its set-up: ris.exe packs the demo as the Linux ris does, the
+# host's ris builds the demo's setup with makensis, and the setup and its
+# uninstaller run silently in the Wine prefix, checked through its files and
+# Wine's reg.
+
+ris_exe=$build/ris.exe
+host=$(sed -n 's/^RIS_HOST_TOOLS_DIR:PATH=//p' "$build/CMakeCache.txt")
+host_ris=$host/tools/ris/ris
+desktop_key='HKCU\Control Panel\Desktop'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo'
+previous_saver='C:\windows\system32\previous.scr'
+
+# reg_text KEY NAME is dialog.sh's; the value may hold blanks.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+# ris_exe NAME ARGUMENTS...: ris.exe under Wine, its output in $work/NAME.out.
+run_ris_exe() {
+  local name=$1
+  shift
+  timeout 60 wine "$folder/ris.exe" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  status=$?
+  tr -d '\r' <"$work/$name.err" >"$work/stderr"
+}
+
+cp "$ris_exe" "$folder/ris.exe"
+cp -r "$host/demo/content" "$folder/content"
+mkdir -p "$folder/packed"
+
+# ---------------------------------------------------------------- ris.exe
+
+run_ris_exe pack pack 'C:\e2e\content' 'C:\e2e\packed\Demo.dat' --saver Demo.scr
+check "ris.exe pack: the same bytes as ris pack on Linux" cmp -s "$folder/packed/Demo.dat" "$build/Demo.dat"
+run_ris_exe list list 'C:\e2e\packed\Demo.dat' --saver 'C:\Savers\Demo.scr'
+check "ris.exe list: the title and four sets" \
+  eval '[[ $(tr -d "\r" <"$work/list.out" | head -n1) == "Bouncing Pictures Demo" && $(wc -l <"$work/list.out") -eq 5 ]]'
+run_ris_exe render render 'C:\e2e\Demo.dat' --saver Demo.scr --out 'C:\e2e\frame.png' --size 320x200 --seconds 2
+check "ris.exe render: a frame drawn with GDI text" \
+  eval '[[ $status -eq 0 && $(identify -format %wx%h "$folder/frame.png") == 320x200 ]]'
+run_ris_exe refused installer 'C:\e2e\Demo.dat' --saver Other.scr --engine 'C:\e2e\Demo.scr' --out 'C:\e2e\setup.exe'
+check "ris.exe installer refuses a saver name that does not open the archive" \
+  eval '[[ $status -eq 1 ]] && said "Other.scr cannot use this archive"'
+run_ris_exe no-nsis installer 'C:\e2e\Demo.dat' --saver Demo.scr --engine 'C:\e2e\Demo.scr' \
+  --out 'C:\e2e\setup.exe' --makensis 'C:\nowhere\makensis.exe'
+check "ris.exe installer names a makensis it cannot start" \
+  eval '[[ $status -eq 1 ]] && said "cannot start '"'"'C:\nowhere\makensis.exe'"'"'"'
+
+# ---------------------------------------------------------------- setup
+
+"$host_ris" installer "$build/Demo.dat" --saver Demo.scr --engine "$build/Demo.scr" \
+  --out "$folder/DemoSetup.exe" >"$work/stdout" 2>"$work/stderr"
+check "ris installer builds the demo's setup" test -s "$folder/DemoSetup.exe"
+
+# Its first page, for the README.
+: >"$work/stderr"
+timeout 60 wine 'C:\e2e\DemoSetup.exe' >/dev/null 2>&1 &
+setup_pid=$!
+setup_window=
+for ((i = 0; i < 150; i++)); do
+  setup_window=$(xdotool search --name '^Bouncing Pictures Demo Setup$' 2>/dev/null | head -n1)
+  [[ -n $setup_window ]] && break
+  sleep 0.1
+done
+check "setup's window is captioned with the product's title" test -n "$setup_window"
+if [[ -n $setup_window ]]; then
+  sleep 1.5
+  import -window "$setup_window" "$build/e2e-setup.png"
+  timeout 5 xdotool windowfocus --sync "$setup_window" key Escape >/dev/null 2>&1
+fi
+wait "$setup_pid" 2>/dev/null
+
+wine reg add "$desktop_key" /v SCRNSAVE.EXE /t REG_SZ /d "$previous_saver" /f >/dev/null 2>&1
+wine reg delete "$settings_key" /f >/dev/null 2>&1
+timeout 60 wine 'C:\e2e\DemoSetup.exe' /S >/dev/null 2>&1
+check "silent setup ends with 0" [ $? -eq 0 ]
+
+programs=$(wine cmd /c 'echo %LOCALAPPDATA%\Programs' 2>/dev/null | tr -d '\r')
+installed=$(winepath -u "$programs\\Bouncing Pictures Demo" 2>/dev/null)
+installed_files() { [[ $(ls "$installed" 2>/dev/null | tr '\n' ' ') == "Demo.dat Demo.scr Uninstall.exe " ]]; }
+check "setup installs the saver, its archive and the uninstaller into the user's programs" installed_files
+check "the installed archive is the product's" cmp -s "$installed/Demo.dat" "$build/Demo.dat"
+scrnsave=$(reg_value "$desktop_key" SCRNSAVE.EXE)
+short_form() { [[ $scrnsave == *'\Programs\'*'\Demo.scr' && $scrnsave != *' '* ]]; }
+check "SCRNSAVE.EXE is the installed saver's short path ($scrnsave)" short_form
+check "the screen saver is turned on" [ "$(reg_value "$desktop_key" ScreenSaveActive)" = 1 ]
+check "uninstaller registered: name, version, publisher" eval \
+  '[[ $(reg_value "$uninstall_key" DisplayName) == "Bouncing Pictures Demo" &&
+      $(reg_value "$uninstall_key" DisplayVersion) == 1.0 &&
+      $(reg_value "$uninstall_key" Publisher) == "The Demo Makers" ]]'
+size_kb=$(reg_dword "$uninstall_key" EstimatedSize)
+check "uninstaller registered: icon and size (${size_kb:-none})" eval \
+  '[[ $(reg_value "$uninstall_key" DisplayIcon) == *"\\Demo.scr,0" ]] && ((size_kb > 100))'
+
+saver=$programs'\Bouncing Pictures Demo\Demo.scr'
+pointer_home
+if launch installed /s; then
+  check "the installed saver runs in saver mode" saw installed left=0 top=0 popup=1
+  sleep 0.5
+  press Escape
+  check "the installed saver ends with Escape" ends_with 0
+else
+  fail "the installed saver: its window"
+fi
+done_with_saver
+saver='C:\e2e\Demo.scr'
+
+# The uninstaller runs from a copy of itself: its end is seen in the files.
+timeout 60 wine "$programs\\Bouncing Pictures Demo\\Uninstall.exe" /S >/dev/null 2>&1
+for ((i = 0; i < 100; i++)); do
+  [[ -e $installed ]] || break
+  sleep 0.2
+done
+check "silent uninstall removes the files and the folder" test ! -e "$installed"
+check "silent uninstall removes the uninstaller's registration" \
+  eval '! wine reg query "$uninstall_key" >/dev/null 2>&1'
+check "silent uninstall puts back the previous saver" \
+  [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$previous_saver" ]
+check "silent uninstall keeps the user's own settings" \
+  eval 'wine reg query "$settings_key" >/dev/null 2>&1'
+wine reg delete "$desktop_key" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+wine reg delete "$settings_key" /f >/dev/null 2>&1

@@ -1,0 +1,240 @@
+# The Wine end-to-end harness, sourced by run.sh: a virtual X screen, a fresh
+# Wine prefix with the saver, its archive and the driver in it, the desktop
+# held for the whole run, keys checked to arrive as meant, and the helpers
+# every scenario file uses (drive, launch, press, shot, saw, reg_dword ...).
+
+build=$(cd "${1:?usage: tests/e2e/run.sh BUILD_DIR}" && pwd) || exit 2
+source "$here/../ris/harness.sh" "$build/Demo.scr"
+
+xvfb_pid=
+watch_pid=
+holder_pid=
+cleanup() {
+  # Ends every program of this prefix only, then the X server this script
+  # started, by its process id.
+  [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]] && timeout 20 wineserver -k >/dev/null 2>&1
+  [[ -n $watch_pid ]] && kill "$watch_pid" 2>/dev/null
+  [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+started=$SECONDS
+# One screen size for every case: the expected sizes below follow from it.
+screen_w=1024
+screen_h=768
+
+# ---------------------------------------------------------------- set-up
+
+setup_failed() {
+  echo "FAIL $1"
+  sed 's/^/     | /' "$work/setup.log" 2>/dev/null | tail -20
+  failures=$((failures + 1))
+  finish
+  exit 1
+}
+
+for artefact in Demo.scr Demo.dat; do
+  [[ -f $build/$artefact ]] || { : >"$work/setup.log"; setup_failed "$artefact in $build"; }
+done
+
+# The driver and the password check are built by the windows preset beside
+# the saver.
+driver_exe=$build/tests/e2e/e2e_driver.exe
+password_cpl=$build/tests/e2e/password.cpl
+for artefact in "$driver_exe" "$password_cpl"; do
+  [[ -f $artefact ]] || { echo "build the windows preset first" >"$work/setup.log"; setup_failed "$artefact"; }
+done
+
+# Xvfb picks a free display itself and names it on descriptor 5 once it
+# accepts clients. -noreset keeps its state (Num Lock) between clients.
+Xvfb -displayfd 5 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
+  5>"$work/display" 2>"$work/setup.log" &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do
+  [[ -s $work/display ]] && break
+  sleep 0.1
+done
+[[ -s $work/display ]] || setup_failed "Xvfb start"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+# A server that stays up between programs makes each start quick.
+wineserver -p
+timeout 180 wineboot -i >"$work/setup.log" 2>&1 || setup_failed "wine prefix"
+# No window manager runs on this X server, and Wine, when it hides a window
+# it let a window manager manage (a full-screen one among them), waits two
+# seconds for the manager to withdraw it: a saver would seem to go on for two
+# seconds after it closed. Unmanaged windows are hidden at once.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
+  setup_failed "Wine X11 settings"
+
+folder="$WINEPREFIX/drive_c/e2e"
+mkdir -p "$folder/nodata" "$folder/renamed"
+cp "$build/Demo.scr" "$build/Demo.dat" "$folder/"
+cp "$driver_exe" "$folder/e2e_driver.exe"
+cp "$build/Demo.scr" "$folder/nodata/Demo.scr"
+# The archive's password follows from the executable's name: renamed, the
+# same archive no longer opens.
+cp "$build/Demo.scr" "$folder/renamed/Other.scr"
+cp "$build/Demo.dat" "$folder/renamed/Other.dat"
+driver='C:\e2e\e2e_driver.exe'
+saver='C:\e2e\Demo.scr'
+settings_key='HKCU\Software\Bouncing Pictures Demo'
+settings_path=${settings_key#HKCU\\}
+
+# One desktop for the whole run (see the driver's hold).
+: >"$work/hold.out"
+timeout 600 wine "$driver" --timeout=590 hold >"$work/hold.out" 2>"$work/setup.log" &
+holder_pid=$!
+for ((i = 0; i < 150; i++)); do
+  grep -q '^ready=1' "$work/hold.out" && break
+  sleep 0.1
+done
+grep -q '^ready=1' "$work/hold.out" || setup_failed "Wine desktop"
+echo "set-up: display $DISPLAY, Wine prefix ready after $((SECONDS - started)) s"
+
+# ---------------------------------------------------------------- helpers
+
+# drive NAME DRIVER_ARGUMENTS...: runs the driver to its end; its lines go to
+# $work/NAME.out and are what a failure shows.
+drive() {
+  local name=$1
+  shift
+  timeout 90 wine "$driver" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  cat "$work/$name.out" "$work/$name.err" >"$work/stderr"
+}
+# value NAME KEY: the first value the driver printed for KEY.
+value() { sed -n "s/^$2=//p" "$work/$1.out" | head -n1; }
+is() { [[ $(value "$1" "$2") == "$3" ]]; }
+# saw NAME KEY=VALUE...: the driver printed every one of the pairs.
+saw() {
+  local name=$1 pair
+  shift
+  for pair; do
+    is "$name" "${pair%%=*}" "${pair#*=}" || return 1
+  done
+}
+starts_with() { [[ $(value "$1" "$2") == "$3"* ]]; }
+near() { local v; v=$(value "$1" "$2"); [[ -n $v ]] && ((v >= $3 - 1 && v <= $3 + 1)); }
+below() { local v; v=$(value "$1" "$2"); [[ -n $v ]] && ((v < $3)); }
+
+# launch NAME ARGUMENTS...: starts the saver with ARGUMENTS through the
+# driver's watch, in the background, and waits until its window is up;
+# $xwin is then its X window. The watch ends the saver after watch_timeout.
+watch_timeout=25
+launch() {
+  watch_name=$1
+  shift
+  : >"$work/$watch_name.out"
+  timeout $((watch_timeout + 20)) wine "$driver" --timeout="$watch_timeout" watch "$saver" "$@" \
+    >"$work/$watch_name.out" 2>"$work/$watch_name.err" &
+  watch_pid=$!
+  local i
+  for ((i = 0; i < 300; i++)); do
+    if grep -q '^ready=1' "$work/$watch_name.out"; then
+      xwin=$(value "$watch_name" xwindow)
+      return 0
+    fi
+    kill -0 "$watch_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$work/$watch_name.out" "$work/$watch_name.err" >"$work/stderr"
+  return 1
+}
+finished() { grep -q '^exit=\|^timeout=' "$work/$watch_name.out"; }
+running() { ! finished && kill -0 "$watch_pid" 2>/dev/null; }
+# ends_with CODE: the launched saver ends within 10 s, with exit code CODE.
+ends_with() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    finished && break
+    sleep 0.1
+  done
+  cat "$work/$watch_name.out" "$work/$watch_name.err" >"$work/stderr"
+  is "$watch_name" exit "$1"
+}
+# Linux process ids of the saver in this prefix.
+saver_pids() {
+  local stat pid
+  for stat in /proc/[0-9]*/stat; do
+    pid=${stat#/proc/}
+    pid=${pid%/stat}
+    [[ $(cut -d' ' -f2 "$stat" 2>/dev/null) == "(Demo.scr)" ]] || continue
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      echo "$pid"
+  done
+}
+# done_with_saver: whatever a case left running ends now, so the next case
+# starts alone (a saver still up would hold the single-instance mutex).
+done_with_saver() {
+  local pid
+  if [[ -n $watch_pid ]]; then
+    for pid in $(saver_pids); do kill "$pid" 2>/dev/null; done
+    wait "$watch_pid" 2>/dev/null
+  fi
+  watch_pid=
+}
+focus() { timeout 5 xdotool windowfocus --sync "$xwin" >/dev/null 2>&1; }
+press() { focus && timeout 10 xdotool key --delay 80 "$@"; }
+# The pointer starts each case at the centre, where Wine also believes it is
+# before it has seen the pointer move.
+centre_x=$((screen_w / 2))
+centre_y=$((screen_h / 2))
+pointer_home() { xdotool mousemove "$centre_x" "$centre_y"; }
+
+shot() { import -window root "$work/$1.png"; }
+# pixels_like FILE CROP COLOUR: how many pixels of the crop are within a few
+# per cent of COLOUR.
+pixels_like() {
+  convert "$1" -crop "$2" +repage -fuzz "${4:-8}%" -fill black +opaque "$3" -fill white \
+    -opaque "$3" -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+more_than() { [[ -n $1 ]] && (($1 > $2)); }
+reg_dword() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk '/REG_DWORD/ { print $NF }'
+}
+clock_crop="240x56+$((screen_w - 240))+0"
+name_crop="200x32+0+0"
+
+# ---------------------------------------------------------------- input path
+
+# The keypad sends digits only with Num Lock on, and Num Lock is itself a
+# key the saver would end on: it is set before any saver runs. Wine brings
+# its desktop's Num Lock state in line with the X server's by sending the
+# window that next gets a key a Num Lock press of its own, so a window of the
+# driver's takes that press first; a second one then shows that the X keys
+# arrive as the keys meant, and nothing else.
+xdotool key Num_Lock
+probe_keys() {
+  : >"$work/keys.out"
+  timeout 30 wine "$driver" --timeout=15 keys >"$work/keys.out" 2>"$work/keys.err" &
+  watch_pid=$!
+  local i
+  for ((i = 0; i < 150; i++)); do
+    grep -q '^ready=1' "$work/keys.out" && break
+    sleep 0.1
+  done
+  xwin=$(value keys xwindow)
+  press Up KP_Begin Escape
+  wait "$watch_pid"
+  watch_pid=
+  cat "$work/keys.out" "$work/keys.err" >"$work/stderr"
+}
+probe_keys
+if grep -qx 'vk=12' "$work/keys.out"; then
+  # Keypad 5 came as Clear: Num Lock was on before; turn it back on.
+  xdotool key Num_Lock
+  probe_keys
+fi
+probe_keys
+keys_sent() { [[ $(sed -n 's/^vk=//p' "$work/keys.out" | tr '\n' ' ') == "38 101 27 " ]]; }
+check "keys reach Windows programs (Up, keypad 5, Escape)" keys_sent

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The Linux saver end to end on a virtual X screen: the demo product's
+# program (ris-saver under the product's name, its archive beside it) in a
+# window of its own driven with xdotool, and as a hack that a real
+# XScreenSaver daemon runs for an unprivileged user.
+#   tests/e2e/x11.sh RIS_SAVER DEMO.dat
+# Needs Xvfb, xdotool, ImageMagick and xscreensaver; run as root (it makes
+# the daemon's user).
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../ris/harness.sh" "$1"
+demo_archive=$(realpath "$2")
+
+daemon_user=ris-saver-test
+xvfb_pid=
+program_pid=
+cleanup() {
+  [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+  pkill -u "$daemon_user" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The product as it is installed: the engine under the product's name, with
+# its archive, readable by the daemon's user.
+chmod 755 "$work"
+mkdir -p "$work/bin"
+cp "$ris" "$work/bin/demo"
+cp "$demo_archive" "$work/bin/demo.dat"
+chmod -R a+rX "$work/bin"
+
+# The X server's access control is off: the daemon runs as another user.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -ac 5>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+colours() { convert "$1" -format %k info:; }
+shot() { import -window root "$work/$1.png"; }
+more_than() { [[ -n $1 ]] && (($1 > $2)); }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# ended PID: the process is gone within 10 s.
+ended() {
+  for ((i = 0; i < 100; i++)); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
+# ---------------------------------------------------------------- standalone
+
+export XDG_CONFIG_HOME="$work/config"
+"$work/bin/demo" >"$work/stderr" 2>&1 &
+program_pid=$!
+window=$(timeout 30 xdotool search --sync --name '^demo$' | head -n1)
+check "a window of its own" [ -n "$window" ]
+sleep 3
+shot standalone
+frame_colours=$(colours "$work/standalone.png")
+check "the product's frame ($frame_colours colours)" more_than "$frame_colours" 50
+before=$(cpu_ticks "$program_pid")
+sleep 10
+after=$(cpu_ticks "$program_pid")
+percent=$(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", t / hz / 10 * 100 }')
+echo "     CPU: $percent% of one core over 10 s at 1024x768"
+check "it sleeps between frames ($percent% of a core)" awk -v p="$percent" 'BEGIN { exit !(p < 50) }'
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key --delay 100 Up Up Up Escape
+check "Escape ends it" ended "$program_pid"
+wait "$program_pid"
+check "with exit code 0" [ $? -eq 0 ]
+program_pid=
+check "the keys' speed is kept (2 + 3)" \
+  grep -qi '"bounce Speed"=dword:00000005' "$work/config/ris-saver/demo.reg"
+
+"$work/bin/demo" --speed 9 --no-bounce --window-id 0 --xml >"$work/demo.xml" 2>"$work/stderr"
+check "its description for XScreenSaver" grep -q '<screensaver name="demo" _label="Bouncing Pictures Demo">' \
+  "$work/demo.xml"
+
+# ---------------------------------------------------------------- daemon
+
+id "$daemon_user" >/dev/null 2>&1 || useradd --create-home "$daemon_user"
+home=$(getent passwd "$daemon_user" | cut -d: -f6)
+rm -rf "$home/.config/ris-saver"
+printf '%s\n' 'timeout: 0:30:00' 'lock: False' 'splash: False' 'mode: one' 'selected: 0' \
+  "programs: \"Demo\" $work/bin/demo --root" >"$home/.xscreensaver"
+chown "$daemon_user" "$home/.xscreensaver"
+as_user() { su "$daemon_user" -s /bin/sh -c "DISPLAY=$DISPLAY HOME=$home $*"; }
+as_user "xscreensaver -no-splash >/dev/null 2>&1 &"
+for ((i = 0; i < 100; i++)); do as_user "xscreensaver-command -version" >/dev/null 2>&1 && break; sleep 0.1; done
+as_user "xscreensaver-command -activate" >"$work/stderr" 2>&1
+hack=
+for ((i = 0; i < 100; i++)); do
+  hack=$(pgrep -u "$daemon_user" -f "$work/bin/demo" | head -n1)
+  [[ -n $hack ]] && break
+  sleep 0.1
+done
+check "the daemon runs the product" [ -n "$hack" ]
+sleep 4
+shot daemon
+cp "$work/daemon.png" "$here/../../build/x11-daemon.png" 2>/dev/null
+daemon_colours=$(colours "$work/daemon.png")
+check "its frame on the screen ($daemon_colours colours)" more_than "$daemon_colours" 50
+clock_white=$(convert "$work/daemon.png" -crop 240x56+784+0 +repage -fuzz 8% -fill black +opaque white \
+  -fill white -opaque white -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:)
+check "with its clock ($clock_white white pixels)" more_than "$clock_white" 300
+as_user "xscreensaver-command -deactivate" >"$work/stderr" 2>&1
+check "-deactivate stops it" ended "${hack:-0}"
+
+finish

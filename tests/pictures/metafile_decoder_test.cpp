@@ -1,0 +1,135 @@
+// Only Windows draws metafiles; what is portable is the measuring and the
+// hand-over to the installed player. No tool in Debian writes WMF or EMF, so
+// the headers are made here.
+#include "pictures/metafile_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pictures/decoders.h"
+#include "raster_test_support.h"
+
+namespace ris {
+namespace {
+
+using namespace testing_support;
+
+std::string PlainWmfHeader() {
+  std::string header;
+  for (const std::uint32_t word : {1u, 9u, 0x0300u}) AppendLittle(header, word, 2);
+  return header + std::string(12, '\0');
+}
+
+// A placeable WMF whose box is `wide` x `high` units of `inch` per inch.
+std::string Placeable(std::int16_t wide, std::int16_t high, std::uint16_t inch) {
+  std::string file;
+  AppendLittle(file, 0x9AC6CDD7u, 4);
+  for (const std::uint32_t field : {0u, 0u, 0u, static_cast<std::uint32_t>(static_cast<std::uint16_t>(wide)),
+                                    static_cast<std::uint32_t>(static_cast<std::uint16_t>(high)), std::uint32_t{inch}}) {
+    AppendLittle(file, field, 2);
+  }
+  return file + std::string(6, '\0') + PlainWmfHeader();
+}
+
+// A plain WMF whose records set the window extent, then end.
+std::string PlainWithExtent(std::uint16_t x, std::uint16_t y) {
+  std::string file = PlainWmfHeader();
+  AppendLittle(file, 5, 4);
+  AppendLittle(file, 0x020C, 2);
+  AppendLittle(file, y, 2);
+  AppendLittle(file, x, 2);
+  AppendLittle(file, 3, 4);
+  AppendLittle(file, 0, 2);
+  return file;
+}
+
+// An EMF header with the given frame (0.01 mm) and bounds (pixels).
+std::string Enhanced(std::int32_t frame_width, std::int32_t frame_height, std::int32_t bounds_right = 0,
+                     std::int32_t bounds_bottom = 0) {
+  std::string file;
+  AppendLittle(file, 1, 4);
+  AppendLittle(file, 108, 4);
+  for (const std::int32_t side : {0, 0, bounds_right, bounds_bottom, 0, 0, frame_width, frame_height}) {
+    AppendLittle(file, static_cast<std::uint32_t>(side), 4);
+  }
+  AppendLittle(file, 0x464D4520u, 4);
+  return file + std::string(64, '\0');
+}
+
+TEST(MetafileDecoder, MeasuresEachKindOfHeader) {
+  const struct {
+    const char* label;
+    std::string file;
+    std::int32_t width, height;
+  } cases[] = {
+      {"placeable, 1440 units per inch", Placeable(2880, 1440, 1440), 192, 96},
+      {"placeable, box drawn upward", Placeable(-960, -480, 96), 960, 480},
+      {"plain, window extent", PlainWithExtent(300, 200), 300, 200},
+      {"enhanced, frame of 5.08 x 2.54 cm", Enhanced(5080, 2540), 192, 96},
+      {"enhanced without frame: bounds", Enhanced(0, 0, 99, 49), 100, 50},
+  };
+  for (const auto& c : cases) {
+    const auto frame = MeasureMetafile(AsBytes(c.file));
+    ASSERT_TRUE(frame.ok()) << c.label << ": " << frame.error().Message;
+    EXPECT_EQ(frame->Width, c.width) << c.label;
+    EXPECT_EQ(frame->Height, c.height) << c.label;
+  }
+}
+
+TEST(MetafileDecoder, RefusesHeadersWithoutAUsableSize) {
+  const struct {
+    const char* label;
+    std::string file;
+    DecodeError expected;
+  } cases[] = {
+      {"placeable, no units", Placeable(100, 100, 0), decode_errors::InvalidFormat("metafile")},
+      {"placeable, empty box", Placeable(0, 100, 96), decode_errors::InvalidFormat("metafile")},
+      {"placeable, cut short", Placeable(10, 10, 96).substr(0, 30), decode_errors::ReadError("metafile")},
+      {"plain, no extent", PlainWmfHeader(), decode_errors::NotSupported("Metafiles without a window extent are", "metafile")},
+      {"enhanced, huge frame", Enhanced(2000000000, 2000000000), decode_errors::TooLarge("metafile")},
+      {"enhanced, no signature", Enhanced(100, 100).substr(0, 40), decode_errors::InvalidFormat("metafile")},
+      {"not a metafile", "GIF89a..", decode_errors::InvalidFormat("metafile")},
+  };
+  for (const auto& c : cases) {
+    const auto frame = MeasureMetafile(AsBytes(c.file));
+    ASSERT_FALSE(frame.ok()) << c.label;
+    EXPECT_EQ(frame.error().Message, c.expected.Message) << c.label;
+  }
+}
+
+// Stands in for the Win32 shell's GDI player.
+class FakePlayer final : public MetafilePlayer {
+ public:
+  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame& frame) const override {
+    ++plays;
+    played_bytes = metafile.size();
+    return PixelImage::Blank(frame.Width, frame.Height, Bgra{1, 2, 3, 255});
+  }
+  mutable int plays = 0;
+  mutable std::size_t played_bytes = 0;
+};
+
+TEST(MetafileDecoder, WithoutAPlayerSaysWindowsDrawsItAndWithOneDrawsOnFirstUse) {
+  const auto decoder = MakeMetafileDecoder();
+  const std::string file = Enhanced(5080, 2540);
+  const auto refused = decoder->Decode(AsBytes(file));
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().Message, kMetafilesDrawnByWindowsOnly);
+
+  const auto player = std::make_shared<FakePlayer>();
+  InstallMetafilePlayer(player);
+  auto picture = decoder->Decode(AsBytes(std::string(file)));
+  InstallMetafilePlayer(nullptr);
+  ASSERT_TRUE(picture.ok()) << picture.error().Message;
+  EXPECT_EQ(picture->Width(), 192);
+  EXPECT_EQ(player->plays, 0);
+  const auto pixels = picture->Pixels();
+  ASSERT_TRUE(pixels.ok());
+  EXPECT_EQ(player->plays, 1);
+  EXPECT_EQ(player->played_bytes, file.size());
+  EXPECT_EQ((*pixels)->Pixels[0], (Bgra{1, 2, 3, 255}));
+}
+
+}  // namespace
+}  // namespace ris

@@ -1,0 +1,180 @@
+// ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr
+//     --out SETUP.exe [--makensis PATH]
+// Checks that the engine, installed as FILE_NAME.scr, opens the archive,
+// then writes the NSIS script of the product's setup program and has
+// makensis build it.
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <system_error>
+
+#include "command_options.h"
+#include "commands.h"
+#include "data/product.h"
+#include "data/zip_file_settings.h"
+#include "file_bytes.h"
+#include "installer_script.h"
+#include "program_runner.h"
+#include "saver_name.h"
+#include "saver_system.h"
+
+namespace ris::tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
+    "                     [--makensis PATH]\n";
+
+// The engines this command knows are far smaller; a larger file is not one.
+constexpr std::uintmax_t kMaxEngineBytes = 64u << 20;
+
+struct InstallerRequest {
+  fs::path Archive;
+  std::string Saver;  // file name only
+  fs::path Engine;
+  fs::path Output;
+  std::optional<fs::path> Makensis;
+};
+
+std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& error) {
+  const auto options =
+      ParseCommandOptions(arguments, {{"--saver", "--engine", "--out", "--makensis"}, {}}, error);
+  if (!options) return std::nullopt;
+  const std::string saver = FileNamePart(options->Value("--saver").value_or(""));
+  if (!EndsInScr(saver)) {
+    error = "--saver wants the saver's file name, such as Flowers.scr";
+    return std::nullopt;
+  }
+  const auto engine = options->Value("--engine");
+  const auto output = options->Value("--out");
+  if (options->Positional.size() != 1 || !engine || !output) return std::nullopt;
+  InstallerRequest request{options->Positional.front(), saver, *engine, *output, std::nullopt};
+  if (const auto makensis = options->Value("--makensis")) request.Makensis = *makensis;
+  return request;
+}
+
+// The engine's password prefix stands in its data: an engine built with
+// another prefix would refuse every archive this ris packs.
+bool CheckEngine(const fs::path& engine, std::ostream& err) {
+  std::string why;
+  const auto bytes = ReadFileBytes(engine, why, kMaxEngineBytes);
+  if (!bytes) {
+    err << "ris installer: cannot read the engine '" << engine.string() << "': " << why << '\n';
+    return false;
+  }
+  if (!bytes->starts_with("MZ")) {
+    err << "ris installer: '" << engine.string() << "' is not a Windows program\n";
+    return false;
+  }
+  if (bytes->find(kArchivePasswordPrefix) == std::string::npos) {
+    err << "ris installer: '" << engine.string()
+        << "' was built with another password prefix than this ris: it would open none of its "
+           "archives\n";
+    return false;
+  }
+  return true;
+}
+
+std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
+  std::uintmax_t bytes = 0;
+  for (const fs::path& file : files) {
+    std::error_code error;
+    bytes += fs::file_size(file, error);
+  }
+  return static_cast<std::uint32_t>((bytes + 1023) / 1024);
+}
+
+// Opens the archive as the saver installed under the request's name would
+// (the check of ris list) and takes what setup shows from its settings.
+std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std::ostream& err) {
+  const auto system = SaverSystemFor(request.Saver, request.Archive);
+  try {
+    const TZipFileSettings archive(*system, rmSaver);
+    const TSettingsList& settings = archive.SettingsList();
+    InstallerProduct product;
+    product.Title = system->ApplicationTitle();
+    if (product.Title.find_first_not_of(' ') == std::string::npos) {
+      err << "ris installer: settings.txt names no title ([general] title=...): setup is named after it\n";
+      return std::nullopt;
+    }
+    product.Version = DisplayVersionFrom(settings.ReadValue("version", "general"));
+    product.Publisher = PublisherFrom(settings.ReadValue("copyright", "general"),
+                                      settings.ReadValue("url", "general"));
+    product.SaverFile = request.Saver;
+    product.ArchiveFile = ArchiveNameFor(request.Saver);
+    product.EnginePath = fs::absolute(request.Engine).string();
+    product.ArchivePath = fs::absolute(request.Archive).string();
+    product.OutputPath = fs::absolute(request.Output).string();
+    product.PayloadKilobytes = KilobytesOf({request.Engine, request.Archive});
+    return product;
+  } catch (const ProcessExit& exit) {
+    err << "ris installer: " << request.Saver << " cannot use this archive: " << exit.what() << '\n';
+    return std::nullopt;
+  }
+}
+
+std::optional<fs::path> MakensisFor(const InstallerRequest& request, std::ostream& err) {
+  if (request.Makensis) return request.Makensis;
+  if (auto found = FindProgram("makensis", {{"ProgramFiles(x86)", "NSIS"}, {"ProgramFiles", "NSIS"}})) {
+    return found;
+  }
+  err << "ris installer: makensis (NSIS) was not found on the PATH: install NSIS (on Debian, the "
+         "nsis package; on Windows, from nsis.sourceforge.io) or name it with --makensis PATH\n";
+  return std::nullopt;
+}
+
+bool WriteScript(const fs::path& path, const std::string& script, std::ostream& err) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << script;
+  out.close();
+  if (out) return true;
+  err << "ris installer: cannot write '" << path.string() << "'\n";
+  return false;
+}
+
+int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const fs::path& output,
+               std::ostream& err) {
+  fs::path script = output;
+  script += ".nsi";
+  if (!WriteScript(script, NsisScript(product), err)) return 1;
+  // The script is in code page 1252, as the product's texts are.
+  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "CP1252", script.string()});
+  std::error_code ignored;
+  fs::remove(script, ignored);
+  if (!run.Started) {
+    err << "ris installer: cannot start '" << makensis.string() << "': " << run.Why << '\n';
+    return 1;
+  }
+  if (run.ExitCode != 0) {
+    err << "ris installer: makensis failed (exit code " << run.ExitCode << ")\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunInstallerCommand(Arguments arguments, CommandStreams streams) {
+  std::string error;
+  const auto request = ReadRequest(arguments, error);
+  if (!request) {
+    if (!error.empty()) streams.err << "ris installer: " << error << '\n';
+    streams.err << kUsage;
+    return 2;
+  }
+  if (!CheckEngine(request->Engine, streams.err)) return 1;
+  const auto product = ReadProduct(*request, streams.err);
+  if (!product) return 1;
+  const auto makensis = MakensisFor(*request, streams.err);
+  if (!makensis) return 1;
+  if (const int failed = BuildSetup(*makensis, *product, request->Output, streams.err)) return failed;
+  streams.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
+              << product->Version << " as " << product->SaverFile << '\n';
+  return 0;
+}
+
+}  // namespace ris::tool
