@@ -1,46 +1,34 @@
 #include "shells/headless/file_byte_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <optional>
 
 namespace ris {
 namespace {
 
-std::optional<std::uint64_t> CurrentSize(int descriptor) {
-  struct stat status {};
-  if (fstat(descriptor, &status) != 0 || status.st_size < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(status.st_size);
+// The file's size as the system has it now, not as it was opened.
+std::optional<std::uint64_t> CurrentSize(std::ifstream& stream) {
+  stream.clear();
+  stream.seekg(0, std::ios::end);
+  const std::streamoff end = stream.tellg();
+  if (!stream || end < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(end);
 }
 
 }  // namespace
 
 std::shared_ptr<const FileByteSource> FileByteSource::Open(const std::filesystem::path& path) {
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (descriptor < 0) return nullptr;
-  const auto size = CurrentSize(descriptor);
-  if (!size) {
-    ::close(descriptor);
-    return nullptr;
-  }
-  return std::shared_ptr<const FileByteSource>(new FileByteSource(descriptor, *size));
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream) return nullptr;
+  const auto size = CurrentSize(stream);
+  if (!size) return nullptr;
+  return std::shared_ptr<const FileByteSource>(new FileByteSource(std::move(stream), *size));
 }
 
-FileByteSource::~FileByteSource() { ::close(descriptor_); }
-
 bool FileByteSource::ReadAt(std::uint64_t offset, std::span<char> out) const {
-  if (offset > size_ || out.size() > size_ - offset || CurrentSize(descriptor_) != size_) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t read = ::pread(descriptor_, out.data() + done, out.size() - done,
-                                 static_cast<off_t>(offset + done));
-    if (read < 0 && errno == EINTR) continue;
-    if (read <= 0) return false;
-    done += static_cast<std::size_t>(read);
-  }
-  return true;
+  if (offset > size_ || out.size() > size_ - offset || CurrentSize(stream_) != size_) return false;
+  stream_.seekg(static_cast<std::streamoff>(offset));
+  stream_.read(out.data(), static_cast<std::streamsize>(out.size()));
+  return stream_.gcount() == static_cast<std::streamsize>(out.size());
 }
 
 }  // namespace ris

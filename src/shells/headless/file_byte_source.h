@@ -5,6 +5,7 @@
 // of handing out the new bytes as the old ones.
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "archive/byte_source.h"
@@ -16,7 +17,6 @@ class FileByteSource final : public ByteSource {
   // The open file, or nothing when it cannot be opened.
   static std::shared_ptr<const FileByteSource> Open(const std::filesystem::path& path);
 
-  ~FileByteSource() override;
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
 
@@ -24,9 +24,11 @@ class FileByteSource final : public ByteSource {
   bool ReadAt(std::uint64_t offset, std::span<char> out) const override;
 
  private:
-  FileByteSource(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
+  FileByteSource(std::ifstream stream, std::uint64_t size) : stream_(std::move(stream)), size_(size) {}
 
-  int descriptor_;
+  // Reading moves the stream's position, which is no part of the source's
+  // state: every read seeks first. The tools read from one thread only.
+  mutable std::ifstream stream_;
   std::uint64_t size_;
 };
 
