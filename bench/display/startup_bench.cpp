@@ -1,0 +1,249 @@
+// What a user waits for when the saver starts: the real display form, run
+// headless, from the archive file on disk to the first presented 1920 x 1080
+// frame, over a product of 3840 x 2160 JPEG backgrounds. With 1 set and with
+// 40 the times and memory should match, since start-up reads only the
+// archive's directory and the one set it shows. The floor is libjpeg
+// decoding one such background alone; a set change (the right arrow key)
+// is measured against the same floor.
+//
+// The product is generated once per run in a temporary folder: one photo-
+// like JPEG, stored under every set's name, a small moving picture per set
+// and the demo product's settings text, packed with Info-ZIP as a product
+// maker might.
+//
+// `peak_bytes` is the most memory held at once above what was held before
+// the iteration, as the allocation counter sees operator new (libjpeg's own
+// working memory is not in it).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "data/product.h"
+#include "data/zip_file_settings.h"
+#include "display/main_form.h"
+#include "shells/headless/freetype_text.h"
+#include "shells/headless/headless_display_host.h"
+#include "shells/headless/headless_system.h"
+#include "shells/headless/memory_hive.h"
+#include "shells/headless/offscreen_presenter.h"
+#include "support/allocation_count.h"
+#include "support/temp_folder.h"
+
+namespace ris {
+namespace {
+
+constexpr const char* kSaverPath = "C:\\Savers\\Demo.scr";
+constexpr int kPhotoWidth = 3840;
+constexpr int kPhotoHeight = 2160;
+constexpr PixelSize kScreen{1920, 1080};
+constexpr std::uint16_t kRightKey = 39;
+
+// Smooth shading with fine grain, so that the JPEG is about as large and as
+// slow to decode as a photograph.
+std::vector<std::uint8_t> PhotoPixels() {
+  std::vector<std::uint8_t> rgb(std::size_t{kPhotoWidth} * kPhotoHeight * 3);
+  std::uint32_t state = 2026u;
+  std::size_t at = 0;
+  for (int y = 0; y < kPhotoHeight; ++y) {
+    for (int x = 0; x < kPhotoWidth; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const int grain = static_cast<int>(state >> 28) - 8;
+      rgb[at++] = static_cast<std::uint8_t>(std::clamp(x * 255 / kPhotoWidth + grain, 0, 255));
+      rgb[at++] = static_cast<std::uint8_t>(std::clamp(y * 255 / kPhotoHeight + grain, 0, 255));
+      rgb[at++] = static_cast<std::uint8_t>(std::clamp(((x ^ y) & 0xFF) / 2 + 64 + grain, 0, 255));
+    }
+  }
+  return rgb;
+}
+
+std::string EncodeJpeg(const std::vector<std::uint8_t>& rgb) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long out_size = 0;
+  jpeg_mem_dest(&info, &out, &out_size);
+  info.image_width = kPhotoWidth;
+  info.image_height = kPhotoHeight;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 90, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + std::size_t{info.next_scanline} * kPhotoWidth * 3;
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::string bytes(reinterpret_cast<const char*>(out), out_size);
+  std::free(out);
+  return bytes;
+}
+
+// A 64 x 64 disc on a key-coloured square, as a binary portable pixmap.
+std::string MovingPicture() {
+  std::string bytes = "P6\n64 64\n255\n";
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const bool disc = (x - 32) * (x - 32) + (y - 32) * (y - 32) < 30 * 30;
+      bytes += disc ? std::string{'\xdc', '\xa0', '\x28'} : std::string{'\xff', '\x00', '\xff'};
+    }
+  }
+  return bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The generated products of this run, by set count, and the background's
+// JPEG bytes.
+class Products {
+ public:
+  static Products& Get() {
+    static Products products;
+    return products;
+  }
+
+  const std::string& Jpeg() const { return jpeg_; }
+
+  std::filesystem::path Archive(int sets) {
+    const auto name = "Demo" + std::to_string(sets) + ".dat";
+    const auto archive = folder_.Path() / name;
+    if (std::filesystem::exists(archive)) return archive;
+    const auto content = "content" + std::to_string(sets);
+    folder_.Write(content + "/settings.txt", settings_);
+    std::string names = " settings.txt";
+    for (int set = 0; set < sets; ++set) {
+      const std::string base = "set" + std::to_string(set);
+      folder_.Write(content + "/backgrounds/" + base + ".jpg", jpeg_);
+      folder_.Write(content + "/icons/" + base + ".ppm", moving_);
+      names += " backgrounds/" + base + ".jpg icons/" + base + ".ppm";
+    }
+    const std::string password = ArchivePasswordFor(kSaverPath, kArchivePasswordPrefix);
+    if (!folder_.Run("cd " + content + " && zip -q -n .jpg -P '" + password + "' ../" + name + names)) {
+      throw std::runtime_error("zip failed; is Info-ZIP installed?");
+    }
+    return archive;
+  }
+
+ private:
+  Products()
+      : jpeg_(EncodeJpeg(PhotoPixels())), moving_(MovingPicture()), settings_(ReadFile(RIS_DEMO_SETTINGS)) {}
+
+  testing_support::TempFolder folder_;
+  std::string jpeg_;
+  std::string moving_;
+  std::string settings_;
+};
+
+// Everything a shell gives the form, for one saver over one archive.
+struct Platform {
+  explicit Platform(const std::filesystem::path& archive) {
+    system.MapFile(ArchiveNameFor(kSaverPath), archive);
+  }
+
+  DisplayPlatform View() { return {system, hive, presenter, text, host}; }
+
+  HeadlessSystem system{kSaverPath};
+  MemoryHive hive;
+  OffscreenPresenter presenter;
+  FreeTypeTextRenderer text;
+  HeadlessDisplayHost host{{kScreen, 1, 12 * 3600, true}};
+};
+
+// Ticks until the presenter has one more frame than `before`.
+void PresentNextFrame(TMainForm& form, Platform& platform, std::size_t before) {
+  while (platform.presenter.FramesPresented() == before) {
+    platform.host.Advance(TDXTimer::kDefaultInterval);
+    form.PollTimers();
+  }
+}
+
+void ReportPeak(benchmark::State& state, std::size_t peak) {
+  state.counters["peak_bytes"] = static_cast<double>(peak);
+}
+
+void BM_StartUp(benchmark::State& state) {
+  const auto archive = Products::Get().Archive(static_cast<int>(state.range(0)));
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    const std::size_t live_before = testing_support::LiveBytes();
+    testing_support::ResetPeakBytes();
+    {
+      Platform platform(archive);
+      TMainForm form(platform.View(), rmSaver);
+      form.Show();
+      PresentNextFrame(form, platform, 0);
+      benchmark::DoNotOptimize(platform.presenter.LastFrame().Pixels().data());
+      state.PauseTiming();  // storing the settings and freeing are not start-up
+    }
+    state.ResumeTiming();
+    peak = std::max(peak, testing_support::PeakBytes() - live_before);
+  }
+  ReportPeak(state, peak);
+}
+
+void BM_SetChange(benchmark::State& state) {
+  Platform platform(Products::Get().Archive(static_cast<int>(state.range(0))));
+  TMainForm form(platform.View(), rmSaver);
+  form.Show();
+  PresentNextFrame(form, platform, 0);
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    const std::size_t live_before = testing_support::LiveBytes();
+    testing_support::ResetPeakBytes();
+    const std::size_t frames = platform.presenter.FramesPresented();
+    form.FormKeyDown(kRightKey);
+    PresentNextFrame(form, platform, frames);
+    peak = std::max(peak, testing_support::PeakBytes() - live_before);
+  }
+  ReportPeak(state, peak);
+}
+
+// libjpeg alone: one background decoded to 32-bit pixels.
+void BM_DecodeFloor(benchmark::State& state) {
+  const std::string& jpeg = Products::Get().Jpeg();
+  for (auto _ : state) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&info);
+    std::vector<std::uint8_t> pixels(std::size_t{info.output_width} * info.output_height * 4);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW row = pixels.data() + std::size_t{info.output_scanline} * info.output_width * 4;
+      jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+}
+
+BENCHMARK(BM_DecodeFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUp)->ArgName("sets")->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SetChange)->ArgName("sets")->Arg(40)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ris
