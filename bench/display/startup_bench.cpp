@@ -239,6 +239,7 @@ void BM_DecodeFloor(benchmark::State& state) {
     jpeg_destroy_decompress(&info);
     benchmark::DoNotOptimize(pixels.data());
   }
+  state.counters["jpeg_bytes"] = static_cast<double>(jpeg.size());
 }
 
 BENCHMARK(BM_DecodeFloor)->Unit(benchmark::kMillisecond);

@@ -144,10 +144,12 @@ void TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>
   if (entries.empty()) return;
   TPicture picture;
   if (!archive_->LoadEntryPicture(picture, entries.front())) return;
-  const auto pixels = picture.Pixels();
+  const PixelSize stretch = item_index == kBackgroundItem ? BackgroundStretchSize(picture) : PixelSize{};
+  const auto pixels = picture.SharedPixels(stretch);
   if (!pixels || (*pixels)->Pixels.empty()) return;
   TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));
   item.Picture = std::move(picture);
+  item.StretchSize = stretch;
   item.Transparent = transparent;
   if (transparent) TDXImageList::SetItemTransparentColor(item, ColourFromBgra((*pixels)->Pixels.front()));
   static_cast<void>(DXImageList.RestoreItem(item));  // decoded already, so it cannot fail
@@ -164,6 +166,29 @@ void TMainForm::FormResize(std::int32_t width, std::int32_t height) {
   if (width <= 0 || height <= 0) return;
   client_size_ = {width, height};
   DXDraw.Resize(width, height);
+  FollowBackgroundStretch();
+}
+
+// The size the background is stretched to on a surface of the client's
+// size; nothing when it is not drawn stretched.
+PixelSize TMainForm::BackgroundStretchSize(const TPicture& picture) const {
+  const auto rect = BackgroundRect(client_size_, {picture.Width(), picture.Height()},
+                                   settings_->stretchSmallImages);
+  if (!rect) return {};
+  return {rect->Right - rect->Left, rect->Bottom - rect->Top};
+}
+
+// A larger window may need more of the background's pixels than were
+// decoded for the old size.
+void TMainForm::FollowBackgroundStretch() {
+  if (!settings_) return;
+  TPictureCollectionItem& background = DXImageList.Item(kBackgroundItem);
+  const PixelSize stretch = BackgroundStretchSize(background.Picture);
+  if (stretch == background.StretchSize) return;
+  background.StretchSize = stretch;
+  // Pixels that decoded once decode again; should they not, the item keeps
+  // those it has, drawn a little softer.
+  static_cast<void>(DXImageList.RestoreItem(background));
 }
 
 void TMainForm::DXDrawInitialize() { DXTimer.SetEnabled(true, platform_.host.TickCount()); }

@@ -140,6 +140,8 @@ class TMainForm {
   void ChangeImageCount(std::int32_t change);
   void ChangeFontSize(TFontDialog& dialog, std::int32_t change);
   void LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
+  PixelSize BackgroundStretchSize(const TPicture& picture) const;
+  void FollowBackgroundStretch();
 
   void DrawBackground(Surface& back);
   void MoveImages();

@@ -141,9 +141,33 @@ void StoreRow(const jpeg_decompress_struct& info, const JSAMPLE* row, Bgra* out)
   }
 }
 
-// Decompresses into `image`, made beforehand at the header's size.
-// 0, or the code that stopped the decoding.
-int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
+// libjpeg can leave out detail while it transforms the blocks back to
+// pixels, giving the picture at a half, a quarter or an eighth of its size
+// for much less work than the whole: a photograph larger than the screen is
+// decoded at the smallest of these that still covers the size it is shown
+// at, and the area averaging that scales it to the screen has less to do.
+// Every libjpeg since the first free release has these three.
+constexpr int kEighths[] = {1, 2, 4};
+constexpr int kWhole = 8;
+
+// libjpeg's reduced side: the side times eighths / 8, rounded up.
+std::int32_t ReducedSide(std::int32_t side, int eighths) {
+  return static_cast<std::int32_t>((std::int64_t{side} * eighths + 7) / 8);
+}
+
+int EighthsToCover(std::int32_t width, std::int32_t height, PixelSize cover) {
+  if (cover.Width <= 0 || cover.Height <= 0) return kWhole;
+  for (const int eighths : kEighths) {
+    if (ReducedSide(width, eighths) >= cover.Width && ReducedSide(height, eighths) >= cover.Height) {
+      return eighths;
+    }
+  }
+  return kWhole;
+}
+
+// Decompresses at eighths / 8 of the picture's size into `image`, made
+// beforehand at that size. 0, or the code that stopped the decoding.
+int Decompress(const std::uint8_t* data, std::size_t size, int eighths, PixelImage* image) {
   jpeg_decompress_struct info{};
   ErrorTrap trap{};
   jpeg_progress_mgr progress{};
@@ -159,8 +183,8 @@ int Decompress(const std::uint8_t* data, std::size_t size, PixelImage* image) {
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
 
-  info.scale_num = 1;
-  info.scale_denom = 1;
+  info.scale_num = static_cast<unsigned>(eighths);
+  info.scale_denom = kWhole;
   info.dct_method = JDCT_ISLOW;
   info.do_block_smoothing = TRUE;
   info.buffered_image = FALSE;
@@ -230,14 +254,16 @@ class JpegDecoder final : public ImageDecoder {
     if (facts.Kind == Colours::Unsupported) return Failure{decode_errors::InvalidColorFormat(kShortName)};
     const auto width = static_cast<std::int32_t>(facts.Width);
     const auto height = static_cast<std::int32_t>(facts.Height);
-    return TPicture::Deferred(width, height, false,
-                              [bytes = std::move(bytes), width, height]() -> Result<PixelImage, DecodeError> {
-                                PixelImage image = PixelImage::Blank(width, height);
-                                if (const int code = Decompress(bytes->data(), bytes->size(), &image); code != 0) {
-                                  return Failure{LibraryError(code)};
-                                }
-                                return image;
-                              });
+    return TPicture::DeferredReducible(
+        width, height, false,
+        [bytes = std::move(bytes), width, height](PixelSize cover) -> Result<PixelImage, DecodeError> {
+          const int eighths = EighthsToCover(width, height, cover);
+          PixelImage image = PixelImage::Blank(ReducedSide(width, eighths), ReducedSide(height, eighths));
+          if (const int code = Decompress(bytes->data(), bytes->size(), eighths, &image); code != 0) {
+            return Failure{LibraryError(code)};
+          }
+          return image;
+        });
   }
 };
 

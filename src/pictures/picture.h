@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pixel_size.h"
 #include "base/result.h"
 
 namespace ris {
@@ -58,6 +59,11 @@ struct DecodeError {
 
 using DeferredDecode = std::function<Result<PixelImage, DecodeError>()>;
 
+// A decode that can give fewer pixels than the picture's own size when no
+// more are needed: the result covers `cover` (at least as wide and as high)
+// or is the picture at its own size. An empty `cover` asks for its own size.
+using ReducibleDecode = std::function<Result<PixelImage, DecodeError>(PixelSize cover)>;
+
 class TPicture {
  public:
   TPicture() = default;  // empty: no picture
@@ -67,6 +73,10 @@ class TPicture {
   static TPicture FromPixels(PixelImage pixels, bool bitmap_format);
   static TPicture Deferred(std::int32_t width, std::int32_t height, bool bitmap_format,
                            DeferredDecode decode);
+  // For formats that decode faster at a reduced size: a photograph shown
+  // on a smaller screen needs only the pixels the screen can show.
+  static TPicture DeferredReducible(std::int32_t width, std::int32_t height, bool bitmap_format,
+                                    ReducibleDecode decode);
 
   bool Empty() const noexcept { return width_ == 0 || height_ == 0; }
   std::int32_t Width() const noexcept { return width_; }
@@ -76,9 +86,18 @@ class TPicture {
   // The pixels, decoding deferred data on the first call. An error is kept
   // and given again on later calls, so a broken picture costs one attempt.
   Result<const PixelImage*, DecodeError> Pixels() const;
+  // The same pixels, held for as long as the caller keeps them, without a
+  // copy: a photograph's pixels are tens of megabytes. With a `cover`, a
+  // reducible picture may give fewer pixels than its own size, but never
+  // fewer than cover them (a picture drawn stretched to `cover`); the last
+  // pixels decoded are kept and given again while they cover what is asked.
+  Result<std::shared_ptr<const PixelImage>, DecodeError> SharedPixels(PixelSize cover = {}) const;
 
  private:
   struct State;
+  bool OwnSize(const PixelImage& pixels) const noexcept;
+  bool Covers(const PixelImage& pixels, PixelSize cover) const noexcept;
+
   std::shared_ptr<State> state_;  // copies share the decoded pixels
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;

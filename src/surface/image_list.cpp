@@ -32,11 +32,12 @@ void TDXImageList::FinalizeItems() noexcept {
 
 Result<bool, DecodeError> TDXImageList::RestoreItem(TPictureCollectionItem& item) {
   if (item.Picture.Empty() || !item.initialized_) return false;
-  auto pixels = item.Picture.Pixels();
+  auto pixels = item.Picture.SharedPixels(item.StretchSize);
   if (!pixels) return Failure{pixels.error()};
-  // Drawing reads only the built copy, so a new picture put into the item
-  // shows from its own RestoreItem on, never half-way through a frame.
-  item.pixels_ = **pixels;
+  // Drawing reads only the pixels taken here, so a new picture put into the
+  // item shows from its own RestoreItem on, never half-way through a frame.
+  // Decoded pixels never change: sharing them is as safe as a copy.
+  item.pixels_ = *std::move(pixels);
   item.scaled_.Forget();
   return true;
 }

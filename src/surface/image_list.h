@@ -5,9 +5,11 @@
 // item 1.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "base/pixel_size.h"
 #include "base/result.h"
 #include "pictures/picture.h"
 #include "surface/scaler.h"
@@ -21,18 +23,22 @@ class TPictureCollectionItem {
   TPicture Picture;
   // Pixels equal to the transparent colour are not drawn.
   bool Transparent = false;
+  // The size the item is drawn stretched to, when its owner knows it: a
+  // picture that decodes faster at a reduced size then needs only cover
+  // it. Empty: the picture's own size.
+  PixelSize StretchSize;
 
   ColourValue TransparentColor() const noexcept { return transparent_color_; }
   bool Initialized() const noexcept { return initialized_; }
-  bool HasPixels() const noexcept { return pixels_.has_value(); }
-  const PixelImage* Pixels() const noexcept { return pixels_ ? &*pixels_ : nullptr; }
+  bool HasPixels() const noexcept { return pixels_ != nullptr; }
+  const PixelImage* Pixels() const noexcept { return pixels_.get(); }
 
  private:
   friend class TDXImageList;
 
   ColourValue transparent_color_ = 0;  // black
   bool initialized_ = false;
-  std::optional<PixelImage> pixels_;
+  std::shared_ptr<const PixelImage> pixels_;
   ScaledPictureCache scaled_;
 };
 

@@ -223,6 +223,9 @@ void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect
 
 const PixelImage& ScaledPictureCache::Scaled(const PixelImage& picture, std::int32_t width,
                                              std::int32_t height, ScaleFilter filter) {
+  // At its own size a picture is its own scaled copy: a background decoded
+  // at the screen's size costs no resampling and no second buffer.
+  if (width == picture.Width && height == picture.Height) return picture;
   const Key key{&picture, picture.Pixels.data(), picture.Width, picture.Height, width, height, filter};
   if (key_ != key) {
     ScalePictureInto(picture, width, height, filter, scaled_);

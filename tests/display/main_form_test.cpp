@@ -389,6 +389,29 @@ TEST_F(MainForm, JpegMovingPictureTakesItsKeyFromDecodedPixels) {
   EXPECT_LT(key & 0xFF, 3u);
 }
 
+// The preview shows a photograph a quarter of its size: only that much is
+// decoded, and more once the window grows.
+TEST_F(MainForm, BackgroundIsDecodedAtTheSizeItIsShownAt) {
+  ASSERT_TRUE(folder_.Run("convert -size 640x480 gradient:navy-orange background.jpg"));
+  auto files = DefaultPictures();
+  files["backgrounds/alpha.jpg"] = folder_.Read("background.jpg");
+  files.erase("backgrounds/alpha.ppm");
+  auto settings = BaseSettings();
+  settings["selectedSets"] = "alpha";
+  settings["showBackground"] = "true";
+  Pack(settings, files);
+  Start(rmPreview);
+  const auto decoded = [this] {
+    const PixelImage* pixels = form_->DXImageList.Item(0).Pixels();
+    return pixels ? PixelSize{pixels->Width, pixels->Height} : PixelSize{};
+  };
+  EXPECT_EQ(decoded(), (PixelSize{160, 120}));
+  form_->FormResize(320, 240);
+  EXPECT_EQ(decoded(), (PixelSize{320, 240}));
+  Tick();
+  EXPECT_NE(Shown(160, 230), Shown(160, 10));  // the gradient, not the colour
+}
+
 TEST_F(MainForm, PreviewIsSmallAndDividesSpeedAndFontSizes) {
   auto settings = BaseSettings();
   settings["Speed"] = "16";  // 16 / 6.4 = 2.5: 2 by halves to even, so 3 steps

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -97,6 +98,54 @@ TEST(JpegDecoderTest, DecodesCloseToImageMagick) {
     if (c.Grey) {
       for (const Bgra p : image.Pixels) ASSERT_TRUE(p.R == p.G && p.G == p.B);
     }
+  }
+}
+
+// Each pixel the mean of a square of `factor` x `factor` pixels.
+PixelImage Reduced(const PixelImage& image, int factor) {
+  PixelImage out = PixelImage::Blank((image.Width + factor - 1) / factor, (image.Height + factor - 1) / factor);
+  for (int y = 0; y < out.Height; ++y) {
+    for (int x = 0; x < out.Width; ++x) {
+      int sums[3] = {0, 0, 0};
+      int count = 0;
+      for (int v = y * factor; v < std::min(image.Height, (y + 1) * factor); ++v) {
+        for (int u = x * factor; u < std::min(image.Width, (x + 1) * factor); ++u) {
+          const Bgra p = image.Pixels[static_cast<std::size_t>(v * image.Width + u)];
+          sums[0] += p.B, sums[1] += p.G, sums[2] += p.R, ++count;
+        }
+      }
+      out.At(x, y) = Bgra{static_cast<std::uint8_t>(sums[0] / count), static_cast<std::uint8_t>(sums[1] / count),
+                          static_cast<std::uint8_t>(sums[2] / count), 255};
+    }
+  }
+  return out;
+}
+
+// A picture shown smaller than itself is decoded at the smallest of a half,
+// a quarter or an eighth of its size that still covers what is shown, close
+// to the whole picture averaged down; asking for more decodes again.
+TEST(JpegDecoderTest, DecodesReducedToCoverTheSizeShown) {
+  TempFolder folder;
+  ASSERT_TRUE(MakeTestPicture(folder, "x.jpg", "-alpha off -quality 95", 67, 45));
+  const auto picture = Load(folder.Read("x.jpg"));
+  ASSERT_TRUE(picture);
+  const auto whole = picture->SharedPixels();
+  ASSERT_TRUE(whole);
+  const struct {
+    PixelSize Cover;
+    PixelSize Decoded;
+    int Factor;
+  } cases[] = {{{8, 5}, {9, 6}, 8}, {{17, 12}, {17, 12}, 4}, {{30, 20}, {34, 23}, 2}, {{60, 10}, {67, 45}, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Factor);
+    const auto fresh = Load(folder.Read("x.jpg"));
+    const auto reduced = fresh->SharedPixels(c.Cover);
+    ASSERT_TRUE(reduced) << reduced.error().Message;
+    EXPECT_EQ((PixelSize{(*reduced)->Width, (*reduced)->Height}), c.Decoded);
+    EXPECT_LE(MeanDifference(**reduced, Reduced(**whole, c.Factor)), 2.0);
+    const auto again = fresh->SharedPixels();
+    ASSERT_TRUE(again);
+    EXPECT_EQ((*again)->Width, 67);
   }
 }
 
