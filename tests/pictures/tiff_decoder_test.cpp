@@ -140,7 +140,7 @@ struct Tag {
   std::uint32_t Value;
 };
 
-std::string SmallTiff(const std::vector<Tag>& changes, std::size_t pixel_bytes = 8) {
+std::string SmallTiff(const std::vector<Tag>& changes, const std::string& strip = std::string(8, '\x80')) {
   std::vector<Tag> tags = {{256, 4, 1, 4}, {257, 4, 1, 2}, {258, 3, 1, 8}, {259, 3, 1, 1}, {262, 3, 1, 1},
                            {273, 4, 1, 0}, {277, 3, 1, 1}, {278, 4, 1, 2}, {279, 4, 1, 8}};
   for (const Tag& change : changes) {
@@ -164,7 +164,39 @@ std::string SmallTiff(const std::vector<Tag>& changes, std::size_t pixel_bytes =
     put(tag.Id == 273 ? pixels_at : tag.Value, 4);
   }
   put(0, 4);
-  return out + std::string(pixel_bytes, '\x80');
+  return out + strip;
+}
+
+// Codes packed as the first LZW writers did, low bits first, 9 bits each.
+std::string OldStyleLzw(const std::vector<std::uint16_t>& codes) {
+  std::string out;
+  std::uint32_t bits = 0;
+  int count = 0;
+  for (const std::uint16_t code : codes) {
+    bits |= std::uint32_t{code} << count;
+    for (count += 9; count >= 8; count -= 8, bits >>= 8) out += static_cast<char>(bits);
+  }
+  if (count > 0) out += static_cast<char>(bits);
+  return out;
+}
+
+// Compressions that no tool in Debian writes any more, made by hand: LZW in
+// the old bit order, and modified Huffman (each row a white and a black run
+// code, from white, byte aligned).
+TEST(TiffDecoder, ReadsOldStyleLzwAndModifiedHuffman) {
+  const std::string grey = {10, 20, 30, 40, 50, 60, 70, 80};
+  const std::string lzw = OldStyleLzw({256, 10, 20, 30, 40, 50, 60, 70, 80, 257});
+  const auto from_lzw = DecodeToPixels(*MakeTiffDecoder(), SmallTiff({{259, 3, 1, 5}, {279, 4, 1, static_cast<std::uint32_t>(lzw.size())}}, lzw));
+  ASSERT_TRUE(from_lzw.ok()) << from_lzw.error().Message;
+  for (std::size_t i = 0; i < grey.size(); ++i) EXPECT_EQ(from_lzw->Pixels[i].G, grey[i]) << i;
+
+  // Row 1: white 2 (0111), black 2 (11); row 2: white 0 (00110101), black 4 (011).
+  const std::string huffman = "\x7C\x35\x60";
+  const auto from_huffman = DecodeToPixels(
+      *MakeTiffDecoder(), SmallTiff({{258, 3, 1, 1}, {259, 3, 1, 2}, {262, 3, 1, 0}, {279, 4, 1, 3}}, huffman));
+  ASSERT_TRUE(from_huffman.ok()) << from_huffman.error().Message;
+  const std::uint8_t page[] = {255, 255, 0, 0, 0, 0, 0, 0};
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(from_huffman->Pixels[i].G, page[i]) << i;
 }
 
 TEST(TiffDecoder, RefusesWhatTheTagsGetWrongWithTheirOwnWords) {
@@ -183,7 +215,7 @@ TEST(TiffDecoder, RefusesWhatTheTagsGetWrongWithTheirOwnWords) {
           {"unknown colour model", SmallTiff({{262, 3, 1, 99}}), decode_errors::InvalidColorFormat("TIFF")},
           {"bogus JPEG tables", SmallTiff({{259, 3, 1, 7}, {347, 7, 4, 0x12345678}}), {"Bogus JPEG tables field."}},
           {"JPEG strip past the end", SmallTiff({{259, 3, 1, 7}, {279, 4, 1, 999}}), unexpected_end},
-          {"pixels cut short", SmallTiff({}, 3), decode_errors::ReadError("TIFF")},
+          {"pixels cut short", SmallTiff({}, std::string(3, '\x80')), decode_errors::ReadError("TIFF")},
           {"side too long", SmallTiff({{256, 4, 1, 40000}}), decode_errors::TooLarge("TIFF")},
           {"more pixels than the data can hold", SmallTiff({{256, 4, 1, 30000}, {257, 4, 1, 30000}}),
            decode_errors::TooLarge("TIFF")},
