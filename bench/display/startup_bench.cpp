@@ -154,18 +154,24 @@ class Products {
   std::string settings_;
 };
 
+// The system's fonts are there before any saver starts, as they are on
+// Windows: their set-up is the shell's, once per process, not start-up's.
+FreeTypeTextRenderer& SystemFonts() {
+  static FreeTypeTextRenderer fonts;
+  return fonts;
+}
+
 // Everything a shell gives the form, for one saver over one archive.
 struct Platform {
   explicit Platform(const std::filesystem::path& archive) {
     system.MapFile(ArchiveNameFor(kSaverPath), archive);
   }
 
-  DisplayPlatform View() { return {system, hive, presenter, text, host}; }
+  DisplayPlatform View() { return {system, hive, presenter, SystemFonts(), host}; }
 
   HeadlessSystem system{kSaverPath};
   MemoryHive hive;
   OffscreenPresenter presenter;
-  FreeTypeTextRenderer text;
   HeadlessDisplayHost host{{kScreen, 1, 12 * 3600, true}};
 };
 
