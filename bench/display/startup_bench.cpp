@@ -39,6 +39,7 @@
 #include "shells/headless/memory_hive.h"
 #include "shells/headless/offscreen_presenter.h"
 #include "support/allocation_count.h"
+#include "support/jpeg_writer.h"
 #include "support/temp_folder.h"
 
 namespace ris {
@@ -68,32 +69,6 @@ std::vector<std::uint8_t> PhotoPixels() {
   return rgb;
 }
 
-std::string EncodeJpeg(const std::vector<std::uint8_t>& rgb) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long out_size = 0;
-  jpeg_mem_dest(&info, &out, &out_size);
-  info.image_width = kPhotoWidth;
-  info.image_height = kPhotoHeight;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + std::size_t{info.next_scanline} * kPhotoWidth * 3;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::string bytes(reinterpret_cast<const char*>(out), out_size);
-  std::free(out);
-  return bytes;
-}
-
 // A 64 x 64 disc on a key-coloured square, as a binary portable pixmap.
 std::string MovingPicture() {
   std::string bytes = "P6\n64 64\n255\n";
@@ -105,6 +80,8 @@ std::string MovingPicture() {
   }
   return bytes;
 }
+
+std::string AsString(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -146,7 +123,7 @@ class Products {
 
  private:
   Products()
-      : jpeg_(EncodeJpeg(PhotoPixels())), moving_(MovingPicture()), settings_(ReadFile(RIS_DEMO_SETTINGS)) {}
+      : jpeg_(AsString(bench_support::EncodeJpeg(PhotoPixels(), kPhotoWidth, kPhotoHeight, 90))), moving_(MovingPicture()), settings_(ReadFile(RIS_DEMO_SETTINGS)) {}
 
   testing_support::TempFolder folder_;
   std::string jpeg_;

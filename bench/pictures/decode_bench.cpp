@@ -17,6 +17,7 @@
 #include "base/random_source.h"
 #include "pictures/decoders.h"
 #include "pictures/png_decoder.h"
+#include "support/jpeg_writer.h"
 
 namespace ris {
 namespace {
@@ -67,32 +68,7 @@ const std::vector<std::uint8_t>& PngFile() {
 }
 
 const std::vector<std::uint8_t>& JpegFile() {
-  static const std::vector<std::uint8_t> file = [] {
-    jpeg_compress_struct compressor{};
-    jpeg_error_mgr errors{};
-    compressor.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compressor);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&compressor, &buffer, &size);
-    compressor.image_width = kWidth;
-    compressor.image_height = kHeight;
-    compressor.input_components = 3;
-    compressor.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, 90, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-    while (compressor.next_scanline < compressor.image_height) {
-      JSAMPROW row = const_cast<JSAMPROW>(Pixels().data() +
-                                          static_cast<std::size_t>(compressor.next_scanline) * kWidth * 3);
-      jpeg_write_scanlines(&compressor, &row, 1);
-    }
-    jpeg_finish_compress(&compressor);
-    std::vector<std::uint8_t> bytes(buffer, buffer + size);
-    jpeg_destroy_compress(&compressor);
-    std::free(buffer);
-    return bytes;
-  }();
+  static const std::vector<std::uint8_t> file = bench_support::EncodeJpeg(Pixels(), kWidth, kHeight, 90);
   return file;
 }
 

@@ -98,6 +98,18 @@ class MainForm : public testing::Test {
     system_.MapFile(ArchiveNameFor(kSaverPath), folder_.Path() / "Demo.dat");
   }
 
+  // Only the set "alpha", its picture in `folder` replaced by a JPEG that
+  // ImageMagick draws from `drawing`.
+  void PackAlphaWithJpeg(const std::string& folder, const std::string& drawing,
+                         std::map<std::string, std::string> settings) {
+    ASSERT_TRUE(folder_.Run("convert " + drawing + " picture.jpg"));
+    auto files = DefaultPictures();
+    files.erase(folder + "/alpha.ppm");
+    files[folder + "/alpha.jpg"] = folder_.Read("picture.jpg");
+    settings["selectedSets"] = "alpha";
+    Pack(settings, files);
+  }
+
   static std::map<std::string, std::string> DefaultPictures() {
     std::map<std::string, std::string> files;
     for (const char* set : {"alpha", "beta", "gamma"}) {
@@ -376,13 +388,7 @@ TEST_F(MainForm, WithoutMovingPicturesTheImagesShowTheBackground) {
 }
 
 TEST_F(MainForm, JpegMovingPictureTakesItsKeyFromDecodedPixels) {
-  ASSERT_TRUE(folder_.Run("convert -size 16x16 xc:'#00ff00' sprite.jpg"));
-  auto files = DefaultPictures();
-  files["icons/alpha.jpg"] = folder_.Read("sprite.jpg");
-  files.erase("icons/alpha.ppm");
-  auto settings = BaseSettings();
-  settings["selectedSets"] = "alpha";
-  Pack(settings, files);
+  PackAlphaWithJpeg("icons", "-size 16x16 xc:'#00ff00'", BaseSettings());
   Start();
   const ColourValue key = form_->DXImageList.Item(1).TransparentColor();
   EXPECT_NEAR(static_cast<int>((key >> 8) & 0xFF), 255, 2);
@@ -392,14 +398,9 @@ TEST_F(MainForm, JpegMovingPictureTakesItsKeyFromDecodedPixels) {
 // The preview shows a photograph a quarter of its size: only that much is
 // decoded, and more once the window grows.
 TEST_F(MainForm, BackgroundIsDecodedAtTheSizeItIsShownAt) {
-  ASSERT_TRUE(folder_.Run("convert -size 640x480 gradient:navy-orange background.jpg"));
-  auto files = DefaultPictures();
-  files["backgrounds/alpha.jpg"] = folder_.Read("background.jpg");
-  files.erase("backgrounds/alpha.ppm");
   auto settings = BaseSettings();
-  settings["selectedSets"] = "alpha";
   settings["showBackground"] = "true";
-  Pack(settings, files);
+  PackAlphaWithJpeg("backgrounds", "-size 640x480 gradient:navy-orange", settings);
   Start(rmPreview);
   const auto decoded = [this] {
     const PixelImage* pixels = form_->DXImageList.Item(0).Pixels();
