@@ -26,6 +26,13 @@ std::vector<std::string_view> TFileFormatList::DecoderNames() const {
   return names;
 }
 
+std::vector<std::string_view> TFileFormatList::Extensions() const {
+  std::vector<std::string_view> extensions;
+  extensions.reserve(extensions_.size());
+  for (const ExtensionRecord& record : extensions_) extensions.push_back(record.Extension);
+  return extensions;
+}
+
 const ImageDecoder* TFileFormatList::DecoderForContent(ByteSpan data) const {
   for (const DecoderRecord& record : decoders_) {
     if (record.Decoder->IsExtended() && record.Decoder->Recognises(data)) {

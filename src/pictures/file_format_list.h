@@ -51,6 +51,8 @@ class TFileFormatList {
   // are asked in.
   std::vector<std::string_view> DecoderNames() const;
   std::size_t ExtensionCount() const noexcept { return extensions_.size(); }
+  // Every registered extension, lower case, in the order registered.
+  std::vector<std::string_view> Extensions() const;
 
  private:
   struct DecoderRecord {

@@ -11,7 +11,10 @@
 //   records set (SetWindowExt, 0x020C: y, then x) is taken as pixels.
 // - EMF: the header record (type 1, size), the bounds in device pixels and
 //   the frame in 0.01 mm (two rectangles of 32-bit left, top, right,
-//   bottom), then the signature " EMF" at offset 40.
+//   bottom), the signature " EMF" at offset 40, the version and the file's
+//   size in bytes at 48, ... 88 bytes up to the reference device's size in
+//   millimetres. Every record, the header first, starts with its type and
+//   its size in bytes, a multiple of 4.
 #include "pictures/metafile_decoder.h"
 
 #include <algorithm>
@@ -32,6 +35,9 @@ constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kWmfHeaderSize = 18;
 constexpr std::uint16_t kSetWindowExt = 0x020C;
 constexpr std::uint32_t kEmfSignature = 0x464D4520u;  // " EMF"
+constexpr std::size_t kEmfRecordStart = 8;  // type and size
+constexpr std::size_t kEmfFileSizeAt = 48;
+constexpr std::size_t kEmfHeaderFields = 88;
 constexpr int kPixelsPerInch = 96;
 constexpr double kHundredthsMmPerInch = 2540.0;
 // Records looked through for a window extent before giving up.
@@ -101,6 +107,31 @@ Result<MetafileFrame, DecodeError> MeasurePlain(ByteSpan data) {
   return Sized(frame);
 }
 
+// GDI walks an EMF's records by their sizes and trusts them: a record of
+// size 0 has been seen to make it loop for ever. So every record, the header
+// first (with all its fields), must hold at least its type and size, be
+// whole 32-bit words and end within the file's size, which must lie within
+// the data.
+bool EnhancedRecordsIntact(ByteSpan data) {
+  ByteReader header(raster::AsText(data));
+  header.Skip(4);
+  const std::uint32_t header_size = header.U32();
+  header.Skip(kEmfFileSizeAt - kEmfRecordStart);
+  const std::uint32_t file_size = header.U32();
+  if (header.Overrun() || header_size < kEmfHeaderFields || header_size > file_size || file_size > data.size()) {
+    return false;
+  }
+  ByteReader records(raster::AsText(data.first(file_size)));
+  while (records.Remaining() > 0) {
+    records.Skip(4);
+    const std::uint32_t size = records.U32();
+    if (records.Overrun() || size < kEmfRecordStart || size % 4 != 0) return false;
+    records.Skip(size - kEmfRecordStart);
+    if (records.Overrun()) return false;
+  }
+  return true;
+}
+
 Result<MetafileFrame, DecodeError> MeasureEnhanced(ByteSpan data) {
   ByteReader reader(raster::AsText(data));
   reader.Skip(8);
@@ -108,7 +139,9 @@ Result<MetafileFrame, DecodeError> MeasureEnhanced(ByteSpan data) {
   std::int32_t frame_rect[4];
   for (auto& side : bounds) side = static_cast<std::int32_t>(reader.U32());
   for (auto& side : frame_rect) side = static_cast<std::int32_t>(reader.U32());
-  if (reader.U32() != kEmfSignature || reader.Overrun()) return Failure{decode_errors::InvalidFormat(kShortName)};
+  if (reader.U32() != kEmfSignature || reader.Overrun() || !EnhancedRecordsIntact(data)) {
+    return Failure{decode_errors::InvalidFormat(kShortName)};
+  }
   MetafileFrame frame;
   frame.Enhanced = true;
   const double wide = std::abs(static_cast<double>(frame_rect[2]) - frame_rect[0]);

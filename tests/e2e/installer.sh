@@ -5,8 +5,6 @@
 # Wine's reg.
 
 ris_exe=$build/ris.exe
-host=$(sed -n 's/^RIS_HOST_TOOLS_DIR:PATH=//p' "$build/CMakeCache.txt")
-host_ris=$host/tools/ris/ris
 desktop_key='HKCU\Control Panel\Desktop'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo'
 previous_saver='C:\windows\system32\previous.scr'

@@ -40,13 +40,17 @@ for artefact in Demo.scr Demo.dat; do
   [[ -f $build/$artefact ]] || { : >"$work/setup.log"; setup_failed "$artefact in $build"; }
 done
 
-# The driver and the password check are built by the windows preset beside
-# the saver.
+# The driver, the password check and the metafile writer are built by the
+# windows preset beside the saver.
 driver_exe=$build/tests/e2e/e2e_driver.exe
 password_cpl=$build/tests/e2e/password.cpl
-for artefact in "$driver_exe" "$password_cpl"; do
+metafile_writer_exe=$build/tests/e2e/e2e_metafiles.exe
+for artefact in "$driver_exe" "$password_cpl" "$metafile_writer_exe"; do
   [[ -f $artefact ]] || { echo "build the windows preset first" >"$work/setup.log"; setup_failed "$artefact"; }
 done
+# The host build beside it: its ris packs products as a maker's machine does.
+host=$(sed -n 's/^RIS_HOST_TOOLS_DIR:PATH=//p' "$build/CMakeCache.txt")
+host_ris=$host/tools/ris/ris
 
 # Xvfb picks a free display itself and names it on descriptor 5 once it
 # accepts clients. -noreset keeps its state (Num Lock) between clients.

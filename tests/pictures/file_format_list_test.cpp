@@ -70,6 +70,7 @@ TEST(FileFormatListTest, CountsDecodersOnceAndEveryExtension) {
   Fixture f;
   EXPECT_EQ(f.list.DecoderCount(), 4u);
   EXPECT_EQ(f.list.ExtensionCount(), 5u);
+  EXPECT_EQ(f.list.Extensions(), (std::vector<std::string_view>{"pln", "fst", "snd", "pl2", "bad"}));
 }
 
 TEST(FileFormatListTest, FirstRegisteredExtendedDecoderWinsByContent) {
@@ -161,14 +162,17 @@ TEST(StandardFormatListTest, EveryExtensionOfTheFormatTableInRowOrder) {
       {"pcd", "PCD"},       {"gif", "GIF"},    {"cut", "CUT"},       {"psp", "PSP"},       {"png", "PNG"},
   };
   const TFileFormatList& list = StandardFormatList();
+  std::vector<std::string_view> extensions;
   std::vector<std::string_view> row_order;
   for (const auto& [extension, decoder] : rows) {
+    extensions.push_back(extension);
     const ImageDecoder* found = list.DecoderForExtension(extension);
     EXPECT_EQ(found ? found->ShortName() : "", decoder) << extension;
     if (!decoder.empty() && std::find(row_order.begin(), row_order.end(), decoder) == row_order.end()) {
       row_order.push_back(decoder);
     }
   }
+  EXPECT_EQ(list.Extensions(), extensions);
   EXPECT_EQ(list.DecoderNames(), row_order);
 }
 

@@ -44,7 +44,8 @@ std::string PlainWithExtent(std::uint16_t x, std::uint16_t y) {
   return file;
 }
 
-// An EMF header with the given frame (0.01 mm) and bounds (pixels).
+// An EMF: a header of 108 bytes with the given frame (0.01 mm) and bounds
+// (pixels), then the end record of 20 bytes.
 std::string Enhanced(std::int32_t frame_width, std::int32_t frame_height, std::int32_t bounds_right = 0,
                      std::int32_t bounds_bottom = 0) {
   std::string file;
@@ -54,7 +55,19 @@ std::string Enhanced(std::int32_t frame_width, std::int32_t frame_height, std::i
     AppendLittle(file, static_cast<std::uint32_t>(side), 4);
   }
   AppendLittle(file, 0x464D4520u, 4);
-  return file + std::string(64, '\0');
+  AppendLittle(file, 0x10000, 4);
+  AppendLittle(file, 128, 4);  // the file's size
+  file += std::string(56, '\0');
+  AppendLittle(file, 14, 4);
+  AppendLittle(file, 20, 4);
+  return file + std::string(12, '\0');
+}
+
+// The file with the 32-bit field at `at` set to `value`.
+std::string WithField(std::string file, std::size_t at, std::uint32_t value) {
+  std::string field;
+  AppendLittle(field, value, 4);
+  return file.replace(at, 4, field);
 }
 
 TEST(MetafileDecoder, MeasuresEachKindOfHeader) {
@@ -95,6 +108,28 @@ TEST(MetafileDecoder, RefusesHeadersWithoutAUsableSize) {
     const auto frame = MeasureMetafile(AsBytes(c.file));
     ASSERT_FALSE(frame.ok()) << c.label;
     EXPECT_EQ(frame.error().Message, c.expected.Message) << c.label;
+  }
+}
+
+// GDI trusts the record sizes of an EMF; records it could not walk are
+// refused before it sees them.
+TEST(MetafileDecoder, RefusesEnhancedRecordsThatDoNotAddUp) {
+  const std::string file = Enhanced(100, 100);
+  const struct {
+    const char* label;
+    std::string file;
+  } cases[] = {
+      {"end record of size 0", WithField(file, 112, 0)},
+      {"end record not in whole words", WithField(file, 112, 18)},
+      {"end record past the file's size", WithField(file, 112, 24)},
+      {"file's size past the data", WithField(file, 48, 132)},
+      {"file's size within the header", WithField(file, 48, 100)},
+      {"header shorter than its fields", WithField(file, 4, 80)},
+  };
+  for (const auto& c : cases) {
+    const auto frame = MeasureMetafile(AsBytes(c.file));
+    ASSERT_FALSE(frame.ok()) << c.label;
+    EXPECT_EQ(frame.error().Message, decode_errors::InvalidFormat("metafile").Message) << c.label;
   }
 }
 

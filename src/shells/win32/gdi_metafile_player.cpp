@@ -2,17 +2,37 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace ris {
 namespace {
 
 DecodeError Unplayable() { return decode_errors::InvalidFormat("metafile"); }
 
+constexpr std::size_t kWmfHeaderSize = 18;
+
+// GDI takes a WMF only with the header of one made in memory (type 1,
+// version 0x300) and of a whole number of words; some GDIs refuse any other.
+// Files from older programs say disk (type 2) or version 0x100 and may end
+// in a stray byte, over the same records: those get the header GDI takes.
+std::vector<std::uint8_t> WithMemoryHeader(ByteSpan records) {
+  const ByteSpan whole_words = records.first(records.size() & ~std::size_t{1});
+  std::vector<std::uint8_t> copy(whole_words.begin(), whole_words.end());
+  copy[0] = 1;  // type: memory
+  copy[1] = 0;
+  copy[4] = 0x00;  // version 0x0300
+  copy[5] = 0x03;
+  return copy;
+}
+
 // The metafile as GDI's enhanced kind, or null when GDI refuses its bytes.
 HENHMETAFILE EnhancedMetafile(ByteSpan metafile, const MetafileFrame& frame) {
   if (frame.Enhanced) return SetEnhMetaFileBits(static_cast<UINT>(metafile.size()), metafile.data());
-  const ByteSpan records = metafile.subspan(frame.RecordsAt);
+  if (metafile.size() < frame.RecordsAt + kWmfHeaderSize) return nullptr;
+  const std::vector<std::uint8_t> records = WithMemoryHeader(metafile.subspan(frame.RecordsAt));
   // Anisotropic with the extents in 0.01 mm: the recording is stretched to
   // the size the header gives.
   METAFILEPICT picture{MM_ANISOTROPIC, frame.HundredthsMmWidth, frame.HundredthsMmHeight, nullptr};
