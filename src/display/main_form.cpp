@@ -191,6 +191,7 @@ std::optional<Milliseconds> TMainForm::TimeUntilNextTimer() const {
 
 void TMainForm::DXTimerTimer(std::int32_t /*lag_count: every tick is one frame*/) {
   if (!DXDraw.SurfaceReady()) return;
+  DXDraw.Changes().AddWhole();
   Surface& back = DXDraw.BackSurface();
   if (!settings_) {
     // Start-up failed before the settings existed: a plain black frame.
