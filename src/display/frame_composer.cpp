@@ -64,7 +64,8 @@ void FrameComposer::MarkOverlays(DirtyRegion& changes, TCanvas& canvas, const Fr
   if (!changes.Whole() && TextOf(scene.Clock) == clock_text_ && TextOf(scene.SetName) == set_name_) return;
   clock_text_.assign(TextOf(scene.Clock));
   set_name_.assign(TextOf(scene.SetName));
-  // Ink off the surface is never drawn, so the bounds keep to the surface.
+  // Ink off the surface is never drawn; kept to the surface, the bounds can
+  // be covered by the changes, which keep to it too.
   const SurfaceRect surface = changes.Bounds();
   SurfaceRect clock;
   if (scene.Clock) clock = ClockOverlayBounds(canvas, scene.Clock->Font, scene.ClientWidth, scene.Clock->Text);
