@@ -57,6 +57,8 @@ TEST(DirtyRegion, ManyRectanglesBecomeTheirBoundingBoxAndWholeStaysWhole) {
   EXPECT_TRUE(region.Empty());  // no surface, nothing to change
 }
 
+std::size_t PixelIndex(std::int32_t x, std::int32_t y) { return static_cast<std::size_t>(y * 40 + x); }
+
 // Whatever is added, every pixel added is in the region, the rectangles do
 // not overlap (a pixel is composed and copied once) and stay few.
 TEST(DirtyRegion, RandomAdditionsStayCoveredDisjointAndFew) {
@@ -73,7 +75,7 @@ TEST(DirtyRegion, RandomAdditionsStayCoveredDisjointAndFew) {
       region.Add(rect);
       const SurfaceRect on_surface = Intersection(rect, kBounds);
       for (std::int32_t y = on_surface.Top; y < on_surface.Bottom; ++y) {
-        for (std::int32_t x = on_surface.Left; x < on_surface.Right; ++x) added[y * 40 + x] = true;
+        for (std::int32_t x = on_surface.Left; x < on_surface.Right; ++x) added[PixelIndex(x, y)] = true;
       }
     }
     const auto rects = region.Rects();
@@ -84,7 +86,7 @@ TEST(DirtyRegion, RandomAdditionsStayCoveredDisjointAndFew) {
     }
     for (std::int32_t y = 0; y < 30; ++y) {
       for (std::int32_t x = 0; x < 40; ++x) {
-        if (added[y * 40 + x]) {
+        if (added[PixelIndex(x, y)]) {
           ASSERT_TRUE(region.Covers(BlockRect(x, y, 1, 1))) << round << ": " << x << ',' << y;
         }
       }
