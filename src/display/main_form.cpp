@@ -14,17 +14,12 @@
 #include "display/display_host.h"
 #include "display/key_actions.h"
 #include "display/motion.h"
-#include "display/overlays.h"
 
 namespace ris {
 namespace {
 
 constexpr Milliseconds kClockInterval = 1000;
 constexpr char kAllSets[] = "*all*";
-
-// A position in whole pixels; motion keeps positions near the playfield, and
-// the clamp keeps a stray value from wrapping around.
-std::int32_t PixelOf(float coordinate) noexcept { return SaturateToInt32(RoundHalfEven(coordinate)); }
 
 }  // namespace
 
@@ -128,6 +123,7 @@ void TMainForm::AddImage() {
 }
 
 void TMainForm::LoadSetImages() {
+  DXDraw.Changes().AddWhole();  // another set: other pictures, another name
   if (CurrentSet() == nullptr) return;  // an archive without sets shows the colour only
   LoadItem(kBackgroundItem, CurrentSet()->Backgrounds, false);
   if (!settings_->noBouncingLogos) {
@@ -216,29 +212,40 @@ std::optional<Milliseconds> TMainForm::TimeUntilNextTimer() const {
 
 void TMainForm::DXTimerTimer(std::int32_t /*lag_count: every tick is one frame*/) {
   if (!DXDraw.SurfaceReady()) return;
-  Surface& back = DXDraw.BackSurface();
   if (!settings_) {
     // Start-up failed before the settings existed: a plain black frame.
-    TDXDraw::FillSurface(back, 0);
+    DXDraw.Changes().AddWhole();
+    TDXDraw::FillSurface(DXDraw.BackSurface(), 0);
   } else {
-    DrawBackground(back);
+    const FrameScene scene = Scene();
+    MarkImagePlaces(DXDraw, scene);  // where the images were
     MoveImages();
-    DrawImages(back);
-    DrawOverlays(DXDraw.SurfaceCanvas());
+    MarkImagePlaces(DXDraw, scene);  // and where they are now
+    composer_.Compose(DXDraw, scene);
   }
   DXDraw.ReleaseCanvas();
   DXDraw.PresentFrame();
 }
 
-void TMainForm::DrawBackground(Surface& back) {
-  const auto colour = static_cast<ColourValue>(settings_->BackgroundColor);
-  TDXDraw::FillSurface(back, colour);
-  if (!settings_->showBackground) return;
-  const PixelSize surface{back.Width(), back.Height()};
-  const auto target = BackgroundRect(surface, ItemSize(kBackgroundItem), settings_->stretchSmallImages);
-  if (target) {
-    TDXImageList::StretchDrawItem(DXImageList.Item(kBackgroundItem), back, *target);
+FrameScene TMainForm::Scene() {
+  FrameScene scene;
+  scene.Colour = static_cast<ColourValue>(settings_->BackgroundColor);
+  if (settings_->showBackground) {
+    const Surface& back = DXDraw.BackSurface();
+    scene.Background = &DXImageList.Item(kBackgroundItem);
+    scene.BackgroundPlace = BackgroundRect({back.Width(), back.Height()}, ItemSize(kBackgroundItem),
+                                           settings_->stretchSmallImages);
   }
+  scene.Sprite = &DXImageList.Item(static_cast<std::size_t>(sprite_item_));
+  scene.Images = ImagesTakingPart(images_, settings_->nrImages);
+  scene.ClientWidth = client_size_.Width;
+  if (settings_->clock > kNoClock) {
+    scene.Clock = OverlayText{OverlayFont(settings_->ClockFontDialog->Font), clock_text_};
+  }
+  if (settings_->filename == 0 && CurrentSet() != nullptr) {
+    scene.SetName = OverlayText{OverlayFont(settings_->FilenameFontDialog->Font), CurrentSet()->Name};
+  }
+  return scene;
 }
 
 void TMainForm::MoveImages() {
@@ -246,23 +253,6 @@ void TMainForm::MoveImages() {
   const MotionParams params{ItemSize(sprite_item_), client_size_, settings_->bounceImages};
   const std::int64_t steps = std::min(StepsPerFrame(settings_->Speed, Preview()), kMaxStepsPerFrame);
   for (std::int64_t step = 0; step < steps; ++step) MotionStep(moving, params, grid_);
-}
-
-void TMainForm::DrawImages(Surface& back) {
-  TPictureCollectionItem& sprite = DXImageList.Item(static_cast<std::size_t>(sprite_item_));
-  for (const TBouncingImage& image : ImagesTakingPart(images_, settings_->nrImages)) {
-    TDXImageList::DrawItem(sprite, back, PixelOf(image.Position.X), PixelOf(image.Position.Y));
-  }
-}
-
-void TMainForm::DrawOverlays(TCanvas& canvas) {
-  if (settings_->clock > kNoClock) {
-    DrawClockOverlay(canvas, OverlayFont(settings_->ClockFontDialog->Font), client_size_.Width,
-                     clock_text_);
-  }
-  if (settings_->filename == 0 && CurrentSet() != nullptr) {
-    DrawSetNameOverlay(canvas, OverlayFont(settings_->FilenameFontDialog->Font), CurrentSet()->Name);
-  }
 }
 
 // A copy of an overlay's font; the preview's window is smaller than the
@@ -299,7 +289,9 @@ void TMainForm::FormKeyDown(std::uint16_t key) {
   ApplyKey(key);
 }
 
+// Whatever a key changes, the next frame is composed whole.
 void TMainForm::ApplyKey(std::uint16_t key) {
+  DXDraw.Changes().AddWhole();
   TSettings& settings = *settings_;
   switch (ActionForKey(key)) {
     case KeyAction::NextSet:

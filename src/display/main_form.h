@@ -24,6 +24,7 @@
 #include "data/font_dialog.h"
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
+#include "display/frame_composer.h"
 #include "startup/command_line.h"
 #include "surface/draw_surface.h"
 #include "surface/frame_timer.h"
@@ -143,10 +144,8 @@ class TMainForm {
   PixelSize BackgroundStretchSize(const TPicture& picture) const;
   void FollowBackgroundStretch();
 
-  void DrawBackground(Surface& back);
+  FrameScene Scene();
   void MoveImages();
-  void DrawImages(Surface& back);
-  void DrawOverlays(TCanvas& canvas);
   TFont OverlayFont(const TFont& font) const;
   PixelSize ItemSize(std::int32_t item_index);
   const TImageSet* CurrentSet() const;
@@ -161,6 +160,7 @@ class TMainForm {
   std::unique_ptr<TSettings> settings_;
   std::vector<TBouncingImage> images_;
   CollisionGrid grid_;
+  FrameComposer composer_;
   std::int32_t sprite_item_ = kBackgroundItem;
   std::uint32_t running_seconds_ = 0;
   std::string clock_text_;

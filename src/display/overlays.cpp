@@ -5,26 +5,52 @@
 namespace ris {
 namespace {
 
-void WriteWithShadow(TCanvas& canvas, std::int32_t x, std::int32_t offset, const std::string& text,
-                     TColor colour) {
+// Where an overlay's text goes: its cell's top-left corner at (X, 0), its
+// shadow Offset pixels right of and below that.
+struct TextPlace {
+  std::int32_t X = 0;
+  std::int32_t Offset = 0;
+};
+
+TextPlace ClockPlace(TCanvas& canvas, std::int32_t client_width, std::string_view text) {
+  return {SaturateToInt32(std::int64_t{client_width} - canvas.TextWidth(text) - 2), 2};
+}
+
+constexpr TextPlace kSetNamePlace{0, 1};
+
+void WriteWithShadow(TCanvas& canvas, TextPlace place, std::string_view text, TColor colour) {
   canvas.Font.Color = clBlack;
-  canvas.TextOut(SaturatingAdd(x, offset), offset, text);
+  canvas.TextOut(SaturatingAdd(place.X, place.Offset), place.Offset, text);
   canvas.Font.Color = colour;
-  canvas.TextOut(x, 0, text);
+  canvas.TextOut(place.X, 0, text);
+}
+
+SurfaceRect BoundsWithShadow(const TCanvas& canvas, TextPlace place, std::string_view text) {
+  const SurfaceRect text_bounds = canvas.TextBounds(place.X, 0, text);
+  return BoundingBox(text_bounds, Offset(text_bounds, place.Offset, place.Offset));
 }
 
 }  // namespace
 
-void DrawClockOverlay(TCanvas& canvas, const TFont& font, std::int32_t client_width,
-                      const std::string& text) {
+void DrawClockOverlay(TCanvas& canvas, const TFont& font, std::int32_t client_width, std::string_view text) {
   canvas.Font = font;
-  const std::int64_t x = std::int64_t{client_width} - canvas.TextWidth(text) - 2;
-  WriteWithShadow(canvas, SaturateToInt32(x), 2, text, clWhite);
+  WriteWithShadow(canvas, ClockPlace(canvas, client_width, text), text, clWhite);
 }
 
-void DrawSetNameOverlay(TCanvas& canvas, const TFont& font, const std::string& name) {
+SurfaceRect ClockOverlayBounds(TCanvas& canvas, const TFont& font, std::int32_t client_width,
+                               std::string_view text) {
   canvas.Font = font;
-  WriteWithShadow(canvas, 0, 1, name, font.Color);
+  return BoundsWithShadow(canvas, ClockPlace(canvas, client_width, text), text);
+}
+
+void DrawSetNameOverlay(TCanvas& canvas, const TFont& font, std::string_view name) {
+  canvas.Font = font;
+  WriteWithShadow(canvas, kSetNamePlace, name, font.Color);
+}
+
+SurfaceRect SetNameOverlayBounds(TCanvas& canvas, const TFont& font, std::string_view name) {
+  canvas.Font = font;
+  return BoundsWithShadow(canvas, kSetNamePlace, name);
 }
 
 }  // namespace ris

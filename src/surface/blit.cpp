@@ -14,9 +14,10 @@ struct AxisClip {
   std::int64_t Length = 0;
 };
 
-AxisClip ClipAxis(std::int64_t position, std::int64_t length, std::int64_t limit) noexcept {
-  const std::int64_t begin = std::max<std::int64_t>(position, 0);
-  const std::int64_t end = std::min(position + length, limit);
+AxisClip ClipAxis(std::int64_t position, std::int64_t length, std::int64_t low,
+                  std::int64_t high) noexcept {
+  const std::int64_t begin = std::max(position, low);
+  const std::int64_t end = std::min(position + length, high);
   if (end <= begin) return {};
   return {begin - position, begin, end - begin};
 }
@@ -49,10 +50,15 @@ void CopyRowKeyed(const Bgra* from, Bgra* to, std::size_t count, std::uint32_t k
 ClippedBlock ClipToSurface(std::int64_t x, std::int64_t y, std::int64_t width,
                            std::int64_t height, std::int32_t surface_width,
                            std::int32_t surface_height) noexcept {
-  const AxisClip across = ClipAxis(x, width, surface_width);
-  const AxisClip down = ClipAxis(y, height, surface_height);
+  return ClipToRect(x, y, width, height, {0, 0, surface_width, surface_height});
+}
+
+ClippedBlock ClipToRect(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+                        SurfaceRect clip) noexcept {
+  const AxisClip across = ClipAxis(x, width, clip.Left, clip.Right);
+  const AxisClip down = ClipAxis(y, height, clip.Top, clip.Bottom);
   if (across.Length == 0 || down.Length == 0) return {};
-  // Targets and lengths now lie within the surface, which is 32-bit sized.
+  // Targets and lengths now lie within the clip, which is 32-bit sized.
   return {across.Source, down.Source, static_cast<std::int32_t>(across.Target), static_cast<std::int32_t>(down.Target),
           static_cast<std::int32_t>(across.Length), static_cast<std::int32_t>(down.Length)};
 }
@@ -68,9 +74,9 @@ void CopyPixelRow(std::span<const Bgra> from, std::span<Bgra> to,
 }
 
 void DrawPicture(Surface& surface, const PixelImage& picture, std::int32_t x, std::int32_t y,
-                 std::optional<ColourValue> key) noexcept {
+                 std::optional<ColourValue> key, SurfaceRect clip) noexcept {
   const ClippedBlock block =
-      ClipToSurface(x, y, picture.Width, picture.Height, surface.Width(), surface.Height());
+      ClipToRect(x, y, picture.Width, picture.Height, Intersection(clip, surface.Bounds()));
   if (block.Empty()) return;
   const auto width = static_cast<std::size_t>(block.Width);
   const auto stride = static_cast<std::size_t>(picture.Width);

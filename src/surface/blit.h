@@ -30,6 +30,10 @@ ClippedBlock ClipToSurface(std::int64_t x, std::int64_t y, std::int64_t width,
                            std::int64_t height, std::int32_t surface_width,
                            std::int32_t surface_height) noexcept;
 
+// The same for the part that lies in `clip` (itself within a surface).
+ClippedBlock ClipToRect(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+                        SurfaceRect clip) noexcept;
+
 // Lays ink over a pixel by its coverage: 0 leaves the pixel, 255 gives the
 // ink's colour, values between mix the two. The fourth byte is left as it
 // is: the display ignores it and whoever filled the surface chose it.
@@ -41,8 +45,10 @@ void BlendInk(Bgra& pixel, Bgra ink, unsigned coverage) noexcept;
 void CopyPixelRow(std::span<const Bgra> from, std::span<Bgra> to,
                   std::optional<ColourValue> key) noexcept;
 
-// Draws `picture` with its top-left pixel at (x, y), clipped to the surface.
+// Draws `picture` with its top-left pixel at (x, y), clipped to the surface
+// and to `clip`: the pixels inside `clip` come out as drawing it whole would
+// leave them, those outside are not touched.
 void DrawPicture(Surface& surface, const PixelImage& picture, std::int32_t x, std::int32_t y,
-                 std::optional<ColourValue> key) noexcept;
+                 std::optional<ColourValue> key, SurfaceRect clip = kUnclipped) noexcept;
 
 }  // namespace ris

@@ -3,12 +3,15 @@
 // window, on which each frame is composed and which is then presented. It
 // comes up when the window is first shown, builds the image list's items
 // then, follows the window's size, and repairs lost surfaces on the next
-// frame instead of failing.
+// frame instead of failing. It keeps what changed since the last presented
+// frame: whoever draws adds to it, presenting copies that much and empties
+// it, and a new size or a restored surface makes it the whole surface.
 
 #include <cstdint>
 #include <functional>
 
 #include "base/result.h"
+#include "surface/dirty_region.h"
 #include "surface/image_list.h"
 #include "surface/surface.h"
 #include "surface/surface_canvas.h"
@@ -51,6 +54,9 @@ class TDXDraw {
 
   Surface& BackSurface() noexcept { return back_surface_; }
 
+  // The parts of the back surface changed since the last presented frame.
+  DirtyRegion& Changes() noexcept { return changes_; }
+
   static void FillSurface(Surface& surface, ColourValue colour) noexcept { surface.Fill(colour); }
 
   // Text on the back surface. Its drawing must be finished by ReleaseCanvas
@@ -58,16 +64,19 @@ class TDXDraw {
   TCanvas& SurfaceCanvas() noexcept { return canvas_; }
   void ReleaseCanvas();
 
-  // Shows the back surface after the vertical blank, when the surface is ready.
+  // Shows what changed after the vertical blank, when the surface is ready.
   void PresentFrame();
 
  private:
   static std::int32_t AtLeastOne(std::int32_t side) noexcept { return side < 1 ? 1 : side; }
+  // The back surface starts over black: all of it is to be drawn and shown.
+  void StartOverBlack();
 
   Presenter& presenter_;
   TextRenderer& text_;
   TDXImageList& images_;
   Surface back_surface_;
+  DirtyRegion changes_;
   TCanvas canvas_;
   bool initialized_ = false;
 };

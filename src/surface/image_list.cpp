@@ -43,14 +43,15 @@ Result<bool, DecodeError> TDXImageList::RestoreItem(TPictureCollectionItem& item
 }
 
 void TDXImageList::DrawItem(TPictureCollectionItem& item, Surface& surface, std::int32_t x,
-                            std::int32_t y) {
+                            std::int32_t y, SurfaceRect clip) {
   if (!item.pixels_ || x > surface.Width() || y > surface.Height()) return;
-  DrawPicture(surface, *item.pixels_, x, y, KeyOf(item));
+  DrawPicture(surface, *item.pixels_, x, y, KeyOf(item), clip);
 }
 
-void TDXImageList::StretchDrawItem(TPictureCollectionItem& item, Surface& surface, SurfaceRect rect) {
+void TDXImageList::StretchDrawItem(TPictureCollectionItem& item, Surface& surface, SurfaceRect rect,
+                                   SurfaceRect clip) {
   if (!item.pixels_) return;
-  StretchDrawPicture(surface, *item.pixels_, rect, KeyOf(item), item.scaled_);
+  StretchDrawPicture(surface, *item.pixels_, rect, KeyOf(item), item.scaled_, clip);
 }
 
 }  // namespace ris

@@ -68,14 +68,16 @@ class TDXImageList {
   static std::int32_t ItemWidth(const TPictureCollectionItem& item) noexcept { return item.Picture.Width(); }
   static std::int32_t ItemHeight(const TPictureCollectionItem& item) noexcept { return item.Picture.Height(); }
 
-  // 1:1 with the top-left corner at (x, y), clipped, colour-keyed when the
-  // item is transparent. Nothing when the item has no pixels or (x, y) lies
-  // beyond the surface's right or bottom edge.
-  static void DrawItem(TPictureCollectionItem& item, Surface& surface, std::int32_t x, std::int32_t y);
+  // 1:1 with the top-left corner at (x, y), clipped to the surface and to
+  // `clip`, colour-keyed when the item is transparent. Nothing when the item
+  // has no pixels or (x, y) lies beyond the surface's right or bottom edge.
+  static void DrawItem(TPictureCollectionItem& item, Surface& surface, std::int32_t x, std::int32_t y,
+                       SurfaceRect clip = kUnclipped);
 
-  // Scaled to the rectangle, clipped, colour-keyed as above; nothing for an
-  // empty rectangle. The scaled pixels are kept for the next frame.
-  static void StretchDrawItem(TPictureCollectionItem& item, Surface& surface, SurfaceRect rect);
+  // Scaled to the rectangle, clipped and colour-keyed as above; nothing for
+  // an empty rectangle. The scaled pixels are kept for the next frame.
+  static void StretchDrawItem(TPictureCollectionItem& item, Surface& surface, SurfaceRect rect,
+                              SurfaceRect clip = kUnclipped);
 
  private:
   std::vector<TPictureCollectionItem> items_;

@@ -205,12 +205,12 @@ ScaleFilter StretchFilter(std::optional<ColourValue> key) noexcept {
 }
 
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,
-                        std::optional<ColourValue> key) {
-  const std::int64_t width = std::int64_t{rect.Right} - rect.Left;
-  const std::int64_t height = std::int64_t{rect.Bottom} - rect.Top;
+                        std::optional<ColourValue> key, SurfaceRect clip) {
+  const std::int64_t width = rect.Width();
+  const std::int64_t height = rect.Height();
   if (width <= 0 || height <= 0 || !Usable(picture)) return;
   const ClippedBlock block =
-      ClipToSurface(rect.Left, rect.Top, width, height, surface.Width(), surface.Height());
+      ClipToRect(rect.Left, rect.Top, width, height, Intersection(clip, surface.Bounds()));
   if (block.Empty()) return;
   RegionResampler resampler(picture, width, height, block, StretchFilter(key));
   std::vector<Bgra> row(static_cast<std::size_t>(block.Width));
@@ -236,17 +236,17 @@ const PixelImage& ScaledPictureCache::Scaled(const PixelImage& picture, std::int
 }
 
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,
-                        std::optional<ColourValue> key, ScaledPictureCache& cache) {
-  const std::int64_t width = std::int64_t{rect.Right} - rect.Left;
-  const std::int64_t height = std::int64_t{rect.Bottom} - rect.Top;
+                        std::optional<ColourValue> key, ScaledPictureCache& cache, SurfaceRect clip) {
+  const std::int64_t width = rect.Width();
+  const std::int64_t height = rect.Height();
   if (width <= 0 || height <= 0) return;
   if (!PictureSizeAllowed(width, height)) {
-    StretchDrawPicture(surface, picture, rect, key);
+    StretchDrawPicture(surface, picture, rect, key, clip);
     return;
   }
   const PixelImage& scaled = cache.Scaled(picture, static_cast<std::int32_t>(width),
                                           static_cast<std::int32_t>(height), StretchFilter(key));
-  DrawPicture(surface, scaled, rect.Left, rect.Top, key);
+  DrawPicture(surface, scaled, rect.Left, rect.Top, key, clip);
 }
 
 }  // namespace ris

@@ -15,6 +15,7 @@
 
 #include "pictures/picture.h"
 #include "surface/surface.h"
+#include "surface/surface_rect.h"
 
 namespace ris {
 
@@ -33,15 +34,6 @@ PixelImage ScalePicture(const PixelImage& picture, std::int32_t target_width,
 void ScalePictureInto(const PixelImage& picture, std::int32_t target_width,
                       std::int32_t target_height, ScaleFilter filter, PixelImage& scaled);
 
-// A rectangle of the surface: Left and Top inside, Right and Bottom just
-// outside, as the window system gives them.
-struct SurfaceRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
-};
-
 // The filter a stretched drawing uses. With a colour key the picture is
 // sampled nearest-neighbour: averaging or interpolating would mix the key
 // colour into the edge pixels of the shape, which then no longer match the
@@ -49,12 +41,14 @@ struct SurfaceRect {
 // keeps every target pixel exactly a source pixel, key or not.
 ScaleFilter StretchFilter(std::optional<ColourValue> key) noexcept;
 
-// Draws the picture scaled to fill `rect`, clipped to the surface. An empty
-// rectangle (Right <= Left or Bottom <= Top) or picture draws nothing. Only
-// the visible part is resampled, straight onto the surface, so a rectangle
-// far larger than the surface costs no more than the surface.
+// Draws the picture scaled to fill `rect`, clipped to the surface and to
+// `clip`. An empty rectangle (Right <= Left or Bottom <= Top) or picture
+// draws nothing. Only the visible part is resampled, straight onto the
+// surface, so a rectangle far larger than the surface costs no more than the
+// surface; each target pixel reads the source pixels it reads when the
+// whole rectangle is drawn, so a clipped drawing is that drawing cut out.
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,
-                        std::optional<ColourValue> key);
+                        std::optional<ColourValue> key, SurfaceRect clip = kUnclipped);
 
 // Keeps the scaled result for one picture, size and filter. A picture is
 // known by its address and its pixel buffer: the cache cannot see pixels
@@ -94,6 +88,7 @@ class ScaledPictureCache {
 // a rectangle of the same size costs one copy. A rectangle too large for a
 // picture of its own (PictureSizeAllowed) is drawn without the cache.
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,
-                        std::optional<ColourValue> key, ScaledPictureCache& cache);
+                        std::optional<ColourValue> key, ScaledPictureCache& cache,
+                        SurfaceRect clip = kUnclipped);
 
 }  // namespace ris

@@ -25,17 +25,24 @@ void Surface::Resize(std::int32_t width, std::int32_t height) {
   pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
 }
 
-void Surface::Fill(ColourValue colour) noexcept {
+void Surface::Fill(ColourValue colour, SurfaceRect area) noexcept {
+  area = Intersection(area, Bounds());
+  if (area.Empty()) return;
   // Stored as whole 32-bit words: std::fill over the four-byte struct is
   // compiled to byte stores, several times slower than a frame copy.
   const Bgra pixel = BgraFromColour(colour);
   std::uint32_t bits = 0;
   std::memcpy(&bits, &pixel, sizeof bits);
-  // The count is read once: byte stores may alias the vector itself, which
+  // The bounds are read once: byte stores may alias the vector itself, which
   // would otherwise have its size reloaded on every pixel.
   auto* bytes = reinterpret_cast<unsigned char*>(pixels_.data());
-  const std::size_t count = pixels_.size();
-  for (std::size_t i = 0; i < count; ++i) std::memcpy(bytes + i * sizeof bits, &bits, sizeof bits);
+  const auto stride = static_cast<std::size_t>(width_);
+  const auto count = static_cast<std::size_t>(area.Width());
+  for (std::int32_t y = area.Top; y < area.Bottom; ++y) {
+    const std::size_t start = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(area.Left);
+    unsigned char* row = bytes + start * sizeof bits;
+    for (std::size_t i = 0; i < count; ++i) std::memcpy(row + i * sizeof bits, &bits, sizeof bits);
+  }
 }
 
 std::span<Bgra> Surface::Row(std::int32_t y) noexcept {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pictures/picture.h"
+#include "surface/surface_rect.h"
 
 namespace ris {
 
@@ -33,7 +34,11 @@ class Surface {
   // nothing. Pixels are unspecified until drawn or filled.
   void Resize(std::int32_t width, std::int32_t height);
 
-  void Fill(ColourValue colour) noexcept;
+  SurfaceRect Bounds() const noexcept { return {0, 0, width_, height_}; }
+
+  void Fill(ColourValue colour) noexcept { Fill(colour, Bounds()); }
+  // Only the part of `area` that lies on the surface.
+  void Fill(ColourValue colour, SurfaceRect area) noexcept;
 
   std::span<Bgra> Pixels() noexcept { return pixels_; }
   std::span<const Bgra> Pixels() const noexcept { return pixels_; }

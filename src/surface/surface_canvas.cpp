@@ -6,6 +6,10 @@ namespace ris {
 
 std::int32_t TCanvas::TextWidth(std::string_view text) const { return text_.TextWidth(Font, text); }
 
+SurfaceRect TCanvas::TextBounds(std::int32_t x, std::int32_t y, std::string_view text) const {
+  return Offset(text_.InkBounds(Font, text), x, y);
+}
+
 void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
   text_.DrawText(surface_, Font, x, y, text, ColorToRGB(Font.Color));
 }

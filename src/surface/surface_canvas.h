@@ -20,6 +20,8 @@ class TCanvas {
   TFont Font;
 
   std::int32_t TextWidth(std::string_view text) const;
+  // The pixels TextOut(x, y, text) can change.
+  SurfaceRect TextBounds(std::int32_t x, std::int32_t y, std::string_view text) const;
 
   // Writes the text with the top-left corner of its cell at (x, y); the
   // pixels between the glyphs keep what they had.

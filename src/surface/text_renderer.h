@@ -9,6 +9,7 @@
 
 #include "surface/font.h"
 #include "surface/surface.h"
+#include "surface/surface_rect.h"
 
 namespace ris {
 
@@ -26,6 +27,12 @@ class TextRenderer {
   // own colour is not used.
   virtual void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                         std::string_view text, ColourValue colour) = 0;
+
+  // Where DrawText changes pixels for this text, relative to the top-left
+  // corner of its cell: every pixel it writes lies inside, and an empty
+  // rectangle means it writes none. Frames are composed only where they
+  // changed, so ink outside these bounds would be left behind.
+  virtual SurfaceRect InkBounds(const TFont& font, std::string_view text) = 0;
 
   // Finishes drawing that is still pending before the surface is shown; a
   // platform that batches its text calls completes them here.

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "data/zip_file_settings.h"
 #include "display/background_layout.h"
 #include "display/motion.h"
+#include "shells/headless/freetype_text.h"
 #include "shells/headless/headless_display_host.h"
 #include "shells/headless/headless_shell.h"
 #include "shells/headless/headless_system.h"
@@ -29,8 +33,8 @@ using testing_support::TempFolder;
 
 constexpr const char* kSaverPath = "C:\\Savers\\Demo.scr";
 constexpr std::uint16_t kEscape = 27, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
-constexpr std::uint16_t kNumpad1 = 97, kNumpad5 = 101, kNumpad7 = 103, kNumpad9 = 105;
-constexpr std::uint16_t kAdd = 107, kSubtract = 109, kMultiply = 106, kDivide = 111;
+constexpr std::uint16_t kNumpad0 = 96, kNumpad1 = 97, kNumpad5 = 101, kNumpad7 = 103, kNumpad9 = 105;
+constexpr std::uint16_t kAdd = 107, kSubtract = 109, kMultiply = 106, kDivide = 111, kDecimal = 110;
 constexpr Bgra kNavy{0x80, 0, 0, 255};
 constexpr Bgra kMagenta{255, 0, 255, 255};
 constexpr Bgra kOrange{0, 0x80, 0xFF, 255};
@@ -434,12 +438,13 @@ TEST_F(MainForm, PreviewIsSmallAndDividesSpeedAndFontSizes) {
 
 // Each set's pictures have sizes of their own, so an item shows which set
 // it was loaded from.
-std::map<std::string, std::string> PicturesSizedBySet() {
+std::map<std::string, std::string> PicturesSizedBySet(
+    const std::vector<std::string>& sets = {"alpha", "beta", "gamma"}) {
   std::map<std::string, std::string> files;
   int side = 8;
-  for (const char* set : {"alpha", "beta", "gamma"}) {
-    files[std::string("backgrounds/") + set + ".ppm"] = Pixmap(side * 5, side * 4, kNavy, kNavy);
-    files[std::string("icons/") + set + ".ppm"] = Pixmap(side, side, kOrange, kMagenta);
+  for (const std::string& set : sets) {
+    files["backgrounds/" + set + ".ppm"] = Pixmap(side * 5, side * 4, kNavy, kNavy);
+    files["icons/" + set + ".ppm"] = Pixmap(side, side, kOrange, kMagenta);
     side += 4;
   }
   return files;
@@ -470,6 +475,65 @@ TEST_F(MainForm, SetChangesReplaceBothPicturesAndKeysLeaveTheTimersRhythm) {
   form_->PollTimers();
   EXPECT_NE(CurrentSetName(), by_key);
   EXPECT_EQ(item_widths(), widths_of(CurrentSetName()));
+}
+
+// Two forms on the same seed, settings and input, one composing each frame
+// whole (a resize to the same size asks for that), the other only what
+// changed: every frame they present must be the same, pixel for pixel,
+// through motion, collisions, keys, set changes, clock ticks and resizes.
+TEST_F(MainForm, FramesComposedFromChangesMatchFramesComposedWhole) {
+  auto settings = BaseSettings();
+  settings["showBackground"] = "true";
+  settings["stretchSmallImages"] = "true";
+  settings["bounceImages"] = "true";
+  settings["nrImages"] = "12";
+  settings["Speed"] = "3";
+  settings["clock"] = "1";
+  settings["SetTime"] = "5";
+  settings["clockFont"] = "object F: TFontDialog;  Font.Height = -20;  Font.Name = 'Arial';  "
+                          "Font.Style = [fsBold, fsItalic];end";
+  settings["filenameFont"] = "object F: TFontDialog;  Font.Color = clYellow;  Font.Height = -15;  "
+                             "Font.Name = 'Arial';  Font.Style = [fsItalic, fsUnderline];end";
+  // Italic names whose last letters lean past their advance.
+  Pack(settings, PicturesSizedBySet({"leaf", "fjord", "wolf"}));
+  FreeTypeTextRenderer text;
+  struct Run {
+    MemoryHive hive;
+    OffscreenPresenter presenter;
+    HeadlessDisplayHost host{{{320, 200}}};
+    std::unique_ptr<TMainForm> form;
+  };
+  Run changed;
+  Run whole;
+  for (Run* run : {&changed, &whole}) {
+    run->form = std::make_unique<TMainForm>(DisplayPlatform{system_, run->hive, run->presenter, text, run->host}, rmSaver);
+    run->form->Show();
+  }
+  const std::uint16_t keys[] = {kLeft,   kRight,   kUp,      kDown,    kAdd,     kSubtract, kMultiply,
+                                kDivide, kNumpad0, kDecimal, kNumpad1, kNumpad5, kNumpad7,  kNumpad9};
+  std::mt19937 random(2026);
+  constexpr int kFrames = 400;
+  std::int64_t copied = 0;
+  for (int frame = 0; frame < kFrames; ++frame) {
+    const auto event = static_cast<std::size_t>(random() % 100);
+    for (Run* run : {&changed, &whole}) {
+      if (event < std::size(keys)) run->form->FormKeyDown(keys[event]);
+      if (event == 99) run->form->FormResize(260 + frame % 100, 200);
+    }
+    whole.form->FormResize(whole.form->ClientSize().Width, 200);
+    for (Run* run : {&changed, &whole}) {
+      run->host.Advance(TDXTimer::kDefaultInterval);
+      run->form->PollTimers();
+    }
+    copied += changed.presenter.PixelsCopied();
+    // What was shown, and what a window repainted from the back surface shows.
+    const auto expected = whole.presenter.LastFrame().Pixels();
+    ASSERT_TRUE(std::ranges::equal(changed.presenter.LastFrame().Pixels(), expected)) << "frame " << frame;
+    ASSERT_TRUE(std::ranges::equal(changed.form->DXDraw.BackSurface().Pixels(), expected)) << "frame " << frame;
+  }
+  EXPECT_EQ(changed.presenter.FramesPresented(), std::uint64_t{kFrames});
+  // Keys, set changes and resizes make about a fifth of the frames whole.
+  EXPECT_LT(copied, std::int64_t{kFrames} * 320 * 200 * 2 / 5);
 }
 
 TEST_F(MainForm, BackgroundPictureIsDrawnOnlyWhileShown) {

@@ -260,25 +260,14 @@ check "/a without a window: exit 0 after OK" saw change-password pressed=1 exit=
 
 # ---------------------------------------------------------------- CPU use
 
-cpu_ticks() {
-  local pid total=0
-  for pid in $(saver_pids); do
-    total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
-}
 watch_timeout=40
 pointer_home
 if launch cpu /s; then
   sleep 2
   processes=$(saver_pids | wc -l)
-  before=$(cpu_ticks)
-  sleep 10
-  after=$(cpu_ticks)
-  percent=$(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" \
-    'BEGIN { printf "%.1f", t / hz / 10 * 100 }')
+  percent=$(saver_cpu_percent 10)
   echo "     CPU: $percent% of one core over 10 s (saver processes: $processes)"
-  modest() { ((processes > 0)) && awk -v p="$percent" 'BEGIN { exit !(p < 50) }'; }
+  modest() { ((processes > 0)) && below_percent "$percent" 50; }
   check "CPU use below 50% of a core ($percent%)" modest
   press Escape
   ends_with 0 >/dev/null

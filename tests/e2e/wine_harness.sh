@@ -23,8 +23,9 @@ trap 'exit 130' INT TERM
 
 started=$SECONDS
 # One screen size for every case: the expected sizes below follow from it.
-screen_w=1024
-screen_h=768
+# An entry point may choose another before sourcing the harness.
+screen_w=${screen_w:-1024}
+screen_h=${screen_h:-768}
 
 # ---------------------------------------------------------------- set-up
 
@@ -202,6 +203,24 @@ pixels_like() {
 }
 differing() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 more_than() { [[ -n $1 ]] && (($1 > $2)); }
+# saver_cpu_percent SECONDS: the share of one core the saver's processes of
+# this prefix took over that many seconds, as user and system time.
+saver_cpu_percent() {
+  local before after
+  before=$(saver_cpu_ticks)
+  sleep "$1"
+  after=$(saver_cpu_ticks)
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$1" 'BEGIN { printf "%.1f", t / hz / s * 100 }'
+}
+saver_cpu_ticks() {
+  local pid total=0
+  for pid in $(saver_pids); do
+    total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+  done
+  echo "$total"
+}
+# below_percent VALUE LIMIT: a figure with a decimal point under the limit.
+below_percent() { [[ -n $1 ]] && awk -v p="$1" -v limit="$2" 'BEGIN { exit !(p < limit) }'; }
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'

@@ -28,10 +28,14 @@ class BoxTextRenderer : public TextRenderer {
     return static_cast<std::int32_t>(text.size()) * kAdvance;
   }
 
+  SurfaceRect InkBounds(const TFont& font, std::string_view text) override {
+    return BlockRect(0, 0, TextWidth(font, text), Height(font));
+  }
+
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                 std::string_view text, ColourValue colour) override {
     Calls.push_back({std::string(text), x, y, colour, font});
-    const std::int32_t height = font.Height < 0 ? -font.Height : font.Height;
+    const std::int32_t height = Height(font);
     const std::int64_t right = std::int64_t{x} + TextWidth(font, text);
     for (std::int64_t row = y; row < std::int64_t{y} + height; ++row) {
       if (row < 0 || row >= surface.Height()) continue;
@@ -44,6 +48,8 @@ class BoxTextRenderer : public TextRenderer {
   }
 
   void Flush() override { ++Flushes; }
+
+  static std::int32_t Height(const TFont& font) { return font.Height < 0 ? -font.Height : font.Height; }
 
   std::vector<Call> Calls;
   int Flushes = 0;

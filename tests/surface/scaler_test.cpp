@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "surface/blit.h"
@@ -166,6 +168,54 @@ INSTANTIATE_TEST_SUITE_P(Rects, StretchClipped,
                                          StretchCase{20, 15, {-5, -4, 6, 5}},   // shrunk, top left
                                          StretchCase{4, 5, {5, 3, 12, 8}},      // bottom right
                                          StretchCase{6, 2, {1, 1, 4, 5}}));     // inside, mixed
+
+// A frame is redrawn only where it changed, so every drawing clipped to a
+// rectangle must leave inside it exactly what the whole drawing leaves, and
+// nothing outside it.
+class ClippedDrawing : public testing::TestWithParam<SurfaceRect> {};
+
+TEST_P(ClippedDrawing, IsTheWholeDrawingCutOut) {
+  PixelImage picture = PixelImage::Blank(5, 4);
+  for (std::size_t i = 0; i < picture.Pixels.size(); ++i) {
+    picture.Pixels[i] = i % 3 == 0 ? Bgra{30, 20, 10, 255}  // the key
+                                   : Bgra{static_cast<std::uint8_t>(i * 41), static_cast<std::uint8_t>(i * 7), 99, 255};
+  }
+  const ColourValue key = 0x000A141E;
+  const PixelImage large = ScalePicture(picture, 23, 19);
+  ScaledPictureCache cache;
+  using Draw = std::function<void(Surface&, SurfaceRect)>;
+  const std::vector<std::pair<const char*, Draw>> drawings = {
+      {"fill", [](Surface& s, SurfaceRect clip) { s.Fill(0x00445566, clip); }},
+      {"keyed copy", [&](Surface& s, SurfaceRect clip) { DrawPicture(s, picture, 2, -1, key, clip); }},
+      {"enlarged",
+       [&](Surface& s, SurfaceRect clip) { StretchDrawPicture(s, picture, {-2, -1, 9, 11}, std::nullopt, clip); }},
+      {"shrunk",
+       [&](Surface& s, SurfaceRect clip) { StretchDrawPicture(s, large, {1, -3, 7, 5}, std::nullopt, clip); }},
+      {"cached, keyed",
+       [&](Surface& s, SurfaceRect clip) { StretchDrawPicture(s, picture, {-1, 1, 10, 4}, key, cache, clip); }},
+  };
+  const SurfaceRect clip = GetParam();
+  for (const auto& [name, draw] : drawings) {
+    Surface whole = BackgroundSurface();
+    draw(whole, kUnclipped);
+    Surface cut = BackgroundSurface();
+    draw(cut, clip);
+    for (std::int32_t y = 0; y < whole.Height(); ++y) {
+      for (std::int32_t x = 0; x < whole.Width(); ++x) {
+        const bool inside = Contains(clip, BlockRect(x, y, 1, 1));
+        const Bgra expected = inside ? whole.Row(y)[static_cast<std::size_t>(x)] : kBackground;
+        ASSERT_EQ(cut.Row(y)[static_cast<std::size_t>(x)], expected) << name << " at " << x << ',' << y;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, ClippedDrawing,
+                         testing::Values(SurfaceRect{0, 0, 8, 6},      // the surface
+                                         SurfaceRect{3, 2, 5, 3},      // inside
+                                         SurfaceRect{-4, -4, 2, 9},    // over the left edge
+                                         SurfaceRect{6, 4, 20, 20},    // over the bottom right
+                                         SurfaceRect{4, 4, 4, 6}));    // empty
 
 TEST(StretchDrawPicture, HugeRectangleIsDrawnWithoutScalingItWhole) {
   const PixelImage picture = PixelImage::Blank(3, 3, Grey(77));

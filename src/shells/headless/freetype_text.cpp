@@ -200,17 +200,45 @@ std::int64_t LayOut(const LineFace& line, std::string_view text, Visit&& visit) 
   return pen;
 }
 
-// Rendering is the costly step, so a glyph wholly off the surface skips it.
-// The outline's box is widened by a pixel for the rasteriser's rounding.
-bool OutlineReaches(const Surface& surface, FT_GlyphSlot glyph, std::int64_t x,
-                    std::int64_t baseline) noexcept {
+// A box of pixels in 64-bit coordinates, Right and Bottom just outside.
+struct PixelBox {
+  std::int64_t Left = 0;
+  std::int64_t Top = 0;
+  std::int64_t Right = 0;
+  std::int64_t Bottom = 0;
+
+  bool Empty() const noexcept { return Right <= Left || Bottom <= Top; }
+};
+
+PixelBox Union(const PixelBox& a, const PixelBox& b) noexcept {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+          std::max(a.Bottom, b.Bottom)};
+}
+
+// The pixels a loaded glyph can cover with its pen at x on the baseline: an
+// outline's box widened by a pixel for the rasteriser's rounding, or the
+// bitmap's own.
+PixelBox GlyphBox(FT_GlyphSlot glyph, std::int64_t x, std::int64_t baseline) noexcept {
+  if (glyph->format == FT_GLYPH_FORMAT_BITMAP) {
+    const std::int64_t left = x + glyph->bitmap_left;
+    const std::int64_t top = baseline - glyph->bitmap_top;
+    return {left, top, left + glyph->bitmap.width, top + glyph->bitmap.rows};
+  }
+  if (glyph->format != FT_GLYPH_FORMAT_OUTLINE) return {};
   FT_BBox box{};
   FT_Outline_Get_CBox(&glyph->outline, &box);
-  const std::int64_t left = x + (box.xMin >> 6) - 1;
-  const std::int64_t right = x + ((box.xMax + 63) >> 6) + 1;
-  const std::int64_t top = baseline - ((box.yMax + 63) >> 6) - 1;
-  const std::int64_t bottom = baseline - (box.yMin >> 6) + 1;
-  return !ClipToSurface(left, top, right - left, bottom - top, surface.Width(), surface.Height())
+  return {x + (box.xMin >> 6) - 1, baseline - ((box.yMax + 63) >> 6) - 1, x + ((box.xMax + 63) >> 6) + 1,
+          baseline - (box.yMin >> 6) + 1};
+}
+
+// Rendering is the costly step, so a glyph wholly off the surface skips it.
+bool OutlineReaches(const Surface& surface, FT_GlyphSlot glyph, std::int64_t x,
+                    std::int64_t baseline) noexcept {
+  const PixelBox box = GlyphBox(glyph, x, baseline);
+  return !ClipToSurface(box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top, surface.Width(),
+                        surface.Height())
               .Empty();
 }
 
@@ -377,6 +405,27 @@ std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view
 std::int32_t FreeTypeTextRenderer::LineHeight(const TFont& font) {
   const std::optional<LineFace> line = faces_->Select(font);
   return line ? line->Ascent + line->Descent : 0;
+}
+
+SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view text) {
+  const std::optional<LineFace> line = faces_->Select(font);
+  if (!line) return {};
+  const std::int64_t baseline = line->Ascent;
+  PixelBox ink;
+  const std::int64_t width = LayOut(*line, text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
+    ink = Union(ink, GlyphBox(glyph, pen, baseline));
+  });
+  const auto band = [&](std::int32_t top) {
+    return PixelBox{0, baseline + top, width, baseline + top + line->LineThickness};
+  };
+  if (font.Style.Contains(TFontStyle::fsUnderline)) ink = Union(ink, band(line->UnderlineTop));
+  if (font.Style.Contains(TFontStyle::fsStrikeOut)) ink = Union(ink, band(line->StrikeOutTop));
+  if (ink.Empty()) return {};
+  const auto held = [](std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+  };
+  return {held(ink.Left), held(ink.Top), held(ink.Right), held(ink.Bottom)};
 }
 
 void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x,

@@ -27,6 +27,7 @@ class FreeTypeTextRenderer : public TextRenderer {
   std::int32_t TextWidth(const TFont& font, std::string_view text) override;
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                 std::string_view text, ColourValue colour) override;
+  SurfaceRect InkBounds(const TFont& font, std::string_view text) override;
 
   // The height of the font's character cell, as GDI's text metrics give it.
   std::int32_t LineHeight(const TFont& font);

@@ -15,24 +15,31 @@ void WaitForVerticalBlank() {
 
 }  // namespace
 
-void GdiPresenter::Copy(HDC dc, const Surface& surface) {
+// The rectangle's rows are handed over as a DIB of their own, exactly as
+// tall as the rectangle: the copy then starts at its first row whichever way
+// the system counts the source rows of a top-down DIB.
+void GdiPresenter::Copy(HDC dc, const Surface& surface, SurfaceRect rect) {
+  rect = Intersection(rect, surface.Bounds());
+  if (rect.Empty()) return;
+  const auto rows = static_cast<std::int32_t>(rect.Height());
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = surface.Width();
-  info.bmiHeader.biHeight = -surface.Height();  // negative: rows top to bottom
+  info.bmiHeader.biHeight = -rows;  // negative: rows top to bottom
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(surface.Width()), static_cast<DWORD>(surface.Height()),
-                    0, 0, 0, static_cast<UINT>(surface.Height()), surface.Pixels().data(), &info,
+  SetDIBitsToDevice(dc, rect.Left, rect.Top, static_cast<DWORD>(rect.Width()), static_cast<DWORD>(rows),
+                    rect.Left, 0, 0, static_cast<UINT>(rows), surface.Row(rect.Top).data(), &info,
                     DIB_RGB_COLORS);
 }
 
-void GdiPresenter::Present(const Surface& back_surface, bool wait_for_vertical_blank) {
-  if (window_ == nullptr) return;
+void GdiPresenter::Present(const Surface& back_surface, const DirtyRegion& changed,
+                           bool wait_for_vertical_blank) {
+  if (window_ == nullptr || changed.Empty()) return;
   if (wait_for_vertical_blank) WaitForVerticalBlank();
   if (HDC dc = GetDC(window_)) {
-    Copy(dc, back_surface);
+    for (const SurfaceRect& rect : changed.Rects()) Copy(dc, back_surface, rect);
     ReleaseDC(window_, dc);
   }
 }

@@ -15,6 +15,13 @@ int TextLength(std::string_view text) {
   return static_cast<int>(std::min<std::size_t>(text.size(), 4096));
 }
 
+// The mask a text of this extent is drawn into, and so all it can cover:
+// italic glyphs lean past their advance, so they get room on the right.
+SIZE MaskSizeFor(SIZE extent) {
+  return {std::min<LONG>(extent.cx + extent.cy / 2 + 2, kLargestMaskSide),
+          std::min<LONG>(extent.cy, kLargestMaskSide)};
+}
+
 }  // namespace
 
 GdiTextRenderer::GdiTextRenderer() : dc_(CreateCompatibleDC(nullptr)) {
@@ -49,6 +56,12 @@ std::int32_t GdiTextRenderer::TextWidth(const TFont& font, std::string_view text
   return Select(font, text).cx;
 }
 
+SurfaceRect GdiTextRenderer::InkBounds(const TFont& font, std::string_view text) {
+  if (text.empty() || dc_ == nullptr) return {};
+  const SIZE mask = MaskSizeFor(Select(font, text));
+  return BlockRect(0, 0, mask.cx, mask.cy);
+}
+
 bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
   if (width <= mask_width_ && height <= mask_height_) return true;
   const std::int32_t new_width = std::max(width, mask_width_);
@@ -76,10 +89,9 @@ bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
 void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                                std::string_view text, ColourValue colour) {
   if (text.empty() || dc_ == nullptr) return;
-  const SIZE extent = Select(font, text);
-  // Italic glyphs lean past their advance; leave them room on the right.
-  const std::int32_t width = std::min<std::int32_t>(extent.cx + extent.cy / 2 + 2, kLargestMaskSide);
-  const std::int32_t height = std::min<std::int32_t>(extent.cy, kLargestMaskSide);
+  const SIZE mask = MaskSizeFor(Select(font, text));
+  const std::int32_t width = mask.cx;
+  const std::int32_t height = mask.cy;
   if (width <= 0 || height <= 0) return;
   const ClippedBlock block = ClipToSurface(x, y, width, height, surface.Width(), surface.Height());
   if (block.Empty() || !EnsureMask(width, height)) return;

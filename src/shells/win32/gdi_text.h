@@ -21,6 +21,7 @@ class GdiTextRenderer : public TextRenderer {
   std::int32_t TextWidth(const TFont& font, std::string_view text) override;
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                 std::string_view text, ColourValue colour) override;
+  SurfaceRect InkBounds(const TFont& font, std::string_view text) override;
   void Flush() override { GdiFlush(); }
 
  private:

@@ -117,8 +117,8 @@ Target OpenTarget(Display* display, const HackOptions& options, const std::strin
 
 class X11Saver {
  public:
-  X11Saver(Display* display, Target target, TMainForm& form, X11DisplayHost& host)
-      : display_(display), target_(target), form_(form), host_(host),
+  X11Saver(Display* display, Target target, TMainForm& form, X11DisplayHost& host, X11Presenter& presenter)
+      : display_(display), target_(target), form_(form), host_(host), presenter_(presenter),
         delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
     if (target_.own) {
       XSetWMProtocols(display_, target_.window, &delete_window_, 1);
@@ -159,6 +159,11 @@ class X11Saver {
           form_.DXDraw.Resize(event.xconfigure.width, event.xconfigure.height);
         }
         break;
+      case Expose:
+        // Frames put only what changed: what the window lost is put back.
+        presenter_.Repaint(
+            BlockRect(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+        break;
       case ClientMessage:
         if (static_cast<Atom>(event.xclient.data.l[0]) == delete_window_) form_.Close();
         break;
@@ -185,6 +190,7 @@ class X11Saver {
   Target target_;
   TMainForm& form_;
   X11DisplayHost& host_;
+  X11Presenter& presenter_;
   Atom delete_window_;
 };
 
@@ -204,7 +210,7 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
   X11DisplayHost host(display, target.window, target.own, target.size);
   {
     TMainForm form({system, hive, presenter, text, host}, rmSaver);
-    X11Saver(display, target, form, host).Run();
+    X11Saver(display, target, form, host, presenter).Run();
   }  // the form's end stores the user's settings
   stored.Commit();
   return 0;

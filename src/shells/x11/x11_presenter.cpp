@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "surface/surface.h"
 
@@ -66,8 +67,10 @@ void X11Presenter::ReleaseImage() {
   plain_pixels_ = nullptr;
 }
 
-bool X11Presenter::EnsureImage(std::int32_t width, std::int32_t height) {
+bool X11Presenter::EnsureImage(std::int32_t width, std::int32_t height, bool& fresh) {
+  fresh = false;
   if (image_ != nullptr && image_->width == width && image_->height == height) return true;
+  fresh = true;
   ReleaseImage();
   const auto w = static_cast<unsigned>(width);
   const auto h = static_cast<unsigned>(height);
@@ -101,23 +104,49 @@ bool X11Presenter::EnsureImage(std::int32_t width, std::int32_t height) {
   return image_ != nullptr;
 }
 
-void X11Presenter::Present(const Surface& back_surface, bool) {
+void X11Presenter::CopyIntoImage(const Surface& back_surface, SurfaceRect rect) {
+  const auto bytes = static_cast<std::size_t>(rect.Width()) * 4;
+  for (std::int32_t y = rect.Top; y < rect.Bottom; ++y) {
+    char* row = image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line;
+    std::memcpy(row + std::ptrdiff_t{rect.Left} * 4, back_surface.Row(y).data() + rect.Left, bytes);
+  }
+}
+
+void X11Presenter::Put(SurfaceRect rect) {
+  const auto w = static_cast<unsigned>(rect.Width());
+  const auto h = static_cast<unsigned>(rect.Height());
+  if (shared_) {
+    XShmPutImage(display_, window_, gc_, image_, rect.Left, rect.Top, rect.Left, rect.Top, w, h, False);
+  } else {
+    XPutImage(display_, window_, gc_, image_, rect.Left, rect.Top, rect.Left, rect.Top, w, h);
+  }
+}
+
+void X11Presenter::Present(const Surface& back_surface, const DirtyRegion& changed, bool) {
   const std::int32_t width = back_surface.Width();
   const std::int32_t height = back_surface.Height();
-  if (!visual_matches_ || width <= 0 || height <= 0 || !EnsureImage(width, height)) return;
-  for (std::int32_t y = 0; y < height; ++y) {
-    std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line, back_surface.Row(y).data(),
-                static_cast<std::size_t>(width) * 4);
-  }
-  const auto w = static_cast<unsigned>(width);
-  const auto h = static_cast<unsigned>(height);
-  if (shared_) {
-    XShmPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, w, h, False);
-  } else {
-    XPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, w, h);
+  bool fresh = false;
+  if (!visual_matches_ || width <= 0 || height <= 0 || !EnsureImage(width, height, fresh)) return;
+  if (!fresh && changed.Empty()) return;
+  // A new image holds no frame yet: all of this one goes into it.
+  const SurfaceRect whole = back_surface.Bounds();
+  const auto rects = fresh ? std::span<const SurfaceRect>(&whole, 1) : changed.Rects();
+  for (const SurfaceRect& rect : rects) {
+    const SurfaceRect area = Intersection(rect, whole);
+    if (area.Empty()) continue;
+    CopyIntoImage(back_surface, area);
+    Put(area);
   }
   // Waits until the server has the frame: the next one must not overwrite
   // the shared pixels while they are still being read.
+  XSync(display_, False);
+}
+
+void X11Presenter::Repaint(SurfaceRect rect) {
+  if (image_ == nullptr) return;
+  const SurfaceRect area = Intersection(rect, {0, 0, image_->width, image_->height});
+  if (area.Empty()) return;
+  Put(area);
   XSync(display_, False);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // Frames to an X window: the back surface is 32-bit BGRX, already the layout
-// of a little-endian ZPixmap of a 24-bit true-colour visual, so a frame is
-// one copy into shared memory and one XShmPutImage; plain XPutImage where
-// the server has no shared-memory extension (a remote display).
+// of a little-endian ZPixmap of a 24-bit true-colour visual, so each changed
+// rectangle of a frame is one copy into shared memory and one XShmPutImage;
+// plain XPutImage where the server has no shared-memory extension (a remote
+// display). The image always holds the whole last frame, so that parts of
+// the window uncovered again are put back from it.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
@@ -26,10 +28,18 @@ class X11Presenter : public Presenter {
 
   bool SurfaceLost() const override { return false; }
   bool Restore() override { return true; }
-  void Present(const Surface& back_surface, bool wait_for_vertical_blank) override;
+  void Present(const Surface& back_surface, const DirtyRegion& changed,
+               bool wait_for_vertical_blank) override;
+
+  // Puts the last frame's part within `rect` into the window again (after
+  // an Expose event).
+  void Repaint(SurfaceRect rect);
 
  private:
-  bool EnsureImage(std::int32_t width, std::int32_t height);
+  // False when no image could be had; `fresh` tells that it holds no frame yet.
+  bool EnsureImage(std::int32_t width, std::int32_t height, bool& fresh);
+  void CopyIntoImage(const Surface& back_surface, SurfaceRect rect);
+  void Put(SurfaceRect rect);
   void ReleaseImage();
 
   Display* display_;

@@ -119,6 +119,31 @@ TEST_F(FreeTypeText, UnderlineAndStrikeOutSpanTheAdvance) {
   EXPECT_LT(struck.Bottom, 5 + kAscent24);
 }
 
+// Frames are composed only where they changed: a pixel a text writes
+// outside its bounds would stay behind when the text moves. Bounds a few
+// pixels larger than the ink cost little; much larger ones would mean they
+// were guessed.
+TEST_F(FreeTypeText, InkBoundsHoldEveryPixelDrawnAndLittleMore) {
+  surface.Resize(400, 160);
+  const std::vector<TFont> fonts = {
+      Font("Arial", -24), Font("Arial", -40, {TFontStyle::fsBold, TFontStyle::fsItalic}),
+      Font("Arial", -30, {TFontStyle::fsUnderline, TFontStyle::fsStrikeOut}), Font("No Such Face At All", 33)};
+  for (const TFont& font : fonts) {
+    for (const std::string_view text : {"Wj|f", "\xC5g_", "  ", "12:34:56"}) {
+      const Ink ink = Draw(font, 40, 30, text);
+      const SurfaceRect bounds = Offset(renderer.InkBounds(font, text), 40, 30);
+      if (ink.Count == 0) continue;
+      const std::string what = font.Name + " " + std::to_string(font.Height) + " '" + std::string(text) + "'";
+      EXPECT_TRUE(Contains(bounds, {ink.Left, ink.Top, ink.Right + 1, ink.Bottom + 1})) << what;
+      EXPECT_LE(ink.Left - bounds.Left, 3) << what;
+      EXPECT_LE(bounds.Right - 1 - ink.Right, 3) << what;
+      EXPECT_LE(ink.Top - bounds.Top, 3) << what;
+      EXPECT_LE(bounds.Bottom - 1 - ink.Bottom, 3) << what;
+    }
+  }
+  EXPECT_TRUE(renderer.InkBounds(Font("Arial", -24), "").Empty());
+}
+
 TEST_F(FreeTypeText, ReadsBytesAsWindowsCodePage1252) {
   EXPECT_EQ(UnicodeFromCp1252('A'), U'A');
   EXPECT_EQ(UnicodeFromCp1252(0x80), U'\u20AC');
