@@ -129,20 +129,26 @@ class Display {
   const std::string set_name_ = "meadow";
 };
 
+// One frame an iteration, reporting what a frame allocates: at most what
+// the text path does, never the screen or the images.
+template <typename DrawFrame>
+void MeasureFrames(benchmark::State& state, const Surface& back, DrawFrame draw_frame) {
+  const std::size_t allocations_before = testing_support::AllocationCount();
+  for (auto _ : state) {
+    draw_frame();
+    benchmark::DoNotOptimize(back.Pixels().data());
+    benchmark::ClobberMemory();
+  }
+  const std::size_t allocations = testing_support::AllocationCount() - allocations_before;
+  state.counters["allocations_per_frame"] =
+      static_cast<double>(allocations) / static_cast<double>(state.iterations());
+}
+
 void BM_ComposeFrame(benchmark::State& state) {
   const std::vector<Position> positions = SpritePositions();
   Display display;
   display.ComposeFrame(positions);  // the first frame scales and loads the glyphs
-  const std::size_t allocations_before = testing_support::AllocationCount();
-  for (auto _ : state) {
-    display.ComposeFrame(positions);
-    benchmark::DoNotOptimize(display.BackSurface().Pixels().data());
-    benchmark::ClobberMemory();
-  }
-  const std::size_t allocations = testing_support::AllocationCount() - allocations_before;
-  // Per frame: what the text path allocates, never the screen or the images.
-  state.counters["allocations_per_frame"] =
-      static_cast<double>(allocations) / static_cast<double>(state.iterations());
+  MeasureFrames(state, display.BackSurface(), [&] { display.ComposeFrame(positions); });
   state.SetBytesProcessed(state.iterations() * kScreenWidth * kScreenHeight * 4);
 }
 
@@ -208,15 +214,7 @@ class ChangingDisplay {
 void ComposeChangingFrames(benchmark::State& state, bool whole) {
   ChangingDisplay display;
   display.Frame(true);  // the first frame scales and loads the glyphs
-  const std::size_t allocations_before = testing_support::AllocationCount();
-  for (auto _ : state) {
-    display.Frame(whole);
-    benchmark::DoNotOptimize(display.BackSurface().Pixels().data());
-    benchmark::ClobberMemory();
-  }
-  const std::size_t allocations = testing_support::AllocationCount() - allocations_before;
-  state.counters["allocations_per_frame"] =
-      static_cast<double>(allocations) / static_cast<double>(state.iterations());
+  MeasureFrames(state, display.BackSurface(), [&] { display.Frame(whole); });
 }
 
 void BM_ComposeFrame4KWhole(benchmark::State& state) { ComposeChangingFrames(state, true); }

@@ -260,18 +260,5 @@ check "/a without a window: exit 0 after OK" saw change-password pressed=1 exit=
 
 # ---------------------------------------------------------------- CPU use
 
-watch_timeout=40
-pointer_home
-if launch cpu /s; then
-  sleep 2
-  processes=$(saver_pids | wc -l)
-  percent=$(saver_cpu_percent 10)
-  echo "     CPU: $percent% of one core over 10 s (saver processes: $processes)"
-  modest() { ((processes > 0)) && below_percent "$percent" 50; }
-  check "CPU use below 50% of a core ($percent%)" modest
-  press Escape
-  ends_with 0 >/dev/null
-else
-  fail "CPU use: saver window"
-fi
+check_saver_cpu cpu 50 "saver at ${screen_w}x${screen_h}"
 done_with_saver

@@ -221,6 +221,29 @@ saver_cpu_ticks() {
 }
 # below_percent VALUE LIMIT: a figure with a decimal point under the limit.
 below_percent() { [[ -n $1 ]] && awk -v p="$1" -v limit="$2" 'BEGIN { exit !(p < limit) }'; }
+
+# check_saver_cpu NAME LIMIT LABEL: the saver, started as NAME over the whole
+# screen, settles for 2 s and then uses less than LIMIT percent of one core
+# over 10 s; Escape ends it.
+check_saver_cpu() {
+  local name=$1 limit=$2 label=$3 processes percent
+  watch_timeout=40
+  pointer_home
+  if ! launch "$name" /s; then
+    fail "$label: saver window"
+    return
+  fi
+  check "$label: the saver window covers the ${screen_w}x${screen_h} screen" \
+    saw "$name" left=0 top=0 width=$screen_w height=$screen_h
+  sleep 2
+  processes=$(saver_pids | wc -l)
+  percent=$(saver_cpu_percent 10)
+  echo "     $label: $percent% of one core over 10 s (saver processes: $processes)"
+  within_limit() { ((processes > 0)) && below_percent "$percent" "$limit"; }
+  check "$label: CPU use below $limit% of a core ($percent%)" within_limit
+  press Escape
+  ends_with 0 >/dev/null
+}
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'
