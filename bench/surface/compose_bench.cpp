@@ -85,46 +85,71 @@ std::vector<Position> SpritePositions() {
   return positions;
 }
 
+// The background in item 0, the moving picture keyed by its corner colour
+// in item 1, as the display keeps them.
+void LoadItems(TDXImageList& images) {
+  images.Item(0).Picture = TPicture::FromPixels(Background(), false);
+  TPictureCollectionItem& sprite = images.Item(1);
+  sprite.Picture = TPicture::FromPixels(Sprite(), false);
+  sprite.Transparent = true;
+  TDXImageList::SetItemTransparentColor(sprite, kKey);
+}
+
+// The demo product's overlay fonts.
+TFont ClockFont() {
+  TFont font;
+  font.Name = "Arial";
+  font.Height = -32;
+  font.Style = {TFontStyle::fsBold};
+  return font;
+}
+
+TFont SetNameFont() {
+  TFont font;
+  font.Name = "Arial";
+  font.Height = -21;
+  font.Color = clYellow;
+  return font;
+}
+
+// The drawing layer as the display keeps it: the two items, a back surface
+// of the given size, and text through FreeType.
+struct DrawingLayer {
+  explicit DrawingLayer(PixelSize size) {
+    LoadItems(images);
+    static_cast<void>(draw.Initialize(size.Width, size.Height));
+  }
+
+  OffscreenPresenter presenter;
+  FreeTypeTextRenderer text;
+  TDXImageList images{2};
+  TDXDraw draw{presenter, text, images};
+};
+
 // The drawing layer as the display uses it: two items (the background, and
 // the moving picture keyed by its corner colour), a back surface, and text
 // through FreeType with the demo product's fonts.
 class Display {
  public:
-  Display() : draw_(presenter_, text_, images_) {
-    images_.Item(0).Picture = TPicture::FromPixels(Background(), false);
-    TPictureCollectionItem& sprite = images_.Item(1);
-    sprite.Picture = TPicture::FromPixels(Sprite(), false);
-    sprite.Transparent = true;
-    TDXImageList::SetItemTransparentColor(sprite, kKey);
-    static_cast<void>(draw_.Initialize(kScreenWidth, kScreenHeight));
-    clock_font_.Name = "Arial";
-    clock_font_.Height = -32;
-    clock_font_.Style = {TFontStyle::fsBold};
-    name_font_.Name = "Arial";
-    name_font_.Height = -21;
-    name_font_.Color = clYellow;
-  }
+  Display() : layer_({kScreenWidth, kScreenHeight}) {}
 
   // One frame as a tick composes it, motion aside.
   void ComposeFrame(const std::vector<Position>& positions) {
-    Surface& back = draw_.BackSurface();
+    Surface& back = layer_.draw.BackSurface();
     TDXDraw::FillSurface(back, 0x00402010);
-    TDXImageList::StretchDrawItem(images_.Item(0), back, SurfaceRect{0, 0, kScreenWidth, kScreenHeight});
-    for (const Position& at : positions) TDXImageList::DrawItem(images_.Item(1), back, at.X, at.Y);
-    DrawClockOverlay(draw_.SurfaceCanvas(), clock_font_, kScreenWidth, clock_text_);
-    DrawSetNameOverlay(draw_.SurfaceCanvas(), name_font_, set_name_);
-    draw_.ReleaseCanvas();
+    TDXImageList::StretchDrawItem(layer_.images.Item(0), back, SurfaceRect{0, 0, kScreenWidth, kScreenHeight});
+    for (const Position& at : positions) TDXImageList::DrawItem(layer_.images.Item(1), back, at.X, at.Y);
+    DrawClockOverlay(layer_.draw.SurfaceCanvas(), clock_font_, kScreenWidth, clock_text_);
+    DrawSetNameOverlay(layer_.draw.SurfaceCanvas(), name_font_, set_name_);
+    layer_.draw.ReleaseCanvas();
   }
 
-  const Surface& BackSurface() { return draw_.BackSurface(); }
+  const Surface& BackSurface() { return layer_.draw.BackSurface(); }
 
  private:
-  OffscreenPresenter presenter_;
-  FreeTypeTextRenderer text_;
-  TDXImageList images_{2};
-  TDXDraw draw_;
-  TFont clock_font_;
-  TFont name_font_;
+  DrawingLayer layer_;
+  const TFont clock_font_ = ClockFont();
+  const TFont name_font_ = SetNameFont();
   const std::string clock_text_ = "12:34:56";
   const std::string set_name_ = "meadow";
 };
@@ -155,55 +180,38 @@ void BM_ComposeFrame(benchmark::State& state) {
 // The 4K display through the composer, its images moving each frame.
 class ChangingDisplay {
  public:
-  ChangingDisplay() : draw_(presenter_, text_, images_) {
-    images_.Item(0).Picture = TPicture::FromPixels(Background(), false);
-    TPictureCollectionItem& sprite = images_.Item(1);
-    sprite.Picture = TPicture::FromPixels(Sprite(), false);
-    sprite.Transparent = true;
-    TDXImageList::SetItemTransparentColor(sprite, kKey);
-    static_cast<void>(draw_.Initialize(k4K.Width, k4K.Height));
+  ChangingDisplay() : layer_(k4K) {
     for (int i = 0; i < kMovingSprites; ++i) {
       const auto at = static_cast<float>(400 + 500 * i);
       moving_.push_back({{at, at / 3}, {3.0f - static_cast<float>(i), 2.0f}});
     }
     scene_.Colour = 0x00402010;
-    scene_.Background = &images_.Item(0);
+    scene_.Background = &layer_.images.Item(0);
     scene_.BackgroundPlace = SurfaceRect{0, 0, k4K.Width, k4K.Height};
-    scene_.Sprite = &images_.Item(1);
+    scene_.Sprite = &layer_.images.Item(1);
     scene_.Images = moving_;
     scene_.ClientWidth = k4K.Width;
-    TFont clock_font;
-    clock_font.Name = "Arial";
-    clock_font.Height = -32;
-    clock_font.Style = {TFontStyle::fsBold};
-    TFont name_font;
-    name_font.Name = "Arial";
-    name_font.Height = -21;
-    name_font.Color = clYellow;
-    scene_.Clock = OverlayText{clock_font, clock_texts_[0]};
-    scene_.SetName = OverlayText{name_font, "meadow"};
+    scene_.Clock = OverlayText{ClockFont(), clock_texts_[0]};
+    scene_.SetName = OverlayText{SetNameFont(), "meadow"};
   }
 
   // One tick's drawing: the images' places before and after they move,
   // then the composition; presenting, which empties the changes, aside.
   void Frame(bool whole) {
-    if (whole) draw_.Changes().AddWhole();
+    if (whole) layer_.draw.Changes().AddWhole();
     scene_.Clock->Text = clock_texts_[(++frames_ / 4) % 2];
-    MarkImagePlaces(draw_, scene_);
+    MarkImagePlaces(layer_.draw, scene_);
     MoveImages(moving_, {kSprite, kSprite}, k4K);
-    MarkImagePlaces(draw_, scene_);
-    composer_.Compose(draw_, scene_);
-    draw_.ReleaseCanvas();
-    draw_.Changes().Clear();
+    MarkImagePlaces(layer_.draw, scene_);
+    composer_.Compose(layer_.draw, scene_);
+    layer_.draw.ReleaseCanvas();
+    layer_.draw.Changes().Clear();
   }
 
-  const Surface& BackSurface() { return draw_.BackSurface(); }
+  const Surface& BackSurface() { return layer_.draw.BackSurface(); }
 
  private:
-  OffscreenPresenter presenter_;
-  FreeTypeTextRenderer text_;
-  TDXImageList images_{2};
-  TDXDraw draw_;
+  DrawingLayer layer_;
   FrameComposer composer_;
   std::vector<TBouncingImage> moving_;
   const std::string clock_texts_[2] = {"12:34:56", "12:34:57"};
