@@ -22,8 +22,16 @@ std::string_view TextOf(const std::optional<OverlayText>& overlay) noexcept {
   return overlay ? overlay->Text : std::string_view{};
 }
 
+// Whether the background picture writes every pixel of `area`: built, not
+// keyed, and placed over all of it. The colour beneath would then be
+// overwritten in the same frame.
+bool BackgroundCovers(const FrameScene& scene, SurfaceRect area) noexcept {
+  return scene.Background != nullptr && scene.Background->HasPixels() && !scene.Background->Transparent &&
+         scene.BackgroundPlace && Contains(*scene.BackgroundPlace, area);
+}
+
 void DrawBackground(Surface& back, const FrameScene& scene, SurfaceRect area) {
-  back.Fill(scene.Colour, area);
+  if (!BackgroundCovers(scene, area)) back.Fill(scene.Colour, area);
   if (scene.Background != nullptr && scene.BackgroundPlace) {
     TDXImageList::StretchDrawItem(*scene.Background, back, *scene.BackgroundPlace, area);
   }
