@@ -53,12 +53,19 @@ std::uint8_t ZipCryptoKeys::Decrypt(std::uint8_t cipher) noexcept {
   return plain;
 }
 
+// The buffers are walked with a local copy of the keys: a store through a
+// char may alias this object's keys, which would otherwise go to memory and
+// back on every byte of a chain that is serial already.
 void ZipCryptoKeys::Encrypt(std::span<char> bytes) noexcept {
-  for (char& c : bytes) c = static_cast<char>(Encrypt(static_cast<std::uint8_t>(c)));
+  ZipCryptoKeys keys = *this;
+  for (char& c : bytes) c = static_cast<char>(keys.Encrypt(static_cast<std::uint8_t>(c)));
+  *this = keys;
 }
 
 void ZipCryptoKeys::Decrypt(std::span<char> bytes) noexcept {
-  for (char& c : bytes) c = static_cast<char>(Decrypt(static_cast<std::uint8_t>(c)));
+  ZipCryptoKeys keys = *this;
+  for (char& c : bytes) c = static_cast<char>(keys.Decrypt(static_cast<std::uint8_t>(c)));
+  *this = keys;
 }
 
 std::optional<ZipCryptoKeys> OpenEncryptionHeader(std::string_view password,
