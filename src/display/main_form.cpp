@@ -282,6 +282,7 @@ void TMainForm::tClockTimer(ClockSender sender) {
 // ---------------------------------------------------------------- input
 
 void TMainForm::FormKeyDown(std::uint16_t key) {
+  if (asking_password_) return;
   if (!settings_) {
     Close();
     return;
@@ -372,6 +373,7 @@ void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
 }
 
 void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {
+  if (asking_password_) return;
   if (last_mouse_x_ == -1 && last_mouse_y_ == -1) {
     last_mouse_x_ = x;
     last_mouse_y_ = y;
@@ -387,8 +389,17 @@ void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {
   }
 }
 
+// The question runs a modal loop that goes on delivering input, from the
+// monitors' cover windows too: one question at a time, and nothing typed or
+// clicked meanwhile steers the saver.
 void TMainForm::Close() {
-  if (!close_allowed_ && FormCloseQuery()) close_allowed_ = true;
+  if (close_allowed_ || asking_password_) return;
+  asking_password_ = true;
+  struct Answered {
+    bool& asking;
+    ~Answered() { asking = false; }
+  } answered{asking_password_};
+  close_allowed_ = FormCloseQuery();
 }
 
 bool TMainForm::FormCloseQuery() {

@@ -115,8 +115,10 @@ class TMainForm {
   void tSetChangeTimer();
   void FormDestroy();
 
-  // The form's ordinary close request: asks FormCloseQuery first.
+  // The form's ordinary close request: asks FormCloseQuery first. While
+  // that question runs, input is ignored and a second close asks nothing.
   void Close();
+  bool AskingPassword() const noexcept { return asking_password_; }
 
   // What the handlers work on, for the shell and for tests.
   TZipFileSettings* Archive() noexcept { return archive_.get(); }
@@ -167,6 +169,7 @@ class TMainForm {
   std::int32_t last_mouse_x_ = -1;
   std::int32_t last_mouse_y_ = -1;
   bool close_allowed_ = false;
+  bool asking_password_ = false;
 };
 
 }  // namespace ris

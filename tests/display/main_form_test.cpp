@@ -309,6 +309,28 @@ TEST_F(MainForm, OtherKeysAndClearMovementsCloseThroughThePassword) {
   EXPECT_EQ(host_.CursorCount(), 1);
 }
 
+TEST_F(MainForm, InputWhileThePasswordIsAskedIsIgnored) {
+  Pack(BaseSettings());
+  Start();
+  const std::int32_t speed = form_->Settings()->Speed;
+  host_.SetPasswordAccepted(false);
+  host_.WhileAsked([this] {
+    form_->FormKeyDown(kUp);
+    form_->FormMouseMove(100, 100);
+    form_->FormMouseMove(200, 200);
+    form_->DXDrawMouseDown();
+    form_->Close();
+  });
+  form_->FormKeyDown(kEscape);
+  EXPECT_EQ(host_.PasswordQuestions(), 1);
+  EXPECT_EQ(form_->Settings()->Speed, speed);
+  EXPECT_EQ(host_.CursorCount(), 0);
+  EXPECT_FALSE(form_->AskingPassword());
+  host_.WhileAsked({});
+  form_->FormMouseMove(100, 100);  // the first reference: the moves meanwhile left none
+  EXPECT_EQ(host_.PasswordQuestions(), 1);
+}
+
 TEST_F(MainForm, KeyChangesPersistForTheNextRun) {
   Pack(BaseSettings());
   Start();

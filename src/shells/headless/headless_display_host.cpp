@@ -13,6 +13,7 @@ std::string HeadlessDisplayHost::LongTimeText() const {
 
 bool HeadlessDisplayHost::VerifySaverPassword() {
   ++password_questions_;
+  if (while_asked_) while_asked_();
   return options_.PasswordAccepted;
 }
 

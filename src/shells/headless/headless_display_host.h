@@ -4,6 +4,7 @@
 // answers as configured. Errors the display shows are kept for the caller.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class HeadlessDisplayHost : public DisplayHost {
 
   void Advance(Milliseconds elapsed) noexcept { now_ += elapsed; }
   void SetPasswordAccepted(bool accepted) noexcept { options_.PasswordAccepted = accepted; }
+  // Runs while the password is asked for, as a system dialog's modal loop
+  // delivers the input that arrives meanwhile.
+  void WhileAsked(std::function<void()> during) { while_asked_ = std::move(during); }
 
   Milliseconds TickCount() const override { return now_; }
   std::uint32_t ClockSeed() const override { return options_.Seed; }
@@ -46,6 +50,7 @@ class HeadlessDisplayHost : public DisplayHost {
   Milliseconds now_ = 0;
   int cursor_count_ = 0;
   int password_questions_ = 0;
+  std::function<void()> while_asked_;
   std::vector<std::string> errors_;
   std::vector<std::string> save_failures_;
 };
