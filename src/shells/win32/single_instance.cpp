@@ -5,13 +5,15 @@ namespace {
 constexpr char kMutexName[] = "Random Images Screen Saver";
 }  // namespace
 
+// One call both finds and makes the mutex, so two savers started at the same
+// moment cannot both find none and both run.
 SingleInstance::SingleInstance() {
-  if (HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
-    CloseHandle(other);  // another instance runs; its handle is not kept
-    another_runs_ = true;
-    return;
-  }
   mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
+  if (mutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex_);  // another instance runs; its handle is not kept
+    mutex_ = nullptr;
+    another_runs_ = true;
+  }
 }
 
 SingleInstance::~SingleInstance() {
