@@ -43,6 +43,10 @@ class EParserError : public ESaverError {
   using ESaverError::ESaverError;
 };
 
+// The message of the exception being handled, for the error boundaries that
+// catch everything; call it only inside a catch block.
+std::string CurrentExceptionMessage();
+
 // Substitutes the first "%s" of a message template; the saver's messages have
 // at most one placeholder.
 std::string FormatMessage(std::string_view message_template, std::string_view argument);

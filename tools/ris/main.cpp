@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/errors.h"
 #include "commands.h"
 
 namespace {
@@ -49,10 +50,7 @@ int PrintUsage(std::ostream& out) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+int Run(const std::vector<std::string_view>& arguments) {
   if (arguments.empty()) return PrintUsage(std::cerr);
   for (const Subcommand& command : kSubcommands) {
     if (arguments.front() == command.name) {
@@ -61,4 +59,18 @@ int main(int argc, char** argv) {
   }
   std::cerr << "ris: unknown command '" << arguments.front() << "'\n";
   return PrintUsage(std::cerr);
+}
+
+}  // namespace
+
+// The commands report what they expect to go wrong themselves; anything
+// else (a file system that fails under a path, memory that runs out) ends
+// here in one line.
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string_view>(argv + 1, argv + argc));
+  } catch (...) {
+    std::cerr << "ris: " << ris::CurrentExceptionMessage() << '\n';
+    return 1;
+  }
 }

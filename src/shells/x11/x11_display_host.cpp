@@ -52,6 +52,11 @@ void X11DisplayHost::ShowCursor(bool show) {
   XDefineCursor(display_, window_, blank_cursor_);
 }
 
-void X11DisplayHost::ShowException(const std::string& message) { std::cerr << message << '\n'; }
+void X11DisplayHost::ShowException(const std::string& message) {
+  errors_shown_ = true;
+  std::cerr << message << '\n';
+}
+
+void X11DisplayHost::SaveFailed(const std::string& message) { std::cerr << message << '\n'; }
 
 }  // namespace ris

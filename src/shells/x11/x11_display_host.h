@@ -29,7 +29,10 @@ class X11DisplayHost : public DisplayHost {
   void ShowException(const std::string& message) override;
   // There is no box to wait for on Linux: a setting not stored is told on
   // standard error as it happens, when the program ends.
-  void SaveFailed(const std::string& message) override { ShowException(message); }
+  void SaveFailed(const std::string& message) override;
+
+  // Whether an error was told: the program then ends with a failure's code.
+  bool ErrorsShown() const noexcept { return errors_shown_; }
 
  private:
   Display* display_;
@@ -38,6 +41,7 @@ class X11DisplayHost : public DisplayHost {
   PixelSize size_;
   int cursor_count_ = 0;
   Cursor blank_cursor_ = None;
+  bool errors_shown_ = false;
 };
 
 }  // namespace ris

@@ -213,7 +213,7 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
     X11Saver(display, target, form, host, presenter).Run();
   }  // the form's end stores the user's settings
   stored.Commit();
-  return 0;
+  return host.ErrorsShown() ? 1 : 0;
 }
 
 int RunSaver(const char* program, const HackOptions& options) {
