@@ -6,8 +6,8 @@
 # the screen read back with ImageMagick, its settings with Wine's reg.
 #   tests/e2e/run.sh BUILD_DIR
 # BUILD_DIR (the windows preset's tree) holds Demo.scr and Demo.dat, and
-# tests/e2e/e2e_driver.exe, tests/e2e/password.cpl and
-# tests/e2e/e2e_metafiles.exe.
+# tests/e2e/e2e_driver.exe, tests/e2e/password.cpl,
+# tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/Demo.scr.
 # Needs Xvfb, wine (64-bit), xdotool and ImageMagick.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_harness.sh" "$@"
@@ -17,6 +17,7 @@ source "$here/saver.sh"
 source "$here/metafile.sh"
 source "$here/dialog.sh"
 source "$here/installer.sh"
+source "$here/faults.sh"
 
 echo "e2e: $((SECONDS - started)) s"
 finish

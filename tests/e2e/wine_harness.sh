@@ -41,12 +41,13 @@ for artefact in Demo.scr Demo.dat; do
   [[ -f $build/$artefact ]] || { : >"$work/setup.log"; setup_failed "$artefact in $build"; }
 done
 
-# The driver, the password check and the metafile writer are built by the
-# windows preset beside the saver.
+# The driver, the password check, the metafile writer and the saver with a
+# fault in a timer handler are built by the windows preset beside the saver.
 driver_exe=$build/tests/e2e/e2e_driver.exe
 password_cpl=$build/tests/e2e/password.cpl
 metafile_writer_exe=$build/tests/e2e/e2e_metafiles.exe
-for artefact in "$driver_exe" "$password_cpl" "$metafile_writer_exe"; do
+timer_fault_scr=$build/tests/e2e/timer_fault/Demo.scr
+for artefact in "$driver_exe" "$password_cpl" "$metafile_writer_exe" "$timer_fault_scr"; do
   [[ -f $artefact ]] || { echo "build the windows preset first" >"$work/setup.log"; setup_failed "$artefact"; }
 done
 # The host build beside it: its ris packs products as a maker's machine does.

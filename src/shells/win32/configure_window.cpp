@@ -510,10 +510,9 @@ class ConfigureWindow {
 
 }  // namespace
 
-int RunConfigureDialog(const CommandLine& command) {
+int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   INITCOMMONCONTROLSEX common{sizeof(common), ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
-  Win32System system;
   // Until the archive names the product, the application is the maker's.
   system.SetApplicationTitle(std::string(kMakerWebAddress));
   Win32RegistryHive registry;

@@ -10,9 +10,12 @@
 
 namespace ris {
 
+class Win32System;
+
 // Opens the dialog for the product beside the executable, owned by the
 // host's window when one was given, and returns once it is closed and the
-// settings are stored; the process's exit code.
-int RunConfigureDialog(const CommandLine& command);
+// settings are stored; the process's exit code. A product whose settings
+// the dialog cannot be built from throws, to the program's error boundary.
+int RunConfigureDialog(const CommandLine& command, Win32System& system);
 
 }  // namespace ris

@@ -12,6 +12,7 @@
 #include "shells/win32/monitors.h"
 #include "shells/win32/save_failures.h"
 #include "shells/win32/win32_display_host.h"
+#include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
 
@@ -50,12 +51,14 @@ void SyncWindowTimers(DisplayState& state) {
                                                            USER_TIMER_MAXIMUM)
                                         : 0;
     if (wanted == state.ArmedIntervals[i]) continue;
+    // Counted as armed either way: a timer the system refuses is told once,
+    // not on every pass of the loop.
+    state.ArmedIntervals[i] = wanted;
     if (wanted == 0) {
       KillTimer(state.Window, kWindowTimers[i].Id);
-    } else {
-      SetTimer(state.Window, kWindowTimers[i].Id, wanted, nullptr);
+    } else if (SetTimer(state.Window, kWindowTimers[i].Id, wanted, nullptr) == 0) {
+      ThrowLastError("A timer of the saver's window could not be set");
     }
-    state.ArmedIntervals[i] = wanted;
   }
 }
 
@@ -118,17 +121,31 @@ bool Handle(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) 
   }
 }
 
-// Runs a handler; an error it raises is shown and the saver goes on. A
-// close the handler allowed ends the main window, and with it the covers.
+// Shows the error a handler raised, whatever it is; nothing unwinds into
+// the system's code that called the window procedure or runs the loop.
+void ShowHandlerError(DisplayState& state) noexcept {
+  try {
+    state.Host.ShowException(CurrentExceptionMessage());
+  } catch (...) {
+    // Not even the box could be shown; the saver goes on all the same.
+  }
+}
+
+// A close the handlers allowed ends the main window, and with it the covers.
+void EndIfCloseAllowed(const DisplayState& state) {
+  if (state.Form.CloseAllowed() && IsWindow(state.Window)) DestroyWindow(state.Window);
+}
+
+// Runs a handler; an error it raises is shown and the saver goes on.
 LRESULT Dispatch(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l,
-                 bool (*handler)(DisplayState&, HWND, UINT, WPARAM, LPARAM)) {
+                 bool (*handler)(DisplayState&, HWND, UINT, WPARAM, LPARAM)) noexcept {
   try {
     if (!handler(state, window, message, w, l)) return DefWindowProcA(window, message, w, l);
-  } catch (const ESaverError& error) {
-    state.Host.ShowException(error.what());
+  } catch (...) {
+    ShowHandlerError(state);
     return 0;
   }
-  if (state.Form.CloseAllowed() && IsWindow(state.Window)) DestroyWindow(state.Window);
+  EndIfCloseAllowed(state);
   return 0;
 }
 
@@ -138,25 +155,24 @@ void KeepState(HWND window, UINT message, LPARAM l) {
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
 }
 
-// The saver has no cursor over its windows; the preview never gets the mouse.
-bool HideCursor(const DisplayState* state, UINT message, LPARAM l) {
+// The saver has no cursor over its windows, except while the form shows it
+// for the password question, on every monitor alike; the preview never gets
+// the mouse.
+bool SetSaverCursor(const DisplayState* state, UINT message, LPARAM l) {
   if (message != WM_SETCURSOR || state == nullptr || state->Form.Mode() != rmSaver ||
       LOWORD(l) != HTCLIENT) {
     return false;
   }
-  SetCursor(nullptr);
+  SetCursor(state->Host.CursorShown() ? LoadCursor(nullptr, IDC_ARROW) : nullptr);
   return true;
 }
 
 LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   KeepState(window, message, l);
   DisplayState* state = StateOf(window);
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
+  if (message == WM_DESTROY) return 0;  // the loop ends when the window is gone
   if (message == WM_ERASEBKGND) return 1;  // every pixel is painted by the frame
-  if (HideCursor(state, message, l)) return TRUE;
+  if (SetSaverCursor(state, message, l)) return TRUE;
   if (state == nullptr) return DefWindowProcA(window, message, w, l);
   return Dispatch(*state, window, message, w, l, Handle);
 }
@@ -166,11 +182,13 @@ LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   KeepState(window, message, l);
   DisplayState* state = StateOf(window);
-  if (HideCursor(state, message, l)) return TRUE;
+  if (SetSaverCursor(state, message, l)) return TRUE;
   if (state == nullptr) return DefWindowProcA(window, message, w, l);
   return Dispatch(*state, window, message, w, l, HandleInput);
 }
 
+// A class registered before (a display run earlier in this process) is
+// kept; any other refusal ends the run with the system's reason.
 void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
   WNDCLASSA window_class{};
   window_class.style = CS_HREDRAW | CS_VREDRAW;
@@ -179,21 +197,30 @@ void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
   window_class.hCursor = nullptr;  // the saver has none; the preview never gets the mouse
   window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   window_class.lpszClassName = name;
-  RegisterClassA(&window_class);
+  if (RegisterClassA(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    ThrowLastError("The saver's window class could not be registered");
+  }
 }
 
 // The host shows its preview window a little after starting the preview;
-// until then there is nothing to draw into.
+// until then there is nothing to draw into. A request to quit meanwhile
+// ends the wait and is posted again for whoever looks next.
 bool WaitUntilVisible(HWND parent) {
   while (IsWindow(parent) && !IsWindowVisible(parent)) {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+      }
+      DispatchMessageA(&message);
+    }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
   }
   return IsWindow(parent) != FALSE;
 }
 
-HWND CreateDisplayWindow(RunMode mode, HWND parent, PixelSize size, DisplayState& state) {
+HWND CreateWindowOf(RunMode mode, HWND parent, PixelSize size, DisplayState& state) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClass(instance, kWindowClass, DisplayProc);
   if (mode == rmPreview) {
@@ -212,8 +239,24 @@ HWND CreateDisplayWindow(RunMode mode, HWND parent, PixelSize size, DisplayState
                          size.Width, size.Height, nullptr, nullptr, instance, &state);
 }
 
+HWND CreateDisplayWindow(RunMode mode, HWND parent, PixelSize size, DisplayState& state) {
+  HWND window = CreateWindowOf(mode, parent, size, state);
+  if (window == nullptr) ThrowLastError("The saver's window could not be created");
+  return window;
+}
+
+// The window goes before the form and the state its procedure works on:
+// after a quit request from outside, it still exists when the loop ends.
+struct WindowEnd {
+  HWND Window;
+  ~WindowEnd() {
+    if (IsWindow(Window)) DestroyWindow(Window);
+  }
+};
+
 // Black windows over the other monitors, owned by the main window so that
-// they stay above the desktop with it and go when it goes.
+// they stay above the desktop with it and go when it goes. A monitor whose
+// cover cannot be made stays uncovered; the saver runs on the main one.
 void CoverOtherMonitors(DisplayState& state) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClass(instance, kCoverClass, CoverProc);
@@ -224,7 +267,10 @@ void CoverOtherMonitors(DisplayState& state) {
   }
 }
 
-// Sleeps until a message arrives or the next frame is due, never polling.
+// Sleeps until a message arrives or the next frame is due, never polling;
+// ends when the window is gone (closed, or destroyed with the preview's
+// host) or the thread is asked to quit. No quit request is posted when the
+// window goes: a box shown after the loop would take it as its own end.
 int RunMessageLoop(DisplayState& state) {
   TMainForm& form = state.Form;
   for (;;) {
@@ -236,11 +282,12 @@ int RunMessageLoop(DisplayState& state) {
     }
     try {
       form.DXTimer.Poll(state.Host.TickCount());
-    } catch (const ESaverError& error) {
-      state.Host.ShowException(error.what());
+      EndIfCloseAllowed(state);
+      if (IsWindow(state.Window)) SyncWindowTimers(state);
+    } catch (...) {
+      ShowHandlerError(state);
     }
-    if (form.CloseAllowed() && IsWindow(state.Window)) DestroyWindow(state.Window);
-    if (IsWindow(state.Window)) SyncWindowTimers(state);
+    if (!IsWindow(state.Window)) return 0;
     const auto due = form.DXTimer.TimeUntilDue(state.Host.TickCount());
     MsgWaitForMultipleObjectsEx(0, nullptr, due ? *due : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
@@ -248,11 +295,11 @@ int RunMessageLoop(DisplayState& state) {
 
 // The services the form runs on, all of them Windows'.
 struct Win32Platform {
-  Win32System System;
+  Win32System& System;
+  Win32DisplayHost& Host;
   Win32RegistryHive Registry;
   GdiPresenter Presenter;
   GdiTextRenderer Text;
-  Win32DisplayHost Host{System};
 };
 
 // The form from its creation to its destruction, which stores the settings.
@@ -260,7 +307,7 @@ int RunForm(Win32Platform& platform, RunMode mode, HWND parent_window) {
   TMainForm form({platform.System, platform.Registry, platform.Presenter, platform.Text, platform.Host}, mode);
   DisplayState state{form, platform.Host};
   HWND window = CreateDisplayWindow(mode, parent_window, form.ClientSize(), state);
-  if (window == nullptr) return 0;
+  const WindowEnd window_end{window};
   state.Window = window;
   platform.Presenter.SetWindow(window);
   platform.Host.SetWindow(window);
@@ -275,21 +322,21 @@ int RunForm(Win32Platform& platform, RunMode mode, HWND parent_window) {
 
 }  // namespace
 
-int RunDisplay(RunMode mode, HWND parent_window) {
+int RunDisplay(RunMode mode, HWND parent_window, Win32System& system, Win32DisplayHost& host) {
   // Without a host window to draw into, the preview ends at once, silently.
   if (mode == rmPreview && (parent_window == nullptr || !IsWindow(parent_window))) return 0;
   if (mode == rmPreview && !WaitUntilVisible(parent_window)) return 0;
 
-  Win32Platform platform;
+  Win32Platform platform{system, host, {}, {}, {}};
   const int exit_code = RunForm(platform, mode, parent_window);
   // The form is gone and has stored the user's settings; what could not be
   // written is told now, when no saver runs any more. The preview lives in
   // the host's settings window, which closes it whenever another saver is
   // chosen: a box there would come back each time, so it stays silent.
   if (mode == rmSaver) {
-    ShowSaveFailures(platform.Host.SaveFailures(), nullptr, platform.System.ApplicationTitle());
+    ShowSaveFailures(host.SaveFailures(), nullptr, system.ApplicationTitle());
   }
-  return exit_code;
+  return host.ErrorsShown() ? 1 : exit_code;
 }
 
 }  // namespace ris

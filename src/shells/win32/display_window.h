@@ -10,7 +10,13 @@
 
 namespace ris {
 
-// Runs the display until its window is gone; the process's exit code.
-int RunDisplay(RunMode mode, HWND parent_window);
+class Win32DisplayHost;
+class Win32System;
+
+// Runs the display on `system` and `host` until its window is gone; the
+// process's exit code, 1 when an error was shown meanwhile. What the shell
+// itself cannot do (register its window class, create its window, set a
+// timer) is thrown, to the program's error boundary.
+int RunDisplay(RunMode mode, HWND parent_window, Win32System& system, Win32DisplayHost& host);
 
 }  // namespace ris

@@ -13,6 +13,9 @@
 #include "shells/win32/gdi_metafile_player.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/single_instance.h"
+#include "shells/win32/win32_display_host.h"
+#include "shells/win32/win32_errors.h"
+#include "shells/win32/win32_system.h"
 #include "startup/command_line.h"
 
 namespace {
@@ -27,9 +30,7 @@ HWND WindowOf(ris::WindowHandle handle) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int RunSaver(ris::Win32System& system) {
   // The guard comes before the command line, whatever the mode; a password
   // change asked of a second instance is still carried out.
   const ris::SingleInstance instance;
@@ -37,9 +38,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
   const HWND parent = WindowOf(command.ParentWindow);
-  if (command.Mode == ris::rmChangePassword) ris::ChangeSaverPassword(parameters, parent);
+  if (command.Mode == ris::rmChangePassword) return ris::ChangeSaverPassword(parameters, parent);
 
   if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed
-  if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command);
-  return ris::RunDisplay(command.Mode, parent);
+  if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command, system);
+  ris::Win32DisplayHost host(system);
+  return ris::RunDisplay(command.Mode, parent, system, host);
+}
+
+}  // namespace
+
+// Whatever ends a run early (a product's settings text the saver cannot
+// read, a window the system refuses) is shown here in the standard error
+// box, under the product's title once the archive has named it.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ris::Win32System system;
+  return ris::RunWithErrorBox(system, [&system] { return RunSaver(system); });
 }

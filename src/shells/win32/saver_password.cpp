@@ -6,6 +6,7 @@
 
 #include "base/conversions.h"
 #include "base/errors.h"
+#include "shells/win32/win32_errors.h"
 #include "startup/password_messages.h"
 
 namespace ris {
@@ -91,42 +92,57 @@ bool PasswordWanted() {
 }
 
 // A failure inside the system's check must not take the saver down: it
-// counts as passed. The compiler offers no __try, so the call runs under an
-// unhandled-exception filter that resumes at a context captured just before
-// it, as a longjmp would, leaving the library's own frames behind.
+// counts as passed. This fails open on purpose: a broken system library
+// must not lock the user out of their own session for good. The compiler
+// offers no __try, so the call runs under an unhandled-exception filter that
+// resumes at a context captured just before it, as a longjmp would, leaving
+// the library's own frames behind. Only a
+// failure on the thread that made the call goes back there: the filter is
+// the process's, and a failure on any other thread goes to the filter that
+// was there before.
 struct GuardedCall {
   CONTEXT Resume{};
+  DWORD Thread = GetCurrentThreadId();
+  LPTOP_LEVEL_EXCEPTION_FILTER Previous = nullptr;
   volatile LONG Failed = 0;
 };
 GuardedCall* g_guarded_call = nullptr;
 
 LONG WINAPI ResumeAfterFailure(EXCEPTION_POINTERS* exception) {
-  if (g_guarded_call == nullptr) return EXCEPTION_CONTINUE_SEARCH;
-  g_guarded_call->Failed = 1;
-  *exception->ContextRecord = g_guarded_call->Resume;
+  GuardedCall* call = g_guarded_call;
+  if (call == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+  if (call->Thread != GetCurrentThreadId()) {
+    return call->Previous != nullptr ? call->Previous(exception) : EXCEPTION_CONTINUE_SEARCH;
+  }
+  call->Failed = 1;
+  *exception->ContextRecord = call->Resume;
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// The check's answer, or true when it failed.
+// The check's answer, or true when it failed. A call made while another
+// runs (the form asks one question at a time, but a library may call back)
+// guards itself and then hands the guard back to the outer one; the filter
+// is installed once, by the outermost.
 [[gnu::noinline]] bool CallGuarded(VerifyScreenSavePwd verify, HWND window) {
   GuardedCall call;
   volatile bool confirmed = true;
+  GuardedCall* const outer = g_guarded_call;
   g_guarded_call = &call;
-  const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ResumeAfterFailure);
+  call.Previous = outer != nullptr ? outer->Previous : SetUnhandledExceptionFilter(ResumeAfterFailure);
   RtlCaptureContext(&call.Resume);  // a failure comes back here with Failed set
   if (call.Failed == 0) confirmed = (static_cast<unsigned>(verify(window)) & 0xFFu) != 0;
-  SetUnhandledExceptionFilter(previous);
-  g_guarded_call = nullptr;
+  if (outer == nullptr) SetUnhandledExceptionFilter(call.Previous);
+  g_guarded_call = outer;
   return call.Failed != 0 || confirmed;
 }
 
 }  // namespace
 
-void ChangeSaverPassword(const std::vector<std::string>& parameters, HWND parent_window) {
-  if (const auto failure = TryChangePassword(parameters)) {
-    MessageBoxA(parent_window, failure->c_str(), "ScreenSaver", MB_OK | MB_ICONERROR);
-  }
-  ExitProcess(0);
+int ChangeSaverPassword(const std::vector<std::string>& parameters, HWND parent_window) {
+  const auto failure = TryChangePassword(parameters);
+  if (!failure) return 0;
+  ShowErrorBox(parent_window, *failure, "ScreenSaver");
+  return 1;
 }
 
 bool VerifySaverPassword(HWND window) {

@@ -2,7 +2,10 @@
 
 #include <mmsystem.h>
 
+#include <vector>
+
 #include "shells/win32/saver_password.h"
+#include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_system.h"
 
 namespace ris {
@@ -27,16 +30,54 @@ PixelSize Win32DisplayHost::ScreenSize() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void Win32DisplayHost::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
+void Win32DisplayHost::ShowCursor(bool show) {
+  ::ShowCursor(show ? TRUE : FALSE);
+  cursor_raised_ += show ? 1 : -1;
+}
 
-bool Win32DisplayHost::VerifySaverPassword() { return ris::VerifySaverPassword(window_); }
+namespace {
+
+// The enabled windows that `owner` owns: the covers of the other monitors.
+std::vector<HWND> EnabledWindowsOwnedBy(HWND owner) {
+  struct Search {
+    HWND Owner;
+    std::vector<HWND> Found;
+  } search{owner, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM l) -> BOOL {
+        auto& found = *reinterpret_cast<Search*>(l);
+        if (GetWindow(window, GW_OWNER) == found.Owner && IsWindowEnabled(window)) found.Found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+}  // namespace
+
+// The system's dialog disables the window that owns it; the covers of the
+// other monitors are disabled with it, so that a click there neither takes
+// the focus from the dialog nor reaches the saver.
+bool Win32DisplayHost::VerifySaverPassword() {
+  const std::vector<HWND> covers = EnabledWindowsOwnedBy(window_);
+  for (HWND cover : covers) EnableWindow(cover, FALSE);
+  struct Reenable {
+    const std::vector<HWND>& Covers;
+    ~Reenable() {
+      for (HWND cover : Covers) EnableWindow(cover, TRUE);
+    }
+  } reenable{covers};
+  return ris::VerifySaverPassword(window_);
+}
 
 void Win32DisplayHost::ShowException(const std::string& message) {
+  errors_shown_ = true;
   // The box's own message loop goes on delivering the window's timers; an
   // error they raise meanwhile must not stack a second box on the first.
   if (showing_exception_) return;
   showing_exception_ = true;
-  MessageBoxA(window_, message.c_str(), system_.ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
+  ShowErrorBox(window_, message, system_.ApplicationTitle());
   showing_exception_ = false;
 }
 

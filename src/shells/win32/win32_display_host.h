@@ -33,11 +33,19 @@ class Win32DisplayHost : public DisplayHost {
   void SaveFailed(const std::string& message) override { save_failures_.push_back(message); }
 
   const std::vector<std::string>& SaveFailures() const noexcept { return save_failures_; }
+  // Whether an error was shown (or came while one was): the run then ends
+  // with a failure's exit code.
+  bool ErrorsShown() const noexcept { return errors_shown_; }
+  // Whether the form has raised the cursor's show count (for the password
+  // question): the saver's windows then show the cursor instead of none.
+  bool CursorShown() const noexcept { return cursor_raised_ > 0; }
 
  private:
   const Win32System& system_;
   HWND window_ = nullptr;
   bool showing_exception_ = false;
+  bool errors_shown_ = false;
+  int cursor_raised_ = 0;
   std::vector<std::string> save_failures_;
 };
 

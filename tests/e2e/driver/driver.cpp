@@ -464,6 +464,8 @@ BOOL CALLBACK collect_parts(HWND window, LPARAM parameter) {
 
 // dialog SAVER ARGS: waits for a dialog box of the saver, prints its caption,
 // text and buttons, presses OK (or its only button), then waits for the exit.
+// A saver that runs on after the box prints went_on=1 and is closed as the
+// system closes it (WM_CLOSE), so that its own end is what is reported.
 int dialog(const std::wstring& saver, const Arguments& arguments) {
   Process process;
   if (!process.start(saver, arguments)) return 1;
@@ -498,6 +500,11 @@ int dialog(const std::wstring& saver, const Arguments& arguments) {
   if (press != nullptr) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(press), BN_CLICKED),
                  reinterpret_cast<LPARAM>(press));
+    HWND saver_window = wait_for_window(process, 3000, [&] {
+      return IsWindow(box) ? nullptr : top_level(process.id(), kSaverClass);
+    });
+    put("went_on", saver_window != nullptr);
+    if (saver_window != nullptr) PostMessageW(saver_window, WM_CLOSE, 0, 0);
   }
   report_end(process, g_timeout_ms);
   return 0;
