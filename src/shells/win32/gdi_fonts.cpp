@@ -60,17 +60,11 @@ COLORREF ScreenColor(TColor color) {
   return ColorToRGB(color);
 }
 
-GdiFontCache::~GdiFontCache() {
-  for (const auto& [key, font] : fonts_) DeleteObject(font);
-}
-
 HFONT GdiFontCache::Get(const TFont& font, UINT dpi) {
   const Key key{font.Name, font.Height, StyleBits(font), font.Charset, dpi};
-  if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
+  if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second.Get();
   const LOGFONTA log_font = LogFontFor(font, dpi, quality_);
-  HFONT handle = CreateFontIndirectA(&log_font);
-  fonts_.emplace(key, handle);
-  return handle;
+  return fonts_.emplace(key, CreateFontIndirectA(&log_font)).first->second.Get();
 }
 
 }  // namespace ris

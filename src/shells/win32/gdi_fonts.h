@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "shells/win32/owned_handle.h"
 #include "surface/font.h"
 
 namespace ris {
@@ -27,9 +28,6 @@ COLORREF ScreenColor(TColor color);
 class GdiFontCache {
  public:
   explicit GdiFontCache(BYTE quality) : quality_(quality) {}
-  ~GdiFontCache();
-  GdiFontCache(const GdiFontCache&) = delete;
-  GdiFontCache& operator=(const GdiFontCache&) = delete;
 
   // The font at `dpi`; nullptr when GDI cannot make it.
   HFONT Get(const TFont& font, UINT dpi = kDefaultDpi);
@@ -38,7 +36,7 @@ class GdiFontCache {
   using Key = std::tuple<std::string, std::int32_t, std::uint8_t, std::uint8_t, UINT>;
 
   BYTE quality_;
-  std::map<Key, HFONT> fonts_;
+  std::map<Key, OwnedGdiObject<HFONT>> fonts_;
 };
 
 }  // namespace ris

@@ -1,11 +1,11 @@
 #include "shells/win32/gdi_metafile_player.h"
 
-#include <windows.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "shells/win32/owned_handle.h"
 
 namespace ris {
 namespace {
@@ -28,15 +28,18 @@ std::vector<std::uint8_t> WithMemoryHeader(ByteSpan records) {
   return copy;
 }
 
-// The metafile as GDI's enhanced kind, or null when GDI refuses its bytes.
-HENHMETAFILE EnhancedMetafile(ByteSpan metafile, const MetafileFrame& frame) {
-  if (frame.Enhanced) return SetEnhMetaFileBits(static_cast<UINT>(metafile.size()), metafile.data());
-  if (metafile.size() < frame.RecordsAt + kWmfHeaderSize) return nullptr;
+// The metafile as GDI's enhanced kind, or none when GDI refuses its bytes.
+OwnedEnhancedMetafile EnhancedMetafile(ByteSpan metafile, const MetafileFrame& frame) {
+  if (frame.Enhanced) {
+    return OwnedEnhancedMetafile(SetEnhMetaFileBits(static_cast<UINT>(metafile.size()), metafile.data()));
+  }
+  if (metafile.size() < frame.RecordsAt + kWmfHeaderSize) return {};
   const std::vector<std::uint8_t> records = WithMemoryHeader(metafile.subspan(frame.RecordsAt));
   // Anisotropic with the extents in 0.01 mm: the recording is stretched to
   // the size the header gives.
   METAFILEPICT picture{MM_ANISOTROPIC, frame.HundredthsMmWidth, frame.HundredthsMmHeight, nullptr};
-  return SetWinMetaFileBits(static_cast<UINT>(records.size()), records.data(), nullptr, &picture);
+  return OwnedEnhancedMetafile(
+      SetWinMetaFileBits(static_cast<UINT>(records.size()), records.data(), nullptr, &picture));
 }
 
 // A top-down 32-bit DIB section of the frame's size, selected into a memory
@@ -51,45 +54,34 @@ class DibCanvas {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    if (dc_ != nullptr && bitmap_ != nullptr) previous_ = SelectObject(dc_, bitmap_);
+    bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    ready_ = dc_ && bitmap_ && bits_ != nullptr && selections_.Select(bitmap_.Get());
   }
-  ~DibCanvas() {
-    if (previous_ != nullptr) SelectObject(dc_, previous_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  DibCanvas(const DibCanvas&) = delete;
-  DibCanvas& operator=(const DibCanvas&) = delete;
 
-  bool Ready() const noexcept { return previous_ != nullptr && bits_ != nullptr; }
-  HDC Dc() const noexcept { return dc_; }
+  bool Ready() const noexcept { return ready_; }
+  HDC Dc() const noexcept { return dc_.Get(); }
   const void* Bits() const noexcept { return bits_; }
 
  private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
+  OwnedMemoryDc dc_{CreateCompatibleDC(nullptr)};
+  OwnedGdiObject<HBITMAP> bitmap_;
+  ContextSelections selections_{dc_.Get()};
   void* bits_ = nullptr;
+  bool ready_ = false;
 };
 
 }  // namespace
 
 Result<PixelImage, DecodeError> GdiMetafilePlayer::Play(ByteSpan metafile, const MetafileFrame& frame) const {
-  const HENHMETAFILE enhanced = EnhancedMetafile(metafile, frame);
-  if (enhanced == nullptr) return Failure{Unplayable()};
-  DibCanvas canvas(frame.Width, frame.Height);
-  if (!canvas.Ready()) {
-    DeleteEnhMetaFile(enhanced);
-    return Failure{decode_errors::TooLarge("metafile")};
-  }
+  const OwnedEnhancedMetafile enhanced = EnhancedMetafile(metafile, frame);
+  if (!enhanced) return Failure{Unplayable()};
+  const DibCanvas canvas(frame.Width, frame.Height);
+  if (!canvas.Ready()) return Failure{decode_errors::TooLarge("metafile")};
   const RECT area{0, 0, frame.Width, frame.Height};
   FillRect(canvas.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   // A record GDI cannot play is skipped, as the system's viewers do.
-  PlayEnhMetaFile(canvas.Dc(), enhanced, &area);
+  PlayEnhMetaFile(canvas.Dc(), enhanced.Get(), &area);
   GdiFlush();
-  DeleteEnhMetaFile(enhanced);
 
   PixelImage image = PixelImage::Blank(frame.Width, frame.Height);
   std::memcpy(image.Pixels.data(), canvas.Bits(), image.Pixels.size() * sizeof(Bgra));

@@ -2,6 +2,8 @@
 
 #include <dwmapi.h>
 
+#include "shells/win32/owned_handle.h"
+
 namespace ris {
 namespace {
 
@@ -38,10 +40,9 @@ void GdiPresenter::Present(const Surface& back_surface, const DirtyRegion& chang
                            bool wait_for_vertical_blank) {
   if (window_ == nullptr || changed.Empty()) return;
   if (wait_for_vertical_blank) WaitForVerticalBlank();
-  if (HDC dc = GetDC(window_)) {
-    for (const SurfaceRect& rect : changed.Rects()) Copy(dc, back_surface, rect);
-    ReleaseDC(window_, dc);
-  }
+  const WindowDc dc(window_);
+  if (dc.Get() == nullptr) return;
+  for (const SurfaceRect& rect : changed.Rects()) Copy(dc.Get(), back_surface, rect);
 }
 
 }  // namespace ris

@@ -24,30 +24,19 @@ SIZE MaskSizeFor(SIZE extent) {
 
 }  // namespace
 
-GdiTextRenderer::GdiTextRenderer() : dc_(CreateCompatibleDC(nullptr)) {
-  if (dc_ == nullptr) return;
-  SetBkMode(dc_, TRANSPARENT);
-  SetTextColor(dc_, RGB(255, 255, 255));
-  SetTextAlign(dc_, TA_TOP | TA_LEFT | TA_NOUPDATECP);
-}
-
-GdiTextRenderer::~GdiTextRenderer() {
-  if (dc_ != nullptr) {
-    if (original_font_ != nullptr) SelectObject(dc_, original_font_);
-    if (original_bitmap_ != nullptr) SelectObject(dc_, original_bitmap_);
-    DeleteDC(dc_);
-  }
-  if (mask_ != nullptr) DeleteObject(mask_);
+GdiTextRenderer::GdiTextRenderer() {
+  if (!dc_) return;
+  SetBkMode(dc_.Get(), TRANSPARENT);
+  SetTextColor(dc_.Get(), RGB(255, 255, 255));
+  SetTextAlign(dc_.Get(), TA_TOP | TA_LEFT | TA_NOUPDATECP);
 }
 
 // Puts the font into the context; the text's extent in it.
 SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text) {
   SIZE extent{0, 0};
   HFONT handle = fonts_.Get(font);
-  if (dc_ == nullptr || handle == nullptr) return extent;
-  HGDIOBJ previous = SelectObject(dc_, handle);
-  if (original_font_ == nullptr) original_font_ = previous;
-  GetTextExtentPoint32A(dc_, text.data(), TextLength(text), &extent);
+  if (!dc_ || handle == nullptr || !selections_.Select(handle)) return extent;
+  GetTextExtentPoint32A(dc_.Get(), text.data(), TextLength(text), &extent);
   return extent;
 }
 
@@ -57,7 +46,7 @@ std::int32_t GdiTextRenderer::TextWidth(const TFont& font, std::string_view text
 }
 
 SurfaceRect GdiTextRenderer::InkBounds(const TFont& font, std::string_view text) {
-  if (text.empty() || dc_ == nullptr) return {};
+  if (text.empty() || !dc_) return {};
   const SIZE mask = MaskSizeFor(Select(font, text));
   return BlockRect(0, 0, mask.cx, mask.cy);
 }
@@ -74,12 +63,9 @@ bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr) return false;
-  HGDIOBJ previous = SelectObject(dc_, bitmap);
-  if (original_bitmap_ == nullptr) original_bitmap_ = previous;
-  if (mask_ != nullptr) DeleteObject(mask_);
-  mask_ = bitmap;
+  OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !selections_.Select(bitmap.Get())) return false;
+  mask_ = std::move(bitmap);  // the old mask, no longer selected, goes
   mask_bits_ = static_cast<std::uint8_t*>(bits);
   mask_width_ = new_width;
   mask_height_ = new_height;
@@ -88,7 +74,7 @@ bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
 
 void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
                                std::string_view text, ColourValue colour) {
-  if (text.empty() || dc_ == nullptr) return;
+  if (text.empty() || !dc_) return;
   const SIZE mask = MaskSizeFor(Select(font, text));
   const std::int32_t width = mask.cx;
   const std::int32_t height = mask.cy;
@@ -101,7 +87,7 @@ void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t
     std::memset(mask_bits_ + std::size_t{4} * static_cast<std::size_t>(row) * static_cast<std::size_t>(mask_width_), 0,
                 std::size_t{4} * static_cast<std::size_t>(width));
   }
-  TextOutA(dc_, 0, 0, text.data(), TextLength(text));
+  TextOutA(dc_.Get(), 0, 0, text.data(), TextLength(text));
   GdiFlush();
 
   const Bgra ink = BgraFromColour(colour);

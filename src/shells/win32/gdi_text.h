@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "shells/win32/gdi_fonts.h"
+#include "shells/win32/owned_handle.h"
 #include "surface/text_renderer.h"
 
 namespace ris {
@@ -14,9 +15,6 @@ namespace ris {
 class GdiTextRenderer : public TextRenderer {
  public:
   GdiTextRenderer();
-  ~GdiTextRenderer() override;
-  GdiTextRenderer(const GdiTextRenderer&) = delete;
-  GdiTextRenderer& operator=(const GdiTextRenderer&) = delete;
 
   std::int32_t TextWidth(const TFont& font, std::string_view text) override;
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
@@ -28,16 +26,17 @@ class GdiTextRenderer : public TextRenderer {
   SIZE Select(const TFont& font, std::string_view text);
   bool EnsureMask(std::int32_t width, std::int32_t height);
 
-  HDC dc_;
-  HBITMAP mask_ = nullptr;
-  HGDIOBJ original_bitmap_ = nullptr;
-  HGDIOBJ original_font_ = nullptr;
+  // In this order: the context's own objects go back into it before the
+  // fonts and the mask are deleted, and the context goes last.
+  OwnedMemoryDc dc_{CreateCompatibleDC(nullptr)};
+  OwnedGdiObject<HBITMAP> mask_;
   std::uint8_t* mask_bits_ = nullptr;  // BGRX, top-down, mask_width_ pixels a row
   std::int32_t mask_width_ = 0;
   std::int32_t mask_height_ = 0;
   // Greyscale anti-aliasing, not ClearType: the mask must hold one coverage
   // per pixel, and a saver's text is seen from a distance.
   GdiFontCache fonts_{ANTIALIASED_QUALITY};
+  ContextSelections selections_{dc_.Get()};
 };
 
 }  // namespace ris

@@ -6,6 +6,7 @@
 
 #include "base/conversions.h"
 #include "base/errors.h"
+#include "shells/win32/owned_handle.h"
 #include "shells/win32/win32_errors.h"
 #include "startup/password_messages.h"
 
@@ -28,21 +29,16 @@ std::string SystemFolder() {
 class Library {
  public:
   explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
-  ~Library() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
 
-  bool Loaded() const noexcept { return module_ != nullptr; }
+  bool Loaded() const noexcept { return static_cast<bool>(module_); }
 
   template <typename Function>
   Function EntryPoint(const char* name) const {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name)));
   }
 
  private:
-  HMODULE module_;
+  OwnedLibrary module_;
 };
 
 // The failure of a change, as its box shows it; nothing when it went through.
@@ -68,17 +64,18 @@ std::optional<std::string> TryChangePassword(const std::vector<std::string>& par
 // "ScreenSaveUsePassword" is stored as a number by some systems and as text
 // by others; either way any value but 0 asks for the password.
 bool PasswordWanted() {
-  HKEY desktop = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &desktop) != ERROR_SUCCESS) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &opened) != ERROR_SUCCESS) {
     return false;
   }
+  const OwnedRegistryKey desktop(opened);
   DWORD type = 0;
   char data[64] = {};
   DWORD size = sizeof(data) - 1;
-  const bool read = RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, &type,
-                                     reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-  RegCloseKey(desktop);
-  if (!read) return false;
+  if (RegQueryValueExA(desktop.Get(), "ScreenSaveUsePassword", nullptr, &type, reinterpret_cast<BYTE*>(data),
+                       &size) != ERROR_SUCCESS) {
+    return false;
+  }
   if (type == REG_DWORD && size == sizeof(DWORD)) {
     DWORD number = 0;
     std::memcpy(&number, data, sizeof(number));

@@ -7,17 +7,11 @@ constexpr char kMutexName[] = "Random Images Screen Saver";
 
 // One call both finds and makes the mutex, so two savers started at the same
 // moment cannot both find none and both run.
-SingleInstance::SingleInstance() {
-  mutex_ = CreateMutexA(nullptr, FALSE, kMutexName);
-  if (mutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex_);  // another instance runs; its handle is not kept
-    mutex_ = nullptr;
+SingleInstance::SingleInstance() : mutex_(CreateMutexA(nullptr, FALSE, kMutexName)) {
+  if (mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+    mutex_.Reset();  // another instance runs; its handle is not kept
     another_runs_ = true;
   }
-}
-
-SingleInstance::~SingleInstance() {
-  if (mutex_ != nullptr) CloseHandle(mutex_);
 }
 
 }  // namespace ris

@@ -1,7 +1,5 @@
 #include "shells/win32/win32_file_source.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <optional>
 
@@ -17,22 +15,18 @@ std::optional<std::uint64_t> CurrentSize(HANDLE file) {
 }  // namespace
 
 std::shared_ptr<const Win32FileSource> Win32FileSource::Open(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  const auto size = CurrentSize(file);
-  if (!size) {
-    CloseHandle(file);
-    return nullptr;
-  }
-  return std::shared_ptr<const Win32FileSource>(new Win32FileSource(file, *size));
+  const HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return nullptr;
+  OwnedKernelObject file(opened);
+  const auto size = CurrentSize(file.Get());
+  if (!size) return nullptr;
+  return std::shared_ptr<const Win32FileSource>(new Win32FileSource(std::move(file), *size));
 }
 
-Win32FileSource::~Win32FileSource() { CloseHandle(static_cast<HANDLE>(handle_)); }
-
 bool Win32FileSource::ReadAt(std::uint64_t offset, std::span<char> out) const {
-  const auto file = static_cast<HANDLE>(handle_);
+  const HANDLE file = file_.Get();
   if (offset > size_ || out.size() > size_ - offset || CurrentSize(file) != size_) return false;
   std::size_t done = 0;
   while (done < out.size()) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/byte_source.h"
+#include "shells/win32/owned_handle.h"
 
 namespace ris {
 
@@ -16,17 +17,14 @@ class Win32FileSource final : public ByteSource {
   // The open file, or nothing when it cannot be opened.
   static std::shared_ptr<const Win32FileSource> Open(const std::string& path);
 
-  ~Win32FileSource() override;
-  Win32FileSource(const Win32FileSource&) = delete;
-  Win32FileSource& operator=(const Win32FileSource&) = delete;
 
   std::uint64_t Size() const noexcept override { return size_; }
   bool ReadAt(std::uint64_t offset, std::span<char> out) const override;
 
  private:
-  Win32FileSource(void* handle, std::uint64_t size) : handle_(handle), size_(size) {}
+  Win32FileSource(OwnedKernelObject file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
-  void* handle_;  // a HANDLE, kept out of this header
+  OwnedKernelObject file_;
   std::uint64_t size_;
 };
 

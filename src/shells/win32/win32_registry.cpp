@@ -1,8 +1,8 @@
 #include "shells/win32/win32_registry.h"
 
-#include <windows.h>
-
 #include <string>
+
+#include "shells/win32/owned_handle.h"
 
 namespace ris {
 namespace {
@@ -14,20 +14,17 @@ constexpr DWORD kLargestValue = 1u << 20;
 class Win32Key : public RegistryKey {
  public:
   explicit Win32Key(HKEY key) : key_(key) {}
-  ~Win32Key() override { RegCloseKey(key_); }
-  Win32Key(const Win32Key&) = delete;
-  Win32Key& operator=(const Win32Key&) = delete;
 
   std::optional<RegistryValue> ReadValue(std::string_view name) const override {
     const std::string value_name(name);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key_, value_name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key_.Get(), value_name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         size > kLargestValue) {
       return std::nullopt;
     }
     std::string data(size, '\0');
-    if (RegQueryValueExA(key_, value_name.c_str(), nullptr, &type,
+    if (RegQueryValueExA(key_.Get(), value_name.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
       return std::nullopt;
     }
@@ -37,13 +34,13 @@ class Win32Key : public RegistryKey {
 
   bool WriteValue(std::string_view name, const RegistryValue& value) override {
     const std::string value_name(name);
-    return RegSetValueExA(key_, value_name.c_str(), 0, static_cast<DWORD>(value.type),
+    return RegSetValueExA(key_.Get(), value_name.c_str(), 0, static_cast<DWORD>(value.type),
                           reinterpret_cast<const BYTE*>(value.data.data()),
                           static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
   }
 
  private:
-  HKEY key_;
+  OwnedRegistryKey key_;
 };
 
 }  // namespace
