@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
+#include <vector>
 
 #include "base/errors.h"
 #include "display/main_form.h"
@@ -15,6 +17,7 @@
 #include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
+#include "shells/win32/win32_window.h"
 
 namespace ris {
 namespace {
@@ -38,10 +41,6 @@ struct DisplayState {
   HWND Window = nullptr;
   UINT ArmedIntervals[std::size(kWindowTimers)] = {};
 };
-
-DisplayState* StateOf(HWND window) {
-  return reinterpret_cast<DisplayState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
 
 // Arms, re-arms or stops each window timer as the form's timer now stands.
 void SyncWindowTimers(DisplayState& state) {
@@ -100,7 +99,7 @@ bool HandleInput(DisplayState& state, HWND window, UINT message, WPARAM w, LPARA
 }
 
 // What a message asks of the form; false for messages it leaves to Windows.
-bool Handle(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) {
+bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) {
   TMainForm& form = state.Form;
   switch (message) {
     case WM_TIMER:
@@ -121,8 +120,8 @@ bool Handle(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) 
   }
 }
 
-// Shows the error a handler raised, whatever it is; nothing unwinds into
-// the system's code that called the window procedure or runs the loop.
+// Shows the error a handler raised, whatever it is; called inside the
+// handler of what it threw.
 void ShowHandlerError(DisplayState& state) noexcept {
   try {
     state.Host.ShowException(CurrentExceptionMessage());
@@ -136,71 +135,83 @@ void EndIfCloseAllowed(const DisplayState& state) {
   if (state.Form.CloseAllowed() && IsWindow(state.Window)) DestroyWindow(state.Window);
 }
 
-// Runs a handler; an error it raises is shown and the saver goes on.
-LRESULT Dispatch(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l,
-                 bool (*handler)(DisplayState&, HWND, UINT, WPARAM, LPARAM)) noexcept {
-  try {
-    if (!handler(state, window, message, w, l)) return DefWindowProcA(window, message, w, l);
-  } catch (...) {
-    ShowHandlerError(state);
-    return 0;
-  }
-  EndIfCloseAllowed(state);
-  return 0;
-}
-
-void KeepState(HWND window, UINT message, LPARAM l) {
-  if (message != WM_NCCREATE) return;
-  const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
-  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-}
-
 // The saver has no cursor over its windows, except while the form shows it
 // for the password question, on every monitor alike; the preview never gets
 // the mouse.
-bool SetSaverCursor(const DisplayState* state, UINT message, LPARAM l) {
-  if (message != WM_SETCURSOR || state == nullptr || state->Form.Mode() != rmSaver ||
-      LOWORD(l) != HTCLIENT) {
-    return false;
-  }
-  SetCursor(state->Host.CursorShown() ? LoadCursor(nullptr, IDC_ARROW) : nullptr);
+bool SetSaverCursor(const DisplayState& state, UINT message, LPARAM l) {
+  if (message != WM_SETCURSOR || state.Form.Mode() != rmSaver || LOWORD(l) != HTCLIENT) return false;
+  SetCursor(state.Host.CursorShown() ? LoadCursor(nullptr, IDC_ARROW) : nullptr);
   return true;
 }
 
-LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  KeepState(window, message, l);
-  DisplayState* state = StateOf(window);
-  if (message == WM_DESTROY) return 0;  // the loop ends when the window is gone
-  if (message == WM_ERASEBKGND) return 1;  // every pixel is painted by the frame
-  if (SetSaverCursor(state, message, l)) return TRUE;
-  if (state == nullptr) return DefWindowProcA(window, message, w, l);
-  return Dispatch(*state, window, message, w, l, Handle);
-}
+// A window of the display: its messages go to one of the handler tables
+// above; an error a handler raises is shown and the saver goes on.
+class DisplayPart : public Win32Window {
+ public:
+  using Handler = bool (*)(DisplayState&, HWND, UINT, WPARAM, LPARAM);
 
-// A black window over a monitor other than the primary one: it only passes
-// input on; its class's black brush paints it.
-LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  KeepState(window, message, l);
-  DisplayState* state = StateOf(window);
-  if (SetSaverCursor(state, message, l)) return TRUE;
-  if (state == nullptr) return DefWindowProcA(window, message, w, l);
-  return Dispatch(*state, window, message, w, l, HandleInput);
-}
+  DisplayPart(DisplayState& state, Handler handler) : state_(state), handler_(handler) {}
 
-// A class registered before (a display run earlier in this process) is
-// kept; any other refusal ends the run with the system's reason.
-void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
-  WNDCLASSA window_class{};
-  window_class.style = CS_HREDRAW | CS_VREDRAW;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hCursor = nullptr;  // the saver has none; the preview never gets the mouse
-  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  window_class.lpszClassName = name;
-  if (RegisterClassA(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    ThrowLastError("The saver's window class could not be registered");
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM w, LPARAM l) override {
+    if (SetSaverCursor(state_, message, l)) return TRUE;
+    if (!handler_(state_, Handle(), message, w, l)) return Default(message, w, l);
+    EndIfCloseAllowed(state_);
+    return 0;
   }
-}
+  void OnError() noexcept override { ShowHandlerError(state_); }
+
+ private:
+  DisplayState& state_;
+  Handler handler_;
+};
+
+// The saver's full-screen window, or the preview's child of the host's.
+class DisplayWindow final : public DisplayPart {
+ public:
+  DisplayWindow(DisplayState& state, RunMode mode, HWND parent, PixelSize size)
+      : DisplayPart(state, HandleMessage) {
+    if (!Create(kWindowClass, PlacementFor(mode, parent, size))) {
+      ThrowLastError("The saver's window could not be created");
+    }
+  }
+
+ private:
+  LRESULT OnMessage(UINT message, WPARAM w, LPARAM l) override {
+    if (message == WM_DESTROY) return 0;     // the loop ends when the window is gone
+    if (message == WM_ERASEBKGND) return 1;  // every pixel is painted by the frame
+    return DisplayPart::OnMessage(message, w, l);
+  }
+
+  static Placement PlacementFor(RunMode mode, HWND parent, PixelSize size) {
+    if (mode == rmPreview) {
+      // The host's own styles, as a child that never takes input: the host's
+      // settings window keeps the keyboard and the mouse. Frame and caption
+      // bits of a top-level host would draw a frame inside the preview.
+      constexpr LONG kTopLevelOnly = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                                     WS_MAXIMIZEBOX | WS_MINIMIZE | WS_MAXIMIZE;
+      const LONG style =
+          (GetWindowLongA(parent, GWL_STYLE) & ~kTopLevelOnly) | WS_CHILD | WS_DISABLED | WS_VISIBLE;
+      const LONG ex_style = GetWindowLongA(parent, GWL_EXSTYLE) & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST);
+      return {static_cast<DWORD>(ex_style), static_cast<DWORD>(style), 0, 0, size.Width, size.Height, parent};
+    }
+    // A tool window has no taskbar button; topmost keeps it above everything.
+    return {WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, 0, 0, size.Width, size.Height, nullptr};
+  }
+};
+
+// A black window over a monitor other than the primary one, owned by the
+// main window so that it stays above the desktop with it and goes when it
+// goes: it only passes input on; its class's black brush paints it.
+class CoverWindow final : public DisplayPart {
+ public:
+  CoverWindow(DisplayState& state, const ScreenRect& monitor) : DisplayPart(state, HandleInput) {
+    // A monitor whose cover cannot be made stays uncovered; the saver runs
+    // on the main one.
+    Create(kCoverClass, {WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, monitor.Left, monitor.Top,
+                         monitor.Right - monitor.Left, monitor.Bottom - monitor.Top, state.Window});
+  }
+};
 
 // The host shows its preview window a little after starting the preview;
 // until then there is nothing to draw into. A request to quit meanwhile
@@ -220,51 +231,12 @@ bool WaitUntilVisible(HWND parent) {
   return IsWindow(parent) != FALSE;
 }
 
-HWND CreateWindowOf(RunMode mode, HWND parent, PixelSize size, DisplayState& state) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  RegisterWindowClass(instance, kWindowClass, DisplayProc);
-  if (mode == rmPreview) {
-    // The host's own styles, as a child that never takes input: the host's
-    // settings window keeps the keyboard and the mouse. Frame and caption
-    // bits of a top-level host would draw a frame inside the preview.
-    constexpr LONG kTopLevelOnly = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
-                                   WS_MAXIMIZEBOX | WS_MINIMIZE | WS_MAXIMIZE;
-    const LONG style = (GetWindowLongA(parent, GWL_STYLE) & ~kTopLevelOnly) | WS_CHILD | WS_DISABLED | WS_VISIBLE;
-    const LONG ex_style = GetWindowLongA(parent, GWL_EXSTYLE) & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST);
-    return CreateWindowExA(static_cast<DWORD>(ex_style), kWindowClass, "", static_cast<DWORD>(style), 0, 0,
-                           size.Width, size.Height, parent, nullptr, instance, &state);
-  }
-  // A tool window has no taskbar button; topmost keeps it above everything.
-  return CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP | WS_VISIBLE, 0, 0,
-                         size.Width, size.Height, nullptr, nullptr, instance, &state);
-}
-
-HWND CreateDisplayWindow(RunMode mode, HWND parent, PixelSize size, DisplayState& state) {
-  HWND window = CreateWindowOf(mode, parent, size, state);
-  if (window == nullptr) ThrowLastError("The saver's window could not be created");
-  return window;
-}
-
-// The window goes before the form and the state its procedure works on:
-// after a quit request from outside, it still exists when the loop ends.
-struct WindowEnd {
-  HWND Window;
-  ~WindowEnd() {
-    if (IsWindow(Window)) DestroyWindow(Window);
-  }
-};
-
-// Black windows over the other monitors, owned by the main window so that
-// they stay above the desktop with it and go when it goes. A monitor whose
-// cover cannot be made stays uncovered; the saver runs on the main one.
-void CoverOtherMonitors(DisplayState& state) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  RegisterWindowClass(instance, kCoverClass, CoverProc);
+std::vector<std::unique_ptr<CoverWindow>> CoverOtherMonitors(DisplayState& state) {
+  std::vector<std::unique_ptr<CoverWindow>> covers;
   for (const ScreenRect& monitor : OtherMonitorRects()) {
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "", WS_POPUP | WS_VISIBLE, monitor.Left,
-                    monitor.Top, monitor.Right - monitor.Left, monitor.Bottom - monitor.Top, state.Window,
-                    nullptr, instance, &state);
+    covers.push_back(std::make_unique<CoverWindow>(state, monitor));
   }
+  return covers;
 }
 
 // Sleeps until a message arrives or the next frame is due, never polling;
@@ -306,13 +278,16 @@ struct Win32Platform {
 int RunForm(Win32Platform& platform, RunMode mode, HWND parent_window) {
   TMainForm form({platform.System, platform.Registry, platform.Presenter, platform.Text, platform.Host}, mode);
   DisplayState state{form, platform.Host};
-  HWND window = CreateDisplayWindow(mode, parent_window, form.ClientSize(), state);
-  const WindowEnd window_end{window};
+  // The windows go before the form and the state they work on: after a quit
+  // request from outside, they are still there when the loop ends.
+  const DisplayWindow display(state, mode, parent_window, form.ClientSize());
+  HWND window = display.Handle();
   state.Window = window;
   platform.Presenter.SetWindow(window);
   platform.Host.SetWindow(window);
+  std::vector<std::unique_ptr<CoverWindow>> covers;
   if (mode == rmSaver) {
-    CoverOtherMonitors(state);
+    covers = CoverOtherMonitors(state);
     SetForegroundWindow(window);
   }
   form.Show();
