@@ -199,6 +199,23 @@ ticks=$(reg_dword 'HKCU\Software\RisE2E' "timer ticks while asked")
 ticked() { [[ -n $ticks ]] && ((ticks >= 3)); }
 check "the clock ticks on during the password dialog (${ticks:-no} ticks in 3.5 s)" ticked
 
+# A close asked while the question runs (as a click on another monitor's
+# cover would ask) asks nothing more: one question, then the end.
+wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
+wine reg add 'HKCU\Software\RisE2E' /v "hold ms" /t REG_DWORD /d 2000 /f >/dev/null
+if launch password-again /s; then
+  sleep 0.5
+  press Escape
+  sleep 0.5
+  drive close-again close "$(value password-again hwnd)"
+  asked_once() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
+  check "a close asked during the password question asks nothing more" asked_once
+else
+  fail "close during the question: saver window"
+fi
+done_with_saver
+
 # Switched off again: no call at all.
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null
 wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1

@@ -793,6 +793,14 @@ int configure(const std::wstring& saver, const Arguments& all) {
   return 0;
 }
 
+// close HWND: asks a window to close, as the system does (WM_CLOSE).
+int close_window(const std::wstring& handle) {
+  const auto number = static_cast<ULONG_PTR>(std::wcstoull(handle.c_str(), nullptr, 10));
+  const auto window = reinterpret_cast<HWND>(number);
+  put("posted", PostMessageW(window, WM_CLOSE, 0, 0) != FALSE);
+  return 0;
+}
+
 // value KEY NAME: how a value under HKEY_CURRENT_USER is stored, read as
 // the saver reads it: its type, its size in bytes, and whether a zero
 // byte ends it.
@@ -826,6 +834,7 @@ int usage() {
       "  second SAVER [ARGS]    a second instance next to a running saver\n"
       "  configure SAVER [ARGS] -- ACTIONS   the configuration dialog, used\n"
       "  value KEY NAME         type, size and end of a value under HKCU\n"
+      "  close HWND             posts WM_CLOSE to the window\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n",
       stderr);
@@ -855,5 +864,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"second") return second(saver, arguments);
   if (command == L"configure") return configure(saver, arguments);
   if (command == L"value") return value(saver, arguments);
+  if (command == L"close") return close_window(saver);
   return usage();
 }

@@ -56,15 +56,16 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     return FALSE;
   const DWORD calls = read_dword(key, L"verify calls", 0) + 1;
   const DWORD refusals = read_dword(key, L"refusals", 1);
+  // Counted before anything else, so that a call made while one is held
+  // counts too.
+  write_dword(key, L"verify calls", calls);
   if (const DWORD crash = read_dword(key, L"crash", 0); crash != 0) {
-    write_dword(key, L"verify calls", calls);
     RegCloseKey(key);
     *reinterpret_cast<volatile DWORD*>(static_cast<ULONG_PTR>(crash - 1)) = calls;
   }
   if (const DWORD hold = read_dword(key, L"hold ms", 0); hold != 0) {
     write_dword(key, L"timer ticks while asked", HoldLikeADialog(window, hold));
   }
-  write_dword(key, L"verify calls", calls);
   write_dword(key, L"verify window ok", IsWindow(window) ? 1 : 0);
   RegCloseKey(key);
   return calls > refusals ? TRUE : FALSE;
