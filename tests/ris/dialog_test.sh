@@ -22,7 +22,7 @@ check "the set list" grep -qP '^gbSets\tclbSets\tshown\t56\t' <<<"$output"
 # Title, disclaimer, the taller column, buttons, link and copyright lines.
 heights=$(awk -F'\t' '$2 == "" && $3 == "shown" { sum[$1 ~ /^(pGeneral|gbSets)$/] += $4 + 5 }
   END { print (sum[0] > sum[1] ? sum[0] : sum[1]) }' <<<"$output")
-client=$(tail -n1 <<<"$output" | cut -f2)
+client=$(sed -n 's/^client height\t//p' <<<"$output")
 check "client height holds the columns" [ "$client" -gt $((heights + 29 + 13)) ]
 
 "$ris" dialog "$work/flowers.dat" --saver Roses.scr >/dev/null 2>"$work/stderr"
