@@ -58,8 +58,9 @@ check "Cancel ends configure mode with 0" is dialog-look exit 0
 check "OK and Cancel at x 244 and 348, 81 x 28" grep -qE \
   '^control=Button\|&OK\|1\|244,[0-9]+,81,28$' "$work/dialog-look.out"
 check "Cancel at x 348" grep -qE '^control=Button\|&Cancel\|1\|348,[0-9]+,81,28$' "$work/dialog-look.out"
-check "the version's right edge at x 467, y 2" grep -qE '^control=Static\|Version 1.0\|1\|[0-9]+,2,[0-9]+,' \
-  "$work/dialog-look.out"
+version=$(control dialog-look 'Static|Version 1.0')
+IFS=, read -r version_left version_top version_width _ <<<"${version#*|}"
+check "the version's right edge at x 467, y 2" [ $((version_left + version_width)),$version_top = 467,2 ]
 check "no taskbar button without a host window" is dialog-look taskbar_button 0
 
 # OK stores what was changed: a number field, a check box, the set list,
@@ -109,7 +110,7 @@ keys_to_dialog() {
     >"$work/$name.out" 2>"$work/$name.err" &
   local pid=$!
   for ((i = 0; i < 200; i++)); do
-    grep -q '^xwindow=' "$work/$name.out" && break
+    grep -q '^described=1' "$work/$name.out" && break
     sleep 0.1
   done
   xwin=$(value "$name" xwindow)
@@ -125,18 +126,27 @@ check "Escape is Cancel" [ "$(show_background)" = 0x0 ]
 keys_to_dialog dialog-alt-o -- press alt+b alt+o
 check "Alt+O is OK" [ "$(show_background)" = 0x1 ]
 
-# A value typed into a number field is brought into range when the field
-# loses the focus: 99999 seconds show as 86400 once Tab leaves the field.
-click_edit() {
+# click_on NAME TEXT: clicks, with the mouse, the control showing TEXT in the
+# dialog that NAME described.
+click_on() {
   local rect origin
-  rect=$(sed -n 's/^control=Edit|30|1|//p' "$work/$1.out" | head -n1)
+  rect=$(sed -n "s/^control=[A-Za-z]*|$2|1|//p" "$work/$1.out" | head -n1)
   origin=$(value "$1" client_origin)
   IFS=, read -r left top width height <<<"$rect"
   focus && xdotool mousemove --window "$xwin" $((${origin%,*} + left + width / 3)) \
     $((${origin#*,} + top + height / 2)) click 1 && sleep 0.3
 }
-type_out_of_range() { click_edit dialog-clamp && press End BackSpace BackSpace 9 9 9 9 9 Tab; }
+
+# A value typed into a number field is brought into range when the field
+# loses the focus: 99999 seconds show as 86400 once Tab leaves the field.
+type_out_of_range() { click_on dialog-clamp 30 && press End BackSpace BackSpace 9 9 9 9 9 Tab; }
 keys_to_dialog dialog-clamp wait=4000 describe cancel -- type_out_of_range
 check "a number field clamps what was typed when it loses the focus" \
   grep -q '^control=Edit|86400|1|' "$work/dialog-clamp.out"
+
+# Down on the last clock item comes round to the first, not to the font
+# button after the group.
+down_from_last() { click_on dialog-radio 'Running time' && press Down Return; }
+keys_to_dialog dialog-radio -- down_from_last
+check "the arrow keys stay inside a radio group" [ "$(reg_dword "$settings_key" "clocksettings clock")" = 0x0 ]
 wine reg delete "$settings_key" /f >/dev/null 2>&1

@@ -686,6 +686,7 @@ void describe_controls(HWND dialog) {
                             std::to_wstring(rect.top) + L"," + std::to_wstring(rect.right - rect.left) + L"," +
                             std::to_wstring(rect.bottom - rect.top));
   }
+  put("described", true);
 }
 
 HWND control_with_text(HWND dialog, const std::wstring& text) {
