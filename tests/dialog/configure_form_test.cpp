@@ -52,6 +52,15 @@ class FakeHost : public HeadlessDialogHost {
   std::vector<TColor> OfferedColors;
 };
 
+TFont Font(std::string name, std::int32_t height, TColor color, TFontStyles style = {}) {
+  TFont font;
+  font.Name = std::move(name);
+  font.Height = height;
+  font.Color = color;
+  font.Style = style;
+  return font;
+}
+
 // Every row flag on; each test takes away or changes what it is about.
 std::map<std::string, std::string> FullSettings() {
   std::map<std::string, std::string> lines = {
@@ -270,10 +279,7 @@ TEST_F(ConfigureForm, ChoosersChangeOnlyWhatTheUserAccepted) {
   // Black the first time, then the colour last accepted in the chooser.
   EXPECT_EQ(host_.OfferedColors, (std::vector<TColor>{clBlack, clBlack, clLime}));
 
-  TFont chosen;
-  chosen.Name = "Arial";
-  chosen.Height = -20;
-  chosen.Color = clRed;
+  const TFont chosen = Font("Arial", -20, clRed);
   host_.NextFont = chosen;
   form.btnSetClockFontClick();
   EXPECT_EQ(form.lClock.Font, chosen);
@@ -308,15 +314,8 @@ TEST_F(ConfigureForm, OkStoresRadiosFontsAndValuesAndAHiddenRowWhatItLoaded) {
   lines["bounce/Speed"] = "20000";
   lines.erase("bounce/setSpeed");  // hidden: it stores the bound it shows
   TConfigureForm& form = Open(lines);
-  TFont clock;
-  clock.Name = "Arial";
-  clock.Height = -20;
-  clock.Color = clRed;
-  clock.Style = {TFontStyle::fsBold};
-  TFont file_name;
-  file_name.Name = "Courier New";
-  file_name.Height = -14;
-  file_name.Color = clBlue;
+  const TFont clock = Font("Arial", -20, clRed, {TFontStyle::fsBold});
+  const TFont file_name = Font("Courier New", -14, clBlue);
   host_.NextFont = clock;
   form.btnSetClockFontClick();
   host_.NextFont = file_name;
