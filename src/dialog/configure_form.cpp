@@ -153,7 +153,9 @@ void TConfigureForm::LoadDialogTexts() {
         break;
       case ControlKind::RadioGroup: {
         TRadioGroup& group = StateOf<TRadioGroup>(*this, control);
-        group.Items = RadioItemsFromText(texts.ReadValueDef(RadioItemsText(group.Items), control.CaptionKey, "language"));
+        std::string items = RadioItemsText(group.Items);
+        read(items, control.CaptionKey);
+        group.Items = RadioItemsFromText(items);
         break;
       }
       default: {
