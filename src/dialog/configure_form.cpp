@@ -56,6 +56,7 @@ TConfigureForm::TConfigureForm(DialogPlatform platform, CommandLine command)
   TFont disclaimer = DialogFont();
   disclaimer.Color = clRed;
   lDisclaimer = Label(disclaimer, kDialogClientWidth);
+  lDisclaimer.WordWrap = true;
   TFont version = DialogFont();
   version.Style = {TFontStyle::fsBold};
   lVersion = Label(version);
@@ -63,6 +64,7 @@ TConfigureForm::TConfigureForm(DialogPlatform platform, CommandLine command)
   copyright.Color = clBlack;
   lCopyright = Label(copyright, kDialogClientWidth);
   lCopyright.Height = kCopyrightHeight;
+  lCopyright.AutoSize = false;
   lCopyrightURL = Label(LinkFont(40), kDialogClientWidth);
   lFilename = Label(DialogFont(), 0, "Filename example");
   lFilenameShadow = lFilename;
@@ -71,8 +73,10 @@ TConfigureForm::TConfigureForm(DialogPlatform platform, CommandLine command)
   lBounceSpeed = Label(DialogFont(), 0, "Bounce speed:");
   lSpeed = Label(DialogFont(), 0, "Number of images:");
   lMoreInfo = Label(DialogFont(), kRightItemWidth);
+  lMoreInfo.WordWrap = true;
   lMoreInfoURL = Label(LinkFont(21), kRightItemWidth);
   lShortcutkeys = Label(DialogFont(), kRightItemWidth);
+  lShortcutkeys.WordWrap = true;
   lChangeSetsAfter = Label(DialogFont(), 0, "Change set after ");
   lSeconds = Label(DialogFont(), 0, "seconds");
   // The built-in caption says what a checked box does: every image starts
@@ -85,35 +89,34 @@ TConfigureForm::TConfigureForm(DialogPlatform platform, CommandLine command)
 TConfigureForm::~TConfigureForm() { FormDestroy(); }
 
 void TConfigureForm::BuildItems() {
-  const auto item = [](std::string name, std::string caption, std::vector<TDialogRow> rows) {
-    return TDialogItem{std::move(name), std::move(caption), true, std::move(rows)};
-  };
-  LeftItems = {
-      item("gbGeneral", "General", {{"pBackgroundColor", 36}, {"pShowBackground", 20}}),
-      item("gbFilenameSettings", "Filename Settings", {{"pFilename", 67}, {"pFilenameFont", 31}}),
-      item("gbClockSettings", "Clock Settings", {{"pClock", 82}, {"pClockFont", 56}}),
-      item("gbBounce", "Bounce",
-           {{"pSpeed", 25}, {"pFixedSpeed", 20}, {"pNrImages", 25}, {"pBounceImages", 20}}),
-  };
-  TDialogItem general{"pGeneral", "", false,
-                      {{"lMoreInfo", 0, &lMoreInfo},
-                       {"lMoreInfoURL", 0, &lMoreInfoURL},
-                       {"lShortcutkeys", 0, &lShortcutkeys}}};
-  RightItems = {std::move(general), item("gbSets", "Sets", {{"pSetTime", 30}, {"clbSets", 56}})};
+  for (const DialogItemSpec& spec : DialogItems()) {
+    TDialogItem item;
+    item.Id = spec.Id;
+    item.Name = spec.Name;
+    item.Caption = spec.Caption;
+    item.GroupBox = spec.GroupBox;
+    for (const DialogRowSpec& spec_row : DialogRows()) {
+      if (spec_row.Item != spec.Id) continue;
+      TDialogRow& row = item.Rows.emplace_back();
+      row.Id = spec_row.Id;
+      row.Name = spec_row.Name;
+      row.Height = spec_row.Height;
+      if (spec_row.Label != nullptr) row.Label = &(this->*spec_row.Label);
+    }
+    (spec.Column == DialogColumn::Left ? LeftItems : RightItems).push_back(std::move(item));
+  }
 }
 
-TDialogItem& TConfigureForm::Item(std::string_view name) {
+TDialogItem& TConfigureForm::Item(DialogItemId id) {
   for (auto* column : {&LeftItems, &RightItems}) {
     for (TDialogItem& item : *column) {
-      if (item.Name == name) return item;
+      if (item.Id == id) return item;
     }
   }
-  throw std::out_of_range("no dialog item " + std::string(name));
+  throw std::out_of_range("the dialog has no such item");
 }
 
-const TDialogItem& TConfigureForm::Item(std::string_view name) const {
-  return const_cast<TConfigureForm&>(*this).Item(name);
-}
+const TDialogItem& TConfigureForm::Item(DialogItemId id) const { return const_cast<TConfigureForm&>(*this).Item(id); }
 
 void TConfigureForm::FormCreate() {
   classes_.Register<TFontDialog>();
@@ -133,33 +136,34 @@ void TConfigureForm::FormCreate() {
 void TConfigureForm::LoadDialogTexts() {
   const TSettingsList& texts = archive_->SettingsList();
   Caption = texts.ReadValueDef("Configure", "configure", "language") + " " + texts.ReadValue("title", "general");
-  const auto caption = [&](std::string& target, std::string_view key) {
-    target = texts.ReadValueDef(target, key, "language");
+  const auto read = [&](std::string& caption, std::string_view key) {
+    caption = texts.ReadValueDef(caption, key, "language");
   };
-  const auto radio_items = [&](TRadioGroup& group, std::string_view key) {
-    group.Items = RadioItemsFromText(texts.ReadValueDef(RadioItemsText(group.Items), key, "language"));
-  };
-  caption(Item("gbGeneral").Caption, "general");
-  caption(btnSetBackgroundColor.Caption, "setBackgroundColor");
-  caption(cbShowBackground.Caption, "showBackground");
-  caption(Item("gbBounce").Caption, "bounce");
-  caption(lBounceSpeed.Caption, "bounceSpeed");
-  caption(lSpeed.Caption, "numberOfImages");
-  caption(cbFixedSpeed.Caption, "bounceFixedSpeed");
-  caption(cbBounce.Caption, "bounceImages");
-  caption(Item("gbClockSettings").Caption, "clockSettings");
-  caption(btnSetClockFont.Caption, "setClockFont");
-  radio_items(rgClockSettings, "clockSettingsOptions");
-  caption(Item("gbFilenameSettings").Caption, "FilenameSettings");
-  caption(btnSetFilenameFont.Caption, "setFilenameFont");
-  radio_items(rgFilenameSettings, "FilenameSettingsOptions");
-  caption(Item("gbSets").Caption, "sets");
-  caption(lChangeSetsAfter.Caption, "changeSetAfter");
-  caption(lSeconds.Caption, "seconds");
-  caption(btnOk.Caption, "ok");
-  caption(btnCancel.Caption, "cancel");
-  for (TLabelControl* label : {&lBounceSpeed, &lSpeed, &lChangeSetsAfter, &lSeconds}) {
-    SetAutoSizedText(*label, label->Caption);
+  for (const DialogItemSpec& spec : DialogItems()) {
+    if (!spec.CaptionKey.empty()) read(Item(spec.Id).Caption, spec.CaptionKey);
+  }
+  for (const DialogControl& control : DialogControls()) {
+    if (control.CaptionKey.empty()) continue;
+    switch (control.Kind) {
+      case ControlKind::Button:
+        read(StateOf<TButtonControl>(*this, control).Caption, control.CaptionKey);
+        break;
+      case ControlKind::CheckBox:
+        read(StateOf<TCheckBox>(*this, control).Caption, control.CaptionKey);
+        break;
+      case ControlKind::RadioGroup: {
+        TRadioGroup& group = StateOf<TRadioGroup>(*this, control);
+        std::string items = RadioItemsText(group.Items);
+        read(items, control.CaptionKey);
+        group.Items = RadioItemsFromText(items);
+        break;
+      }
+      default: {
+        TLabelControl& label = StateOf<TLabelControl>(*this, control);
+        read(label.Caption, control.CaptionKey);
+        MeasureLabel(label);
+      }
+    }
   }
 }
 
@@ -171,8 +175,8 @@ void TConfigureForm::LoadControls() {
     label.Font = font;
     shadow.Font = font;
     shadow.Font.Color = clBlack;
-    SetAutoSizedText(label, label.Caption);
-    SetAutoSizedText(shadow, shadow.Caption);
+    MeasureLabel(label);
+    MeasureLabel(shadow);
   };
   preview_font(lClock, lClockShadow, settings.ClockFontDialog->Font);
   rgFilenameSettings.ItemIndex = settings.filename;
@@ -188,22 +192,31 @@ void TConfigureForm::LoadControls() {
 void TConfigureForm::LoadGeneralTexts() {
   const TSettingsList& texts = archive_->SettingsList();
   const auto text = [&](std::string_view key) { return texts.ReadValue(key, "general"); };
-  SetAutoSizedText(lTitle, text("title"));
+  SetLabelText(lTitle, text("title"));
   FitLabelToWidth(lTitle);
-  SetAutoSizedText(lVersion, text("version"));
-  SetAutoSizedText(lMoreInfoURL, text("moreInfoDisplayURL"));
+  SetLabelText(lVersion, text("version"));
+  SetLabelText(lMoreInfoURL, text("moreInfoDisplayURL"));
   FitLabelToWidth(lMoreInfoURL);
-  SetWrappedText(lDisclaimer, text("disclaimer"));
-  SetWrappedText(lMoreInfo, text("moreInfo"));
-  SetWrappedText(lShortcutkeys, ShortcutKeysText(text("shortcutkeys")));
-  SetAutoSizedText(lCopyrightURL, text("copyrighturl"));
+  SetLabelText(lDisclaimer, text("disclaimer"));
+  SetLabelText(lMoreInfo, text("moreInfo"));
+  SetLabelText(lShortcutkeys, ShortcutKeysText(text("shortcutkeys")));
+  SetLabelText(lCopyrightURL, text("copyrighturl"));
   FitLabelToWidth(lCopyrightURL);
-  lCopyright.Caption = text("copyright");
+  SetLabelText(lCopyright, text("copyright"));
 }
 
 void TConfigureForm::FitLabelToWidth(TLabelControl& label) {
   FitFontToWidth(label.Font, label.Caption, label.Width, platform_.metrics);
-  label.Height = platform_.metrics.LineHeight(label.Font);
+  MeasureLabel(label);
+}
+
+void TConfigureForm::Remeasure() {
+  for (const DialogControl& control : DialogControls()) {
+    if (std::holds_alternative<TLabelControl TConfigureForm::*>(control.State)) {
+      MeasureLabel(StateOf<TLabelControl>(*this, control));
+    }
+  }
+  LayoutDialog();
 }
 
 bool TConfigureForm::SetListShown() const { return archive_->SettingsList().ReadBool("setSets", "sets"); }
@@ -236,14 +249,15 @@ void TConfigureForm::LayoutDialog() {
 
 std::int32_t TConfigureForm::ColumnTop() const noexcept { return lTitle.Height + lDisclaimer.Height; }
 
-void TConfigureForm::SetAutoSizedText(TLabelControl& label, std::string text) {
+void TConfigureForm::SetLabelText(TLabelControl& label, std::string text) {
   label.Caption = std::move(text);
-  label.Height = platform_.metrics.LineHeight(label.Font);
+  MeasureLabel(label);
 }
 
-void TConfigureForm::SetWrappedText(TLabelControl& label, std::string text) {
-  label.Caption = std::move(text);
-  label.Height = platform_.metrics.WrappedTextHeight(label.Font, label.Caption, label.Width);
+void TConfigureForm::MeasureLabel(TLabelControl& label) {
+  if (!label.AutoSize) return;
+  label.Height = label.WordWrap ? platform_.metrics.WrappedTextHeight(label.Font, label.Caption, label.Width)
+                                : platform_.metrics.LineHeight(label.Font);
 }
 
 void TConfigureForm::btnOkClick() {
@@ -292,8 +306,8 @@ void TConfigureForm::ChooseFontFor(TLabelControl& label, TLabelControl& shadow) 
   label.Font = *chosen;
   shadow.Font = *chosen;
   shadow.Font.Color = clBlack;
-  SetAutoSizedText(label, label.Caption);
-  SetAutoSizedText(shadow, shadow.Caption);
+  MeasureLabel(label);
+  MeasureLabel(shadow);
 }
 
 void TConfigureForm::tClockTimer(PreviewClockSender sender) {

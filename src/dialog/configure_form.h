@@ -15,6 +15,7 @@
 #include "dialog/dialog_controls.h"
 #include "dialog/dialog_host.h"
 #include "dialog/dialog_layout.h"
+#include "dialog/dialog_table.h"
 #include "startup/command_line.h"
 
 namespace ris {
@@ -116,6 +117,10 @@ class TConfigureForm {
   void LoadGeneralTexts();
   void LayoutDialog();
   void FitLabelToWidth(TLabelControl& label);
+  // Measures every label again and lays the dialog out anew: the metrics
+  // changed (the dialog moved to a screen of another dpi). What the user
+  // edited stays.
+  void Remeasure();
 
   // Whether OK or Cancel closed the dialog: the shell then destroys it.
   bool Closed() const noexcept { return closed_; }
@@ -126,8 +131,8 @@ class TConfigureForm {
   TZipFileSettings* Archive() noexcept { return archive_.get(); }
   std::uint32_t RunningSeconds() const noexcept { return running_seconds_; }
 
-  TDialogItem& Item(std::string_view name);
-  const TDialogItem& Item(std::string_view name) const;
+  TDialogItem& Item(DialogItemId id);
+  const TDialogItem& Item(DialogItemId id) const;
 
  private:
   void BuildItems();
@@ -135,8 +140,8 @@ class TConfigureForm {
   void FillSetList();
   void StoreControls();
   void ChooseFontFor(TLabelControl& label, TLabelControl& shadow);
-  void SetAutoSizedText(TLabelControl& label, std::string text);
-  void SetWrappedText(TLabelControl& label, std::string text);
+  void SetLabelText(TLabelControl& label, std::string text);
+  void MeasureLabel(TLabelControl& label);
   void OpenLink(std::string_view key);
   bool SetListShown() const;
 

@@ -14,12 +14,15 @@
 namespace ris {
 
 // A static text. An auto-sized label is as high as its font's line, a
-// word-wrapped one as high as its text needs at its width.
+// word-wrapped one as high as its text needs at its width; any other keeps
+// the height it was given.
 struct TLabelControl {
   std::string Caption;
   TFont Font;
   std::int32_t Width = 0;  // the width its text is fitted or wrapped to
   std::int32_t Height = 0;
+  bool WordWrap = false;
+  bool AutoSize = true;
 };
 
 struct TButtonControl {

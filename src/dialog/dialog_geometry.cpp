@@ -1,6 +1,8 @@
 #include "dialog/dialog_geometry.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <variant>
 
 #include "dialog/configure_form.h"
 #include "dialog/dialog_host.h"
@@ -11,22 +13,31 @@ namespace {
 constexpr std::int32_t kRightItemLeft = kLeftColumnWidth + kColumnBorder;
 constexpr std::int32_t kLeftItemWidth = kLeftColumnWidth - 2 * kColumnBorder;
 constexpr std::int32_t kRightItemWidth = kDialogClientWidth - kLeftColumnWidth - 2 * kColumnBorder;
-constexpr std::int32_t kVersionRight = 467;
-constexpr std::int32_t kVersionTop = 2;
-constexpr std::int32_t kOkLeft = 244;
-constexpr std::int32_t kCancelLeft = 348;
-constexpr std::int32_t kButtonWidth = 81;
-constexpr std::int32_t kButtonHeight = 28;
-constexpr std::int32_t kNumberFieldWidth = 65;
-constexpr std::int32_t kNumberFieldHeight = 21;
+// A field that follows a label narrows to leave room for the labels after
+// it, down to this.
 constexpr std::int32_t kNarrowestNumberField = 45;
-constexpr std::int32_t kCheckBoxHeight = 17;
 
 TFont ControlFont() {
   TFont font;
   font.Name = "MS Sans Serif";
   font.Height = -11;
   return font;
+}
+
+std::string CaptionOf(const TConfigureForm& form, const DialogControl& control) {
+  return std::visit(
+      [&]<typename State>(const State& state) -> std::string {
+        if constexpr (std::is_same_v<State, std::monostate> || std::is_same_v<State, TNumberField TConfigureForm::*> ||
+                      std::is_same_v<State, TCheckListBox TConfigureForm::*> ||
+                      std::is_same_v<State, TColor TConfigureForm::*>) {
+          return {};
+        } else if constexpr (std::is_same_v<State, TRadioGroup TConfigureForm::*>) {
+          return JoinStrings("\r\n", (form.*state).Items);
+        } else {
+          return (form.*state).Caption;
+        }
+      },
+      control.State);
 }
 
 // Places the controls of one dialog: the form's state, the measuring of
@@ -36,170 +47,122 @@ class Placer {
   Placer(const TConfigureForm& form, DialogTextMetrics& metrics) : form_(form), metrics_(metrics) {}
 
   std::vector<PlacedControl> Place() {
-    PlaceHeader();
+    std::int32_t top = 0;
+    const auto band = [&](DialogRow row, std::int32_t height) {
+      PlaceRow(row, {0, top, kDialogClientWidth, height}, true);
+      top += height;
+    };
+    band(DialogRow::TitleBand, form_.lTitle.Height);
+    band(DialogRow::DisclaimerBand, form_.lDisclaimer.Height);
     PlaceColumn(form_.LeftItems, kColumnBorder, kLeftItemWidth);
     PlaceColumn(form_.RightItems, kRightItemLeft, kRightItemWidth);
-    PlaceFooter();
+    top += form_.ColumnHeight();
+    band(DialogRow::ButtonBand, kButtonPanelHeight);
+    band(DialogRow::CopyrightURLBand, form_.lCopyrightURL.Height);
+    band(DialogRow::CopyrightBand, form_.lCopyright.Height);
     return std::move(placed_);
   }
 
  private:
-  PlacedControl& Add(std::string name, ControlKind kind, TBounds bounds, std::string caption = {}) {
-    PlacedControl control{std::move(name), row_name_, kind, bounds, row_visible_, std::move(caption), ControlFont()};
-    placed_.push_back(std::move(control));
-    return placed_.back();
-  }
-
-  PlacedControl& AddLabel(std::string name, const TLabelControl& label, TBounds bounds,
-                          ControlKind kind = ControlKind::Label) {
-    PlacedControl& control = Add(std::move(name), kind, bounds, label.Caption);
-    control.Font = label.Font;
-    return control;
-  }
-
-  // An auto-sized label whose top-left corner is at (left, top) of the row.
-  void AddAutoSized(std::string name, const TLabelControl& label, std::int32_t left, std::int32_t top) {
-    const std::int32_t width = metrics_.TextWidth(label.Font, label.Caption);
-    AddLabel(std::move(name), label, {row_.Left + left, row_.Top + top, width, label.Height});
-  }
-
-  TBounds InRow(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) const {
-    return {row_.Left + left, row_.Top + top, width, height};
-  }
-
-  void PlaceHeader() {
-    const std::int32_t title_height = form_.lTitle.Height;
-    PlacedControl& title = AddLabel("lTitle", form_.lTitle, {0, 0, kDialogClientWidth, title_height},
-                                    ControlKind::LinkLabel);
-    title.Centred = true;
-    PlacedControl& disclaimer =
-        AddLabel("lDisclaimer", form_.lDisclaimer, {0, title_height, kDialogClientWidth, form_.lDisclaimer.Height});
-    disclaimer.Centred = true;
-    disclaimer.WordWrap = true;
-    const std::int32_t version_width = metrics_.TextWidth(form_.lVersion.Font, form_.lVersion.Caption);
-    AddLabel("lVersion", form_.lVersion,
-             {kVersionRight - version_width, kVersionTop, version_width, form_.lVersion.Height});
-  }
-
   void PlaceColumn(const std::vector<TDialogItem>& items, std::int32_t left, std::int32_t width) {
     std::int32_t top = form_.ColumnTop() + kColumnBorder;
     for (const TDialogItem& item : items) {
-      row_visible_ = item.Visible;
       const TBounds bounds{left, top, width, item.Height};
-      Add(item.Name, item.GroupBox ? ControlKind::GroupBox : ControlKind::Panel, bounds, item.Caption);
+      PlacedControl placed;
+      placed.Name = item.Name;
+      placed.Kind = item.GroupBox ? ControlKind::GroupBox : ControlKind::Panel;
+      placed.Bounds = bounds;
+      placed.RowBounds = bounds;
+      placed.Visible = item.Visible;
+      placed.Caption = item.Caption;
+      placed.Font = ControlFont();
+      placed_.push_back(std::move(placed));
       const TBounds area = RowArea(item, width);
       std::int32_t row_top = top + area.Top;
       for (const TDialogRow& row : item.Rows) {
-        row_visible_ = item.Visible && row.Visible;
-        row_ = {left + area.Left, row_top, area.Width, row.CurrentHeight()};
-        row_name_ = row.Name;
-        PlaceRow(row.Name);
-        row_name_.clear();
+        PlaceRow(row.Id, {left + area.Left, row_top, area.Width, row.CurrentHeight()}, item.Visible && row.Visible);
         if (row.Visible) row_top += row.CurrentHeight();
       }
       if (item.Visible) top += item.Height + kColumnBorder;
     }
-    row_visible_ = true;
   }
 
-  void PlaceRow(std::string_view row) {
-    if (row == "pBackgroundColor") return PlaceBackgroundColorRow();
-    if (row == "pShowBackground") return PlaceCheckBox("cbShowBackground", form_.cbShowBackground.Caption);
-    if (row == "pFilename") {
-      return PlaceRadioRow("rgFilenameSettings", form_.rgFilenameSettings, {8, 0, 210, 62}, "btnSetFilenameFont",
-                           form_.btnSetFilenameFont.Caption, 110);
+  void PlaceRow(DialogRow row, TBounds area, bool visible) {
+    const auto controls = DialogControls();
+    for (auto control = controls.begin(); control != controls.end(); ++control) {
+      if (control->Row != row) continue;
+      PlacedControl placed;
+      placed.Control = &*control;
+      placed.Name = control->Name;
+      placed.Kind = control->Kind;
+      placed.Row = row;
+      placed.RowBounds = area;
+      placed.Visible = visible;
+      placed.Caption = CaptionOf(form_, *control);
+      placed.Font = ControlFont();
+      if (const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&control->State)) {
+        placed.Font = (form_.**label).Font;
+        placed.WordWrap = (form_.**label).WordWrap;
+      }
+      placed.Bounds = BoundsOf(*control, placed, area, WidthAfter(row, control + 1, controls.end()));
+      placed_.push_back(std::move(placed));
     }
-    if (row == "pFilenameFont") return PlacePreview("lFilename", form_.lFilename, form_.lFilenameShadow);
-    if (row == "pClock") {
-      return PlaceRadioRow("rgClockSettings", form_.rgClockSettings, {4, 0, 217, 78}, "btnSetClockFont",
-                           form_.btnSetClockFont.Caption, 102);
+  }
+
+  std::int32_t TextWidth(const PlacedControl& placed) const { return metrics_.TextWidth(placed.Font, placed.Caption); }
+
+  std::int32_t TextHeight(const DialogControl& control) const {
+    const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&control.State);
+    return label != nullptr ? (form_.**label).Height : control.Bounds.Height;
+  }
+
+  // How wide the labels that follow a control in its row are, with their gaps.
+  std::int32_t WidthAfter(DialogRow row, std::span<const DialogControl>::iterator next,
+                          std::span<const DialogControl>::iterator end) const {
+    std::int32_t width = 0;
+    for (; next != end; ++next) {
+      const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&next->State);
+      if (next->Row != row || next->Place != Placement::Follows || label == nullptr) continue;
+      width += next->Bounds.Left + metrics_.TextWidth((form_.**label).Font, (form_.**label).Caption);
     }
-    if (row == "pClockFont") return PlacePreview("lClock", form_.lClock, form_.lClockShadow);
-    if (row == "pSpeed") return PlaceNumberRow("lBounceSpeed", form_.lBounceSpeed, "seSpeed");
-    if (row == "pFixedSpeed") return PlaceCheckBox("cbFixedSpeed", form_.cbFixedSpeed.Caption);
-    if (row == "pNrImages") return PlaceNumberRow("lSpeed", form_.lSpeed, "spNrImages");
-    if (row == "pBounceImages") return PlaceCheckBox("cbBounce", form_.cbBounce.Caption);
-    if (row == "lMoreInfo") return PlaceWrapped("lMoreInfo", form_.lMoreInfo);
-    if (row == "lMoreInfoURL") {
-      AddLabel("lMoreInfoURL", form_.lMoreInfoURL, row_, ControlKind::LinkLabel).Centred = true;
-      return;
+    return width;
+  }
+
+  TBounds BoundsOf(const DialogControl& control, const PlacedControl& placed, TBounds row,
+                   std::int32_t width_after) const {
+    const TBounds& at = control.Bounds;
+    const std::int32_t height = TextHeight(control);
+    const auto middle = [&](std::int32_t h) { return row.Top + (row.Height - h) / 2; };
+    switch (control.Place) {
+      case Placement::Fixed:
+        return {row.Left + at.Left, row.Top + at.Top, at.Width, at.Height};
+      case Placement::FillRow:
+        return row;
+      case Placement::AutoSized:
+        return {row.Left + at.Left, row.Top + at.Top, TextWidth(placed), height};
+      case Placement::RightAligned: {
+        const std::int32_t width = TextWidth(placed);
+        return {row.Left + at.Left - width, row.Top + at.Top, width, height};
+      }
+      case Placement::Line:
+        return {row.Left + at.Left, middle(at.Height), row.Width - 2 * at.Left, at.Height};
+      case Placement::MiddleLeft:
+        return {row.Left + at.Left, middle(height), TextWidth(placed), height};
+      case Placement::MiddleRight:
+        return {row.Right() - at.Left - at.Width, middle(at.Height), at.Width, at.Height};
+      case Placement::Follows: {
+        const std::int32_t left = placed_.back().Bounds.Right() + at.Left;
+        if (control.Kind != ControlKind::NumberField) return {left, middle(height), TextWidth(placed), height};
+        const std::int32_t room = row.Right() - left - width_after - at.Left;
+        return {left, middle(at.Height), std::clamp(room, kNarrowestNumberField, at.Width), at.Height};
+      }
     }
-    if (row == "lShortcutkeys") return PlaceWrapped("lShortcutkeys", form_.lShortcutkeys);
-    if (row == "pSetTime") return PlaceSetTimeRow();
-    if (row == "clbSets") Add("clbSets", ControlKind::CheckListBox, row_);
-  }
-
-  void PlaceBackgroundColorRow() {
-    Add("btnSetBackgroundColor", ControlKind::Button, InRow(8, 5, 121, 25), form_.btnSetBackgroundColor.Caption);
-    Add("pBackColorFrame", ControlKind::ColorFrame, InRow(136, 5, 81, 25));
-    Add("pBackColor", ControlKind::ColorSwatch, InRow(138, 7, 77, 21));
-  }
-
-  void PlaceCheckBox(std::string name, const std::string& caption) {
-    Add(std::move(name), ControlKind::CheckBox, InRow(8, (row_.Height - kCheckBoxHeight) / 2, row_.Width - 16,
-                                                      kCheckBoxHeight),
-        caption);
-  }
-
-  void PlaceRadioRow(std::string group, const TRadioGroup& radio, TBounds bounds, std::string button,
-                     const std::string& button_caption, std::int32_t button_left) {
-    Add(std::move(group), ControlKind::RadioGroup, InRow(bounds.Left, bounds.Top, bounds.Width, bounds.Height),
-        JoinStrings("\r\n", radio.Items));
-    Add(std::move(button), ControlKind::Button, InRow(button_left, 16, 99, 25), button_caption);
-  }
-
-  void PlacePreview(std::string name, const TLabelControl& label, const TLabelControl& shadow) {
-    AddAutoSized(name + "Shadow", shadow, 6, 1);
-    AddAutoSized(std::move(name), label, 5, 0);
-  }
-
-  void PlaceNumberRow(std::string label_name, const TLabelControl& label, std::string field) {
-    AddAutoSized(std::move(label_name), label, 8, (row_.Height - label.Height) / 2);
-    Add(std::move(field), ControlKind::NumberField,
-        InRow(row_.Width - kNumberFieldWidth - 8, (row_.Height - kNumberFieldHeight) / 2, kNumberFieldWidth,
-              kNumberFieldHeight));
-  }
-
-  void PlaceWrapped(std::string name, const TLabelControl& label) {
-    PlacedControl& control = AddLabel(std::move(name), label, row_);
-    control.WordWrap = true;
-    control.Centred = true;
-  }
-
-  // "Change set after", the field, "seconds": a long caption narrows the
-  // field rather than pushing the last word out of the group.
-  void PlaceSetTimeRow() {
-    const std::int32_t label_top = (row_.Height - form_.lChangeSetsAfter.Height) / 2;
-    AddAutoSized("lChangeSetsAfter", form_.lChangeSetsAfter, 8, label_top);
-    const std::int32_t field_left = 8 + placed_.back().Bounds.Width + 4;
-    const std::int32_t seconds_width = metrics_.TextWidth(form_.lSeconds.Font, form_.lSeconds.Caption);
-    const std::int32_t field_width =
-        std::clamp(row_.Width - field_left - 4 - seconds_width - 4, kNarrowestNumberField, kNumberFieldWidth);
-    Add("seSetTime", ControlKind::NumberField,
-        InRow(field_left, (row_.Height - kNumberFieldHeight) / 2, field_width, kNumberFieldHeight));
-    AddAutoSized("lSeconds", form_.lSeconds, field_left + field_width + 4, label_top);
-  }
-
-  void PlaceFooter() {
-    const std::int32_t buttons_top = form_.ColumnTop() + form_.ColumnHeight();
-    Add("btnOk", ControlKind::Button, {kOkLeft, buttons_top, kButtonWidth, kButtonHeight}, form_.btnOk.Caption);
-    Add("btnCancel", ControlKind::Button, {kCancelLeft, buttons_top, kButtonWidth, kButtonHeight},
-        form_.btnCancel.Caption);
-    const std::int32_t link_top = buttons_top + kButtonPanelHeight;
-    AddLabel("lCopyrightURL", form_.lCopyrightURL, {0, link_top, kDialogClientWidth, form_.lCopyrightURL.Height},
-             ControlKind::LinkLabel)
-        .Centred = true;
-    AddLabel("lCopyright", form_.lCopyright,
-             {0, link_top + form_.lCopyrightURL.Height, kDialogClientWidth, form_.lCopyright.Height})
-        .Centred = true;
+    return row;
   }
 
   const TConfigureForm& form_;
   DialogTextMetrics& metrics_;
   std::vector<PlacedControl> placed_;
-  TBounds row_;
-  std::string row_name_;
-  bool row_visible_ = true;
 };
 
 }  // namespace
@@ -208,19 +171,22 @@ std::vector<PlacedControl> PlaceDialog(const TConfigureForm& form, DialogTextMet
   return Placer(form, metrics).Place();
 }
 
-std::string RowCaption(const std::vector<PlacedControl>& placed, std::string_view row) {
+std::string RowCaption(const std::vector<PlacedControl>& placed, DialogRow row) {
   std::string caption;
   for (const PlacedControl& control : placed) {
-    if (control.Row != row || control.Caption.empty() || control.Name.ends_with("Shadow")) continue;
+    if (control.Control == nullptr || control.Row != row || control.Caption.empty() ||
+        control.Kind == ControlKind::PreviewShadow) {
+      continue;
+    }
     if (!caption.empty()) caption += " | ";
     caption += control.Caption;
   }
   return caption;
 }
 
-const PlacedControl* FindPlaced(const std::vector<PlacedControl>& placed, std::string_view name) {
-  const auto found =
-      std::find_if(placed.begin(), placed.end(), [&](const PlacedControl& control) { return control.Name == name; });
+const PlacedControl* FindPlaced(const std::vector<PlacedControl>& placed, const DialogControl& control) {
+  const auto found = std::find_if(placed.begin(), placed.end(),
+                                  [&](const PlacedControl& candidate) { return candidate.Control == &control; });
   return found == placed.end() ? nullptr : &*found;
 }
 

@@ -16,15 +16,13 @@ bool IsNamePrefixCharacter(char c) noexcept { return (c >= 'a' && c <= 'z') || c
 
 }  // namespace
 
-TDialogRow& TDialogItem::Row(std::string_view name) {
-  const auto found = std::find_if(Rows.begin(), Rows.end(), [&](const TDialogRow& row) { return row.Name == name; });
-  if (found == Rows.end()) throw std::out_of_range("no dialog row " + std::string(name));
+TDialogRow& TDialogItem::Row(DialogRow id) {
+  const auto found = std::find_if(Rows.begin(), Rows.end(), [&](const TDialogRow& row) { return row.Id == id; });
+  if (found == Rows.end()) throw std::out_of_range("the row is not in " + std::string(Name));
   return *found;
 }
 
-const TDialogRow& TDialogItem::Row(std::string_view name) const {
-  return const_cast<TDialogItem&>(*this).Row(name);
-}
+const TDialogRow& TDialogItem::Row(DialogRow id) const { return const_cast<TDialogItem&>(*this).Row(id); }
 
 std::string_view NameSuffix(std::string_view name) noexcept {
   std::size_t prefix = 0;

@@ -23,8 +23,37 @@ inline constexpr std::int32_t kCopyrightHeight = 13;
 // What a shown item adds to its rows: a group's caption band and frame.
 inline constexpr std::int32_t kItemFrameHeight = 25;
 
+// The items of the two columns, left column first, each top to bottom.
+enum class DialogItemId : std::uint8_t { gbGeneral, gbFilenameSettings, gbClockSettings, gbBounce, pGeneral, gbSets };
+
+// Where a control lies: a band of the header or footer, over the whole
+// width and always shown, or a row of an item.
+enum class DialogRow : std::uint8_t {
+  TitleBand,
+  DisclaimerBand,
+  ButtonBand,
+  CopyrightURLBand,
+  CopyrightBand,
+  pBackgroundColor,
+  pShowBackground,
+  pFilename,
+  pFilenameFont,
+  pClock,
+  pClockFont,
+  pSpeed,
+  pFixedSpeed,
+  pNrImages,
+  pBounceImages,
+  lMoreInfo,
+  lMoreInfoURL,
+  lShortcutkeys,
+  pSetTime,
+  clbSets,
+};
+
 struct TDialogRow {
-  std::string Name;
+  DialogRow Id = DialogRow::TitleBand;
+  std::string_view Name;
   std::int32_t Height = 0;
   // A row that is a label is as high as the label.
   const TLabelControl* Label = nullptr;
@@ -34,15 +63,16 @@ struct TDialogRow {
 };
 
 struct TDialogItem {
-  std::string Name;
+  DialogItemId Id = DialogItemId::gbGeneral;
+  std::string_view Name;
   std::string Caption;
   bool GroupBox = true;
   std::vector<TDialogRow> Rows;
   std::int32_t Height = 0;
   bool Visible = true;
 
-  TDialogRow& Row(std::string_view name);
-  const TDialogRow& Row(std::string_view name) const;
+  TDialogRow& Row(DialogRow id);
+  const TDialogRow& Row(DialogRow id) const;
 };
 
 // A component name without its lower-case prefix: the leading run of 'a'..'z',

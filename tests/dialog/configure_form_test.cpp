@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,16 +24,19 @@ constexpr const char* kSaverPath = "C:\\Savers\\Demo.scr";
 
 // Text as wide as half the font's pixel height per character, lines two
 // pixels higher than the font: enough to tell sizes and wrapping apart.
+// `Scale` stands for a screen of another dpi.
 class FakeMetrics : public DialogTextMetrics {
  public:
   std::int32_t TextWidth(const TFont& font, std::string_view text) override {
-    return static_cast<std::int32_t>(text.size()) * -font.Height / 2;
+    return static_cast<std::int32_t>(text.size()) * -font.Height * Scale / 2;
   }
-  std::int32_t LineHeight(const TFont& font) override { return -font.Height + 2; }
+  std::int32_t LineHeight(const TFont& font) override { return (-font.Height + 2) * Scale; }
   std::int32_t WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) override {
     return WrappedLineCount(text, width, [&](std::string_view line) { return TextWidth(font, line); }) *
            LineHeight(font);
   }
+
+  std::int32_t Scale = 1;
 };
 
 class FakeHost : public HeadlessDialogHost {
@@ -47,6 +51,15 @@ class FakeHost : public HeadlessDialogHost {
   std::optional<TFont> NextFont;
   std::vector<TColor> OfferedColors;
 };
+
+TFont Font(std::string name, std::int32_t height, TColor color, TFontStyles style = {}) {
+  TFont font;
+  font.Name = std::move(name);
+  font.Height = height;
+  font.Color = color;
+  font.Style = style;
+  return font;
+}
 
 // Every row flag on; each test takes away or changes what it is about.
 std::map<std::string, std::string> FullSettings() {
@@ -121,8 +134,8 @@ TEST_F(ConfigureForm, CaptionsComeFromTheLanguageSectionWithBuiltInFallbacks) {
   lines["general/shortcutkeys"] = "a;b";
   TConfigureForm& form = Open(lines);
   EXPECT_EQ(form.Caption, "Configure Demo");
-  EXPECT_EQ(form.Item("gbBounce").Caption, "Moving");
-  EXPECT_EQ(form.Item("gbSets").Caption, "Sets");
+  EXPECT_EQ(form.Item(DialogItemId::gbBounce).Caption, "Moving");
+  EXPECT_EQ(form.Item(DialogItemId::gbSets).Caption, "Sets");
   EXPECT_EQ(form.btnOk.Caption, "&Ok");
   EXPECT_EQ(form.rgClockSettings.Items, (StringList{"A", "B", "C"}));
   EXPECT_EQ(form.rgFilenameSettings.Items, (StringList{"Show filename", "Do not show filename"}));
@@ -149,20 +162,20 @@ TEST_F(ConfigureForm, RowsFollowTheirFlagsAndTheHeightFollowsTheRows) {
     lines.erase(flag);
   }
   TConfigureForm& form = Open(lines);
-  EXPECT_FALSE(form.Item("gbBounce").Visible);
-  EXPECT_EQ(form.Item("gbBounce").Height, 0);
-  EXPECT_FALSE(form.Item("pGeneral").Row("lMoreInfoURL").Visible);
-  EXPECT_EQ(form.Item("gbGeneral").Height, 36 + 20 + 25);
+  EXPECT_FALSE(form.Item(DialogItemId::gbBounce).Visible);
+  EXPECT_EQ(form.Item(DialogItemId::gbBounce).Height, 0);
+  EXPECT_FALSE(form.Item(DialogItemId::pGeneral).Row(DialogRow::lMoreInfoURL).Visible);
+  EXPECT_EQ(form.Item(DialogItemId::gbGeneral).Height, 36 + 20 + 25);
   const std::int32_t left = (81 + 5) + (98 + 25 + 5) + (138 + 25 + 5);
-  const std::int32_t right = form.Item("pGeneral").Height + 5 + (86 + 25 + 5);
+  const std::int32_t right = form.Item(DialogItemId::pGeneral).Height + 5 + (86 + 25 + 5);
   EXPECT_EQ(form.ColumnHeight(), std::max(left, right));
   EXPECT_EQ(form.ClientHeight, form.lTitle.Height + form.lDisclaimer.Height + form.ColumnHeight() + 29 +
                                    form.lCopyrightURL.Height + 13);
 
   // The placed controls end where the client area ends.
   const std::vector<PlacedControl> placed = PlaceDialog(form, metrics_);
-  EXPECT_EQ(FindPlaced(placed, "lCopyright")->Bounds.Bottom(), form.ClientHeight);
-  EXPECT_FALSE(FindPlaced(placed, "seSpeed")->Visible);
+  EXPECT_EQ(FindPlaced(placed, ControlOf(&TConfigureForm::lCopyright))->Bounds.Bottom(), form.ClientHeight);
+  EXPECT_FALSE(FindPlaced(placed, ControlOf(&TConfigureForm::seSpeed))->Visible);
 }
 
 TEST_F(ConfigureForm, WithEveryFlagAbsentOnlyHeaderButtonsAndFooterRemain) {
@@ -230,7 +243,7 @@ TEST_F(ConfigureForm, WithoutTheSetListOkLeavesTheSelectionAlone) {
   lines.erase("sets/setSets");
   TConfigureForm& form = Open(lines);
   EXPECT_TRUE(form.clbSets.Items().empty());
-  EXPECT_FALSE(form.Item("gbSets").Row("clbSets").Visible);
+  EXPECT_FALSE(form.Item(DialogItemId::gbSets).Row(DialogRow::clbSets).Visible);
   form.btnOkClick();
   EXPECT_EQ(Reopen(lines).Settings()->SelectedSetList, StringList{"beta"});
 }
@@ -266,10 +279,7 @@ TEST_F(ConfigureForm, ChoosersChangeOnlyWhatTheUserAccepted) {
   // Black the first time, then the colour last accepted in the chooser.
   EXPECT_EQ(host_.OfferedColors, (std::vector<TColor>{clBlack, clBlack, clLime}));
 
-  TFont chosen;
-  chosen.Name = "Arial";
-  chosen.Height = -20;
-  chosen.Color = clRed;
+  const TFont chosen = Font("Arial", -20, clRed);
   host_.NextFont = chosen;
   form.btnSetClockFontClick();
   EXPECT_EQ(form.lClock.Font, chosen);
@@ -287,9 +297,145 @@ TEST_F(ConfigureForm, LinksAndTheOwnerWindow) {
   form_.reset();
   EXPECT_EQ(host_.RaisedOwnersOf, std::vector<std::uint32_t>{4660});
 
-  Open(FullSettings());
+  // Each link opens the address under its own key ("//" would start a comment).
+  lines["general/url"] = "title.example";
+  lines["general/copyrightTargetURL"] = "copyright.example/about";
+  TConfigureForm& linked = Open(lines);
+  shell_.Opened.clear();
+  linked.lTitleClick();
+  linked.lCopyrightURLClick();
+  EXPECT_EQ(shell_.Opened, (std::vector<std::string>{"http://title.example", "http://copyright.example/about"}));
   form_.reset();
   EXPECT_EQ(host_.RaisedOwnersOf.size(), 1u);
+}
+
+TEST_F(ConfigureForm, OkStoresRadiosFontsAndValuesAndAHiddenRowWhatItLoaded) {
+  auto lines = FullSettings();
+  lines["bounce/Speed"] = "20000";
+  lines.erase("bounce/setSpeed");  // hidden: it stores the bound it shows
+  TConfigureForm& form = Open(lines);
+  const TFont clock = Font("Arial", -20, clRed, {TFontStyle::fsBold});
+  const TFont file_name = Font("Courier New", -14, clBlue);
+  host_.NextFont = clock;
+  form.btnSetClockFontClick();
+  host_.NextFont = file_name;
+  form.btnSetFilenameFontClick();
+  form.rgClockSettings.ItemIndex = 1;
+  form.rgFilenameSettings.ItemIndex = 1;
+  form.cbShowBackground.Checked = false;
+  form.seSetTime.SetValue(45);
+  form.btnOkClick();
+  EXPECT_EQ(form.Settings()->Speed, 10000);
+
+  const TConfigureForm& reopened = Reopen(lines);
+  EXPECT_EQ(reopened.rgClockSettings.ItemIndex, 1);
+  EXPECT_EQ(reopened.rgFilenameSettings.ItemIndex, 1);
+  EXPECT_EQ(reopened.lClock.Font, clock);
+  EXPECT_EQ(reopened.lFilename.Font, file_name);
+  EXPECT_EQ(reopened.lClockShadow.Font.Color, clBlack);
+  EXPECT_FALSE(reopened.cbShowBackground.Checked);
+  EXPECT_EQ(reopened.seSetTime.Value(), 45);
+}
+
+TEST_F(ConfigureForm, EveryCaptionKeyReachesItsControl) {
+  using Caption = std::string (*)(const TConfigureForm&);
+  const std::vector<std::pair<std::string, Caption>> keys = {
+      {"general", [](const TConfigureForm& f) { return f.Item(DialogItemId::gbGeneral).Caption; }},
+      {"setBackgroundColor", [](const TConfigureForm& f) { return f.btnSetBackgroundColor.Caption; }},
+      {"showBackground", [](const TConfigureForm& f) { return f.cbShowBackground.Caption; }},
+      {"bounce", [](const TConfigureForm& f) { return f.Item(DialogItemId::gbBounce).Caption; }},
+      {"bounceSpeed", [](const TConfigureForm& f) { return f.lBounceSpeed.Caption; }},
+      {"numberOfImages", [](const TConfigureForm& f) { return f.lSpeed.Caption; }},
+      {"bounceFixedSpeed", [](const TConfigureForm& f) { return f.cbFixedSpeed.Caption; }},
+      {"bounceImages", [](const TConfigureForm& f) { return f.cbBounce.Caption; }},
+      {"clockSettings", [](const TConfigureForm& f) { return f.Item(DialogItemId::gbClockSettings).Caption; }},
+      {"setClockFont", [](const TConfigureForm& f) { return f.btnSetClockFont.Caption; }},
+      {"clockSettingsOptions", [](const TConfigureForm& f) { return JoinStrings(";", f.rgClockSettings.Items); }},
+      {"FilenameSettings", [](const TConfigureForm& f) { return f.Item(DialogItemId::gbFilenameSettings).Caption; }},
+      {"setFilenameFont", [](const TConfigureForm& f) { return f.btnSetFilenameFont.Caption; }},
+      {"FilenameSettingsOptions",
+       [](const TConfigureForm& f) { return JoinStrings(";", f.rgFilenameSettings.Items); }},
+      {"sets", [](const TConfigureForm& f) { return f.Item(DialogItemId::gbSets).Caption; }},
+      {"changeSetAfter", [](const TConfigureForm& f) { return f.lChangeSetsAfter.Caption; }},
+      {"seconds", [](const TConfigureForm& f) { return f.lSeconds.Caption; }},
+      {"ok", [](const TConfigureForm& f) { return f.btnOk.Caption; }},
+      {"cancel", [](const TConfigureForm& f) { return f.btnCancel.Caption; }},
+  };
+  auto lines = FullSettings();
+  for (const auto& [key, caption] : keys) lines["language/" + key] = "<" + key + ">";
+  const TConfigureForm& form = Open(lines);
+  for (const auto& [key, caption] : keys) EXPECT_EQ(caption(form), "<" + key + ">") << key;
+}
+
+TEST_F(ConfigureForm, FixedPlacesOfButtonsLabelsPreviewsAndColumns) {
+  using F = TConfigureForm;
+  const TConfigureForm& form = Open(FullSettings());
+  const std::vector<PlacedControl> placed = PlaceDialog(form, metrics_);
+  const auto bounds = [&](const DialogControl& control) { return FindPlaced(placed, control)->Bounds; };
+  // Left, top, width, height inside the row.
+  const auto in_row = [&](const DialogControl& control) {
+    const PlacedControl& p = *FindPlaced(placed, control);
+    return std::vector{p.Bounds.Left - p.RowBounds.Left, p.Bounds.Top - p.RowBounds.Top};
+  };
+  const auto item = [&](DialogItemId id) {
+    const auto found = std::find_if(placed.begin(), placed.end(), [&](const PlacedControl& p) {
+      return p.Control == nullptr && p.Name == form.Item(id).Name;
+    });
+    return found->Bounds;
+  };
+  const TBounds ok = bounds(ControlOf(&F::btnOk));
+  const TBounds cancel = bounds(ControlOf(&F::btnCancel));
+  const TBounds version = bounds(ControlOf(&F::lVersion));
+  const TBounds left = item(DialogItemId::gbGeneral);
+  const TBounds right = item(DialogItemId::gbSets);
+  const std::vector<std::pair<std::vector<std::int32_t>, std::vector<std::int32_t>>> cases = {
+      {{ok.Left, ok.Width, ok.Height, cancel.Left, cancel.Width, cancel.Height}, {244, 81, 28, 348, 81, 28}},
+      {{version.Right(), version.Top}, {467, 2}},
+      {in_row(ControlOf(&F::BackColor)), {136, 5}},
+      {in_row(ControlOf(&F::btnSetFilenameFont)), {110, 16}},
+      {in_row(ControlOf(&F::btnSetClockFont)), {102, 16}},
+      {in_row(ControlOf(&F::lFilename)), {5, 0}},
+      {in_row(ControlOf(&F::lFilenameShadow)), {6, 1}},
+      {in_row(ControlOf(&F::lClock)), {5, 0}},
+      {in_row(ControlOf(&F::lClockShadow)), {6, 1}},
+      // The columns with their 5-pixel borders: 240 and 230 wide.
+      {{left.Left - 5, left.Width + 10, right.Left - 5, right.Width + 10}, {0, 240, 240, 230}},
+  };
+  for (const auto& [actual, expected] : cases) EXPECT_EQ(actual, expected);
+}
+
+TEST_F(ConfigureForm, ClockPreviewInModeOneShowsTheTimeOfDay) {
+  auto lines = FullSettings();
+  lines["clocksettings/clock"] = "1";
+  TConfigureForm& form = Open(lines);
+  EXPECT_EQ(form.lClock.Caption, "12:00:00");
+  form.tClockTimer(PreviewClockSender::ClockTimer);
+  EXPECT_EQ(form.lClockShadow.Caption, "12:00:00");
+}
+
+TEST_F(ConfigureForm, RemeasuringAtAnotherDpiKeepsTheEdits) {
+  auto lines = FullSettings();
+  lines["general/disclaimer"] = "a disclaimer long enough to take more than one line in the dialog's header";
+  TConfigureForm& form = Open(lines);
+  const std::int32_t disclaimer = form.lDisclaimer.Height;
+  form.cbBounce.Checked = false;
+  form.seSpeed.SetValue(7);
+  metrics_.Scale = 2;
+  form.Remeasure();
+  EXPECT_GT(form.lDisclaimer.Height, 2 * disclaimer);  // wrapped anew, and more lines at the larger size
+  EXPECT_EQ(form.ClientHeight, form.lTitle.Height + form.lDisclaimer.Height + form.ColumnHeight() + 29 +
+                                   form.lCopyrightURL.Height + 13);
+  EXPECT_FALSE(form.cbBounce.Checked);
+  EXPECT_EQ(form.seSpeed.Value(), 7);
+}
+
+TEST(NumberField, KeepsToItsRangeAndReadsNoNumberAsTheMinimum) {
+  TNumberField field(0, 86400);
+  for (const auto& [typed, value] : std::vector<std::pair<std::string, std::int32_t>>{
+           {"45", 45}, {"99999", 86400}, {"-3", 0}, {"many", 0}, {"", 0}}) {
+    field.SetText(typed);
+    EXPECT_EQ(field.Value(), value) << typed;
+  }
 }
 
 }  // namespace

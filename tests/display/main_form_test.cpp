@@ -15,6 +15,7 @@
 #include "data/settings.h"
 #include "data/zip_file_settings.h"
 #include "display/background_layout.h"
+#include "display/frame_composer.h"
 #include "display/motion.h"
 #include "shells/headless/freetype_text.h"
 #include "shells/headless/headless_display_host.h"
@@ -194,6 +195,42 @@ TEST_F(MainForm, FrameDrawsBackgroundImagesClockAndSetNameInThatOrder) {
             (std::vector{1, 1, 0, 0}));
   EXPECT_EQ(text_.Calls[3].Colour, 0x00FFFFu);  // yellow
   EXPECT_EQ(Shown(0, 0), (Bgra{0, 255, 255, 255}));
+}
+
+TEST(FrameComposer, AnImageOnAnExactHalfPixelIsDrawnAtTheEvenOne) {
+  // Halves away from zero would put each one pixel right or down; cutting
+  // the fraction off, one pixel up or left.
+  struct Case {
+    TVector position;
+    std::int32_t left;
+    std::int32_t top;
+  };
+  for (const Case& c : {Case{{2.5f, 5.5f}, 2, 6}, Case{{3.5f, 4.5f}, 4, 4}}) {
+    OffscreenPresenter presenter;
+    BoxTextRenderer text;
+    TDXImageList images(1);
+    TDXDraw draw(presenter, text, images);
+    images.Item(0).Picture = TPicture::FromPixels(PixelImage::Blank(2, 2, kOrange), false);
+    ASSERT_TRUE(draw.Initialize(12, 12));
+    const std::vector<TBouncingImage> sprites{{c.position, {}}};
+    FrameScene scene;
+    scene.Sprite = &images.Item(0);
+    scene.Images = sprites;
+    scene.ClientWidth = 12;
+    FrameComposer composer;
+    MarkImagePlaces(draw, scene);
+    composer.Compose(draw, scene);
+    draw.PresentFrame();
+    const auto orange = [&](std::int32_t x, std::int32_t y) {
+      Bgra pixel = presenter.LastFrame().Row(y)[static_cast<std::size_t>(x)];
+      pixel.A = 255;
+      return pixel == kOrange;
+    };
+    EXPECT_TRUE(orange(c.left, c.top) && orange(c.left + 1, c.top + 1)) << c.position.X << ", " << c.position.Y;
+    EXPECT_FALSE(orange(c.left - 1, c.top) || orange(c.left + 2, c.top) || orange(c.left, c.top - 1) ||
+                 orange(c.left, c.top + 2))
+        << c.position.X << ", " << c.position.Y;
+  }
 }
 
 TEST_F(MainForm, FramesAfterTheFirstAllocateNothingForScreenOrImages) {

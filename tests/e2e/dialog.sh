@@ -55,6 +55,12 @@ IFS=, read -r _ copyright_top _ copyright_height <<<"${copyright#*|}"
 check "client height ends with the copyright line ($caption_box on screen)" \
   is dialog-look client_height $((copyright_top + copyright_height))
 check "Cancel ends configure mode with 0" is dialog-look exit 0
+check "OK at x 244, 81 x 28" grep -qE '^control=Button\|&OK\|1\|244,[0-9]+,81,28$' "$work/dialog-look.out"
+check "Cancel at x 348, 81 x 28" grep -qE '^control=Button\|&Cancel\|1\|348,[0-9]+,81,28$' "$work/dialog-look.out"
+version=$(control dialog-look 'Static|Version 1.0')
+IFS=, read -r version_left version_top version_width _ <<<"${version#*|}"
+check "the version's right edge at x 467, y 2" [ $((version_left + version_width)),$version_top = 467,2 ]
+check "no taskbar button without a host window" is dialog-look taskbar_button 0
 
 # OK stores what was changed: a number field, a check box, the set list,
 # and the colour accepted in the system's chooser (it opens on black).
@@ -85,4 +91,62 @@ configure dialog-144 /c -- describe cancel
 check "144 dpi: 705 pixels wide" is dialog-144 client_width 705
 check "144 dpi: every control inside the client area" unclipped dialog-144
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+wine reg delete "$settings_key" /f >/dev/null 2>&1
+
+# Real keys through the X server. keys_to_dialog NAME ACTIONS -- COMMAND...:
+# opens the dialog with the driver's ACTIONS after a describe, runs COMMAND
+# (keys and clicks on $xwin, the dialog's X window) once it is described,
+# and waits for the saver to end.
+keys_to_dialog() {
+  local name=$1 actions=() i
+  shift
+  while [[ $1 != -- ]]; do
+    actions+=("$1")
+    shift
+  done
+  shift
+  : >"$work/$name.out"
+  timeout 60 wine "$driver" --timeout=30 configure "$saver" /c -- describe "${actions[@]}" \
+    >"$work/$name.out" 2>"$work/$name.err" &
+  local pid=$!
+  for ((i = 0; i < 200; i++)); do
+    grep -q '^described=1' "$work/$name.out" && break
+    sleep 0.1
+  done
+  xwin=$(value "$name" xwindow)
+  "$@"
+  wait "$pid"
+  cat "$work/$name.out" "$work/$name.err" >"$work/stderr"
+}
+show_background() { reg_dword "$settings_key" "General showBackground"; }
+keys_to_dialog dialog-enter -- press alt+b Return
+check "Alt+B checks off \"Show &background\", Enter is OK" [ "$(show_background)" = 0x0 ]
+keys_to_dialog dialog-escape -- press alt+b Escape
+check "Escape is Cancel" [ "$(show_background)" = 0x0 ]
+keys_to_dialog dialog-alt-o -- press alt+b alt+o
+check "Alt+O is OK" [ "$(show_background)" = 0x1 ]
+
+# click_on NAME TEXT: clicks, with the mouse, the control showing TEXT in the
+# dialog that NAME described.
+click_on() {
+  local rect origin left top width height
+  rect=$(sed -n "s/^control=[A-Za-z]*|$2|1|//p" "$work/$1.out" | head -n1)
+  origin=$(value "$1" client_origin)
+  IFS=, read -r left top width height <<<"$rect"
+  focus && xdotool mousemove --window "$xwin" $((${origin%,*} + left + width / 3)) \
+    $((${origin#*,} + top + height / 2)) click 1 && sleep 0.3
+}
+
+# A value typed into a number field is brought into range when the field
+# loses the focus: 99999 seconds show as 86400 once Tab leaves the field.
+type_out_of_range() { click_on dialog-clamp 30 && press End BackSpace BackSpace 9 9 9 9 9 Tab; }
+keys_to_dialog dialog-clamp wait=4000 describe cancel -- type_out_of_range
+check "a number field clamps what was typed when it loses the focus" \
+  grep -q '^control=Edit|86400|1|' "$work/dialog-clamp.out"
+
+# Down on the last clock item comes round to the first, not to the font
+# button after the group.
+down_from_last() { click_on dialog-radio 'Running time' && press Down Return; }
+keys_to_dialog dialog-radio -- down_from_last
+check "the arrow keys stay inside a radio group" [ "$(reg_dword "$settings_key" "clocksettings clock")" = 0x0 ]
 wine reg delete "$settings_key" /f >/dev/null 2>&1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ris dialog over a product packed by Info-ZIP: the caption, every item and
-# row in layout order, hidden rows, and the client height they add up to.
+# row in layout order, hidden rows, the client height they add up to, and
+# where the controls lie.
 source "$(dirname "$0")/harness.sh" "$1"
 
 mkdir -p "$work/content/backgrounds" "$work/content/icons"
@@ -22,8 +23,13 @@ check "the set list" grep -qP '^gbSets\tclbSets\tshown\t56\t' <<<"$output"
 # Title, disclaimer, the taller column, buttons, link and copyright lines.
 heights=$(awk -F'\t' '$2 == "" && $3 == "shown" { sum[$1 ~ /^(pGeneral|gbSets)$/] += $4 + 5 }
   END { print (sum[0] > sum[1] ? sum[0] : sum[1]) }' <<<"$output")
-client=$(tail -n1 <<<"$output" | cut -f2)
+client=$(sed -n 's/^client height\t//p' <<<"$output")
 check "client height holds the columns" [ "$client" -gt $((heights + 29 + 13)) ]
+
+# Where the controls lie: the buttons and the version's right edge are fixed.
+check "OK and Cancel placed" grep -qP '^place\tbtnOk\t244,\d+,81,28\tshown$' <<<"$output"
+version_right=$(awk -F'\t' '$2 == "lVersion" { split($3, b, ","); print b[1] + b[3] "," b[2] }' <<<"$output")
+check "the version's right edge at x 467, y 2" [ "$version_right" = 467,2 ]
 
 "$ris" dialog "$work/flowers.dat" --saver Roses.scr >/dev/null 2>"$work/stderr"
 status=$?

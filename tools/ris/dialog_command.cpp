@@ -2,7 +2,8 @@
 // Runs the configuration dialog's set-up over a data archive, its texts
 // measured headless, and prints what the dialog shows: its caption, then
 // each item and row in layout order with whether it is shown, its height
-// and its caption, then the client height.
+// and its caption, then the client height, then where every item and
+// control lies.
 #include <ostream>
 #include <string>
 
@@ -72,11 +73,16 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
       for (const TDialogItem& item : *column) {
         PrintLine(streams.out, item.Name, "", item.Visible, item.Height, item.Caption);
         for (const TDialogRow& row : item.Rows) {
-          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(), RowCaption(placed, row.Name));
+          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(), RowCaption(placed, row.Id));
         }
       }
     }
     streams.out << "client height\t" << form.ClientHeight << '\n';
+    for (const PlacedControl& control : placed) {
+      const TBounds& b = control.Bounds;
+      streams.out << "place\t" << control.Name << '\t' << b.Left << ',' << b.Top << ',' << b.Width << ','
+                  << b.Height << '\t' << (control.Visible ? "shown" : "hidden") << '\n';
+    }
     return 0;
   } catch (const ProcessExit& exit) {
     streams.err << exit.what() << '\n';

@@ -1,10 +1,12 @@
 #include "shells/win32/configure_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,27 +36,54 @@ struct alignas(4) EmptyDialogTemplate {
 
 HWND WindowOf(WindowHandle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
 
+// The set list's items: 13 pixels high, a check box at the left of each.
+constexpr std::int32_t kSetItemHeight = 13;
+constexpr std::int32_t kSetCheckSize = 11;
+constexpr std::int32_t kSetTextLeft = 15;
+
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
   text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
-// Forwards a handler's failure to an error box instead of letting it
-// unwind through the window system.
-template <typename Handler>
-void Guarded(HWND window, Handler&& handler) {
-  try {
-    handler();
-  } catch (const ESaverError& error) {
-    MessageBoxA(window, error.what(), "Error", MB_OK | MB_ICONERROR);
+DWORD AlignStyle(TextAlign align) {
+  switch (align) {
+    case TextAlign::Left:
+      return SS_LEFT;
+    case TextAlign::Centre:
+      return SS_CENTER;
+    case TextAlign::Right:
+      return SS_RIGHT;
+    case TextAlign::CentreBoth:
+      return SS_CENTER | SS_CENTERIMAGE;
   }
+  return SS_LEFT;
 }
+
+// Owns the dialog when no host window does: an owned window gets no
+// taskbar button, and this one is never shown.
+class HiddenOwner {
+ public:
+  HiddenOwner()
+      : window_(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr)) {}
+  ~HiddenOwner() {
+    if (window_ != nullptr) DestroyWindow(window_);
+  }
+  HiddenOwner(const HiddenOwner&) = delete;
+  HiddenOwner& operator=(const HiddenOwner&) = delete;
+
+  HWND Window() const noexcept { return window_; }
+
+ private:
+  HWND window_;
+};
 
 class ConfigureWindow {
  public:
-  ConfigureWindow(TConfigureForm& form, Win32DialogHost& host, GdiDialogMetrics& metrics)
-      : form_(form), host_(host), metrics_(metrics) {}
+  ConfigureWindow(TConfigureForm& form, Win32DialogHost& host, GdiDialogMetrics& metrics, const Win32System& system)
+      : form_(form), host_(host), metrics_(metrics), system_(system) {}
   ~ConfigureWindow() {
     if (swatch_brush_ != nullptr) DeleteObject(swatch_brush_);
   }
@@ -64,8 +93,13 @@ class ConfigureWindow {
   void Run(HWND owner) {
     EmptyDialogTemplate empty{};
     empty.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.header, owner, &ConfigureWindow::Proc,
-                            reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.header, owner,
+                                                   &ConfigureWindow::Proc, reinterpret_cast<LPARAM>(this));
+    // The dialog ends only with OK or Cancel, never with 0 or -1.
+    if (result <= 0) {
+      throw ESaverError("The configuration dialog could not be opened (system error " +
+                        std::to_string(GetLastError()) + ").");
+    }
   }
 
  private:
@@ -75,21 +109,45 @@ class ConfigureWindow {
     if (self == nullptr) return FALSE;
     if (message == WM_INITDIALOG) self->window_ = window;
     INT_PTR result = FALSE;
-    Guarded(window, [&] { result = self->Handle(message, w, l); });
+    self->Guarded([&] { result = self->Handle(message, w, l); });
     return result;
+  }
+
+  // Nothing unwinds through the window system: a handler's failure is shown
+  // in the error box, and the dialog goes on.
+  template <typename Handler>
+  void Guarded(Handler&& handler) noexcept {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowError(error.what());
+    } catch (...) {
+      ShowError("An unexpected error occurred in the configuration dialog.");
+    }
+  }
+
+  void ShowError(const char* message) const noexcept {
+    MessageBoxA(window_, message, system_.ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
   }
 
   INT_PTR Handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
       case WM_INITDIALOG:
         OnInit();
-        return FALSE;  // the focus was set to the first control already
+        return FALSE;  // the focus is set
       case WM_COMMAND:
         OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
         return TRUE;
       case WM_TIMER:
         if (w == kClockTimer) OnClockTick();
         return TRUE;
+      case WM_MEASUREITEM: {
+        // Comes while the set list is being created, before it is known.
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+        if (measure.CtlType != ODT_LISTBOX) return FALSE;
+        measure.itemHeight = static_cast<UINT>(Scale(kSetItemHeight));
+        return TRUE;
+      }
       case WM_DRAWITEM:
         DrawOwnerDrawn(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
         return TRUE;
@@ -116,11 +174,19 @@ class ConfigureWindow {
   void OnInit() {
     host_.SetWindow(window_);
     SetWindowTextA(window_, form_.Caption.c_str());
-    dpi_ = DpiOf(window_);
+    MeasureAt(DpiOf(window_));
     CreateControls();
     PlaceWindow(nullptr);
     // A window timer keeps ticking while a chooser or a box is open.
     SetTimer(window_, kClockTimer, kClockInterval, nullptr);
+  }
+
+  // Texts are measured at the dpi the controls are drawn at.
+  void MeasureAt(UINT dpi) {
+    dpi_ = dpi;
+    if (metrics_.Dpi() == dpi) return;
+    metrics_.SetDpi(dpi);
+    form_.Remeasure();
   }
 
   // ------------------------------------------------------------ controls
@@ -131,106 +197,112 @@ class ConfigureWindow {
     return {Scale(bounds.Left), Scale(bounds.Top), Scale(bounds.Right()), Scale(bounds.Bottom())};
   }
 
-  HWND Create(const char* window_class, DWORD style, DWORD ex_style, const PlacedControl& placed,
-              const std::string& text, TBounds bounds) {
+  // Every control starts a group of its own but the second and later items
+  // of a radio group, so that the arrow keys stay inside each group.
+  HWND Create(std::size_t placed_index, const char* window_class, DWORD style, DWORD ex_style,
+              const std::string& text, TBounds bounds, int id = 0, bool starts_group = true) {
+    const PlacedControl& placed = placed_[placed_index];
     const RECT rect = ScaledRect(bounds);
     if (placed.Visible) style |= WS_VISIBLE;
-    const int id = next_id_++;
+    if (starts_group) style |= WS_GROUP;
+    if (id == 0) id = next_id_++;
     HWND control = CreateWindowExA(ex_style, window_class, text.c_str(), WS_CHILD | style, rect.left, rect.top,
                                    rect.right - rect.left, rect.bottom - rect.top, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
+    if (control == nullptr) throw ESaverError("A control of the configuration dialog could not be created.");
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(placed.Font, dpi_)), FALSE);
-    names_[control] = placed.Name;
-    controls_[placed.Name] = control;
+    placed_of_[control] = placed_index;
+    if (placed.Control != nullptr) windows_[placed.Control].push_back(control);
     return control;
   }
 
   void CreateControls() {
     placed_ = PlaceDialog(form_, metrics_);
     next_id_ = kFirstControlId;
-    for (const PlacedControl& placed : placed_) CreateControl(placed);
+    for (std::size_t i = 0; i < placed_.size(); ++i) CreateControl(i);
+    if (HWND ok = GetDlgItem(window_, IDOK)) SetFocus(ok);
   }
 
-  void CreateControl(const PlacedControl& placed) {
-    const std::string& name = placed.Name;
+  void CreateControl(std::size_t index) {
+    const PlacedControl& placed = placed_[index];
     switch (placed.Kind) {
       case ControlKind::Label:
-        if (name == "lVersion" || name.ends_with("Shadow")) return;  // drawn with the title, the preview
-        if (name == "lClock" || name == "lFilename") return CreatePreview(placed);
-        Create("STATIC", placed.Centred ? SS_CENTER : SS_LEFT, 0, placed, placed.Caption, placed.Bounds);
+      case ControlKind::LinkLabel:
+        return CreateLabel(index);
+      case ControlKind::Preview:
+        // One control over the whole row draws the preview and its shadow:
+        // neither is cut however its text grows, and neither leaves the row.
+        Create(index, "STATIC", SS_OWNERDRAW, 0, "", placed.RowBounds);
         return;
-      case ControlKind::LinkLabel: {
-        const DWORD style = name == "lTitle" ? SS_OWNERDRAW : SS_CENTER;
-        Create("STATIC", style | SS_NOTIFY, 0, placed, placed.Caption, placed.Bounds);
-        return;
-      }
       case ControlKind::GroupBox:
-        Create("BUTTON", BS_GROUPBOX, 0, placed, placed.Caption, placed.Bounds);
+        Create(index, "BUTTON", BS_GROUPBOX, 0, placed.Caption, placed.Bounds);
         return;
+      case ControlKind::PreviewShadow:
       case ControlKind::Panel:
       case ControlKind::ColorSwatch:
         return;
       case ControlKind::Button:
-        return CreateButton(placed);
+        return CreateButton(index);
       case ControlKind::CheckBox:
-        SendMessageA(Create("BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, placed, placed.Caption, placed.Bounds),
-                     BM_SETCHECK, CheckBoxNamed(name).Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageA(Create(index, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, placed.Caption, placed.Bounds),
+                     BM_SETCHECK, StateOf<TCheckBox>(form_, *placed.Control).Checked ? BST_CHECKED : BST_UNCHECKED,
+                     0);
         return;
       case ControlKind::RadioGroup:
-        return CreateRadioGroup(placed);
+        return CreateRadioGroup(index);
       case ControlKind::NumberField:
-        return CreateNumberField(placed);
+        return CreateNumberField(index);
       case ControlKind::CheckListBox:
-        return CreateSetList(placed);
+        return CreateSetList(index);
       case ControlKind::ColorFrame:
-        Create("STATIC", SS_LEFT, WS_EX_CLIENTEDGE, placed, "", placed.Bounds);
+        Create(index, "STATIC", SS_LEFT, WS_EX_CLIENTEDGE, "", placed.Bounds);
         UpdateSwatch();
         return;
     }
   }
 
-  void CreateButton(const PlacedControl& placed) {
-    DWORD style = BS_PUSHBUTTON | WS_TABSTOP;
-    if (placed.Name == "btnOk") style = BS_DEFPUSHBUTTON | WS_TABSTOP;
-    HWND button = Create("BUTTON", style, 0, placed, placed.Caption, placed.Bounds);
-    if (placed.Name == "btnOk") SetWindowLongPtrA(button, GWLP_ID, IDOK);
-    if (placed.Name == "btnCancel") SetWindowLongPtrA(button, GWLP_ID, IDCANCEL);
+  void CreateLabel(std::size_t index) {
+    const PlacedControl& placed = placed_[index];
+    const DialogControl& line = *placed.Control;
+    // Every label takes its clicks, so that one lying over a link is not
+    // clicked through.
+    Create(index, "STATIC", AlignStyle(line.Align) | SS_NOTIFY, line.Transparent ? WS_EX_TRANSPARENT : 0,
+           placed.Caption, placed.Bounds);
   }
 
-  // The preview label and its shadow, one pixel right and down, in one
-  // control that draws both.
-  void CreatePreview(const PlacedControl& placed) {
-    TBounds bounds = placed.Bounds;
-    bounds.Width += 1;
-    bounds.Height += 1;
-    Create("STATIC", SS_OWNERDRAW, 0, placed, "", bounds);
+  void CreateButton(std::size_t index) {
+    const PlacedControl& placed = placed_[index];
+    const bool ok = placed.Control->Click == &TConfigureForm::btnOkClick;
+    const bool cancel = placed.Control->Click == &TConfigureForm::btnCancelClick;
+    const DWORD style = (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+    Create(index, "BUTTON", style, 0, placed.Caption, placed.Bounds, ok ? IDOK : cancel ? IDCANCEL : 0);
   }
 
-  void CreateRadioGroup(const PlacedControl& placed) {
-    Create("BUTTON", BS_GROUPBOX, 0, placed, "", placed.Bounds);
-    const TRadioGroup& group = RadioGroupNamed(placed.Name);
+  void CreateRadioGroup(std::size_t index) {
+    const PlacedControl& placed = placed_[index];
+    const TRadioGroup& group = StateOf<TRadioGroup>(form_, *placed.Control);
+    HWND frame = Create(index, "BUTTON", BS_GROUPBOX, 0, "", placed.Bounds);
+    windows_[placed.Control].clear();  // the radio buttons alone stand for the group
+    placed_of_.erase(frame);
     // The group's font button lies over its right part: the items stop short of it.
     const PlacedControl* button = NextInRow(placed, ControlKind::Button);
     const std::int32_t right = button != nullptr ? button->Bounds.Left - 4 : placed.Bounds.Right() - 8;
     const auto count = static_cast<std::int32_t>(std::max<std::size_t>(group.Items.size(), 1));
     const std::int32_t pitch = (placed.Bounds.Height - 18) / count;
-    auto& buttons = radio_buttons_[placed.Name];
-    buttons.clear();
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(group.Items.size()); ++i) {
       const TBounds item{placed.Bounds.Left + 8, placed.Bounds.Top + 14 + i * pitch, right - placed.Bounds.Left - 8,
                          std::min(pitch, 17)};
-      const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-      HWND radio = Create("BUTTON", style, 0, placed, group.Items[static_cast<std::size_t>(i)], item);
+      const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_TABSTOP : 0);
+      HWND radio = Create(index, "BUTTON", style, 0, group.Items[static_cast<std::size_t>(i)], item, 0, i == 0);
       SendMessageA(radio, BM_SETCHECK, i == group.ItemIndex ? BST_CHECKED : BST_UNCHECKED, 0);
-      buttons.push_back(radio);
     }
-    controls_[placed.Name] = buttons.empty() ? nullptr : buttons.front();
   }
 
-  void CreateNumberField(const PlacedControl& placed) {
-    const TNumberField& field = NumberFieldNamed(placed.Name);
-    HWND edit = Create("EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, placed,
+  void CreateNumberField(std::size_t index) {
+    const PlacedControl& placed = placed_[index];
+    const TNumberField& field = StateOf<TNumberField>(form_, *placed.Control);
+    HWND edit = Create(index, "EDIT", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
                        std::to_string(field.Value()), placed.Bounds);
     HWND spin = CreateWindowExA(0, UPDOWN_CLASSA, "",
                                 WS_CHILD | (placed.Visible ? WS_VISIBLE : 0) | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
@@ -241,165 +313,160 @@ class ConfigureWindow {
     SendMessageA(spin, UDM_SETPOS32, 0, field.Value());
   }
 
-  void CreateSetList(const PlacedControl& placed) {
-    HWND list = Create(WC_LISTVIEWA, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
-                       WS_EX_CLIENTEDGE, placed, "", placed.Bounds);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
-    RECT client;
-    GetClientRect(list, &client);
-    LVCOLUMNA column{};
-    column.mask = LVCF_WIDTH;
-    column.cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    const auto& items = form_.clbSets.Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(i);
-      item.pszText = const_cast<char*>(items[i].Name.c_str());
-      SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      ListView_SetCheckState(list, static_cast<int>(i), items[i].Checked ? TRUE : FALSE);
+  // A list box kept in the model's sorted order, each item drawn with its
+  // check box; a click on the box or the space bar checks or unchecks it.
+  void CreateSetList(std::size_t index) {
+    HWND list = Create(index, "LISTBOX",
+                       LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL |
+                           WS_TABSTOP,
+                       WS_EX_CLIENTEDGE, "", placed_[index].Bounds);
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, Scale(kSetItemHeight));
+    for (const auto& item : form_.clbSets.Items()) {
+      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Name.c_str()));
     }
-    if (!items.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    SetWindowSubclass(list, &ConfigureWindow::SetListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  static LRESULT CALLBACK SetListProc(HWND list, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<ConfigureWindow*>(data);
+    std::optional<LRESULT> handled;
+    self->Guarded([&] { handled = self->OnSetListInput(list, message, w, l); });
+    return handled ? *handled : DefSubclassProc(list, message, w, l);
+  }
+
+  std::optional<LRESULT> OnSetListInput(HWND list, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+      case WM_KEYDOWN:
+        if (w != VK_SPACE) return std::nullopt;
+        ToggleSet(list, SendMessageA(list, LB_GETCARETINDEX, 0, 0));
+        return 0;
+      case WM_CHAR:
+        if (w != ' ') return std::nullopt;
+        return 0;  // not a search for a name starting with a blank
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK: {
+        const LRESULT result = DefSubclassProc(list, message, w, l);
+        const LRESULT hit = SendMessageA(list, LB_ITEMFROMPOINT, 0, l);
+        if (HIWORD(hit) == 0 && GET_X_LPARAM(l) < Scale(kSetTextLeft)) ToggleSet(list, LOWORD(hit));
+        return result;
+      }
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(list, &ConfigureWindow::SetListProc, 0);
+        return std::nullopt;
+      default:
+        return std::nullopt;
+    }
+  }
+
+  void ToggleSet(HWND list, LRESULT index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= form_.clbSets.Items().size()) return;
+    const auto item = static_cast<std::size_t>(index);
+    form_.clbSets.SetChecked(item, !form_.clbSets.Items()[item].Checked);
+    RECT rect{};
+    if (SendMessageA(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rect)) != LB_ERR) {
+      InvalidateRect(list, &rect, TRUE);
+    }
   }
 
   void DestroyControls() {
     for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(window_, GW_CHILD)) {
       DestroyWindow(child);
     }
-    controls_.clear();
-    names_.clear();
-    radio_buttons_.clear();
+    placed_of_.clear();
+    windows_.clear();
   }
 
   const PlacedControl* NextInRow(const PlacedControl& placed, ControlKind kind) const {
     for (const PlacedControl& other : placed_) {
-      if (&other != &placed && other.Row == placed.Row && other.Kind == kind) return &other;
+      if (&other != &placed && other.Control != nullptr && other.Row == placed.Row && other.Kind == kind) {
+        return &other;
+      }
     }
     return nullptr;
   }
 
+  const PlacedControl* PlacedOf(HWND control) const {
+    const auto found = placed_of_.find(control);
+    return found == placed_of_.end() ? nullptr : &placed_[found->second];
+  }
+
   // ------------------------------------------------------- the model's state
-
-  TCheckBox& CheckBoxNamed(const std::string& name) {
-    if (name == "cbShowBackground") return form_.cbShowBackground;
-    if (name == "cbFixedSpeed") return form_.cbFixedSpeed;
-    return form_.cbBounce;
-  }
-
-  TRadioGroup& RadioGroupNamed(const std::string& name) {
-    return name == "rgClockSettings" ? form_.rgClockSettings : form_.rgFilenameSettings;
-  }
-
-  TNumberField& NumberFieldNamed(const std::string& name) {
-    if (name == "seSpeed") return form_.seSpeed;
-    if (name == "spNrImages") return form_.spNrImages;
-    return form_.seSetTime;
-  }
-
-  HWND Control(const std::string& name) const {
-    const auto found = controls_.find(name);
-    return found == controls_.end() ? nullptr : found->second;
-  }
 
   // Copies what the user did with the native controls into the model.
   void PullFromControls() {
-    for (const char* name : {"cbShowBackground", "cbFixedSpeed", "cbBounce"}) {
-      if (HWND box = Control(name)) CheckBoxNamed(name).Checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
-    for (auto& [name, buttons] : radio_buttons_) {
-      for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (SendMessageA(buttons[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
-          RadioGroupNamed(name).ItemIndex = static_cast<std::int32_t>(i);
-        }
-      }
-    }
-    for (const char* name : {"seSpeed", "spNrImages", "seSetTime"}) ReadNumberField(name);
-    if (HWND list = Control("clbSets")) {
-      for (std::size_t i = 0; i < form_.clbSets.Items().size(); ++i) {
-        form_.clbSets.SetChecked(i, ListView_GetCheckState(list, static_cast<int>(i)) != 0);
+    for (const auto& [line, windows] : windows_) {
+      switch (line->Kind) {
+        case ControlKind::CheckBox:
+          StateOf<TCheckBox>(form_, *line).Checked = SendMessageA(windows.front(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+          break;
+        case ControlKind::RadioGroup:
+          for (std::size_t i = 0; i < windows.size(); ++i) {
+            if (SendMessageA(windows[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
+              StateOf<TRadioGroup>(form_, *line).ItemIndex = static_cast<std::int32_t>(i);
+            }
+          }
+          break;
+        case ControlKind::NumberField:
+          ReadNumberField(*line, windows.front());
+          break;
+        default:
+          break;  // the set list's checks are the model's already
       }
     }
   }
 
   // Typed text is read, brought into range and shown as the value it gave.
-  void ReadNumberField(const std::string& name) {
-    HWND edit = Control(name);
-    if (edit == nullptr) return;
-    TNumberField& field = NumberFieldNamed(name);
-    field.SetText(WindowText(edit));
+  void ReadNumberField(const DialogControl& line, HWND edit) {
+    TNumberField& field = StateOf<TNumberField>(form_, line);
+    const std::string typed = WindowText(edit);
+    field.SetText(typed);
     const std::string shown = std::to_string(field.Value());
-    if (WindowText(edit) != shown) SetWindowTextA(edit, shown.c_str());
+    if (typed != shown) SetWindowTextA(edit, shown.c_str());
   }
 
   // ------------------------------------------------------------ events
 
   void OnCommand(int id, int code, HWND control) {
-    if (id == IDOK) {
-      PullFromControls();
-      form_.btnOkClick();
-      EndDialog(window_, IDOK);
+    // Enter, Escape and the close box name the button by its id alone.
+    if (control == nullptr) control = GetDlgItem(window_, id);
+    const PlacedControl* placed = PlacedOf(control);
+    if (placed == nullptr || placed->Control == nullptr) return;
+    const DialogControl& line = *placed->Control;
+    if (code == EN_KILLFOCUS && line.Kind == ControlKind::NumberField) return ReadNumberField(line, control);
+    if (code != BN_CLICKED || line.Click == nullptr) return;  // a label's STN_CLICKED is the same code
+    PullFromControls();
+    (form_.*line.Click)();
+    if (form_.Closed()) {
+      EndDialog(window_, id == IDOK ? IDOK : IDCANCEL);
       return;
     }
-    if (id == IDCANCEL) {
-      form_.btnCancelClick();
-      EndDialog(window_, IDCANCEL);
-      return;
-    }
-    const auto named = names_.find(control);
-    if (named == names_.end()) return;
-    const std::string& name = named->second;
-    if (code == EN_KILLFOCUS) return ReadNumberField(name);
-    if (code != BN_CLICKED && code != STN_CLICKED) return;
-    if (name == "btnSetBackgroundColor") {
-      form_.btnSetBackgroundColorClick();
-      UpdateSwatch();
-    } else if (name == "btnSetClockFont") {
-      form_.btnSetClockFontClick();
-      RefreshPreviews();
-    } else if (name == "btnSetFilenameFont") {
-      form_.btnSetFilenameFontClick();
-      RefreshPreviews();
-    } else if (name == "lTitle") {
-      form_.lTitleClick();
-    } else if (name == "lMoreInfoURL") {
-      form_.lMoreInfoURLClick();
-    } else if (name == "lCopyrightURL") {
-      form_.lCopyrightURLClick();
-    }
+    UpdateSwatch();
+    RefreshPreviews();
   }
 
   void OnClockTick() {
     form_.tClockTimer(PreviewClockSender::ClockTimer);
-    if (HWND clock = Control("lClock")) InvalidateRect(clock, nullptr, TRUE);
+    RefreshPreviews();
   }
 
-  // A chosen font changes the preview's size as well as its look.
+  // A chosen font or a new clock text changes what the previews cover.
   void RefreshPreviews() {
     placed_ = PlaceDialog(form_, metrics_);
-    for (const char* name : {"lClock", "lFilename"}) {
-      HWND preview = Control(name);
-      const PlacedControl* placed = FindPlaced(placed_, name);
-      if (preview == nullptr || placed == nullptr) continue;
-      TBounds bounds = placed->Bounds;
-      bounds.Width += 1;
-      bounds.Height += 1;
-      const RECT rect = ScaledRect(bounds);
-      SetWindowPos(preview, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(preview, nullptr, TRUE);
+    for (const auto& [line, windows] : windows_) {
+      if (line->Kind == ControlKind::Preview) InvalidateRect(windows.front(), nullptr, TRUE);
     }
   }
 
   void UpdateSwatch() {
     if (swatch_brush_ != nullptr) DeleteObject(swatch_brush_);
     swatch_brush_ = CreateSolidBrush(ScreenColor(form_.BackColor));
-    if (HWND frame = Control("pBackColorFrame")) InvalidateRect(frame, nullptr, TRUE);
+    const auto frame = windows_.find(&ControlOf(&TConfigureForm::BackColor));
+    if (frame != windows_.end()) InvalidateRect(frame->second.front(), nullptr, TRUE);
   }
 
   void OnDpiChanged(UINT dpi, const RECT& suggested) {
     PullFromControls();
-    dpi_ = dpi;
+    MeasureAt(dpi);
     DestroyControls();
     CreateControls();
     PlaceWindow(&suggested);
@@ -408,21 +475,17 @@ class ConfigureWindow {
   // ------------------------------------------------------------ drawing
 
   bool IsLink(HWND control) const {
-    const auto named = names_.find(control);
-    if (named == names_.end()) return false;
-    const PlacedControl* placed = FindPlaced(placed_, named->second);
+    const PlacedControl* placed = PlacedOf(control);
     return placed != nullptr && placed->Kind == ControlKind::LinkLabel;
   }
 
   INT_PTR ColorStatic(HDC dc, HWND control) {
-    const auto named = names_.find(control);
-    const PlacedControl* placed = named == names_.end() ? nullptr : FindPlaced(placed_, named->second);
-    if (placed != nullptr && placed->Kind == ControlKind::ColorFrame) {
-      return reinterpret_cast<INT_PTR>(swatch_brush_);
-    }
+    const PlacedControl* placed = PlacedOf(control);
+    if (placed != nullptr && placed->Kind == ControlKind::ColorFrame) return reinterpret_cast<INT_PTR>(swatch_brush_);
     SetBkMode(dc, TRANSPARENT);
     if (placed != nullptr && (placed->Kind == ControlKind::Label || placed->Kind == ControlKind::LinkLabel)) {
       SetTextColor(dc, ScreenColor(placed->Font.Color));
+      if (placed->Control->Transparent) return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
     }
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
   }
@@ -434,35 +497,66 @@ class ConfigureWindow {
   }
 
   void DrawOwnerDrawn(const DRAWITEMSTRUCT& item) {
-    const auto named = names_.find(item.hwndItem);
-    if (named == names_.end()) return;
+    const PlacedControl* placed = PlacedOf(item.hwndItem);
+    if (placed == nullptr) return;
     HDC dc = item.hDC;
-    FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    SetBkMode(dc, TRANSPARENT);
     const HGDIOBJ original = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    if (named->second == "lTitle") {
-      DrawText(dc, form_.lTitle.Font, form_.lTitle.Caption, item.rcItem, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
-      if (const PlacedControl* version = FindPlaced(placed_, "lVersion")) {
-        DrawText(dc, form_.lVersion.Font, form_.lVersion.Caption, ScaledRect(version->Bounds),
-                 DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
-      }
+    SetBkMode(dc, TRANSPARENT);
+    if (placed->Kind == ControlKind::CheckListBox) {
+      DrawSetItem(item, *placed);
     } else {
-      const bool clock = named->second == "lClock";
-      const TLabelControl& label = clock ? form_.lClock : form_.lFilename;
-      const TLabelControl& shadow = clock ? form_.lClockShadow : form_.lFilenameShadow;
-      RECT shadow_rect = item.rcItem;
-      OffsetRect(&shadow_rect, 1, 1);
-      DrawText(dc, shadow.Font, shadow.Caption, shadow_rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-      DrawText(dc, label.Font, label.Caption, item.rcItem, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+      DrawPreview(item, *placed);
     }
     SelectObject(dc, original);
+  }
+
+  // The preview's row: every shadow and preview label of it, in table
+  // order, so the shadow lies behind.
+  void DrawPreview(const DRAWITEMSTRUCT& item, const PlacedControl& preview) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    const TBounds& row = preview.RowBounds;
+    for (const PlacedControl& placed : placed_) {
+      if (placed.Row != preview.Row || placed.Control == nullptr ||
+          (placed.Kind != ControlKind::Preview && placed.Kind != ControlKind::PreviewShadow)) {
+        continue;
+      }
+      const TLabelControl& label = StateOf<TLabelControl>(form_, *placed.Control);
+      const RECT rect{Scale(placed.Bounds.Left - row.Left), Scale(placed.Bounds.Top - row.Top), item.rcItem.right,
+                      item.rcItem.bottom};
+      DrawText(item.hDC, label.Font, label.Caption, rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+  }
+
+  void DrawSetItem(const DRAWITEMSTRUCT& item, const PlacedControl& list) {
+    const auto& items = form_.clbSets.Items();
+    if (item.itemID >= items.size()) return;
+    HDC dc = item.hDC;
+    RECT box = item.rcItem;
+    FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+    const int check = Scale(kSetCheckSize);
+    box.left += Scale(1);
+    box.top += (box.bottom - box.top - check) / 2;
+    box.right = box.left + check;
+    box.bottom = box.top + check;
+    DrawFrameControl(dc, &box, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | DFCS_FLAT | (items[item.itemID].Checked ? DFCS_CHECKED : 0));
+    RECT text = item.rcItem;
+    text.left += Scale(kSetTextLeft);
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &text, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    TFont font = list.Font;
+    font.Color = selected ? clHighlightText : clWindowText;
+    text.left += Scale(2);
+    DrawText(dc, font, items[item.itemID].Name, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &item.rcItem);
   }
 
   // ------------------------------------------------------------ the window
 
   // Sizes the window to the client area the layout needs at this dpi; where
   // Windows suggests a place (the dpi changed), there, else centred on the
-  // monitor's work area.
+  // primary monitor's work area: centred on a desktop of several monitors,
+  // it would straddle two of them.
   void PlaceWindow(const RECT* suggested) {
     RECT frame{0, 0, Scale(kDialogClientWidth), Scale(form_.ClientHeight)};
     AdjustForFrame(frame);
@@ -474,7 +568,7 @@ class ConfigureWindow {
     } else {
       MONITORINFO monitor{};
       monitor.cbSize = sizeof(monitor);
-      GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+      GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
       const RECT& work = monitor.rcWork;
       corner = {work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2};
     }
@@ -497,13 +591,13 @@ class ConfigureWindow {
   TConfigureForm& form_;
   Win32DialogHost& host_;
   GdiDialogMetrics& metrics_;
+  const Win32System& system_;
   HWND window_ = nullptr;
   UINT dpi_ = kDefaultDpi;
   int next_id_ = kFirstControlId;
   std::vector<PlacedControl> placed_;
-  std::map<std::string, HWND> controls_;
-  std::map<HWND, std::string> names_;
-  std::map<std::string, std::vector<HWND>> radio_buttons_;
+  std::map<HWND, std::size_t> placed_of_;                        // a control's place in placed_
+  std::map<const DialogControl*, std::vector<HWND>> windows_;   // a table line's windows
   HBRUSH swatch_brush_ = nullptr;
   GdiFontCache fonts_{DEFAULT_QUALITY};
 };
@@ -511,7 +605,7 @@ class ConfigureWindow {
 }  // namespace
 
 int RunConfigureDialog(const CommandLine& command, Win32System& system) {
-  INITCOMMONCONTROLSEX common{sizeof(common), ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX common{sizeof(common), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
   // Until the archive names the product, the application is the maker's.
   system.SetApplicationTitle(std::string(kMakerWebAddress));
@@ -519,13 +613,15 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   Win32Shell shell;
   Win32DialogHost host;
   GdiDialogMetrics metrics(DpiOf(nullptr));
-  HWND owner = WindowOf(command.ParentWindow);
+  const HWND given = WindowOf(command.ParentWindow);
+  const HWND owner = IsWindow(given) ? given : nullptr;
   {
     TConfigureForm form({system, registry, shell, host, metrics}, command);
-    ConfigureWindow window(form, host, metrics);
-    window.Run(IsWindow(owner) ? owner : nullptr);
+    ConfigureWindow window(form, host, metrics, system);
+    const HiddenOwner hidden;
+    window.Run(owner != nullptr ? owner : hidden.Window());
   }  // the form's destruction stores the settings
-  ShowSaveFailures(host.SaveFailures(), IsWindow(owner) ? owner : nullptr, system.ApplicationTitle());
+  ShowSaveFailures(host.SaveFailures(), owner, system.ApplicationTitle());
   return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ class GdiDialogMetrics : public DialogTextMetrics {
   ~GdiDialogMetrics() override;
   GdiDialogMetrics(const GdiDialogMetrics&) = delete;
   GdiDialogMetrics& operator=(const GdiDialogMetrics&) = delete;
+
+  UINT Dpi() const noexcept { return dpi_; }
+  // The dialog moved to a screen of another dpi.
+  void SetDpi(UINT dpi) noexcept { dpi_ = std::max<UINT>(dpi, 1); }
 
   std::int32_t TextWidth(const TFont& font, std::string_view text) override;
   std::int32_t LineHeight(const TFont& font) override;

@@ -665,12 +665,25 @@ std::vector<HWND> children_of(HWND dialog) {
 
 // One line per control: class|text|visible|left,top,width,height, the rectangle
 // in the dialog's client coordinates.
+// Before them: the dialog's X window, where its client area starts in it,
+// and whether the taskbar would show a button for it (a shown, unowned
+// window that is no tool window, or any that asks for one).
 void describe_controls(HWND dialog) {
   put_wide("dialog_caption", text_of(dialog));
   RECT client{};
   GetClientRect(dialog, &client);
   put("client_width", client.right);
   put("client_height", client.bottom);
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  POINT origin{0, 0};
+  ClientToScreen(dialog, &origin);
+  put("client_origin", std::to_string(origin.x - outer.left) + "," + std::to_string(origin.y - outer.top));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE));
+  const bool owned = GetWindow(dialog, GW_OWNER) != nullptr;
+  put("taskbar_button",
+      (ex_style & WS_EX_APPWINDOW) != 0 || (!owned && (ex_style & WS_EX_TOOLWINDOW) == 0));
+  put("xwindow", x_window_of(dialog));
   for (HWND control : children_of(dialog)) {
     RECT rect{};
     GetWindowRect(control, &rect);
@@ -680,6 +693,7 @@ void describe_controls(HWND dialog) {
                             std::to_wstring(rect.top) + L"," + std::to_wstring(rect.right - rect.left) + L"," +
                             std::to_wstring(rect.bottom - rect.top));
   }
+  put("described", true);
 }
 
 HWND control_with_text(HWND dialog, const std::wstring& text) {
@@ -735,7 +749,7 @@ bool act(const Process& process, HWND dialog, const std::wstring& action) {
   } else if (verb == L"toggle") {
     // toggle=N flips the check box of the set list's N-th item with the keys
     // a user would press.
-    HWND list = nth_control_of_class(dialog, L"SysListView32", 0);
+    HWND list = nth_control_of_class(dialog, L"ListBox", 0);
     if (list == nullptr) return false;
     PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
     for (int i = std::stoi(value); i > 0; --i) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
