@@ -27,9 +27,9 @@ constexpr char kCoverClass[] = "RisCoverWindow";
 // display's and pauses meanwhile.
 struct WindowTimer {
   UINT_PTR Id;
-  TDXTimer TMainForm::*Timer;
+  FormTimer Timer;
 };
-constexpr WindowTimer kWindowTimers[] = {{1, &TMainForm::tClock}, {2, &TMainForm::tSetChange}};
+constexpr WindowTimer kWindowTimers[] = {{1, FormTimer::Clock}, {2, FormTimer::SetChange}};
 
 struct DisplayState {
   TMainForm& Form;
@@ -45,10 +45,8 @@ DisplayState* StateOf(HWND window) {
 // Arms, re-arms or stops each window timer as the form's timer now stands.
 void SyncWindowTimers(DisplayState& state) {
   for (std::size_t i = 0; i < std::size(kWindowTimers); ++i) {
-    const TDXTimer& timer = state.Form.*kWindowTimers[i].Timer;
-    const UINT wanted = timer.Enabled() ? std::clamp<UINT>(timer.Interval(), USER_TIMER_MINIMUM,
-                                                           USER_TIMER_MAXIMUM)
-                                        : 0;
+    const auto interval = state.Form.TimerInterval(kWindowTimers[i].Timer);
+    const UINT wanted = interval ? std::clamp<UINT>(*interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM) : 0;
     if (wanted == state.ArmedIntervals[i]) continue;
     if (wanted == 0) {
       KillTimer(state.Window, kWindowTimers[i].Id);
@@ -61,7 +59,7 @@ void SyncWindowTimers(DisplayState& state) {
 
 void FireWindowTimer(DisplayState& state, UINT_PTR id) {
   for (const WindowTimer& timer : kWindowTimers) {
-    if (timer.Id == id) (state.Form.*timer.Timer).Fire(state.Host.TickCount());
+    if (timer.Id == id) state.Form.FireTimer(timer.Timer);
   }
 }
 
@@ -109,7 +107,7 @@ bool Handle(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) 
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      if (form.DXDraw.Initialized()) GdiPresenter::Copy(dc, form.DXDraw.BackSurface());
+      if (const Surface* frame = form.BackSurface()) GdiPresenter::Copy(dc, *frame);
       EndPaint(window, &paint);
       return true;
     }
@@ -235,13 +233,13 @@ int RunMessageLoop(DisplayState& state) {
       DispatchMessageA(&message);
     }
     try {
-      form.DXTimer.Poll(state.Host.TickCount());
+      form.PollFrameTimer();
     } catch (const ESaverError& error) {
       state.Host.ShowException(error.what());
     }
     if (form.CloseAllowed() && IsWindow(state.Window)) DestroyWindow(state.Window);
     if (IsWindow(state.Window)) SyncWindowTimers(state);
-    const auto due = form.DXTimer.TimeUntilDue(state.Host.TickCount());
+    const auto due = form.TimeUntilNextFrame();
     MsgWaitForMultipleObjectsEx(0, nullptr, due ? *due : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
