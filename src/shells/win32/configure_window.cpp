@@ -16,6 +16,7 @@
 #include "shells/win32/win32_dialog_host.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
+#include "shells/win32/window_handle.h"
 
 namespace ris {
 namespace {
@@ -31,8 +32,6 @@ struct alignas(4) EmptyDialogTemplate {
   WORD window_class = 0;
   WORD title = 0;
 };
-
-HWND WindowOf(WindowHandle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
 
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');

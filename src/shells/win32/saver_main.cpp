@@ -13,6 +13,7 @@
 #include "shells/win32/gdi_metafile_player.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/single_instance.h"
+#include "shells/win32/window_handle.h"
 #include "startup/command_line.h"
 
 namespace {
@@ -21,10 +22,6 @@ std::vector<std::string> Parameters() {
   std::vector<std::string> parameters;
   for (int i = 1; i < __argc; ++i) parameters.emplace_back(__argv[i]);
   return parameters;
-}
-
-HWND WindowOf(ris::WindowHandle handle) {
-  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
 }
 
 }  // namespace
@@ -36,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ris::InstallMetafilePlayer(std::make_shared<const ris::GdiMetafilePlayer>());
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
-  const HWND parent = WindowOf(command.ParentWindow);
+  const HWND parent = ris::WindowOf(command.ParentWindow);
   if (command.Mode == ris::rmChangePassword) ris::ChangeSaverPassword(parameters, parent);
 
   if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed
