@@ -91,6 +91,10 @@ program_pid=
 check "the keys' speed is kept (2 + 3)" \
   grep -qi '"bounce Speed"=dword:00000005' "$work/config/ris-saver/demo.reg"
 
+"$work/bin/demo" --window-id 0x3fffff0 >"$work/stderr" 2>&1
+status=$?
+check "a window id that names no window is told as such" eval 'exited 1 && said "there is no window 0x3fffff0"'
+
 "$work/bin/demo" --speed 9 --no-bounce --window-id 0 --xml >"$work/demo.xml" 2>"$work/stderr"
 check "its description for XScreenSaver" grep -q '<screensaver name="demo" _label="Bouncing Pictures Demo">' \
   "$work/demo.xml"
