@@ -29,10 +29,8 @@ bool LessFolded(std::string_view a, std::string_view b) noexcept {
   });
 }
 
-std::string_view TrimBlanks(std::string_view text) noexcept {
-  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-  return text;
+bool StartsWithFolded(std::string_view text, std::string_view prefix) noexcept {
+  return text.size() >= prefix.size() && EqualsFolded(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace ris

@@ -31,8 +31,39 @@ constexpr bool IsBlankOrControl(char c) noexcept {
   return static_cast<unsigned char>(c) <= 32;
 }
 
-std::string_view TrimBlanks(std::string_view text) noexcept;
+constexpr bool IsSpaceOrTab(char c) noexcept { return c == ' ' || c == '\t'; }
+
+// The text without the bytes that `trimmed` picks at its start, or its end.
+template <typename Predicate>
+constexpr std::string_view TrimStart(std::string_view text, Predicate trimmed) noexcept {
+  while (!text.empty() && trimmed(text.front())) text.remove_prefix(1);
+  return text;
+}
+template <typename Predicate>
+constexpr std::string_view TrimEnd(std::string_view text, Predicate trimmed) noexcept {
+  while (!text.empty() && trimmed(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The text without blanks and control characters at either end.
+constexpr std::string_view TrimBlanks(std::string_view text) noexcept {
+  return TrimEnd(TrimStart(text, IsBlankOrControl), IsBlankOrControl);
+}
+
+// True when `text` begins with `prefix` once 'A'..'Z' are folded.
+bool StartsWithFolded(std::string_view text, std::string_view prefix) noexcept;
 
 constexpr bool IsDecimalDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// 0..15 for a hexadecimal digit in either letter case, -1 for any other byte.
+constexpr int HexDigitValue(char c) noexcept {
+  if (IsDecimalDigit(c)) return c - '0';
+  const char lower = FoldAscii(c);
+  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
+  return -1;
+}
+
+// The digit of a value 0..15, in lower case; UpperAscii gives the other.
+constexpr char HexDigit(unsigned value) noexcept { return "0123456789abcdef"[value & 0xF]; }
 
 }  // namespace ris

@@ -9,13 +9,6 @@ namespace {
 constexpr std::string_view kInvalidInteger = "'%s' is not a valid integer value";
 constexpr std::string_view kInvalidBoolean = "'%s' is not a valid boolean value";
 
-int HexDigitValue(char c) noexcept {
-  if (c >= '0' && c <= '9') return c - '0';
-  const char lower = FoldAscii(c);
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
-}
-
 // Strips a hexadecimal prefix and reports whether there was one.
 bool ConsumeHexPrefix(std::string_view& digits) noexcept {
   if (!digits.empty() && (digits.front() == '$' || FoldAscii(digits.front()) == 'x')) {

@@ -65,13 +65,6 @@ constexpr bool IsIdentStart(char c) noexcept {
 
 constexpr bool IsIdentChar(char c) noexcept { return IsIdentStart(c) || IsDecimalDigit(c); }
 
-int HexDigitValue(char c) noexcept {
-  if (IsDecimalDigit(c)) return c - '0';
-  const char lower = FoldAscii(c);
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
-}
-
 enum class TokenKind : std::uint8_t { End, Symbol, Integer, Float, String, Binary, Char };
 
 struct Token {
@@ -579,13 +572,12 @@ void AppendValue(std::string& out, const ObjectValue& value, int indent) {
       return;
     case ObjectValueKind::Binary: {
       constexpr std::size_t kBytesPerLine = 32;
-      constexpr std::string_view kHex = "0123456789ABCDEF";
       out += '{';
       for (std::size_t i = 0; i < value.Text.size(); ++i) {
         if (i % kBytesPerLine == 0) AppendLine(out, indent + 1);
         const auto byte = static_cast<unsigned char>(value.Text[i]);
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0x0F];
+        out += UpperAscii(HexDigit(byte >> 4));
+        out += UpperAscii(HexDigit(byte));
       }
       out += '}';
       return;

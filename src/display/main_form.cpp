@@ -208,6 +208,24 @@ std::optional<Milliseconds> TMainForm::TimeUntilNextTimer() const {
   return soonest;
 }
 
+void TMainForm::PollFrameTimer() { DXTimer.Poll(platform_.host.TickCount()); }
+
+std::optional<Milliseconds> TMainForm::TimeUntilNextFrame() const {
+  return DXTimer.TimeUntilDue(platform_.host.TickCount());
+}
+
+std::optional<Milliseconds> TMainForm::TimerInterval(FormTimer timer) const {
+  const TDXTimer& running = timer == FormTimer::Clock ? tClock : tSetChange;
+  if (!running.Enabled()) return std::nullopt;
+  return running.Interval();
+}
+
+void TMainForm::FireTimer(FormTimer timer) { TimerOf(timer).Fire(platform_.host.TickCount()); }
+
+const Surface* TMainForm::BackSurface() const noexcept {
+  return DXDraw.Initialized() ? &DXDraw.BackSurface() : nullptr;
+}
+
 // ---------------------------------------------------------------- frames
 
 void TMainForm::DXTimerTimer(std::int32_t /*lag_count: every tick is one frame*/) {

@@ -68,6 +68,14 @@ inline constexpr std::int32_t kMaxImages = 10000;
 // display on every tick.
 inline constexpr std::int64_t kMaxStepsPerFrame = 1000;
 
+// The two timers a shell may run as timers of its own window system, so that
+// they tick on while a modal loop of the system runs (the frames pause there).
+enum class FormTimer : std::uint8_t { Clock, SetChange };
+
+// The display form as a shell sees it: shown, resized, fed input, its timers
+// polled or fired, its last frame painted again, destroyed once a close was
+// allowed. What the handlers work on is its own; tests reach it through
+// MainFormProbe (tests/display).
 class TMainForm {
  public:
   // Creates the form and runs FormCreate. A wrong archive ends the process
@@ -79,26 +87,52 @@ class TMainForm {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
+  // The window was shown; it brings the drawing surface up.
+  void Show();
+  // The window's client area changed: the playfield, the clock's place and
+  // the back surface follow it. A minimised window (no area) keeps them.
+  void FormResize(std::int32_t width, std::int32_t height);
+  PixelSize ClientSize() const noexcept { return client_size_; }
+  RunMode Mode() const noexcept { return mode_; }
+
+  // Input.
+  void FormKeyDown(std::uint16_t key);
+  void FormMouseMove(std::int32_t x, std::int32_t y);
+  void DXDrawMouseDown() { Close(); }
+  // The form's ordinary close request: asks FormCloseQuery first. While
+  // that question runs, input is ignored and a second close asks nothing.
+  void Close();
+  bool AskingPassword() const noexcept { return asking_password_; }
+  // Whether a close was asked for and allowed: the shell then destroys the form.
+  bool CloseAllowed() const noexcept { return close_allowed_; }
+
+  // Runs every timer that is due at the host's clock.
+  void PollTimers();
+  // How long the shell may wait before a timer is due; nothing while none
+  // runs.
+  std::optional<Milliseconds> TimeUntilNextTimer() const;
+  // For a shell that runs the clock and set-change timers itself: the frame
+  // timer alone, polled and asked when it is due.
+  void PollFrameTimer();
+  std::optional<Milliseconds> TimeUntilNextFrame() const;
+  // The interval the timer runs at; nothing while it is stopped.
+  std::optional<Milliseconds> TimerInterval(FormTimer timer) const;
+  // The shell's own timer for it ticked.
+  void FireTimer(FormTimer timer);
+
+  // The last frame, to paint the window again; nothing before the drawing
+  // surface came up.
+  const Surface* BackSurface() const noexcept;
+
+ private:
+  friend class MainFormProbe;
+
   // The components of the form.
   TDXImageList DXImageList{2};
   TDXDraw DXDraw;
   TDXTimer DXTimer;     // frames
   TDXTimer tClock;      // the clock text, every second
   TDXTimer tSetChange;  // a random set every SetTime seconds
-
-  // For the shell: the window was shown; it brings the drawing surface up.
-  void Show();
-  // Runs every timer that is due at the host's clock.
-  void PollTimers();
-  // How long the shell may wait before a timer is due; nothing while none
-  // runs.
-  std::optional<Milliseconds> TimeUntilNextTimer() const;
-  // Whether a close was asked for and allowed: the shell then destroys the form.
-  bool CloseAllowed() const noexcept { return close_allowed_; }
-  PixelSize ClientSize() const noexcept { return client_size_; }
-  // The window's client area changed: the playfield, the clock's place and
-  // the back surface follow it. A minimised window (no area) keeps them.
-  void FormResize(std::int32_t width, std::int32_t height);
 
   // The handlers.
   void FormCreate();
@@ -107,29 +141,13 @@ class TMainForm {
   void DXDrawFinalize();
   void DXTimerTimer(std::int32_t lag_count);
   void tClockTimer(ClockSender sender);
-  void FormKeyDown(std::uint16_t key);
-  void FormMouseMove(std::int32_t x, std::int32_t y);
-  void DXDrawMouseDown() { Close(); }
   void DXDrawClick() { Close(); }
   bool FormCloseQuery();
   void tSetChangeTimer();
   void FormDestroy();
 
-  // The form's ordinary close request: asks FormCloseQuery first. While
-  // that question runs, input is ignored and a second close asks nothing.
-  void Close();
-  bool AskingPassword() const noexcept { return asking_password_; }
+  TDXTimer& TimerOf(FormTimer timer) noexcept { return timer == FormTimer::Clock ? tClock : tSetChange; }
 
-  // What the handlers work on, for the shell and for tests.
-  TZipFileSettings* Archive() noexcept { return archive_.get(); }
-  TSettings* Settings() noexcept { return settings_.get(); }
-  const std::vector<TBouncingImage>& Images() const noexcept { return images_; }
-  std::uint32_t RunningSeconds() const noexcept { return running_seconds_; }
-  const std::string& ClockText() const noexcept { return clock_text_; }
-  std::int32_t SpriteItem() const noexcept { return sprite_item_; }
-  RunMode Mode() const noexcept { return mode_; }
-
- private:
   static constexpr std::int32_t kBackgroundItem = 0;
   static constexpr std::int32_t kMovingItem = 1;
 

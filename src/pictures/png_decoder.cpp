@@ -9,7 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "pictures/decoders.h"
+#include "pictures/raster_support.h"
 
 namespace ris {
 namespace {
@@ -24,10 +26,6 @@ constexpr std::uint32_t Tag(const char (&name)[5]) {
          std::uint32_t{static_cast<std::uint8_t>(name[3])};
 }
 
-std::uint32_t Big32(const std::uint8_t* p) noexcept {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         std::uint32_t{p[3]};
-}
 std::uint16_t Big16(const std::uint8_t* p) noexcept {
   return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
@@ -71,12 +69,16 @@ int ChannelsOf(std::uint8_t colour) noexcept {
   }
 }
 
-std::optional<DecodeError> ReadHeader(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
-  if (length != 13) return decode_errors::InvalidFormat(kFormat);
-  info.Width = Big32(p);
-  info.Height = Big32(p + 4);
-  info.Depth = p[8];
-  info.Colour = p[9];
+std::optional<DecodeError> ReadHeader(std::string_view body, PngInfo& info) {
+  if (body.size() != 13) return decode_errors::InvalidFormat(kFormat);
+  ByteReader reader(body);
+  info.Width = reader.U32Big();
+  info.Height = reader.U32Big();
+  info.Depth = reader.U8();
+  info.Colour = reader.U8();
+  const std::uint8_t compression = reader.U8();
+  const std::uint8_t filter = reader.U8();
+  const std::uint8_t interlace = reader.U8();
   if (info.Width == 0 || info.Height == 0 || info.Width > 0x7fffffffu || info.Height > 0x7fffffffu) {
     return decode_errors::InvalidFormat(kFormat);
   }
@@ -89,41 +91,46 @@ std::optional<DecodeError> ReadHeader(const std::uint8_t* p, std::uint32_t lengt
   const bool combination_allowed =
       info.Colour == kGrey || (info.Colour == kIndexed ? depth <= 8 : depth >= 8);
   if (!combination_allowed) return decode_errors::InvalidColorFormat(kFormat);
-  if (p[10] != 0 || p[11] != 0 || p[12] > 1) return decode_errors::InvalidFormat(kFormat);
-  info.Interlaced = p[12] == 1;
+  if (compression != 0 || filter != 0 || interlace > 1) return decode_errors::InvalidFormat(kFormat);
+  info.Interlaced = interlace == 1;
   if (!PictureSizeAllowed(info.Width, info.Height)) return decode_errors::TooLarge(kFormat);
   return std::nullopt;
 }
 
-std::optional<DecodeError> ReadPalette(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
-  if (length == 0 || length % 3 != 0 || length > 768 || info.HasPalette) {
+std::optional<DecodeError> ReadPalette(std::string_view body, PngInfo& info) {
+  if (body.empty() || body.size() % 3 != 0 || body.size() > 768 || info.HasPalette) {
     return decode_errors::InvalidPalette(kFormat);
   }
   info.HasPalette = true;
-  info.PaletteCount = length / 3;
+  info.PaletteCount = body.size() / 3;
+  ByteReader reader(body);
   for (std::size_t i = 0; i < info.PaletteCount; ++i) {
-    info.Palette[i] = Bgra{p[3 * i + 2], p[3 * i + 1], p[3 * i], 255};
+    const std::uint8_t red = reader.U8();
+    const std::uint8_t green = reader.U8();
+    const std::uint8_t blue = reader.U8();
+    info.Palette[i] = Bgra{blue, green, red, 255};
   }
   return std::nullopt;
 }
 
 // A transparency chunk of the wrong size for its colour type is ignored, as
 // is one for a colour type that has an alpha channel of its own.
-void ReadTransparency(const std::uint8_t* p, std::uint32_t length, PngInfo& info) {
+void ReadTransparency(std::string_view body, PngInfo& info) {
+  ByteReader reader(body);
   switch (info.Colour) {
     case kIndexed:
-      if (length > 256) return;
-      std::copy_n(p, length, info.PaletteAlpha.begin());
+      if (body.size() > 256) return;
+      for (std::size_t i = 0; i < body.size(); ++i) info.PaletteAlpha[i] = reader.U8();
       info.HasTransparency = true;
       return;
     case kGrey:
-      if (length != 2) return;
-      info.Key[0] = Big16(p);
+      if (body.size() != 2) return;
+      info.Key[0] = reader.U16Big();
       info.HasTransparency = true;
       return;
     case kRgb:
-      if (length != 6) return;
-      info.Key = {Big16(p), Big16(p + 2), Big16(p + 4)};
+      if (body.size() != 6) return;
+      for (std::uint16_t& key : info.Key) key = reader.U16Big();
       info.HasTransparency = true;
       return;
     default:
@@ -131,38 +138,40 @@ void ReadTransparency(const std::uint8_t* p, std::uint32_t length, PngInfo& info
   }
 }
 
+// A chunk is its length, its tag, its body and the CRC of tag and body.
 Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   if (!IsPngSignature(data)) return Failure{decode_errors::InvalidFormat(kFormat)};
   PngInfo info;
   info.PaletteAlpha.fill(255);
-  std::size_t position = kSignature.size();
+  ByteReader reader(raster::AsText(data));
+  reader.Skip(kSignature.size());
   bool first = true;
   for (;;) {
-    if (data.size() - position < 12) return Failure{decode_errors::ReadError(kFormat)};
-    const std::uint8_t* chunk = data.data() + position;
-    const std::uint32_t length = Big32(chunk);
+    if (reader.Remaining() < 12) return Failure{decode_errors::ReadError(kFormat)};
+    const std::uint32_t length = reader.U32Big();
     if (length > 0x7fffffffu) return Failure{decode_errors::InvalidFormat(kFormat)};
-    if (length > data.size() - position - 12) return Failure{decode_errors::ReadError(kFormat)};
-    const std::uint8_t* body = chunk + 8;
-    const auto crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), chunk + 4, length + 4));
-    if (crc != Big32(body + length)) return Failure{decode_errors::CrcError(kFormat)};
-    const std::uint32_t tag = Big32(chunk + 4);
+    if (length > reader.Remaining() - 8) return Failure{decode_errors::ReadError(kFormat)};
+    const std::string_view tagged = reader.Bytes(std::size_t{length} + 4);
+    const auto crc = static_cast<std::uint32_t>(
+        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(tagged.data()), length + 4));
+    if (crc != reader.U32Big()) return Failure{decode_errors::CrcError(kFormat)};
+    const std::uint32_t tag = ByteReader(tagged).U32Big();
+    const std::string_view body = tagged.substr(4);
     if (first != (tag == Tag("IHDR"))) return Failure{decode_errors::InvalidFormat(kFormat)};
     first = false;
-    position += std::size_t{length} + 12;
 
     if (tag == Tag("IHDR")) {
-      if (auto error = ReadHeader(body, length, info)) return Failure{*error};
+      if (auto error = ReadHeader(body, info)) return Failure{*error};
     } else if (tag == Tag("PLTE")) {
-      if (auto error = ReadPalette(body, length, info)) return Failure{*error};
+      if (auto error = ReadPalette(body, info)) return Failure{*error};
     } else if (tag == Tag("tRNS")) {
-      ReadTransparency(body, length, info);
+      ReadTransparency(body, info);
     } else if (tag == Tag("IDAT")) {
-      if (length > 0) info.Idat.emplace_back(body, length);
+      if (length > 0) info.Idat.push_back(AsBytes(body));
       info.IdatBytes += length;
     } else if (tag == Tag("IEND")) {
       break;
-    } else if ((chunk[4] & 0x20) == 0) {
+    } else if ((tag & 0x20000000u) == 0) {  // the first letter in upper case: critical
       return Failure{decode_errors::UnknownCriticalChunk()};
     }
   }

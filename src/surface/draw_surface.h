@@ -53,6 +53,7 @@ class TDXDraw {
   bool SurfaceReady();
 
   Surface& BackSurface() noexcept { return back_surface_; }
+  const Surface& BackSurface() const noexcept { return back_surface_; }
 
   // The parts of the back surface changed since the last presented frame.
   DirtyRegion& Changes() noexcept { return changes_; }

@@ -1,4 +1,5 @@
 #include "display/main_form.h"
+#include "display/main_form_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,8 @@ class MainForm : public testing::Test {
     return *form_;
   }
 
+  MainFormProbe Probe() const { return MainFormProbe(*form_); }
+
   // One frame, a frame interval later.
   void Tick() {
     host_.Advance(TDXTimer::kDefaultInterval);
@@ -142,7 +145,7 @@ class MainForm : public testing::Test {
     return pixel;
   }
 
-  std::string CurrentSetName() const { return form_->Archive()->CurrentSet()->Name; }
+  std::string CurrentSetName() const { return Probe().Archive()->CurrentSet()->Name; }
 
   TempFolder folder_;
   HeadlessSystem system_{kSaverPath};
@@ -175,7 +178,7 @@ TEST_F(MainForm, FrameDrawsBackgroundImagesClockAndSetNameInThatOrder) {
   EXPECT_EQ(Shown(471, 353), (Bgra{0x10, 0x20, 0x30, 255}));  // the background colour around
   EXPECT_EQ(Shown(472, 354), kNavy);                          // the picture, unscaled and centred
 
-  const TBouncingImage& image = form_->Images().at(0);
+  const TBouncingImage& image = Probe().Images().at(0);
   const int x = static_cast<int>(std::lround(image.Position.X));
   const int y = static_cast<int>(std::lround(image.Position.Y));
   EXPECT_EQ(Shown(x + 1, y + 1), kOrange);
@@ -259,15 +262,15 @@ TEST_F(MainForm, RunningClockCountsFromStartEvenWhileHidden) {
     host_.Advance(1000);
     form_->PollTimers();
   }
-  EXPECT_EQ(form_->RunningSeconds(), 9u);
-  EXPECT_EQ(form_->ClockText(), "");
+  EXPECT_EQ(Probe().RunningSeconds(), 9u);
+  EXPECT_EQ(Probe().ClockText(), "");
   form_->FormKeyDown(kNumpad5);  // current time
-  EXPECT_EQ(form_->ClockText(), "12:00:09");
+  EXPECT_EQ(Probe().ClockText(), "12:00:09");
   form_->FormKeyDown(kNumpad5);  // running time, refreshed without counting a second
-  EXPECT_EQ(form_->ClockText(), "00:00:09");
+  EXPECT_EQ(Probe().ClockText(), "00:00:09");
   form_->FormKeyDown(kNumpad5);
-  EXPECT_EQ(form_->Settings()->clock, 0);
-  EXPECT_EQ(form_->RunningSeconds(), 9u);
+  EXPECT_EQ(Probe().Settings()->clock, 0);
+  EXPECT_EQ(Probe().RunningSeconds(), 9u);
 }
 
 TEST_F(MainForm, KeysChangeTheSettingsInMemory) {
@@ -276,7 +279,7 @@ TEST_F(MainForm, KeysChangeTheSettingsInMemory) {
   settings["nrImages"] = "2";
   Pack(settings);
   Start();
-  TSettings& model = *form_->Settings();
+  TSettings& model = *Probe().Settings();
 
   form_->FormKeyDown(kDown);
   EXPECT_EQ(model.Speed, 1);
@@ -286,12 +289,12 @@ TEST_F(MainForm, KeysChangeTheSettingsInMemory) {
   form_->FormKeyDown(kSubtract);
   form_->FormKeyDown(kSubtract);
   EXPECT_EQ(model.nrImages, 1);
-  EXPECT_EQ(form_->Images().size(), 2u);  // kept, unseen
-  const TBouncingImage second = form_->Images()[1];
+  EXPECT_EQ(Probe().Images().size(), 2u);  // kept, unseen
+  const TBouncingImage second = Probe().Images()[1];
   form_->FormKeyDown(kAdd);
   EXPECT_EQ(model.nrImages, 2);
-  ASSERT_EQ(form_->Images().size(), 2u);
-  EXPECT_NE(form_->Images()[1].Position, second.Position);  // placed anew
+  ASSERT_EQ(Probe().Images().size(), 2u);
+  EXPECT_NE(Probe().Images()[1].Position, second.Position);  // placed anew
 
   model.ClockFontDialog->Font.SetSize(1);
   form_->FormKeyDown(kDivide);
@@ -315,13 +318,13 @@ TEST_F(MainForm, KeysChangeTheSettingsInMemory) {
 TEST_F(MainForm, SetKeysWrapAroundAndKeepTheImagesWhereTheyAre) {
   Pack(BaseSettings());
   Start();
-  form_->Archive()->SelectSet(2);
-  const auto images = form_->Images();
+  Probe().Archive()->SelectSet(2);
+  const auto images = Probe().Images();
   form_->FormKeyDown(kLeft);
   EXPECT_EQ(CurrentSetName(), "alpha");
   form_->FormKeyDown(kRight);
   EXPECT_EQ(CurrentSetName(), "gamma");
-  EXPECT_EQ(form_->Images()[0].Position, images[0].Position);
+  EXPECT_EQ(Probe().Images()[0].Position, images[0].Position);
 }
 
 TEST_F(MainForm, OtherKeysAndClearMovementsCloseThroughThePassword) {
@@ -341,7 +344,7 @@ TEST_F(MainForm, OtherKeysAndClearMovementsCloseThroughThePassword) {
   host_.SetPasswordAccepted(true);
   form_->FormMouseMove(103, 106);  // measured from (103, 103) now: one axis
   EXPECT_FALSE(form_->CloseAllowed());
-  form_->DXDrawClick();
+  Probe().Click();
   EXPECT_TRUE(form_->CloseAllowed());
   EXPECT_EQ(host_.CursorCount(), 1);
 }
@@ -375,7 +378,7 @@ TEST_F(MainForm, KeyChangesPersistForTheNextRun) {
                                      {300, ScriptedInput::Kind::Key, kEscape}}, 1000);
   form_.reset();
   Start();
-  EXPECT_EQ(form_->Settings()->Speed, 2);
+  EXPECT_EQ(Probe().Settings()->Speed, 2);
 }
 
 TEST_F(MainForm, SelectionNarrowsTheSetsUnlessItNamesNone) {
@@ -386,7 +389,7 @@ TEST_F(MainForm, SelectionNarrowsTheSetsUnlessItNamesNone) {
     Pack(settings);
     Start();
     std::string names;
-    for (const TImageSet& set : form_->Archive()->ImageSets) names += set.Name + " ";
+    for (const TImageSet& set : Probe().Archive()->ImageSets) names += set.Name + " ";
     form_.reset();
     return names;
   };
@@ -427,8 +430,8 @@ TEST_F(MainForm, BrokenOrMissingPicturesNeverStopTheDisplay) {
   Pack(settings, files);
   Start();
   for (std::int32_t set = 0; set < 4; ++set) {
-    form_->Archive()->SelectSet(set);
-    form_->LoadSetImages();
+    Probe().Archive()->SelectSet(set);
+    Probe().LoadSetImages();
     Tick();
   }
   EXPECT_EQ(presenter_.FramesPresented(), 4u);
@@ -446,14 +449,14 @@ TEST_F(MainForm, WithoutMovingPicturesTheImagesShowTheBackground) {
   settings["noBouncingLogos"] = "true";
   Pack(settings);
   Start();
-  EXPECT_EQ(form_->SpriteItem(), 0);
-  EXPECT_TRUE(form_->DXImageList.Item(1).Picture.Empty());
+  EXPECT_EQ(Probe().SpriteItem(), 0);
+  EXPECT_TRUE(Probe().ImageList().Item(1).Picture.Empty());
 }
 
 TEST_F(MainForm, JpegMovingPictureTakesItsKeyFromDecodedPixels) {
   PackAlphaWithJpeg("icons", "-size 16x16 xc:'#00ff00'", BaseSettings());
   Start();
-  const ColourValue key = form_->DXImageList.Item(1).TransparentColor();
+  const ColourValue key = Probe().ImageList().Item(1).TransparentColor();
   EXPECT_NEAR(static_cast<int>((key >> 8) & 0xFF), 255, 2);
   EXPECT_LT(key & 0xFF, 3u);
 }
@@ -466,7 +469,7 @@ TEST_F(MainForm, BackgroundIsDecodedAtTheSizeItIsShownAt) {
   PackAlphaWithJpeg("backgrounds", "-size 640x480 gradient:navy-orange", settings);
   Start(rmPreview);
   const auto decoded = [this] {
-    const PixelImage* pixels = form_->DXImageList.Item(0).Pixels();
+    const PixelImage* pixels = Probe().ImageList().Item(0).Pixels();
     return pixels ? PixelSize{pixels->Width, pixels->Height} : PixelSize{};
   };
   EXPECT_EQ(decoded(), (PixelSize{160, 120}));
@@ -484,14 +487,14 @@ TEST_F(MainForm, PreviewIsSmallAndDividesSpeedAndFontSizes) {
   Start(rmPreview);
   EXPECT_EQ(form_->ClientSize(), (PixelSize{152, 114}));
   EXPECT_EQ(presenter_.LastFrame().Width(), 0);
-  std::vector<TBouncingImage> expected = form_->Images();
+  std::vector<TBouncingImage> expected = Probe().Images();
   for (int step = 0; step < 3; ++step) MoveImages(expected, {16, 16}, {152, 114});
   Tick();
   EXPECT_EQ(presenter_.LastFrame().Width(), 152);
-  EXPECT_EQ(form_->Images()[0].Position, expected[0].Position);
+  EXPECT_EQ(Probe().Images()[0].Position, expected[0].Position);
   ASSERT_GE(text_.Calls.size(), 2u);
   EXPECT_EQ(text_.Calls[0].Font.Size(), 2);  // 12 points shown at 2
-  EXPECT_EQ(form_->Settings()->ClockFontDialog->Font.Size(), 12);
+  EXPECT_EQ(Probe().Settings()->ClockFontDialog->Font.Size(), 12);
 }
 
 
@@ -515,8 +518,8 @@ TEST_F(MainForm, SetChangesReplaceBothPicturesAndKeysLeaveTheTimersRhythm) {
   Pack(settings, PicturesSizedBySet());
   Start();
   const auto item_widths = [&] {
-    return std::vector{TDXImageList::ItemWidth(form_->DXImageList.Item(0)),
-                       TDXImageList::ItemWidth(form_->DXImageList.Item(1))};
+    return std::vector{TDXImageList::ItemWidth(Probe().ImageList().Item(0)),
+                       TDXImageList::ItemWidth(Probe().ImageList().Item(1))};
   };
   const auto widths_of = [](const std::string& set) {
     const int side = set == "alpha" ? 8 : set == "beta" ? 12 : 16;
@@ -588,7 +591,7 @@ TEST_F(MainForm, FramesComposedFromChangesMatchFramesComposedWhole) {
     // What was shown, and what a window repainted from the back surface shows.
     const auto expected = whole.presenter.LastFrame().Pixels();
     ASSERT_TRUE(std::ranges::equal(changed.presenter.LastFrame().Pixels(), expected)) << "frame " << frame;
-    ASSERT_TRUE(std::ranges::equal(changed.form->DXDraw.BackSurface().Pixels(), expected)) << "frame " << frame;
+    ASSERT_TRUE(std::ranges::equal(changed.form->BackSurface()->Pixels(), expected)) << "frame " << frame;
   }
   EXPECT_EQ(changed.presenter.FramesPresented(), std::uint64_t{kFrames});
   // Keys, set changes and resizes make about a fifth of the frames whole.
@@ -621,7 +624,7 @@ TEST_F(MainForm, SpritesAreDrawnAtTheirPositionsRoundedHalfToEven) {
   bool rounded_up = false;  // a fraction above one half was seen: truncation would differ
   for (int frame = 0; frame < 40; ++frame) {
     Tick();
-    const TVector position = form_->Images()[0].Position;
+    const TVector position = Probe().Images()[0].Position;
     const int x = static_cast<int>(RoundHalfEven(position.X));
     const int y = static_cast<int>(RoundHalfEven(position.Y));
     rounded_up |= x > static_cast<int>(position.X) || y > static_cast<int>(position.Y);
@@ -645,11 +648,11 @@ TEST_F(MainForm, PreviewPlacesAndMovesInsideItsOwnClientArea) {
   settings["Speed"] = "20";
   Pack(settings);
   Start(rmPreview);
-  const auto& sprite = form_->DXImageList.Item(static_cast<std::size_t>(form_->SpriteItem()));
+  const auto& sprite = Probe().ImageList().Item(static_cast<std::size_t>(Probe().SpriteItem()));
   const auto all_inside = [&](float width, float height) {
     const auto w = static_cast<float>(TDXImageList::ItemWidth(sprite));
     const auto h = static_cast<float>(TDXImageList::ItemHeight(sprite));
-    for (const TBouncingImage& image : form_->Images()) {
+    for (const TBouncingImage& image : Probe().Images()) {
       if (image.Position.X < 0 || image.Position.X > width - w || image.Position.Y < 0 ||
           image.Position.Y > height - h) {
         return false;
@@ -671,7 +674,7 @@ TEST_F(MainForm, ResizingMovesThePlayfieldClockAndBackSurface) {
   EXPECT_EQ(form_->ClientSize(), (PixelSize{640, 400}));
   EXPECT_EQ(presenter_.LastFrame().Width(), 640);
   EXPECT_EQ(presenter_.LastFrame().Height(), 400);
-  const TVector position = form_->Images()[0].Position;
+  const TVector position = Probe().Images()[0].Position;
   EXPECT_TRUE(position.X <= 640 - 16 && position.Y <= 400 - 16);
   ASSERT_GE(text_.Calls.size(), 2u);
   EXPECT_EQ(text_.Calls[text_.Calls.size() - 3].X, 640 - 8 * BoxTextRenderer::kAdvance - 2);
@@ -683,10 +686,10 @@ TEST_F(MainForm, ATickWithALostSurfaceMovesAndDrawsNothing) {
   Pack(settings);
   Start();
   Tick();
-  const TVector before = form_->Images()[0].Position;
+  const TVector before = Probe().Images()[0].Position;
   presenter_.LoseSurfaces(false);
   Tick();
-  EXPECT_EQ(form_->Images()[0].Position, before);
+  EXPECT_EQ(Probe().Images()[0].Position, before);
   EXPECT_EQ(presenter_.FramesPresented(), 1u);
 }
 
@@ -719,8 +722,8 @@ TEST_F(MainForm, WriteFailuresReachTheHostAndStoredValuesOfTheWrongTypeStaySilen
 TEST_F(MainForm, WindowTimerTicksCountTheRunningTime) {
   Pack(BaseSettings());
   Start();
-  for (int second = 0; second < 3; ++second) form_->tClock.Fire(host_.TickCount());
-  EXPECT_EQ(form_->ClockText(), "00:00:03");
+  for (int second = 0; second < 3; ++second) form_->FireTimer(FormTimer::Clock);
+  EXPECT_EQ(Probe().ClockText(), "00:00:03");
 }
 
 }  // namespace

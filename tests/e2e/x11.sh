@@ -62,6 +62,26 @@ after=$(cpu_ticks "$program_pid")
 percent=$(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", t / hz / 10 * 100 }')
 echo "     CPU: $percent% of one core over 10 s at 1024x768"
 check "it sleeps between frames ($percent% of a core)" awk -v p="$percent" 'BEGIN { exit !(p < 50) }'
+# Where the clock's white text ends, in the right half of the top band of a
+# window WIDTH wide at the screen's left edge: clock_right SHOT WIDTH.
+clock_right() {
+  local half=$(($2 / 2)) box
+  box=$(convert "$work/$1.png" -crop "${half}x56+${half}+0" +repage -fuzz 8% -fill black +opaque white \
+    -format '%@' info:)
+  [[ $box =~ ^([0-9]+)x[0-9]+\+([0-9]+) ]] && echo $((half + BASH_REMATCH[2] + BASH_REMATCH[1]))
+}
+clock_moved() { [[ -n $edge_before && -n $edge_after ]] && ((edge_before - edge_after >= 22 && edge_before - edge_after <= 26)); }
+edge_before=$(clock_right standalone 1024)
+xdotool windowsize --sync "$window" 1000 768
+# The background is scaled anew for the new size first, slowly in a
+# sanitized build: up to 10 s.
+for ((i = 0; i < 20; i++)); do
+  sleep 0.5
+  shot resized
+  edge_after=$(clock_right resized 1000)
+  clock_moved && break
+done
+check "resized to 1000 wide, the clock keeps its margin ($edge_before -> $edge_after)" clock_moved
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key --delay 100 Up Up Up Escape
 check "Escape ends it" ended "$program_pid"
@@ -70,6 +90,10 @@ check "with exit code 0" [ $? -eq 0 ]
 program_pid=
 check "the keys' speed is kept (2 + 3)" \
   grep -qi '"bounce Speed"=dword:00000005' "$work/config/ris-saver/demo.reg"
+
+"$work/bin/demo" --window-id 0x3fffff0 >"$work/stderr" 2>&1
+status=$?
+check "a window id that names no window is told as such" eval 'exited 1 && said "there is no window 0x3fffff0"'
 
 "$work/bin/demo" --speed 9 --no-bounce --window-id 0 --xml >"$work/demo.xml" 2>"$work/stderr"
 check "its description for XScreenSaver" grep -q '<screensaver name="demo" _label="Bouncing Pictures Demo">' \

@@ -21,11 +21,59 @@ check "an engine of another password prefix is refused" eval 'exited 1 && said "
 PATH=/nonexistent installer --saver Flowers.scr --engine "$work/engine.scr"
 check "no makensis on the PATH: named as missing" eval 'exited 1 && said "makensis (NSIS) was not found"'
 
-if command -v makensis >/dev/null; then
-  installer --saver Flowers.scr --engine "$work/engine.scr"
-  check "setup built" eval 'exited 0 && [[ $(head -c 2 "$work/setup.exe") == MZ ]]'
-  check "the script is not left behind" test ! -e "$work/setup.exe.nsi"
-else
+if ! command -v makensis >/dev/null; then
   echo "skip setup built: makensis is not installed"
+  finish
+  exit
 fi
+installer --saver Flowers.scr --engine "$work/engine.scr"
+check "setup built" eval 'exited 0 && [[ $(head -c 2 "$work/setup.exe") == MZ ]]'
+check "the script is not left behind" test ! -e "$work/setup.exe.nsi"
+
+# Hostile product texts. A setup built without compression (which a solid
+# compressor would override) keeps its strings readable: UTF-16, each ending
+# in a NUL (a string that ends another is stored only as that one's tail, so
+# the title is looked for inside the texts around it). Each text must stand
+# there whole, and nothing in it may have run while makensis built the setup.
+printf '#!/bin/sh\nexec makensis "-XSetCompressor /FINAL zlib" "-XSetCompress off" "$@"\n' >"$work/makensis"
+chmod +x "$work/makensis"
+# (grep reads a line break as the end of a pattern: \001 stands for it.)
+setup_holds() {
+  iconv -c -f UTF-16LE -t CP1252 "$work/setup.exe" 2>/dev/null | tr '\n' '\001' |
+    LC_ALL=C grep -qzxF -- "${1//$'\n'/$'\001'}"
+}
+lf=$'\n'
+cr=$'\r'
+copyright=$'\xa9'
+hostile=(
+  # title | version
+  "Aquarium${lf}!system \"touch owned\"${lf}; Dreams|2.0"
+  "Ends in a backslash\\|3.1"
+  "Quote \" \$INSTDIR \$(^Name) \$\$ \$|1.0 \"beta\""
+  "Carriage${cr}return|4.0${lf}!system \"touch owned\""
+  "Sea ${copyright} 1999|5"
+)
+cd "$work"  # where makensis would run a command
+for row in "${hostile[@]}"; do
+  title=${row%%|*} version=${row#*|}
+  printf '[general]\r\ntitle=%s\r\nversion=%s\r\ncopyright=\xa9 2026 Deep Sea Makers\r\n' \
+    "$title" "$version" >"$work/content/settings.txt"
+  rm -f "$work/Flowers.dat" "$work/setup.exe"
+  (cd "$work/content" && zip -q -r -P rimagesFLOWE ../Flowers.dat settings.txt)
+  installer --saver Flowers.scr --engine "$work/engine.scr" --makensis "$work/makensis"
+  check "hostile title ${title@Q}: setup named after it, nothing run" eval \
+    'exited 0 && [[ ! -e $work/owned ]] && setup_holds "$title Setup" && setup_holds "Who uses $title" &&
+     setup_holds "Installing $title for all users needs administrator rights." &&
+     setup_holds "$version" && setup_holds "Deep Sea Makers"'
+done
+# makensis reads "$\n" in "$$\n" before the "$$", and expands "$${TITLE}"
+# where a definition uses another: such titles cannot be written.
+for title in 'Cost $\n' 'Loop ${TITLE}'; do
+  printf '[general]\r\ntitle=%s\r\n' "$title" >"$work/content/settings.txt"
+  rm -f "$work/Flowers.dat" "$work/setup.exe"
+  (cd "$work/content" && zip -q -r -P rimagesFLOWE ../Flowers.dat settings.txt)
+  installer --saver Flowers.scr --engine "$work/engine.scr"
+  check "a title NSIS cannot carry is refused: $title" \
+    eval 'exited 1 && said "cannot carry the title" && [[ ! -e $work/setup.exe ]]'
+done
 finish

@@ -140,7 +140,13 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
                std::ostream& err) {
   fs::path script = output;
   script += ".nsi";
-  if (!WriteScript(script, NsisScript(product), err)) return 1;
+  const auto text = NsisScript(product);
+  if (!text) {
+    err << "ris installer: the setup cannot carry the " << text.error()
+        << ": it holds a NUL byte, or '$' right before '\\' or '{'\n";
+    return 1;
+  }
+  if (!WriteScript(script, *text, err)) return 1;
   // The script is in code page 1252, as the product's texts are.
   const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "CP1252", script.string()});
   std::error_code ignored;

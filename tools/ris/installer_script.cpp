@@ -1,6 +1,9 @@
 #include "installer_script.h"
 
-#include <cctype>
+#include <algorithm>
+#include <utility>
+
+#include "base/ascii.h"
 
 namespace ris::tool {
 
@@ -248,42 +251,6 @@ Section Uninstall
 SectionEnd
 )nsis";
 
-// A text inside an NSIS string in double quotes: "$" starts a variable and
-// "$\"" is a quote.
-std::string NsisQuoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '$') {
-      quoted += "$$";
-    } else if (c == '"') {
-      quoted += "$\\\"";
-    } else if (c == '\r' || c == '\n') {
-      quoted += ' ';
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + '"';
-}
-
-void Define(std::string& script, std::string_view name, std::string_view value) {
-  script.append("!define ").append(name).append(" ").append(NsisQuoted(value)).append("\n");
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  }
-  return true;
-}
-
 std::string StemOf(std::string_view file_name) {
   const std::size_t dot = file_name.rfind('.');
   return std::string(dot == std::string_view::npos ? file_name : file_name.substr(0, dot));
@@ -293,16 +260,16 @@ std::string StemOf(std::string_view file_name) {
 
 std::string DisplayVersionFrom(std::string_view version_text) {
   const std::size_t digit = version_text.find_first_of("0123456789");
-  return std::string(Trimmed(digit == std::string_view::npos ? version_text : version_text.substr(digit)));
+  return std::string(TrimBlanks(digit == std::string_view::npos ? version_text : version_text.substr(digit)));
 }
 
 std::string PublisherFrom(std::string_view copyright, std::string_view web_address) {
-  std::string_view rest = Trimmed(copyright);
+  std::string_view rest = TrimBlanks(copyright);
   for (bool cut = true; cut;) {
     cut = false;
     for (const std::string_view mark : {"(c)", "\xa9", "copyright"}) {
       if (StartsWithFolded(rest, mark)) {
-        rest = Trimmed(rest.substr(mark.size()));
+        rest = TrimBlanks(rest.substr(mark.size()));
         cut = true;
       }
     }
@@ -310,11 +277,11 @@ std::string PublisherFrom(std::string_view copyright, std::string_view web_addre
   while (!rest.empty() && std::string_view("0123456789-,. ").find(rest.front()) != std::string_view::npos) {
     rest.remove_prefix(1);
   }
-  return std::string(rest.empty() ? Trimmed(web_address) : rest);
+  return std::string(rest.empty() ? TrimBlanks(web_address) : rest);
 }
 
 std::string FolderNameFor(std::string_view title, std::string_view saver_file) {
-  std::string folder(Trimmed(title));
+  std::string folder(TrimBlanks(title));
   for (char& c : folder) {
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
       c = '_';
@@ -324,19 +291,50 @@ std::string FolderNameFor(std::string_view title, std::string_view saver_file) {
   return folder.empty() ? StemOf(saver_file) : folder;
 }
 
-std::string NsisScript(const InstallerProduct& product) {
-  std::string script = "; Setup of " + product.Title + ", written by ris installer.\n";
-  Define(script, "TITLE", product.Title);
-  Define(script, "VERSION", product.Version);
-  Define(script, "PUBLISHER", product.Publisher);
-  Define(script, "FOLDER", FolderNameFor(product.Title, product.SaverFile));
-  Define(script, "PRODUCT_ID", StemOf(product.SaverFile));
-  Define(script, "SAVER", product.SaverFile);
-  Define(script, "ARCHIVE", product.ArchiveFile);
-  Define(script, "ENGINE_SOURCE", product.EnginePath);
-  Define(script, "ARCHIVE_SOURCE", product.ArchivePath);
-  Define(script, "OUTPUT", product.OutputPath);
-  Define(script, "PAYLOAD_KB", std::to_string(product.PayloadKilobytes));
+std::optional<std::string> NsisQuoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\0' || (c == '$' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == '{'))) {
+      return std::nullopt;
+    }
+    switch (c) {
+      case '$': quoted += "$$"; break;
+      case '"': quoted += "$\\\""; break;
+      case '\r': quoted += "$\\r"; break;
+      case '\n': quoted += "$\\n"; break;
+      default: quoted += c;
+    }
+  }
+  return quoted + '"';
+}
+
+Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
+  const std::pair<std::string_view, std::string> definitions[] = {
+      {"TITLE", product.Title},
+      {"VERSION", product.Version},
+      {"PUBLISHER", product.Publisher},
+      {"FOLDER", FolderNameFor(product.Title, product.SaverFile)},
+      {"PRODUCT_ID", StemOf(product.SaverFile)},
+      {"SAVER", product.SaverFile},
+      {"ARCHIVE", product.ArchiveFile},
+      {"ENGINE_SOURCE", product.EnginePath},
+      {"ARCHIVE_SOURCE", product.ArchivePath},
+      {"OUTPUT", product.OutputPath},
+      {"PAYLOAD_KB", std::to_string(product.PayloadKilobytes)},
+  };
+  // No product text in this comment: a line break or a final backslash in
+  // one would end or continue it.
+  std::string script = "; A screen saver's setup, written by ris installer.\n";
+  for (const auto& [name, value] : definitions) {
+    const auto quoted = NsisQuoted(value);
+    if (!quoted) {
+      std::string what = FoldAscii(name);  // "ENGINE_SOURCE" -> "engine source"
+      std::replace(what.begin(), what.end(), '_', ' ');
+      return Failure{what};
+    }
+    script.append("!define ").append(name).append(" ").append(*quoted).append("\n");
+  }
   return script.append(kScriptBody);
 }
 

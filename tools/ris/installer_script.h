@@ -4,8 +4,11 @@
 // uninstaller do is described beside the script's text.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/result.h"
 
 namespace ris::tool {
 
@@ -33,7 +36,16 @@ std::string PublisherFrom(std::string_view copyright, std::string_view web_addre
 // names become '_', and an empty title the saver's name without ".scr".
 std::string FolderNameFor(std::string_view title, std::string_view saver_file);
 
-// Written in code page 1252; makensis is told so.
-std::string NsisScript(const InstallerProduct& product);
+// The text as an NSIS string in double quotes, each character as itself:
+// quotes, "$", CR and LF written as NSIS's escapes. Nothing for a text that
+// NSIS cannot carry: a NUL byte; "$\" (makensis reads "$\n" and its like
+// inside "$$\n" before it reads the "$$"); "${" (a definition used inside
+// another is expanded again, "$${" included).
+std::optional<std::string> NsisQuoted(std::string_view text);
+
+// Written in code page 1252; makensis is told so. Every product text enters
+// it through NsisQuoted; the failure names the text that could not
+// ("title", "engine source", ...).
+Result<std::string, std::string> NsisScript(const InstallerProduct& product);
 
 }  // namespace ris::tool

@@ -18,28 +18,9 @@ constexpr std::size_t kWrapColumn = 80;
 
 unsigned Byte(char c) noexcept { return static_cast<unsigned char>(c); }
 
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-std::string_view TrimLeft(std::string_view text) noexcept {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  return text;
-}
-
-std::string_view TrimRight(std::string_view text) noexcept {
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view prefix) noexcept {
-  return text.size() >= prefix.size() && EqualsFolded(text.substr(0, prefix.size()), prefix);
-}
-
-int HexDigitValue(char c) noexcept {
-  if (c >= '0' && c <= '9') return c - '0';
-  const char lower = FoldAscii(c);
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
-}
+// A .reg file's lines are trimmed of blanks and tabs only.
+std::string_view TrimLeft(std::string_view text) noexcept { return TrimStart(text, IsSpaceOrTab); }
+std::string_view TrimRight(std::string_view text) noexcept { return TrimEnd(text, IsSpaceOrTab); }
 
 // 1 to 8 hex digits; nothing when the text is anything else.
 std::optional<std::uint32_t> ParseHex32(std::string_view digits) noexcept {
@@ -330,8 +311,6 @@ bool IsPlainText(std::string_view data) noexcept {
   return true;
 }
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
 void AppendHexBytes(std::string& out, std::size_t column, std::string_view data) {
   for (std::size_t i = 0; i < data.size(); ++i) {
     // Room for "xx," and the continuation backslash.
@@ -339,8 +318,8 @@ void AppendHexBytes(std::string& out, std::size_t column, std::string_view data)
       out += "\\\r\n  ";
       column = 2;
     }
-    out += kHexDigits[Byte(data[i]) >> 4];
-    out += kHexDigits[Byte(data[i]) & 0xF];
+    out += HexDigit(Byte(data[i]) >> 4);
+    out += HexDigit(Byte(data[i]));
     column += 2;
     if (i + 1 < data.size()) {
       out += ',';
@@ -352,7 +331,7 @@ void AppendHexBytes(std::string& out, std::size_t column, std::string_view data)
 std::string HexNumber(std::uint32_t number, std::size_t min_digits) {
   std::string digits;
   do {
-    digits.insert(digits.begin(), kHexDigits[number & 0xF]);
+    digits.insert(digits.begin(), HexDigit(number));
     number >>= 4;
   } while (number != 0);
   if (digits.size() < min_digits) digits.insert(0, min_digits - digits.size(), '0');

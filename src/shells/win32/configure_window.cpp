@@ -18,6 +18,7 @@
 #include "shells/win32/win32_dialog_host.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
+#include "shells/win32/window_handle.h"
 
 namespace ris {
 namespace {
@@ -33,8 +34,6 @@ struct alignas(4) EmptyDialogTemplate {
   WORD window_class = 0;
   WORD title = 0;
 };
-
-HWND WindowOf(WindowHandle handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle)); }
 
 // The set list's items: 13 pixels high, a check box at the left of each.
 constexpr std::int32_t kSetItemHeight = 13;

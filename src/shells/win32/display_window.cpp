@@ -31,9 +31,9 @@ constexpr char kCoverClass[] = "RisCoverWindow";
 // display's and pauses meanwhile.
 struct WindowTimer {
   UINT_PTR Id;
-  TDXTimer TMainForm::*Timer;
+  FormTimer Timer;
 };
-constexpr WindowTimer kWindowTimers[] = {{1, &TMainForm::tClock}, {2, &TMainForm::tSetChange}};
+constexpr WindowTimer kWindowTimers[] = {{1, FormTimer::Clock}, {2, FormTimer::SetChange}};
 
 struct DisplayState {
   TMainForm& Form;
@@ -45,10 +45,8 @@ struct DisplayState {
 // Arms, re-arms or stops each window timer as the form's timer now stands.
 void SyncWindowTimers(DisplayState& state) {
   for (std::size_t i = 0; i < std::size(kWindowTimers); ++i) {
-    const TDXTimer& timer = state.Form.*kWindowTimers[i].Timer;
-    const UINT wanted = timer.Enabled() ? std::clamp<UINT>(timer.Interval(), USER_TIMER_MINIMUM,
-                                                           USER_TIMER_MAXIMUM)
-                                        : 0;
+    const auto interval = state.Form.TimerInterval(kWindowTimers[i].Timer);
+    const UINT wanted = interval ? std::clamp<UINT>(*interval, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM) : 0;
     if (wanted == state.ArmedIntervals[i]) continue;
     // Counted as armed either way: a timer the system refuses is told once,
     // not on every pass of the loop.
@@ -63,7 +61,7 @@ void SyncWindowTimers(DisplayState& state) {
 
 void FireWindowTimer(DisplayState& state, UINT_PTR id) {
   for (const WindowTimer& timer : kWindowTimers) {
-    if (timer.Id == id) (state.Form.*timer.Timer).Fire(state.Host.TickCount());
+    if (timer.Id == id) state.Form.FireTimer(timer.Timer);
   }
 }
 
@@ -111,7 +109,7 @@ bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPA
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      if (form.DXDraw.Initialized()) GdiPresenter::Copy(dc, form.DXDraw.BackSurface());
+      if (const Surface* frame = form.BackSurface()) GdiPresenter::Copy(dc, *frame);
       EndPaint(window, &paint);
       return true;
     }
@@ -253,14 +251,14 @@ int RunMessageLoop(DisplayState& state) {
       DispatchMessageA(&message);
     }
     try {
-      form.DXTimer.Poll(state.Host.TickCount());
+      form.PollFrameTimer();
       EndIfCloseAllowed(state);
       if (IsWindow(state.Window)) SyncWindowTimers(state);
     } catch (...) {
       ShowHandlerError(state);
     }
     if (!IsWindow(state.Window)) return 0;
-    const auto due = form.DXTimer.TimeUntilDue(state.Host.TickCount());
+    const auto due = form.TimeUntilNextFrame();
     MsgWaitForMultipleObjectsEx(0, nullptr, due ? *due : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }

@@ -16,6 +16,7 @@
 #include "shells/win32/win32_display_host.h"
 #include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_system.h"
+#include "shells/win32/window_handle.h"
 #include "startup/command_line.h"
 
 namespace {
@@ -26,10 +27,6 @@ std::vector<std::string> Parameters() {
   return parameters;
 }
 
-HWND WindowOf(ris::WindowHandle handle) {
-  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
-}
-
 int RunSaver(ris::Win32System& system) {
   // The guard comes before the command line, whatever the mode; a password
   // change asked of a second instance is still carried out.
@@ -37,7 +34,7 @@ int RunSaver(ris::Win32System& system) {
   ris::InstallMetafilePlayer(std::make_shared<const ris::GdiMetafilePlayer>());
   const std::vector<std::string> parameters = Parameters();
   const ris::CommandLine command = ris::ParseCommandLine(parameters);
-  const HWND parent = WindowOf(command.ParentWindow);
+  const HWND parent = ris::WindowOf(command.ParentWindow);
   if (command.Mode == ris::rmChangePassword) return ris::ChangeSaverPassword(parameters, parent);
 
   if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed

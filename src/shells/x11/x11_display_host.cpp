@@ -8,10 +8,6 @@ namespace ris {
 X11DisplayHost::X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size)
     : display_(display), window_(window), own_window_(own_window), size_(size) {}
 
-X11DisplayHost::~X11DisplayHost() {
-  if (blank_cursor_ != None) XFreeCursor(display_, blank_cursor_);
-}
-
 Milliseconds X11DisplayHost::TickCount() const {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -42,14 +38,13 @@ void X11DisplayHost::ShowCursor(bool show) {
     XUndefineCursor(display_, window_);
     return;
   }
-  if (blank_cursor_ == None) {
+  if (!blank_cursor_) {
     char empty = 0;
-    const Pixmap pixmap = XCreateBitmapFromData(display_, window_, &empty, 1, 1);
+    const OwnedPixmap pixmap(display_, XCreateBitmapFromData(display_, window_, &empty, 1, 1));
     XColor black{};
-    blank_cursor_ = XCreatePixmapCursor(display_, pixmap, pixmap, &black, &black, 0, 0);
-    XFreePixmap(display_, pixmap);
+    blank_cursor_ = OwnedCursor(display_, XCreatePixmapCursor(display_, pixmap.Get(), pixmap.Get(), &black, &black, 0, 0));
   }
-  XDefineCursor(display_, window_, blank_cursor_);
+  XDefineCursor(display_, window_, blank_cursor_.Get());
 }
 
 void X11DisplayHost::ShowException(const std::string& message) {

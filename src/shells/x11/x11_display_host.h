@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include "display/display_host.h"
+#include "shells/x11/x11_resources.h"
 
 namespace ris {
 
@@ -14,7 +15,6 @@ class X11DisplayHost : public DisplayHost {
  public:
   // `own_window`: the program made the window and may hide the cursor in it.
   X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size);
-  ~X11DisplayHost() override;
   X11DisplayHost(const X11DisplayHost&) = delete;
   X11DisplayHost& operator=(const X11DisplayHost&) = delete;
 
@@ -40,7 +40,7 @@ class X11DisplayHost : public DisplayHost {
   bool own_window_;
   PixelSize size_;
   int cursor_count_ = 0;
-  Cursor blank_cursor_ = None;
+  OwnedCursor blank_cursor_;
   bool errors_shown_ = false;
 };
 

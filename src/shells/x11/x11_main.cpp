@@ -3,10 +3,12 @@
 // a window of its own, on the root window, or in the window an XScreenSaver
 // daemon hands it. It sleeps until an X event arrives or the display's next
 // timer is due, and ends cleanly on SIGTERM and SIGINT.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -33,6 +35,7 @@
 
 #include "shells/x11/x11_display_host.h"
 #include "shells/x11/x11_presenter.h"
+#include "shells/x11/x11_resources.h"
 
 namespace ris {
 namespace {
@@ -41,17 +44,31 @@ namespace fs = std::filesystem;
 
 constexpr PixelSize kOwnWindowSize{1024, 768};
 
+// Written to by the signal handler, read by the event loop's poll. Neither
+// end blocks (a full pipe already wakes the loop) and neither is inherited.
 int g_signal_pipe[2] = {-1, -1};
 
 void OnSignal(int) {
+  const int saved = errno;
   const char byte = 0;
   [[maybe_unused]] const ssize_t written = write(g_signal_pipe[1], &byte, 1);
+  errno = saved;
 }
 
+// The window drawn into. The daemon may destroy its window before the hack
+// has ended: errors naming it end the loop quietly. Any other error is a
+// fault, kept to be told when the loop has ended.
+Window g_target_window = None;
 bool g_window_gone = false;
-int OnXError(Display*, XErrorEvent* error) {
-  // The daemon may destroy its window before the hack has ended.
-  if (error->error_code == BadWindow || error->error_code == BadDrawable) g_window_gone = true;
+char g_x_failure[256] = {};
+int OnXError(Display* display, XErrorEvent* error) {
+  if ((error->error_code == BadWindow || error->error_code == BadDrawable) &&
+      error->resourceid == g_target_window) {
+    g_window_gone = true;
+  } else if (g_x_failure[0] == '\0') {
+    XGetErrorText(display, error->error_code, g_x_failure, sizeof g_x_failure);
+    if (g_x_failure[0] == '\0') g_x_failure[0] = '?';
+  }
   return 0;
 }
 
@@ -88,24 +105,31 @@ fs::path SettingsFile(const std::string& name) {
 
 struct Target {
   Window window = None;
-  bool own = false;
+  OwnedWindow own;  // a window of the program's own, destroyed at its end
   PixelSize size;
 };
 
-Target OpenTarget(Display* display, const HackOptions& options, const std::string& title) {
+// The window to draw into; nothing, with the reason told, when the window
+// named by --window-id (or $XSCREENSAVER_WINDOW) is not on the display.
+std::optional<Target> OpenTarget(Display* display, const HackOptions& options, const std::string& title) {
   Target target;
   if (options.Where == HackOptions::Target::Root) target.window = DefaultRootWindow(display);
   if (options.Where == HackOptions::Target::Window) target.window = static_cast<Window>(options.WindowId);
   if (target.window == None) {
     const int screen = DefaultScreen(display);
-    target.window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kOwnWindowSize.Width,
-                                        kOwnWindowSize.Height, 0, BlackPixel(display, screen),
-                                        BlackPixel(display, screen));
+    target.own = OwnedWindow(display, XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                                                          kOwnWindowSize.Width, kOwnWindowSize.Height, 0,
+                                                          BlackPixel(display, screen), BlackPixel(display, screen)));
+    target.window = target.own.Get();
     XStoreName(display, target.window, title.c_str());
-    target.own = true;
   }
+  g_target_window = target.window;
   XWindowAttributes attributes{};
-  XGetWindowAttributes(display, target.window, &attributes);
+  if (XGetWindowAttributes(display, target.window, &attributes) == 0) {
+    std::cerr << title << ": there is no window 0x" << std::hex << target.window << std::dec
+              << " on the display\n";
+    return std::nullopt;
+  }
   target.size = {attributes.width, attributes.height};
   // The daemon owns the input of its window; a window of our own takes the
   // keys and the mouse as the Windows saver does.
@@ -117,7 +141,8 @@ Target OpenTarget(Display* display, const HackOptions& options, const std::strin
 
 class X11Saver {
  public:
-  X11Saver(Display* display, Target target, TMainForm& form, X11DisplayHost& host, X11Presenter& presenter)
+  X11Saver(Display* display, const Target& target, TMainForm& form, X11DisplayHost& host,
+           X11Presenter& presenter)
       : display_(display), target_(target), form_(form), host_(host), presenter_(presenter),
         delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
     if (target_.own) {
@@ -128,7 +153,7 @@ class X11Saver {
 
   void Run() {
     form_.Show();
-    while (!form_.CloseAllowed() && !g_window_gone) {
+    while (!form_.CloseAllowed() && !g_window_gone && g_x_failure[0] == '\0') {
       while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -156,7 +181,7 @@ class X11Saver {
         if (event.xconfigure.width != host_.ScreenSize().Width ||
             event.xconfigure.height != host_.ScreenSize().Height) {
           host_.SetSize({event.xconfigure.width, event.xconfigure.height});
-          form_.DXDraw.Resize(event.xconfigure.width, event.xconfigure.height);
+          form_.FormResize(event.xconfigure.width, event.xconfigure.height);
         }
         break;
       case Expose:
@@ -187,7 +212,7 @@ class X11Saver {
   }
 
   Display* display_;
-  Target target_;
+  const Target& target_;
   TMainForm& form_;
   X11DisplayHost& host_;
   X11Presenter& presenter_;
@@ -207,12 +232,16 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
   OverrideHive hive(stored);
   OverrideFromSwitches(options, hive);
   FreeTypeTextRenderer text;
-  X11DisplayHost host(display, target.window, target.own, target.size);
+  X11DisplayHost host(display, target.window, static_cast<bool>(target.own), target.size);
   {
     TMainForm form({system, hive, presenter, text, host}, rmSaver);
     X11Saver(display, target, form, host, presenter).Run();
   }  // the form's end stores the user's settings
   stored.Commit();
+  if (g_x_failure[0] != '\0') {
+    std::cerr << name << ": X error: " << g_x_failure << '\n';
+    return 1;
+  }
   return host.ErrorsShown() ? 1 : 0;
 }
 
@@ -233,16 +262,16 @@ int RunSaver(const char* program, const HackOptions& options) {
     return 0;
   }
 
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
+  const OwnedDisplay display(XOpenDisplay(nullptr));
+  if (!display) {
     std::cerr << name << ": cannot open the X display\n";
     return 1;
   }
   XSetErrorHandler(OnXError);
-  const Target target = OpenTarget(display, options, name);
-  const int status = ShowProduct(display, target, system, options, name);
-  if (target.own && !g_window_gone) XDestroyWindow(display, target.window);
-  XCloseDisplay(display);
+  auto target = OpenTarget(display.get(), options, name);
+  if (!target) return 1;
+  const int status = ShowProduct(display.get(), *target, system, options, name);
+  if (g_window_gone) target->own.Release();
   return status;
 }
 
@@ -258,7 +287,7 @@ int main(int argc, char** argv) {
     std::cerr << ris::kHackUsage;
     return options ? 0 : 2;
   }
-  if (pipe(ris::g_signal_pipe) != 0) return 1;
+  if (pipe2(ris::g_signal_pipe, O_NONBLOCK | O_CLOEXEC) != 0) return 1;
   struct sigaction action{};
   action.sa_handler = ris::OnSignal;
   sigaction(SIGTERM, &action, nullptr);

@@ -1,8 +1,6 @@
 #include "shells/x11/x11_presenter.h"
 
 #include <X11/Xutil.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -17,30 +15,12 @@ constexpr unsigned long kRedMask = 0xFF0000;
 constexpr unsigned long kGreenMask = 0x00FF00;
 constexpr unsigned long kBlueMask = 0x0000FF;
 
-// An attach the server refuses (a display on another machine) is reported
-// as an X error; it must fall back to plain images rather than end the
-// program through the default error handler.
-bool g_attach_refused = false;
-int RecordRefusal(Display*, XErrorEvent*) {
-  g_attach_refused = true;
-  return 0;
-}
-
-bool Attach(Display* display, XShmSegmentInfo& segment) {
-  g_attach_refused = false;
-  const XErrorHandler previous = XSetErrorHandler(RecordRefusal);
-  const bool attached = XShmAttach(display, &segment) != False;
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  return attached && !g_attach_refused;
-}
-
 }  // namespace
 
 X11Presenter::X11Presenter(Display* display, Window window)
-    : display_(display), window_(window), gc_(XCreateGC(display, window, 0, nullptr)) {
+    : display_(display), window_(window), gc_(display, XCreateGC(display, window, 0, nullptr)) {
   XWindowAttributes attributes{};
-  XGetWindowAttributes(display_, window_, &attributes);
+  if (XGetWindowAttributes(display_, window_, &attributes) == 0 || attributes.visual == nullptr) return;
   depth_ = attributes.depth;
   visual_ = attributes.visual;
   visual_matches_ = (depth_ == 24 || depth_ == 32) && visual_->red_mask == kRedMask &&
@@ -49,59 +29,49 @@ X11Presenter::X11Presenter(Display* display, Window window)
   shared_ = XShmQueryExtension(display_) != False;
 }
 
-X11Presenter::~X11Presenter() {
-  ReleaseImage();
-  XFreeGC(display_, gc_);
-}
+X11Presenter::~X11Presenter() { ReleaseImage(); }
 
 void X11Presenter::ReleaseImage() {
-  if (image_ == nullptr) return;
-  if (shared_) {
-    XShmDetach(display_, &segment_);
-    XSync(display_, False);
-    shmdt(segment_.shmaddr);
-    image_->data = nullptr;
-  }
-  XDestroyImage(image_);  // frees plain_pixels_ with the image
-  image_ = nullptr;
-  plain_pixels_ = nullptr;
+  if (image_ && segment_) image_->data = nullptr;  // the segment's, not the image's
+  image_.reset();
+  segment_.reset();
 }
 
 bool X11Presenter::EnsureImage(std::int32_t width, std::int32_t height, bool& fresh) {
   fresh = false;
-  if (image_ != nullptr && image_->width == width && image_->height == height) return true;
+  if (image_ && image_->width == width && image_->height == height) return true;
   fresh = true;
   ReleaseImage();
   const auto w = static_cast<unsigned>(width);
   const auto h = static_cast<unsigned>(height);
-  if (shared_) {
-    image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &segment_, w, h);
-    if (image_ != nullptr) {
-      segment_.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
-      segment_.shmaddr = segment_.shmid >= 0 ? static_cast<char*>(shmat(segment_.shmid, nullptr, 0)) : nullptr;
-      segment_.readOnly = False;
-      if (segment_.shmaddr != reinterpret_cast<char*>(-1) && segment_.shmaddr != nullptr &&
-          Attach(display_, segment_)) {
-        image_->data = segment_.shmaddr;
-        // Marked for removal once both sides are attached: the segment goes
-        // when they detach, even if this process is killed.
-        shmctl(segment_.shmid, IPC_RMID, nullptr);
-        return true;
-      }
-      if (segment_.shmaddr != reinterpret_cast<char*>(-1) && segment_.shmaddr != nullptr) shmdt(segment_.shmaddr);
-      XDestroyImage(image_);
-      image_ = nullptr;
-    }
-    shared_ = false;  // fall back to plain images from now on
+  if (shared_ && MakeSharedImage(w, h)) return true;
+  shared_ = false;  // plain images from now on
+  return MakePlainImage(w, h);
+}
+
+bool X11Presenter::MakeSharedImage(unsigned width, unsigned height) {
+  XShmSegmentInfo layout{};
+  OwnedImage image(XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &layout,
+                                   width, height));
+  if (!image) return false;
+  segment_.emplace(static_cast<std::size_t>(image->bytes_per_line) * height);
+  if (!segment_->Attach(display_)) {
+    segment_.reset();
+    return false;
   }
-  plain_pixels_ = static_cast<char*>(std::malloc(std::size_t{w} * h * 4));
-  if (plain_pixels_ == nullptr) return false;
-  image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, plain_pixels_, w, h, 32, 0);
-  if (image_ == nullptr) {
-    std::free(plain_pixels_);
-    plain_pixels_ = nullptr;
-  }
-  return image_ != nullptr;
+  image->data = segment_->Address();
+  image->obdata = reinterpret_cast<char*>(&segment_->Info());
+  image_ = std::move(image);
+  return true;
+}
+
+bool X11Presenter::MakePlainImage(unsigned width, unsigned height) {
+  auto* pixels = static_cast<char*>(std::malloc(std::size_t{width} * height * 4));
+  if (pixels == nullptr) return false;
+  image_.reset(XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, pixels, width, height,
+                            32, 0));
+  if (!image_) std::free(pixels);
+  return static_cast<bool>(image_);
 }
 
 void X11Presenter::CopyIntoImage(const Surface& back_surface, SurfaceRect rect) {
@@ -116,9 +86,9 @@ void X11Presenter::Put(SurfaceRect rect) {
   const auto w = static_cast<unsigned>(rect.Width());
   const auto h = static_cast<unsigned>(rect.Height());
   if (shared_) {
-    XShmPutImage(display_, window_, gc_, image_, rect.Left, rect.Top, rect.Left, rect.Top, w, h, False);
+    XShmPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, rect.Left, rect.Top, w, h, False);
   } else {
-    XPutImage(display_, window_, gc_, image_, rect.Left, rect.Top, rect.Left, rect.Top, w, h);
+    XPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, rect.Left, rect.Top, w, h);
   }
 }
 
@@ -143,7 +113,7 @@ void X11Presenter::Present(const Surface& back_surface, const DirtyRegion& chang
 }
 
 void X11Presenter::Repaint(SurfaceRect rect) {
-  if (image_ == nullptr) return;
+  if (!image_) return;
   const SurfaceRect area = Intersection(rect, {0, 0, image_->width, image_->height});
   if (area.Empty()) return;
   Put(area);

@@ -7,10 +7,11 @@
 // the window uncovered again are put back from it.
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
 
 #include <cstdint>
+#include <optional>
 
+#include "shells/x11/x11_resources.h"
 #include "surface/presenter.h"
 
 namespace ris {
@@ -38,20 +39,22 @@ class X11Presenter : public Presenter {
  private:
   // False when no image could be had; `fresh` tells that it holds no frame yet.
   bool EnsureImage(std::int32_t width, std::int32_t height, bool& fresh);
+  bool MakeSharedImage(unsigned width, unsigned height);
+  bool MakePlainImage(unsigned width, unsigned height);
   void CopyIntoImage(const Surface& back_surface, SurfaceRect rect);
   void Put(SurfaceRect rect);
   void ReleaseImage();
 
   Display* display_;
   Window window_;
-  GC gc_;
+  OwnedGc gc_;
   int depth_ = 0;
   Visual* visual_ = nullptr;
   bool visual_matches_ = false;
   bool shared_ = false;
-  XImage* image_ = nullptr;
-  XShmSegmentInfo segment_{};
-  char* plain_pixels_ = nullptr;
+  // The segment outlives the image made over it.
+  std::optional<SharedSegment> segment_;
+  OwnedImage image_;
 };
 
 }  // namespace ris

@@ -1,0 +1,32 @@
+#pragma once
+// What the display form's tests look at beyond what a shell may touch: the
+// handlers' state and the two that no shell calls directly.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/main_form.h"
+
+namespace ris {
+
+class MainFormProbe {
+ public:
+  explicit MainFormProbe(TMainForm& form) noexcept : form_(form) {}
+
+  TZipFileSettings* Archive() const noexcept { return form_.archive_.get(); }
+  TSettings* Settings() const noexcept { return form_.settings_.get(); }
+  const std::vector<TBouncingImage>& Images() const noexcept { return form_.images_; }
+  std::uint32_t RunningSeconds() const noexcept { return form_.running_seconds_; }
+  const std::string& ClockText() const noexcept { return form_.clock_text_; }
+  std::int32_t SpriteItem() const noexcept { return form_.sprite_item_; }
+  TDXImageList& ImageList() const noexcept { return form_.DXImageList; }
+
+  void LoadSetImages() const { form_.LoadSetImages(); }
+  void Click() const { form_.DXDrawClick(); }
+
+ private:
+  TMainForm& form_;
+};
+
+}  // namespace ris
