@@ -102,7 +102,6 @@ class TMainForm {
   // The form's ordinary close request: asks FormCloseQuery first. While
   // that question runs, input is ignored and a second close asks nothing.
   void Close();
-  bool AskingPassword() const noexcept { return asking_password_; }
   // Whether a close was asked for and allowed: the shell then destroys the form.
   bool CloseAllowed() const noexcept { return close_allowed_; }
 

@@ -21,6 +21,7 @@ class MainFormProbe {
   const std::string& ClockText() const noexcept { return form_.clock_text_; }
   std::int32_t SpriteItem() const noexcept { return form_.sprite_item_; }
   TDXImageList& ImageList() const noexcept { return form_.DXImageList; }
+  bool AskingPassword() const noexcept { return form_.asking_password_; }
 
   void LoadSetImages() const { form_.LoadSetImages(); }
   void Click() const { form_.DXDrawClick(); }

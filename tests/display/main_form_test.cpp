@@ -352,7 +352,7 @@ TEST_F(MainForm, OtherKeysAndClearMovementsCloseThroughThePassword) {
 TEST_F(MainForm, InputWhileThePasswordIsAskedIsIgnored) {
   Pack(BaseSettings());
   Start();
-  const std::int32_t speed = form_->Settings()->Speed;
+  const std::int32_t speed = Probe().Settings()->Speed;
   host_.SetPasswordAccepted(false);
   host_.WhileAsked([this] {
     form_->FormKeyDown(kUp);
@@ -363,9 +363,9 @@ TEST_F(MainForm, InputWhileThePasswordIsAskedIsIgnored) {
   });
   form_->FormKeyDown(kEscape);
   EXPECT_EQ(host_.PasswordQuestions(), 1);
-  EXPECT_EQ(form_->Settings()->Speed, speed);
+  EXPECT_EQ(Probe().Settings()->Speed, speed);
   EXPECT_EQ(host_.CursorCount(), 0);
-  EXPECT_FALSE(form_->AskingPassword());
+  EXPECT_FALSE(Probe().AskingPassword());
   host_.WhileAsked({});
   form_->FormMouseMove(100, 100);  // the first reference: the moves meanwhile left none
   EXPECT_EQ(host_.PasswordQuestions(), 1);
