@@ -106,7 +106,9 @@ signature_note="They are not signed."
 cat >"$out/RELEASE.md" <<EOF
 # Release of commit $commit
 
-Built $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M UTC') (the commit's time) by \`scripts/release.sh\`.
+Built by \`scripts/release.sh\`. Where these files carry a time (archive entries, the
+package's files, a signature's signing time), it is the commit's:
+$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC').
 
 | file | what it is |
 |---|---|
