@@ -2,6 +2,7 @@
 //     [--timestamp URL] [--osslsigncode PATH]
 // Signs a Windows program with Authenticode, in place.
 #include <ostream>
+#include <string_view>
 #include <vector>
 
 #include "command_options.h"
@@ -10,6 +11,13 @@
 
 namespace ris::tool {
 
+namespace {
+
+constexpr std::string_view kSignUsage =
+    "usage: ris sign PROGRAM --pfx CERT.pfx --password-file FILE|- [--timestamp URL] [--osslsigncode PATH]\n";
+
+}  // namespace
+
 int RunSignCommand(Arguments arguments, CommandStreams streams) {
   std::string error;
   const std::vector<std::string_view> known(kSigningOptions.begin(), kSigningOptions.end());
@@ -17,7 +25,7 @@ int RunSignCommand(Arguments arguments, CommandStreams streams) {
   if (!options || options->Positional.size() != 1 || !options->Value("--pfx")) {
     if (options && options->Positional.size() == 1) error = "--pfx CERT.pfx names the key to sign with";
     if (!error.empty()) streams.err << "ris sign: " << error << '\n';
-    streams.err << "usage: ris sign PROGRAM " << kSigningUsage << '\n';
+    streams.err << kSignUsage;
     return 2;
   }
   const SigningChoice signing = ReadSigningKey(*options);

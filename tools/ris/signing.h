@@ -18,8 +18,6 @@ namespace ris::tool {
 // The options of every command that signs, each with a value.
 inline constexpr std::array<std::string_view, 4> kSigningOptions{"--pfx", "--password-file", "--timestamp",
                                                                   "--osslsigncode"};
-inline constexpr std::string_view kSigningUsage =
-    "[--pfx CERT.pfx --password-file FILE|-] [--timestamp URL] [--osslsigncode PATH]";
 
 struct SigningKey {
   std::filesystem::path Pfx;
