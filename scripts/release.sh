@@ -139,5 +139,5 @@ The files are reproducible: \`git checkout $commit && scripts/release.sh\` on De
 gives the same \`SHA256SUMS\` (signed files: with the same key and no timestamp server).
 EOF
 
-(cd "$out" && LC_ALL=C ls | grep -vx SHA256SUMS | xargs sha256sum >SHA256SUMS)
+(cd "$out" && sha256sum Demo.dat Demo.scr DemoSetup.exe RELEASE.md "$deb" ris.exe >SHA256SUMS)
 cat "$out/SHA256SUMS"
