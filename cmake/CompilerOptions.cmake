@@ -23,3 +23,14 @@ endif()
 if(RIS_FUZZ)
   target_compile_options(ris_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+
+# The same sources give the same bytes wherever they are checked out: the
+# paths of the source and build trees that the compiler would write into
+# objects (file names in symbols, __FILE__, debug information) are written
+# relative to the tree instead. The build tree's mapping comes last, so it
+# wins where that tree lies inside the sources. Debug builds keep the full
+# paths, where a debugger finds the sources by them.
+set(ris_release_c_cxx "$<AND:$<COMPILE_LANGUAGE:C,CXX>,$<NOT:$<CONFIG:Debug>>>")
+add_compile_options(
+  "$<${ris_release_c_cxx}:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+  "$<${ris_release_c_cxx}:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")

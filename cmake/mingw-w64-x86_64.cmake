@@ -27,6 +27,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The saver is one file copied under a product's name: it must not need any
 # compiler runtime DLL beside it. The sysroot also holds zlib's import library;
-# the static one is wanted.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# the static one is wanted. The linker would stamp each program's header with
+# the time it was linked: without it, the same sources give the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-Wl,--no-insert-timestamp")
 set(ZLIB_USE_STATIC_LIBS ON)

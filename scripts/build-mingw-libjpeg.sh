@@ -18,4 +18,10 @@ source_dir=$(debian_source libjpeg-turbo 'libjpeg-turbo-*')
 mingw_cmake_install "$source_dir" \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
   -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm
+# nasm names each SIMD object's source by the start of its absolute path (a
+# .file symbol, kept by the linker in the programs' symbol tables) and has no
+# way to map it: a debugging symbol only, so it is stripped, and the programs
+# do not depend on where the build tree is.
+x86_64-w64-mingw32-strip --strip-debug --enable-deterministic-archives "$prefix/lib/libjpeg.a" \
+  >>"$library_log" 2>&1 || library_fail "stripping the debugging symbols"
 library_done jpeglib.h

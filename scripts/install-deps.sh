@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool
   libx11-dev libxext-dev xscreensaver
-  nsis
+  nsis osslsigncode openssl
 )
 
 missing=()

@@ -125,13 +125,16 @@ debian_source() {
 }
 
 # Configures SOURCE_DIR as a static Release library with the options given,
-# builds it and installs it into the prefix.
+# builds it and installs it into the prefix. Its sources and objects lie in
+# the third_party folder, whose path the compiler writes relative to it (an
+# explicit -DCMAKE_C_FLAGS replaces this), so the library's bytes do not
+# depend on where the build tree is.
 library_cmake_install() {
   local source_dir=$1
   shift
   local object_dir=$third_party/build-$library_name
   rm -rf "$object_dir"
-  cmake -S "$source_dir" -B "$object_dir" -G Ninja \
+  CFLAGS="-ffile-prefix-map=$third_party/=" cmake -S "$source_dir" -B "$object_dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DBUILD_SHARED_LIBS=OFF \

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Every test of the project: unit tests under AddressSanitizer and UBSan, the
-# companion command end to end, the fuzz targets (their seed corpora replayed,
-# and a short libFuzzer run each), and a build of the benchmarks so they
-# cannot rot. Ends with CTest's summary.
+# companion command end to end, the Windows saver built twice to the same
+# bytes, the fuzz targets (their seed corpora replayed, and a short libFuzzer
+# run each), and a build of the benchmarks so they cannot rot. Ends with
+# CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,19 @@ for program in Demo.scr ris.exe; do
     exit 1
   fi
 done
+# The same sources built later in a tree at another path give the same
+# saver: neither the time nor the folder is in its bytes. The second tree
+# shares the first one's libraries and builds only the saver.
+echo "== Windows saver again, in another tree: the same bytes"
+twin=build/windows-twin
+rm -rf "$twin"
+quietly cmake --preset windows -B "$twin"
+quietly cmake --build "$twin" -j "$jobs" --target saver
+if ! cmp build/windows/Demo.scr "$twin/Demo.scr"; then
+  echo "Demo.scr differs between two builds of the same sources: the build is not reproducible"
+  exit 1
+fi
+rm -rf "$twin"
 echo "== libFuzzer targets"
 scripts/build-libtiff.sh fuzz build/fuzz
 build fuzz

@@ -1,8 +1,8 @@
 # The companion command and a product's setup program end to end, sourced by
 # run.sh after its set-up: ris.exe packs the demo as the Linux ris does, the
-# host's ris builds the demo's setup with makensis, and the setup and its
-# uninstaller run silently in the Wine prefix, checked through its files and
-# Wine's reg.
+# host's ris builds the demo's setup with makensis, signed with a throw-away
+# key, and the setup and its uninstaller run silently in the Wine prefix,
+# checked through its files and Wine's reg.
 
 ris_exe=$build/ris.exe
 desktop_key='HKCU\Control Panel\Desktop'
@@ -46,9 +46,11 @@ check "ris.exe installer names a makensis it cannot start" \
 
 # ---------------------------------------------------------------- setup
 
+make_signer "$work"
 "$host_ris" installer "$build/Demo.dat" --saver Demo.scr --engine "$build/Demo.scr" \
-  --out "$folder/DemoSetup.exe" >"$work/stdout" 2>"$work/stderr"
-check "ris installer builds the demo's setup" test -s "$folder/DemoSetup.exe"
+  --out "$folder/DemoSetup.exe" --pfx "$work/signer.pfx" --password-file "$work/password.txt" \
+  >"$work/stdout" 2>"$work/stderr"
+check "ris installer builds the demo's setup, signed" verified "$folder/DemoSetup.exe"
 
 # Its first page, for the README.
 : >"$work/stderr"
@@ -78,6 +80,7 @@ installed=$(winepath -u "$programs\\Bouncing Pictures Demo" 2>/dev/null)
 installed_files() { [[ $(ls "$installed" 2>/dev/null | tr '\n' ' ') == "Demo.dat Demo.scr Uninstall.exe " ]]; }
 check "setup installs the saver, its archive and the uninstaller into the user's programs" installed_files
 check "the installed archive is the product's" cmp -s "$installed/Demo.dat" "$build/Demo.dat"
+check "the installed saver is signed" verified "$installed/Demo.scr"
 scrnsave=$(reg_value "$desktop_key" SCRNSAVE.EXE)
 short_form() { [[ $scrnsave == *'\Programs\'*'\Demo.scr' && $scrnsave != *' '* ]]; }
 check "SCRNSAVE.EXE is the installed saver's short path ($scrnsave)" short_form

@@ -34,3 +34,24 @@ finish() {
   echo "$passes passed, $failures failed"
   [[ $failures -eq 0 ]]
 }
+
+# make_product DIR: a product of one settings text, packed as DIR/Flowers.dat
+# for Flowers.scr, titled "Flower Power".
+make_product() {
+  mkdir -p "$1/content/backgrounds" "$1/content/icons/thumbs"
+  printf '[general]\r\ntitle=Flower Power\r\nversion=Version 2.1\r\n' >"$1/content/settings.txt"
+  (cd "$1/content" && zip -q -r -P rimagesFLOWE ../Flowers.dat settings.txt)
+}
+
+# make_signer DIR: a throw-away code-signing key, DIR/signer.pfx, whose
+# password is the line in DIR/password.txt; verified FILE checks a signature
+# against its certificate, DIR/signer.pem.
+make_signer() {
+  signer_dir=$1
+  printf 'open sesame\n' >"$1/password.txt"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Throwaway Test Signer" \
+    -keyout "$1/signer.key" -out "$1/signer.pem" 2>/dev/null &&
+    openssl pkcs12 -export -inkey "$1/signer.key" -in "$1/signer.pem" -out "$1/signer.pfx" \
+      -passout "file:$1/password.txt"
+}
+verified() { osslsigncode verify -CAfile "$signer_dir/signer.pem" "$1" >/dev/null 2>&1; }

@@ -4,9 +4,7 @@
 # does is run under Wine by the end-to-end tests.
 source "$(dirname "$0")/harness.sh" "$1"
 
-mkdir -p "$work/content/backgrounds" "$work/content/icons/thumbs"
-printf '[general]\r\ntitle=Flower Power\r\nversion=Version 2.1\r\n' >"$work/content/settings.txt"
-(cd "$work/content" && zip -q -r -P rimagesFLOWE ../Flowers.dat settings.txt)
+make_product "$work"
 # An engine as far as the check can tell: a Windows program holding the prefix.
 printf 'MZ engine built with rimages' >"$work/engine.scr"
 printf 'MZ engine built with another prefix' >"$work/foreign.scr"
@@ -29,6 +27,11 @@ fi
 installer --saver Flowers.scr --engine "$work/engine.scr"
 check "setup built" eval 'exited 0 && [[ $(head -c 2 "$work/setup.exe") == MZ ]]'
 check "the script is not left behind" test ! -e "$work/setup.exe.nsi"
+# Another day, other file times, another folder: the same setup.
+touch -d 2001-02-03 "$work/engine.scr" "$work/Flowers.dat"
+mkdir "$work/again"
+run_ris installer "$work/Flowers.dat" --out "$work/again/setup.exe" --saver Flowers.scr --engine "$work/engine.scr"
+check "the same files give the same setup" cmp -s "$work/setup.exe" "$work/again/setup.exe"
 
 # Hostile product texts. A setup built without compression (which a solid
 # compressor would override) keeps its strings readable: UTF-16, each ending

@@ -12,16 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Beside the target, so that the rename stays on one file system; with a
-// random part, so that two packs of the same file do not share it.
-fs::path TemporaryPathFor(const fs::path& path) {
-  std::random_device device;
-  fs::path temporary = path;
-  temporary += ".tmp-";
-  temporary += std::to_string(device());
-  return temporary;
-}
-
 bool WriteWholeFile(const fs::path& path, std::string_view bytes, std::string& why) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -32,15 +22,28 @@ bool WriteWholeFile(const fs::path& path, std::string_view bytes, std::string& w
 
 }  // namespace
 
+fs::path TemporaryPathFor(const fs::path& path) {
+  std::random_device device;
+  fs::path temporary = path;
+  temporary += ".tmp-";
+  temporary += std::to_string(device());
+  return temporary;
+}
+
+bool ReplaceWithTemporary(const fs::path& temporary, const fs::path& path, std::string& why) {
+  std::error_code error;
+  fs::rename(temporary, path, error);
+  if (!error) return true;
+  why = error.message();
+  fs::remove(temporary, error);
+  return false;
+}
+
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string& why) {
   const fs::path temporary = TemporaryPathFor(path);
-  std::error_code error;
-  if (WriteWholeFile(temporary, bytes, why)) {
-    fs::rename(temporary, path, error);
-    if (!error) return true;
-    why = error.message();
-  }
-  fs::remove(temporary, error);
+  if (WriteWholeFile(temporary, bytes, why)) return ReplaceWithTemporary(temporary, path, why);
+  std::error_code ignored;
+  fs::remove(temporary, ignored);
   return false;
 }
 

@@ -1,14 +1,17 @@
 // ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr
-//     --out SETUP.exe [--makensis PATH]
+//     --out SETUP.exe [--makensis PATH] [signing options]
 // Checks that the engine, installed as FILE_NAME.scr, opens the archive,
 // then writes the NSIS script of the product's setup program and has
-// makensis build it.
+// makensis build it. With a signing key, setup carries a signed copy of the
+// engine and is signed itself.
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
 #include <system_error>
+#include <vector>
 
+#include "atomic_file.h"
 #include "command_options.h"
 #include "commands.h"
 #include "data/product.h"
@@ -18,6 +21,7 @@
 #include "program_runner.h"
 #include "saver_name.h"
 #include "saver_system.h"
+#include "signing.h"
 
 namespace ris::tool {
 
@@ -27,7 +31,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
-    "                     [--makensis PATH]\n";
+    "                     [--makensis PATH]\n"
+    "                     [--pfx CERT.pfx --password-file FILE|-] [--timestamp URL] [--osslsigncode PATH]\n";
 
 // The engines this command knows are far smaller; a larger file is not one.
 constexpr std::uintmax_t kMaxEngineBytes = 64u << 20;
@@ -38,11 +43,13 @@ struct InstallerRequest {
   fs::path Engine;
   fs::path Output;
   std::optional<fs::path> Makensis;
+  SigningChoice Signing;
 };
 
 std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& error) {
-  const auto options =
-      ParseCommandOptions(arguments, {{"--saver", "--engine", "--out", "--makensis"}, {}}, error);
+  std::vector<std::string_view> known{"--saver", "--engine", "--out", "--makensis"};
+  known.insert(known.end(), kSigningOptions.begin(), kSigningOptions.end());
+  const auto options = ParseCommandOptions(arguments, {known, {}}, error);
   if (!options) return std::nullopt;
   const std::string saver = FileNamePart(options->Value("--saver").value_or(""));
   if (!EndsInScr(saver)) {
@@ -52,8 +59,9 @@ std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& er
   const auto engine = options->Value("--engine");
   const auto output = options->Value("--out");
   if (options->Positional.size() != 1 || !engine || !output) return std::nullopt;
-  InstallerRequest request{options->Positional.front(), saver, *engine, *output, std::nullopt};
+  InstallerRequest request{options->Positional.front(), saver, *engine, *output, std::nullopt, {}};
   if (const auto makensis = options->Value("--makensis")) request.Makensis = *makensis;
+  request.Signing = ReadSigningKey(*options);
   return request;
 }
 
@@ -162,6 +170,44 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
   return 0;
 }
 
+// A file made for one run, removed when the run ends, however it ends.
+class ScratchFile {
+ public:
+  explicit ScratchFile(fs::path path) : path_(std::move(path)) {}
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  ~ScratchFile() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// The engine setup installs is a signed copy: the maker's own file stays as
+// it was.
+bool SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningKey& key, std::ostream& err) {
+  std::error_code error;
+  fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error);
+  std::string why = error.message();
+  if (!error && SignProgram(copy, key, why)) return true;
+  err << "ris installer: cannot sign the engine '" << engine.string() << "': " << why << '\n';
+  return false;
+}
+
+// A setup that was to be signed and could not be is removed, so that it
+// cannot be shipped unsigned by mistake.
+bool SignSetup(const fs::path& setup, const SigningKey& key, std::ostream& err) {
+  std::string why;
+  if (SignProgram(setup, key, why)) return true;
+  err << "ris installer: cannot sign the setup '" << setup.string() << "': " << why << '\n';
+  std::error_code ignored;
+  fs::remove(setup, ignored);
+  return false;
+}
+
 }  // namespace
 
 int RunInstallerCommand(Arguments arguments, CommandStreams streams) {
@@ -172,14 +218,26 @@ int RunInstallerCommand(Arguments arguments, CommandStreams streams) {
     streams.err << kUsage;
     return 2;
   }
+  const std::optional<SigningKey>& key = request->Signing.Key;
+  if (!request->Signing.Error.empty()) {
+    streams.err << "ris installer: " << request->Signing.Error << '\n';
+    return 1;
+  }
   if (!CheckEngine(request->Engine, streams.err)) return 1;
-  const auto product = ReadProduct(*request, streams.err);
+  InstallerRequest packed = *request;
+  const ScratchFile signed_engine(TemporaryPathFor(request->Output));
+  if (key) {
+    if (!SignEngineCopy(request->Engine, signed_engine.Path(), *key, streams.err)) return 1;
+    packed.Engine = signed_engine.Path();
+  }
+  const auto product = ReadProduct(packed, streams.err);
   if (!product) return 1;
   const auto makensis = MakensisFor(*request, streams.err);
   if (!makensis) return 1;
   if (const int failed = BuildSetup(*makensis, *product, request->Output, streams.err)) return failed;
+  if (key && !SignSetup(request->Output, *key, streams.err)) return 1;
   streams.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
-              << product->Version << " as " << product->SaverFile << '\n';
+              << product->Version << " as " << product->SaverFile << (key ? ", signed" : "") << '\n';
   return 0;
 }
 

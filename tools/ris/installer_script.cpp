@@ -24,6 +24,9 @@ constexpr std::string_view kScriptBody = R"nsis(
 Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; Files are installed with the time they are installed at: their own times
+; would make the setup program differ between two builds of the same files.
+SetDateSave off
 RequestExecutionLevel user
 Name "${TITLE}"
 Caption "${TITLE} Setup"

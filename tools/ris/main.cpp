@@ -39,9 +39,15 @@ constexpr std::array kSubcommands{
                &ris::tool::RunDialogCommand},
     Subcommand{"installer",
                "installer ARCHIVE.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
-               "                  [--makensis PATH]\n"
-               "                  check the engine opens the archive, and build the product's setup",
+               "                  [--makensis PATH] [--pfx CERT.pfx --password-file FILE|-] [--timestamp URL]\n"
+               "                  check the engine opens the archive, and build the product's setup\n"
+               "                  (with --pfx: the engine and the setup signed)",
                &ris::tool::RunInstallerCommand},
+    Subcommand{"sign",
+               "sign PROGRAM --pfx CERT.pfx --password-file FILE|- [--timestamp URL]\n"
+               "                  sign a Windows program (saver, ris.exe, setup) with Authenticode\n"
+               "                  through osslsigncode; the password is the file's first line",
+               &ris::tool::RunSignCommand},
 };
 
 int PrintUsage(std::ostream& out) {

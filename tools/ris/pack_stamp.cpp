@@ -1,39 +1,22 @@
 #include "pack_stamp.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <optional>
-#include <string>
+
+#include "source_date.h"
 
 namespace ris::tool {
 
 namespace {
 
-// Up to eleven digits reach past the last year a ZIP time stamp can hold,
-// and keep the calendar arithmetic far from overflow.
-std::optional<std::int64_t> EpochSeconds(std::string_view text) {
-  if (text.empty() || text.size() > 11) return std::nullopt;
-  std::int64_t seconds = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    seconds = seconds * 10 + (c - '0');
-  }
-  return seconds;
-}
-
 DosTimestamp StampFromEnvironment(PackFindings& findings) {
   using std::chrono::seconds;
   using std::chrono::sys_seconds;
-  const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH");
-  if (epoch_text == nullptr) return ToDosTimestamp(sys_seconds{});  // clamps to 1980-01-01
-  const auto epoch = EpochSeconds(epoch_text);
-  if (!epoch) {
-    std::string text = "SOURCE_DATE_EPOCH='";
-    text.append(epoch_text).append("' is not a number of seconds since 1970");
-    findings.Error(text);
+  const SourceDate date = SourceDateFromEnvironment();
+  if (!date.Error.empty()) {
+    findings.Error(date.Error);
     return {};
   }
-  return ToDosTimestamp(sys_seconds{seconds{*epoch}});
+  return ToDosTimestamp(sys_seconds{seconds{date.Seconds.value_or(0)}});  // 0 clamps to 1980-01-01
 }
 
 // 64-bit FNV-1a, folded to the writer's 32-bit seed. Lengths go in before

@@ -23,8 +23,17 @@ struct ProgramRun {
   std::string Why;  // why it did not start
 };
 
+// The most a program can be given on its standard input: the bytes are put
+// into the pipe before the program starts, and every system's pipe holds
+// this much without a reader.
+inline constexpr std::size_t kMaxStandardInput = 4096;
+
 // Runs the program with the arguments, each passed as one argument, with
-// this process's output streams, and waits for it.
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+// this process's output streams, and waits for it. With `standard_input`,
+// the program reads those bytes (at most kMaxStandardInput) from a pipe
+// instead of this process's standard input: a way to hand it a secret that
+// no other process can read from its command line or a file.
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                      std::optional<std::string_view> standard_input = std::nullopt);
 
 }  // namespace ris::tool

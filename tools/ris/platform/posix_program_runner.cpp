@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -10,7 +12,50 @@ extern char** environ;
 
 namespace ris::tool {
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+namespace {
+
+// A pipe that already holds the child's standard input: written before the
+// child starts, the bytes fit into the pipe's buffer (kMaxStandardInput is
+// below what any system's pipe holds), so the write neither blocks nor meets
+// a reader that has gone. Both ends close on exec; the child gets the read
+// end as its standard input through a dup2, which keeps it open.
+class FilledPipe {
+ public:
+  FilledPipe() = default;
+  FilledPipe(const FilledPipe&) = delete;
+  FilledPipe& operator=(const FilledPipe&) = delete;
+  ~FilledPipe() {
+    Close(ends_[0]);
+    Close(ends_[1]);
+  }
+
+  // Zero, or the errno of the failed step.
+  int Fill(std::string_view bytes) {
+    if (pipe(ends_) != 0) return errno;
+    for (const int end : ends_) fcntl(end, F_SETFD, FD_CLOEXEC);
+    while (!bytes.empty()) {
+      const ssize_t written = write(ends_[1], bytes.data(), bytes.size());
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) return errno;
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    Close(ends_[1]);
+    return 0;
+  }
+  int ReadEnd() const { return ends_[0]; }
+
+ private:
+  static void Close(int& end) {
+    if (end >= 0) close(end);
+    end = -1;
+  }
+  int ends_[2] = {-1, -1};
+};
+
+}  // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                      std::optional<std::string_view> standard_input) {
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -18,11 +63,27 @@ ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<st
   argv.push_back(nullptr);
 
   ProgramRun run;
-  pid_t child = 0;
-  if (const int error = posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ)) {
-    run.Why = std::strerror(error);
-    return run;
+  FilledPipe input;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (standard_input) {
+    if (standard_input->size() > kMaxStandardInput) {
+      run.Why = "more standard input than a pipe holds";
+    } else if (const int error = input.Fill(*standard_input)) {
+      run.Why = std::strerror(error);
+    } else {
+      posix_spawn_file_actions_adddup2(&actions, input.ReadEnd(), STDIN_FILENO);
+    }
   }
+  pid_t child = 0;
+  if (run.Why.empty()) {
+    if (const int error = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ)) {
+      run.Why = std::strerror(error);
+    }
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  if (!run.Why.empty()) return run;
+
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
