@@ -22,5 +22,6 @@ int RunDecodeCommand(Arguments arguments, CommandStreams streams);
 int RunRenderCommand(Arguments arguments, CommandStreams streams);
 int RunDialogCommand(Arguments arguments, CommandStreams streams);
 int RunInstallerCommand(Arguments arguments, CommandStreams streams);
+int RunNewCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

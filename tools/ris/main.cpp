@@ -16,6 +16,9 @@ struct Subcommand {
 };
 
 constexpr std::array kSubcommands{
+    Subcommand{"new", "new DIR --title TITLE\n"
+               "                  write a product folder to start from: every setting, one example set",
+               &ris::tool::RunNewCommand},
     Subcommand{"settings", "settings FILE   print every entry of a settings text",
                &ris::tool::RunSettingsCommand},
     Subcommand{"list",
