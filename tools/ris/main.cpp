@@ -40,6 +40,10 @@ constexpr std::array kSubcommands{
                "dialog ARCHIVE.dat --saver FILE_NAME.scr\n"
                "                  show the configuration dialog's captions, rows and height",
                &ris::tool::RunDialogCommand},
+    Subcommand{"sheet",
+               "sheet ARCHIVE.dat|CONTENT_DIR --out SHEET.png [--saver FILE_NAME.scr]\n"
+               "                  draw every set of a product on one picture, with what pack says",
+               &ris::tool::RunSheetCommand},
     Subcommand{"installer",
                "installer ARCHIVE.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
                "                  [--makensis PATH]\n"
