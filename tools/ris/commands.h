@@ -24,5 +24,6 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams);
 int RunInstallerCommand(Arguments arguments, CommandStreams streams);
 int RunNewCommand(Arguments arguments, CommandStreams streams);
 int RunSheetCommand(Arguments arguments, CommandStreams streams);
+int RunPreviewCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

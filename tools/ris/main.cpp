@@ -40,6 +40,10 @@ constexpr std::array kSubcommands{
                "dialog ARCHIVE.dat --saver FILE_NAME.scr\n"
                "                  show the configuration dialog's captions, rows and height",
                &ris::tool::RunDialogCommand},
+    Subcommand{"preview",
+               "preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]\n"
+               "                  show a product folder in the saver, again whenever a file is saved",
+               &ris::tool::RunPreviewCommand},
     Subcommand{"sheet",
                "sheet ARCHIVE.dat|CONTENT_DIR --out SHEET.png [--saver FILE_NAME.scr]\n"
                "                  draw every set of a product on one picture, with what pack says",

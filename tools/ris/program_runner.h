@@ -3,6 +3,7 @@
 // One implementation per platform, in platform/.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,5 +27,18 @@ struct ProgramRun {
 // Runs the program with the arguments, each passed as one argument, with
 // this process's output streams, and waits for it.
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+// A program started and not waited for, as ris preview runs the saver's
+// window. Destroying it ends the program, if it still runs, and waits for it.
+class StartedProgram {
+ public:
+  virtual ~StartedProgram() = default;
+  // The exit code once the program has ended; nothing while it runs.
+  virtual std::optional<int> ExitCode() = 0;
+};
+
+// Nothing, with the reason in `why`, when the program cannot be started.
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why);
 
 }  // namespace ris::tool

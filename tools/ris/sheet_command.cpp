@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <map>
 #include <ostream>
-#include <sstream>
 
 #include "atomic_file.h"
 #include "command_options.h"
@@ -23,6 +22,7 @@
 #include "surface/blit.h"
 #include "surface/scaler.h"
 #include "surface/surface_canvas.h"
+#include "text_wrap.h"
 
 namespace ris::tool {
 
@@ -64,15 +64,6 @@ struct SetRow {
   ShownPicture Thumbnail;
   std::vector<std::string> Findings;
 };
-
-std::vector<std::string> FindingLines(const PackFindings& findings) {
-  std::ostringstream printed;
-  findings.Print(printed);
-  std::vector<std::string> lines;
-  std::istringstream printed_lines(printed.str());
-  for (std::string line; std::getline(printed_lines, line);) lines.push_back(line);
-  return lines;
-}
 
 std::string ArchiveFormName(std::string name) {
   std::replace(name.begin(), name.end(), '/', '\\');
@@ -117,25 +108,7 @@ SetRow DescribeSet(const std::string& name, const SetPictures& set, std::string_
   CheckPictureSets(set.Entries, findings);
   return {name, RenderSetFrame(settings, set.Entries, saver, text),
           Decode(set.Image, "moving picture"), Decode(set.Thumbnail, "thumbnail"),
-          FindingLines(findings)};
-}
-
-// Greedy word wrap to `width` pixels in the canvas's font.
-std::vector<std::string> Wrapped(const TCanvas& canvas, const std::string& text, std::int32_t width) {
-  std::vector<std::string> lines;
-  std::istringstream words(text);
-  std::string line;
-  for (std::string word; words >> word;) {
-    const std::string longer = line.empty() ? word : line + ' ' + word;
-    if (!line.empty() && canvas.TextWidth(longer) > width) {
-      lines.push_back(line);
-      line = word;
-    } else {
-      line = longer;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+          findings.Lines()};
 }
 
 TFont SheetFont(std::int32_t pixels, TColor colour, bool bold = false) {
@@ -194,7 +167,7 @@ class SheetPainter {
   void Findings(const std::vector<std::string>& findings) {
     for (const std::string& finding : findings) {
       canvas_.Font = SheetFont(14, FindingInk(finding));
-      for (const std::string& line : Wrapped(canvas_, finding, kSheetWidth - 2 * kMargin)) {
+      for (const std::string& line : WrappedToWidth(canvas_, finding, kSheetWidth - 2 * kMargin)) {
         Text(kMargin, canvas_.Font, line);
         y_ += kLine;
       }
@@ -214,7 +187,7 @@ class SheetPainter {
       surface_.Fill(0x000000, cell);
       canvas_.Font = SheetFont(13, kErrorInk);
       std::int32_t line_y = y_ + 8;
-      for (const std::string& line : Wrapped(canvas_, frame.Error, kFrameWidth - 16)) {
+      for (const std::string& line : WrappedToWidth(canvas_, frame.Error, kFrameWidth - 16)) {
         canvas_.Font.Color = 0x8080FF;
         canvas_.TextOut(kMargin + 8, line_y, line);
         line_y += kLine;
@@ -293,7 +266,7 @@ std::string Drawn(const Sheet& sheet, TextRenderer& text) {
 std::vector<std::string> ProductFindings(const PackContent& content, PackFindings& findings) {
   const std::string settings = PrepareSettingsText(*content.Settings, false, findings);
   CheckSettingsText(settings, findings);
-  return FindingLines(findings);
+  return findings.Lines();
 }
 
 std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -10,25 +11,73 @@ extern char** environ;
 
 namespace ris::tool {
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+namespace {
+
+int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+class PosixProgram final : public StartedProgram {
+ public:
+  explicit PosixProgram(pid_t child) : child_(child) {}
+
+  ~PosixProgram() override {
+    if (exit_code_) return;
+    kill(child_, SIGTERM);
+    Wait(0);
+  }
+
+  std::optional<int> ExitCode() override {
+    if (!exit_code_) Wait(WNOHANG);
+    return exit_code_;
+  }
+
+  int WaitForExit() {
+    if (!exit_code_) Wait(0);
+    return *exit_code_;
+  }
+
+ private:
+  void Wait(int options) {
+    int status = 0;
+    pid_t waited = 0;
+    while ((waited = waitpid(child_, &status, options)) < 0 && errno == EINTR) {
+    }
+    if (waited == child_) exit_code_ = ExitCodeOf(status);
+    if (waited < 0) exit_code_ = 128;  // not ours to wait for any more
+  }
+
+  pid_t child_;
+  std::optional<int> exit_code_;
+};
+
+std::unique_ptr<PosixProgram> Spawn(const std::filesystem::path& program,
+                                    const std::vector<std::string>& arguments, std::string& why) {
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& argument : owned) argv.push_back(argument.data());
   argv.push_back(nullptr);
-
-  ProgramRun run;
   pid_t child = 0;
   if (const int error = posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ)) {
-    run.Why = std::strerror(error);
-    return run;
+    why = std::strerror(error);
+    return nullptr;
   }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  return std::make_unique<PosixProgram>(child);
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+  ProgramRun run;
+  const auto started = Spawn(program, arguments, run.Why);
+  if (!started) return run;
   run.Started = true;
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  run.ExitCode = started->WaitForExit();
   return run;
+}
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why) {
+  return Spawn(program, arguments, why);
 }
 
 }  // namespace ris::tool

@@ -33,9 +33,36 @@ std::string SystemMessage(DWORD error) {
   return message;
 }
 
-}  // namespace
+class Win32Program final : public StartedProgram {
+ public:
+  explicit Win32Program(PROCESS_INFORMATION process) : process_(process) { CloseHandle(process_.hThread); }
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+  ~Win32Program() override {
+    if (!ExitCode()) {
+      TerminateProcess(process_.hProcess, 1);
+      WaitForSingleObject(process_.hProcess, INFINITE);
+    }
+    CloseHandle(process_.hProcess);
+  }
+
+  std::optional<int> ExitCode() override {
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process_.hProcess, &exit_code);
+    return static_cast<int>(exit_code);
+  }
+
+  int WaitForExit() {
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    return *ExitCode();
+  }
+
+ private:
+  PROCESS_INFORMATION process_;
+};
+
+std::unique_ptr<Win32Program> Spawn(const std::filesystem::path& program,
+                                    const std::vector<std::string>& arguments, std::string& why) {
   std::string line;
   AppendQuoted(line, program.string());
   for (const std::string& argument : arguments) {
@@ -45,20 +72,28 @@ ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<st
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ProgramRun run;
   if (!CreateProcessA(program.string().c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    run.Why = SystemMessage(GetLastError());
-    return run;
+    why = SystemMessage(GetLastError());
+    return nullptr;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exit_code = 0;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  return std::make_unique<Win32Program>(process);
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+  ProgramRun run;
+  const auto started = Spawn(program, arguments, run.Why);
+  if (!started) return run;
   run.Started = true;
-  run.ExitCode = static_cast<int>(exit_code);
+  run.ExitCode = started->WaitForExit();
   return run;
+}
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why) {
+  return Spawn(program, arguments, why);
 }
 
 }  // namespace ris::tool
