@@ -29,7 +29,7 @@ bool FolderIsFree(const fs::path& folder, std::string& why) {
   std::error_code error;
   if (!fs::exists(folder, error)) return true;
   if (fs::is_directory(folder, error) && fs::is_empty(folder, error)) return true;
-  why = "'" + folder.string() + "' exists and is not an empty folder";
+  why = folder.string() + " exists and is not an empty folder";
   return false;
 }
 
@@ -37,7 +37,7 @@ bool WriteProduct(const fs::path& folder, std::string_view title, std::string& w
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) {
-    why = "cannot create '" + folder.string() + "': " + error.message();
+    why.assign("cannot create '").append(folder.string()).append("': ").append(error.message());
     return false;
   }
   return WriteFileAtomically(folder / kSettingsEntryName, NewProductSettings(title, kExampleSet),
