@@ -35,6 +35,7 @@ class StartedProgram {
   virtual ~StartedProgram() = default;
   // The exit code once the program has ended; nothing while it runs.
   virtual std::optional<int> ExitCode() = 0;
+  virtual int WaitForExit() = 0;
 };
 
 // Nothing, with the reason in `why`, when the program cannot be started.

@@ -30,7 +30,7 @@ class PosixProgram final : public StartedProgram {
     return exit_code_;
   }
 
-  int WaitForExit() {
+  int WaitForExit() override {
     if (!exit_code_) Wait(0);
     return *exit_code_;
   }
@@ -65,15 +65,6 @@ std::unique_ptr<PosixProgram> Spawn(const std::filesystem::path& program,
 }
 
 }  // namespace
-
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
-  ProgramRun run;
-  const auto started = Spawn(program, arguments, run.Why);
-  if (!started) return run;
-  run.Started = true;
-  run.ExitCode = started->WaitForExit();
-  return run;
-}
 
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why) {

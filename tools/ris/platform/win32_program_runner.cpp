@@ -52,7 +52,7 @@ class Win32Program final : public StartedProgram {
     return static_cast<int>(exit_code);
   }
 
-  int WaitForExit() {
+  int WaitForExit() override {
     WaitForSingleObject(process_.hProcess, INFINITE);
     return *ExitCode();
   }
@@ -81,15 +81,6 @@ std::unique_ptr<Win32Program> Spawn(const std::filesystem::path& program,
 }
 
 }  // namespace
-
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
-  ProgramRun run;
-  const auto started = Spawn(program, arguments, run.Why);
-  if (!started) return run;
-  run.Started = true;
-  run.ExitCode = started->WaitForExit();
-  return run;
-}
 
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why) {

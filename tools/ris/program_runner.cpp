@@ -1,0 +1,14 @@
+#include "program_runner.h"
+
+namespace ris::tool {
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+  ProgramRun run;
+  const auto started = StartProgram(program, arguments, run.Why);
+  if (!started) return run;
+  run.Started = true;
+  run.ExitCode = started->WaitForExit();
+  return run;
+}
+
+}  // namespace ris::tool
