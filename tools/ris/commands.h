@@ -23,5 +23,8 @@ int RunRenderCommand(Arguments arguments, CommandStreams streams);
 int RunDialogCommand(Arguments arguments, CommandStreams streams);
 int RunInstallerCommand(Arguments arguments, CommandStreams streams);
 int RunSignCommand(Arguments arguments, CommandStreams streams);
+int RunNewCommand(Arguments arguments, CommandStreams streams);
+int RunSheetCommand(Arguments arguments, CommandStreams streams);
+int RunPreviewCommand(Arguments arguments, CommandStreams streams);
 
 }  // namespace ris::tool

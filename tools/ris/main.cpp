@@ -16,6 +16,9 @@ struct Subcommand {
 };
 
 constexpr std::array kSubcommands{
+    Subcommand{"new", "new DIR --title TITLE\n"
+               "                  write a product folder to start from: every setting, one example set",
+               &ris::tool::RunNewCommand},
     Subcommand{"settings", "settings FILE   print every entry of a settings text",
                &ris::tool::RunSettingsCommand},
     Subcommand{"list",
@@ -37,6 +40,14 @@ constexpr std::array kSubcommands{
                "dialog ARCHIVE.dat --saver FILE_NAME.scr\n"
                "                  show the configuration dialog's captions, rows and height",
                &ris::tool::RunDialogCommand},
+    Subcommand{"preview",
+               "preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]\n"
+               "                  show a product folder in the saver, again whenever a file is saved",
+               &ris::tool::RunPreviewCommand},
+    Subcommand{"sheet",
+               "sheet ARCHIVE.dat|CONTENT_DIR --out SHEET.png [--saver FILE_NAME.scr]\n"
+               "                  draw every set of a product on one picture, with what pack says",
+               &ris::tool::RunSheetCommand},
     Subcommand{"installer",
                "installer ARCHIVE.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
                "                  [--makensis PATH] [--pfx CERT.pfx --password-file FILE|-] [--timestamp URL]\n"

@@ -16,9 +16,8 @@
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"
+#include "product_checks.h"
 #include "saver_name.h"
-#include "set_checks.h"
-#include "settings_checks.h"
 #include "zip_writer.h"
 
 namespace ris::tool {
@@ -62,12 +61,8 @@ void CheckArchiveName(const PackRequest& request, PackFindings& findings) {
 }
 
 std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings) {
-  if (content.Settings) {
-    *content.Settings = PrepareSettingsText(*content.Settings, request.FixLineEnds, findings);
-    CheckSettingsText(*content.Settings, findings);
-  }
   CheckArchiveName(request, findings);
-  return CheckPictureSets(content.Pictures, findings);
+  return CheckProductContent(content, request.FixLineEnds, findings);
 }
 
 void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,

@@ -19,6 +19,7 @@ class PackFindings {
 
   // One line per finding, in the order they were found.
   void Print(std::ostream& err) const;
+  const std::vector<std::string>& Lines() const noexcept { return lines_; }
 
  private:
   std::vector<std::string> lines_;

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace ris::tool {
 namespace {
 
@@ -60,6 +62,13 @@ std::string EncodePng(const PixelImage& image) {
 std::string EncodePam(const PixelImage& image) {
   return "P7\nWIDTH " + std::to_string(image.Width) + "\nHEIGHT " + std::to_string(image.Height) +
          "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" + RgbaRows(image, false);
+}
+
+PixelImage OpaqueImage(const Surface& frame) {
+  PixelImage image = PixelImage::Blank(frame.Width(), frame.Height());
+  std::copy(frame.Pixels().begin(), frame.Pixels().end(), image.Pixels.begin());
+  for (Bgra& pixel : image.Pixels) pixel.A = 255;
+  return image;
 }
 
 }  // namespace ris::tool

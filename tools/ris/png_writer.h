@@ -6,11 +6,16 @@
 #include <string>
 
 #include "pictures/picture.h"
+#include "surface/surface.h"
 
 namespace ris::tool {
 
 // The picture as PNG file bytes (colour type 6, straight alpha).
 std::string EncodePng(const PixelImage& image);
+
+// A presented frame as an opaque picture: the surface's fourth byte is
+// unused.
+PixelImage OpaqueImage(const Surface& frame);
 
 // The picture as a PAM file (P7, RGB_ALPHA, maxval 255).
 std::string EncodePam(const PixelImage& image);

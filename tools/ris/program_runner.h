@@ -3,6 +3,7 @@
 // One implementation per platform, in platform/.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,5 +36,21 @@ inline constexpr std::size_t kMaxStandardInput = 4096;
 // no other process can read from its command line or a file.
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                       std::optional<std::string_view> standard_input = std::nullopt);
+
+// A program started and not waited for, as ris preview runs the saver's
+// window. Destroying it ends the program, if it still runs, and waits for it.
+class StartedProgram {
+ public:
+  virtual ~StartedProgram() = default;
+  // The exit code once the program has ended; nothing while it runs.
+  virtual std::optional<int> ExitCode() = 0;
+  virtual int WaitForExit() = 0;
+};
+
+// Nothing, with the reason in `why`, when the program cannot be started.
+// `standard_input` as for RunProgram.
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why,
+                                             std::optional<std::string_view> standard_input = std::nullopt);
 
 }  // namespace ris::tool

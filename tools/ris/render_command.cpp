@@ -167,13 +167,6 @@ std::unique_ptr<RegistryHive> OpenHive(const RenderRequest& request) {
   return std::make_unique<MemoryHive>();
 }
 
-PixelImage OpaqueCopy(const Surface& frame) {
-  PixelImage image = PixelImage::Blank(frame.Width(), frame.Height());
-  std::copy(frame.Pixels().begin(), frame.Pixels().end(), image.Pixels.begin());
-  for (Bgra& pixel : image.Pixels) pixel.A = 255;  // the surface's fourth byte is unused
-  return image;
-}
-
 std::string Describe(RunEnd end, Milliseconds at) {
   const std::string when = std::to_string(at / 1000) + "." + std::to_string(at % 1000 / 100) + " s";
   switch (end) {
@@ -206,7 +199,7 @@ int Render(const RenderRequest& request, CommandStreams streams) {
     return 1;
   }
   std::string why;
-  if (!WriteFileAtomically(request.Out, EncodePng(OpaqueCopy(presenter.LastFrame())), why)) {
+  if (!WriteFileAtomically(request.Out, EncodePng(OpaqueImage(presenter.LastFrame())), why)) {
     streams.err << "ris render: " << why << '\n';
     return 1;
   }

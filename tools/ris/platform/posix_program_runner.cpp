@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,44 +53,80 @@ class FilledPipe {
   int ends_[2] = {-1, -1};
 };
 
-}  // namespace
+int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                      std::optional<std::string_view> standard_input) {
+class PosixProgram final : public StartedProgram {
+ public:
+  explicit PosixProgram(pid_t child) : child_(child) {}
+
+  ~PosixProgram() override {
+    if (exit_code_) return;
+    kill(child_, SIGTERM);
+    Wait(0);
+  }
+
+  std::optional<int> ExitCode() override {
+    if (!exit_code_) Wait(WNOHANG);
+    return exit_code_;
+  }
+
+  int WaitForExit() override {
+    if (!exit_code_) Wait(0);
+    return *exit_code_;
+  }
+
+ private:
+  void Wait(int options) {
+    int status = 0;
+    pid_t waited = 0;
+    while ((waited = waitpid(child_, &status, options)) < 0 && errno == EINTR) {
+    }
+    if (waited == child_) exit_code_ = ExitCodeOf(status);
+    if (waited < 0) exit_code_ = 128;  // not ours to wait for any more
+  }
+
+  pid_t child_;
+  std::optional<int> exit_code_;
+};
+
+std::unique_ptr<PosixProgram> Spawn(const std::filesystem::path& program,
+                                    const std::vector<std::string>& arguments, std::string& why,
+                                    std::optional<std::string_view> standard_input) {
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& argument : owned) argv.push_back(argument.data());
   argv.push_back(nullptr);
 
-  ProgramRun run;
   FilledPipe input;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (standard_input) {
     if (standard_input->size() > kMaxStandardInput) {
-      run.Why = "more standard input than a pipe holds";
+      why = "more standard input than a pipe holds";
     } else if (const int error = input.Fill(*standard_input)) {
-      run.Why = std::strerror(error);
+      why = std::strerror(error);
     } else {
       posix_spawn_file_actions_adddup2(&actions, input.ReadEnd(), STDIN_FILENO);
     }
   }
   pid_t child = 0;
-  if (run.Why.empty()) {
+  if (why.empty()) {
     if (const int error = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ)) {
-      run.Why = std::strerror(error);
+      why = std::strerror(error);
     }
   }
   posix_spawn_file_actions_destroy(&actions);
-  if (!run.Why.empty()) return run;
+  if (!why.empty()) return nullptr;
+  return std::make_unique<PosixProgram>(child);
+}
 
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  run.Started = true;
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return run;
+}  // namespace
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why,
+                                             std::optional<std::string_view> standard_input) {
+  return Spawn(program, arguments, why, standard_input);
 }
 
 }  // namespace ris::tool

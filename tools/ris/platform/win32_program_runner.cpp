@@ -73,10 +73,37 @@ class FilledPipe {
   HANDLE write_ = nullptr;
 };
 
-}  // namespace
+class Win32Program final : public StartedProgram {
+ public:
+  explicit Win32Program(PROCESS_INFORMATION process) : process_(process) { CloseHandle(process_.hThread); }
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                      std::optional<std::string_view> standard_input) {
+  ~Win32Program() override {
+    if (!ExitCode()) {
+      TerminateProcess(process_.hProcess, 1);
+      WaitForSingleObject(process_.hProcess, INFINITE);
+    }
+    CloseHandle(process_.hProcess);
+  }
+
+  std::optional<int> ExitCode() override {
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process_.hProcess, &exit_code);
+    return static_cast<int>(exit_code);
+  }
+
+  int WaitForExit() override {
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    return *ExitCode();
+  }
+
+ private:
+  PROCESS_INFORMATION process_;
+};
+
+std::unique_ptr<Win32Program> Spawn(const std::filesystem::path& program,
+                                    const std::vector<std::string>& arguments, std::string& why,
+                                    std::optional<std::string_view> standard_input) {
   std::string line;
   AppendQuoted(line, program.string());
   for (const std::string& argument : arguments) {
@@ -85,36 +112,36 @@ ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<st
   }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ProgramRun run;
   FilledPipe input;
   if (standard_input) {
     if (standard_input->size() > kMaxStandardInput) {
-      run.Why = "more standard input than a pipe holds";
-      return run;
+      why = "more standard input than a pipe holds";
+      return nullptr;
     }
     if (const DWORD error = input.Fill(*standard_input)) {
-      run.Why = SystemMessage(error);
-      return run;
+      why = SystemMessage(error);
+      return nullptr;
     }
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input.ReadEnd();
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   }
-  if (!CreateProcessA(program.string().c_str(), line.data(), nullptr, nullptr, standard_input.has_value(),
-                      0, nullptr, nullptr, &startup, &process)) {
-    run.Why = SystemMessage(GetLastError());
-    return run;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.string().c_str(), line.data(), nullptr, nullptr, standard_input.has_value(), 0,
+                      nullptr, nullptr, &startup, &process)) {
+    why = SystemMessage(GetLastError());
+    return nullptr;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exit_code = 0;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  run.Started = true;
-  run.ExitCode = static_cast<int>(exit_code);
-  return run;
+  return std::make_unique<Win32Program>(process);
+}
+
+}  // namespace
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why,
+                                             std::optional<std::string_view> standard_input) {
+  return Spawn(program, arguments, why, standard_input);
 }
 
 }  // namespace ris::tool

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# ris preview on a virtual X screen: the folder shown by the Linux saver, a
+# refused folder shown as pack's findings in the window, a file saved again
+# shown within a second or so, a click ending it as it ends the saver.
+# Skipped without Xvfb, xdotool and ImageMagick.
+source "$(dirname "$0")/harness.sh" "$1"
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 0; }
+done
+xvfb_pid=
+preview_pid=
+cleanup() {
+  [[ -n $preview_pid ]] && kill "$preview_pid" 2>/dev/null && wait "$preview_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")" XDG_CONFIG_HOME="$work/config"
+
+# colours_within SECONDS TEST: the screen's colour count passes TEST in time.
+colours_within() {
+  for ((i = 0; i < $1 * 4; i++)); do
+    import -window root "$work/shot.png" 2>/dev/null
+    (($(convert "$work/shot.png" -format %k info:) $2)) && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+run_ris new "$work/Flowers" --title Flowers
+"$ris" preview "$work/Flowers" >"$work/stdout" 2>"$work/stderr" &
+preview_pid=$!
+window=$(timeout 30 xdotool search --sync --name '^Flowers-preview$' | head -n1)
+check "the saver's window shows the folder" eval '[[ -n $window ]] && colours_within 10 ">100"'
+
+mv "$work/Flowers/icons/thumbs/example.png" "$work/thumb.png"
+check "a refused folder shows the findings in the window" \
+  eval 'colours_within 3 "<100" && kill -0 $preview_pid && said "has no thumbnail"'
+mv "$work/thumb.png" "$work/Flowers/icons/thumbs/example.png"
+check "the folder saved again shows again" colours_within 3 ">100"
+
+# A click ends the saver, and with it the preview; its settings are its own.
+xdotool mousemove 500 400 click 1
+for ((i = 0; i < 50; i++)); do kill -0 "$preview_pid" 2>/dev/null || break; sleep 0.1; done
+status=99  # still running: ended below, and the check fails
+kill -0 "$preview_pid" 2>/dev/null && kill "$preview_pid" || { wait "$preview_pid"; status=$?; }
+preview_pid=
+check "a click ends it as it ends the saver" \
+  eval '[[ $status -eq 0 && -f $XDG_CONFIG_HOME/ris-saver/Flowers-preview.reg && ! -e $XDG_CONFIG_HOME/ris-saver/Flowers.reg ]]'
+finish

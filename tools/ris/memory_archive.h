@@ -1,0 +1,25 @@
+#pragma once
+// A product run by the saver's own code without packing it to a file: the
+// content is zipped in memory, unencrypted, and the saver's system answers
+// its archive from those bytes. `ris sheet` and `ris preview` show products
+// this way.
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "pack_content.h"
+#include "shells/headless/headless_system.h"
+
+namespace ris::tool {
+
+// The settings text and the given pictures as archive bytes. Throws
+// ESaverError when an entry cannot be added (a name twice, say).
+std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures);
+
+// A system whose saver, installed as `saver`, finds `archive` as its data
+// archive.
+std::unique_ptr<HeadlessSystem> SystemWithArchive(std::string_view saver, std::string archive);
+
+}  // namespace ris::tool

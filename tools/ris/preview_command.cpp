@@ -1,0 +1,253 @@
+// ris preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]
+// Shows a product folder with the saver's own program, without packing it
+// by hand: the folder is checked and zipped as `ris pack` would, the saver
+// is started on it, and whenever a file of the folder is saved again the
+// saver is started afresh on the new content. A folder `ris pack` refuses
+// is shown as its findings, drawn into the saver's window.
+//
+// On Linux the saver is ris-saver in a window of its own; in ris.exe it is
+// the engine, copied under the preview's name, in saver mode or (--dialog)
+// with its configuration dialog. The preview runs under a name of its own,
+// "<folder>-preview", and a title with " (preview)" after it, so that the
+// settings it keeps never mix with the installed product's.
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <ostream>
+#include <thread>
+
+#include "atomic_file.h"
+#include "command_options.h"
+#include "commands.h"
+#include "data/settings_list.h"
+#include "installer_script.h"
+#include "memory_archive.h"
+#include "platform_text.h"
+#include "png_writer.h"
+#include "product_checks.h"
+#include "program_runner.h"
+#include "surface/surface_canvas.h"
+#include "text_wrap.h"
+
+namespace ris::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr std::string_view kUsage =
+    "usage: ris preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]\n";
+constexpr auto kWatchInterval = 250ms;
+
+volatile std::sig_atomic_t g_stop = 0;
+extern "C" void OnStopSignal(int) { g_stop = 1; }
+
+// ---------------------------------------------------------------- content
+
+// A product that shows nothing but a picture of the findings: no clock, no
+// set name, no moving pictures.
+constexpr std::string_view kFindingsSettings =
+    "[general]\r\ntitle=@TITLE@\r\nBackgroundColor=0\r\nshowBackground=true\r\n"
+    "[bounce]\r\nnrImages=0\r\nSpeed=0\r\nbounceImages=false\r\nfixedSpeed=true\r\n"
+    "[clocksettings]\r\nclock=0\r\n"
+    "[FilenameSettings]\r\nfilename=1\r\n"
+    "[sets]\r\nselectedSets=*all*\r\nSetTime=0\r\n"
+    "[backgrounds]\r\nstretchSmallImages=false\r\n";
+
+constexpr std::int32_t kPictureWidth = 1000;
+constexpr std::int32_t kPictureHeight = 740;
+
+TFont FindingsFont(TColor colour) {
+  TFont font;
+  font.Name = "Arial";
+  font.Height = -18;
+  font.Color = colour;
+  return font;
+}
+
+std::string FindingsPicture(const std::string& heading, const std::vector<std::string>& findings,
+                            PlatformText& text) {
+  Surface surface(kPictureWidth, kPictureHeight);
+  surface.Fill(0x000000);
+  TCanvas canvas(surface, text.Renderer());
+  std::int32_t y = 16;
+  const auto write = [&](const std::string& finding, TColor colour) {
+    canvas.Font = FindingsFont(colour);
+    for (const std::string& line : WrappedToWidth(canvas, finding, kPictureWidth - 32)) {
+      canvas.TextOut(16, y, line);
+      y += 24;
+    }
+  };
+  write(heading, 0xFFFFFF);
+  y += 8;
+  for (const std::string& finding : findings) {
+    write(finding, finding.starts_with("error") ? 0x6060FF : 0x40B0FF);
+  }
+  return EncodePng(OpaqueImage(surface));
+}
+
+std::string ReplacedTitle(std::string_view settings, std::string_view title) {
+  std::string text(settings);
+  const std::size_t at = text.find("@TITLE@");
+  return text.replace(at, 7, title);
+}
+
+std::string FindingsArchive(const fs::path& folder, const PackFindings& findings, PlatformText& text) {
+  const std::string heading = "ris pack would refuse " + folder.string() + ":";
+  const std::string picture = FindingsPicture(heading, findings.Lines(), text);
+  const std::string blank = EncodePng(PixelImage::Blank(1, 1));
+  const std::vector<PackEntry> pictures{
+      {"backgrounds/findings.png", picture}, {"icons/findings.png", blank}, {"icons/thumbs/findings.png", blank}};
+  return ZipInMemory(ReplacedTitle(kFindingsSettings, "ris preview"), pictures);
+}
+
+// The title made the preview's own: later lines of a section win.
+std::string PreviewSettings(const std::string& settings) {
+  TSettingsList list;
+  ParseSettingsText(settings, list);
+  return settings + "\r\n[general]\r\ntitle=" + list.ReadValue("title", "general") + " (preview)\r\n";
+}
+
+// The folder as the saver will see it, or a product showing why `ris pack`
+// would refuse it.
+std::string PreviewArchive(const fs::path& folder, PlatformText& text, std::ostream& err) {
+  PackFindings findings;
+  PackContent content = CollectPackContent(folder, findings);
+  CheckProductContent(content, false, findings);
+  findings.Print(err);
+  if (findings.HasErrors()) return FindingsArchive(folder, findings, text);
+  return ZipInMemory(PreviewSettings(*content.Settings), content.Pictures);
+}
+
+// ---------------------------------------------------------------- watching
+
+struct FileState {
+  std::string Path;
+  fs::file_time_type Written;
+  std::uintmax_t Size = 0;
+  friend bool operator==(const FileState&, const FileState&) = default;
+};
+
+std::vector<FileState> FolderState(const fs::path& folder) {
+  std::vector<FileState> state;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    state.push_back({it->path().string(), it->last_write_time(ignored), it->is_regular_file(ignored) ? it->file_size(ignored) : 0});
+  }
+  std::sort(state.begin(), state.end(), [](const FileState& a, const FileState& b) { return a.Path < b.Path; });
+  return state;
+}
+
+// ---------------------------------------------------------------- the saver
+
+struct SaverLaunch {
+  fs::path Program;
+  std::vector<std::string> Arguments;
+};
+
+struct PreviewPlace {
+  fs::path Folder;   // scratch, removed at the end
+  std::string Name;  // the saver's name without ".scr"
+  fs::path Archive() const { return Folder / (Name + ".dat"); }
+};
+
+#ifdef _WIN32
+// The engine copied under the preview's name, beside its archive.
+std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+  const fs::path engine = options.Value("--engine").value_or((fs::path(_pgmptr).parent_path() / "Demo.scr").string());
+  const fs::path copy = place.Folder / (place.Name + ".scr");
+  std::error_code error;
+  if (!fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error)) {
+    why = "cannot copy the engine " + engine.string() + " (name it with --engine): " + error.message();
+    return std::nullopt;
+  }
+  return SaverLaunch{copy, {options.Has("--dialog") ? "/c" : "/s"}};
+}
+#else
+std::optional<fs::path> SaverProgram(const CommandOptions& options) {
+  if (auto named = options.Value("--saver-program")) return fs::path(*named);
+#ifdef RIS_SAVER_PROGRAM
+  std::error_code error;
+  if (fs::exists(RIS_SAVER_PROGRAM, error)) return fs::path(RIS_SAVER_PROGRAM);
+#endif
+  return FindProgram("ris-saver", {});
+}
+
+std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+  if (options.Has("--dialog")) {
+    why = "the configuration dialog is a Windows window: run ris.exe preview --dialog (under Wine "
+          "on Linux); `ris dialog` lists its rows";
+    return std::nullopt;
+  }
+  const auto program = SaverProgram(options);
+  if (!program) {
+    why = "ris-saver, the saver's Linux program, was not found (name it with --saver-program)";
+    return std::nullopt;
+  }
+  return SaverLaunch{*program, {"--archive", place.Archive().string()}};
+}
+#endif
+
+// Runs the saver on the folder until the saver ends or a signal comes;
+// restarts it on the new content when a file changes.
+int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, CommandStreams streams) {
+  const auto text = MakePlatformText();
+  for (;;) {
+    const std::vector<FileState> shown = FolderState(folder);
+    std::string why;
+    if (!WriteFileAtomically(place.Archive(), PreviewArchive(folder, *text, streams.err), why)) {
+      streams.err << "ris preview: " << why << '\n';
+      return 1;
+    }
+    const auto saver = StartProgram(launch.Program, launch.Arguments, why);
+    if (!saver) {
+      streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';
+      return 1;
+    }
+    while (FolderState(folder) == shown) {
+      if (g_stop != 0) return 0;
+      if (const auto exit_code = saver->ExitCode()) return *exit_code;
+      std::this_thread::sleep_for(kWatchInterval);
+    }
+    streams.out << "changed: showing " << folder.string() << " again\n";
+  }  // the saver of the old content ends here, before its archive is replaced
+}
+
+}  // namespace
+
+int RunPreviewCommand(Arguments arguments, CommandStreams streams) {
+  std::string error;
+  const auto options =
+      ParseCommandOptions(arguments, {{"--saver-program", "--engine"}, {"--dialog"}}, error);
+  std::error_code fs_error;
+  if (!options || options->Positional.size() != 1 || !fs::is_directory(options->Positional.front(), fs_error)) {
+    if (!error.empty()) streams.err << "ris preview: " << error << '\n';
+    if (options && options->Positional.size() == 1) streams.err << "ris preview: not a folder: " << options->Positional.front() << '\n';
+    streams.err << kUsage;
+    return 2;
+  }
+  const fs::path folder = options->Positional.front();
+  const std::string product = FolderNameFor(fs::absolute(folder, fs_error).filename().string(), "Product.scr");
+  PreviewPlace place{fs::temp_directory_path() / ("ris-preview-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())),
+                     product + "-preview"};
+  fs::create_directories(place.Folder, fs_error);
+  std::string why;
+  const auto launch = PrepareSaver(*options, place, why);
+  int status = 1;
+  if (!launch) {
+    streams.err << "ris preview: " << why << '\n';
+  } else {
+    const auto previous_int = std::signal(SIGINT, OnStopSignal);
+    const auto previous_term = std::signal(SIGTERM, OnStopSignal);
+    status = Watch(folder, *launch, place, streams);
+    std::signal(SIGINT, previous_int);
+    std::signal(SIGTERM, previous_term);
+  }
+  fs::remove_all(place.Folder, fs_error);
+  return status;
+}
+
+}  // namespace ris::tool

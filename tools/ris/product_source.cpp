@@ -1,0 +1,60 @@
+#include "product_source.h"
+
+#include <algorithm>
+
+#include "archive/zip_archive.h"
+#include "data/product.h"
+#include "data/zip_file_settings.h"
+#include "shells/headless/file_byte_source.h"
+
+namespace ris::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FolderName(std::string name) {
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindings& findings) {
+  PackContent content;
+  const auto source = FileByteSource::Open(path);
+  if (!source) {
+    findings.Error("cannot read '" + path.string() + "'");
+    return content;
+  }
+  auto archive = ZipArchive::Open(source);
+  if (!archive) {
+    findings.Error(path.string() + ": " + archive.error().Detail);
+    return content;
+  }
+  const std::string password = ArchivePasswordFor(saver, kArchivePasswordPrefix);
+  for (std::size_t i = 0; i < archive->EntryCount(); ++i) {
+    const std::string name = FolderName(archive->Entry(i).Name);
+    auto bytes = archive->Extract(i, password);
+    if (!bytes) {
+      // A wrong password fails every entry alike: once is enough.
+      findings.Error(std::string(saver) + " cannot open this archive: " + bytes.error().Detail);
+      return content;
+    }
+    if (name == kSettingsEntryName) {
+      content.Settings = std::move(*bytes);
+    } else if (!name.ends_with('/')) {
+      content.Pictures.push_back({name, std::move(*bytes)});
+    }
+  }
+  if (!content.Settings) findings.Error("settings.txt is missing: the saver cannot start without it");
+  return content;
+}
+
+}  // namespace
+
+PackContent ReadProduct(const fs::path& input, std::string_view saver, PackFindings& findings) {
+  std::error_code error;
+  if (fs::is_directory(input, error)) return CollectPackContent(input, findings);
+  return ReadArchive(input, saver, findings);
+}
+
+}  // namespace ris::tool

@@ -1,0 +1,20 @@
+#pragma once
+// A product as the maker's commands see it, read from its content folder or
+// from its packed archive: the settings text and the pictures, named as in
+// the folder ("icons/thumbs/x.png").
+
+#include <filesystem>
+#include <string_view>
+
+#include "pack_content.h"
+#include "pack_findings.h"
+
+namespace ris::tool {
+
+// A folder is read as `ris pack` reads it (its findings included); an
+// archive is opened with the password of a saver named `saver`. What cannot
+// be read is an error in `findings`.
+PackContent ReadProduct(const std::filesystem::path& input, std::string_view saver,
+                        PackFindings& findings);
+
+}  // namespace ris::tool
