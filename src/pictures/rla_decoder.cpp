@@ -111,6 +111,7 @@ class RlaDecoder final : public ImageDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool HasSignature() const override { return false; }
   bool Recognises(ByteSpan data) const override { return ReadHeader(data).has_value(); }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {

@@ -109,6 +109,7 @@ class TargaDecoder final : public ImageDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool HasSignature() const override { return false; }
 
   bool Recognises(ByteSpan data) const override {
     const auto header = ReadHeader(data);
