@@ -39,7 +39,7 @@ HENHMETAFILE EnhancedMetafile(ByteSpan metafile, const MetafileFrame& frame) {
   return SetWinMetaFileBits(static_cast<UINT>(records.size()), records.data(), nullptr, &picture);
 }
 
-// A top-down 32-bit DIB section of the frame's size, selected into a memory
+// A top-down 32-bit DIB section of the size drawn, selected into a memory
 // device context; both are released with the canvas.
 class DibCanvas {
  public:
@@ -76,22 +76,23 @@ class DibCanvas {
 
 }  // namespace
 
-Result<PixelImage, DecodeError> GdiMetafilePlayer::Play(ByteSpan metafile, const MetafileFrame& frame) const {
+Result<PixelImage, DecodeError> GdiMetafilePlayer::Play(ByteSpan metafile, const MetafileFrame& frame,
+                                                       PixelSize size) const {
   const HENHMETAFILE enhanced = EnhancedMetafile(metafile, frame);
   if (enhanced == nullptr) return Failure{Unplayable()};
-  DibCanvas canvas(frame.Width, frame.Height);
+  DibCanvas canvas(size.Width, size.Height);
   if (!canvas.Ready()) {
     DeleteEnhMetaFile(enhanced);
     return Failure{decode_errors::TooLarge("metafile")};
   }
-  const RECT area{0, 0, frame.Width, frame.Height};
+  const RECT area{0, 0, size.Width, size.Height};
   FillRect(canvas.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   // A record GDI cannot play is skipped, as the system's viewers do.
   PlayEnhMetaFile(canvas.Dc(), enhanced, &area);
   GdiFlush();
   DeleteEnhMetaFile(enhanced);
 
-  PixelImage image = PixelImage::Blank(frame.Width, frame.Height);
+  PixelImage image = PixelImage::Blank(size.Width, size.Height);
   std::memcpy(image.Pixels.data(), canvas.Bits(), image.Pixels.size() * sizeof(Bgra));
   for (Bgra& pixel : image.Pixels) pixel.A = 255;  // GDI leaves the fourth byte undefined
   return image;
