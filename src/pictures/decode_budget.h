@@ -45,6 +45,11 @@ class DecodeBudget {
  public:
   DecodeBudget(std::string_view format, std::uint64_t bytes, Density density) noexcept
       : format_(format), bytes_(bytes), density_(density) {}
+  // For codes whose reach per byte is not fixed (LZW's grows with its
+  // table): the pixels the format works out its bytes can encode.
+  static DecodeBudget OfPixels(std::string_view format, std::uint64_t pixels) noexcept {
+    return {format, pixels, Density{1, 1}};
+  }
 
   // The picture is within the absolute limits and the bytes can encode it.
   bool Allows(std::int64_t width, std::int64_t height) const noexcept;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,9 +34,23 @@ constexpr std::size_t kMaxCodes = 4096;
 constexpr int kNoTransparency = -1;
 // Screens up to this size are kept whatever the size of their first image.
 constexpr std::int64_t kSmallScreenPixels = std::int64_t{1} << 20;
-// A string of the code table holds at most 4096 pixels, and such long
-// strings come only once the codes are 12 bits wide.
-constexpr Density kLzwDensity{kMaxCodes * 8, 12};
+
+// The most pixels `bytes` of LZW code can give. The densest code makes each
+// string one pixel longer than the one before, so the strings grow with the
+// table while the codes widen to name its newest entry (from the smallest
+// code size, two colours); once the table is full, each 12-bit code gives at
+// most 4096.
+std::uint64_t LzwMostPixels(std::uint64_t bytes) {
+  std::uint64_t bits = bytes * 8;
+  std::uint64_t pixels = 0;
+  for (unsigned next = 4; next < kMaxCodes; ++next) {
+    const auto width = static_cast<unsigned>(std::bit_width(next));
+    if (bits < width) return pixels;
+    bits -= width;
+    pixels += next - 3;  // the string of the code before, one pixel longer
+  }
+  return pixels + bits / 12 * kMaxCodes;
+}
 
 // The data sub-blocks of one image, read as one stream of bits, lowest first.
 class CodeReader {
@@ -213,7 +228,7 @@ class GifDecoder final : public ImageDecoder {
         use_image_alone();
       }
       if (!PictureSizeAllowed(canvas_width, canvas_height)) return Failure{decode_errors::TooLarge(kShortName)};
-      const DecodeBudget budget(kShortName, reader.Remaining(), kLzwDensity);
+      const auto budget = DecodeBudget::OfPixels(kShortName, LzwMostPixels(reader.Remaining()));
       if (!budget.AllowsAmount(static_cast<std::uint64_t>(canvas_width * canvas_height))) use_image_alone();
       if (!budget.Allows(canvas_width, canvas_height)) return Failure{budget.Refusal()};
 
