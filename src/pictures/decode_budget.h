@@ -6,10 +6,11 @@
 // pixels per byte are the most a picture honestly gets from its bytes:
 // deflate gives at most 1032 bytes for each byte it reads, JPEG spends at
 // least one bit on every 8 x 8 block, a run-length code repeats at most its
-// longest run per packet, and raw data gives its samples and no more. Codes
+// longest run per packet, LZW's strings grow by a pixel a code. Codes
 // that make pixels from no bytes at all (the skips and the end code of RLE
 // bitmaps, layers without channels) are held to the same ratio: the picture
-// they paint must still fit what the bytes could encode.
+// they paint must still fit what the bytes could encode. Uncompressed data
+// needs no ratio: a decoder checks that all of it is there.
 //
 // So before a decoder allocates pixels it asks the budget whether the
 // declared size fits the bytes present times that ratio (and the absolute
