@@ -23,3 +23,10 @@ endif()
 if(RIS_FUZZ)
   target_compile_options(ris_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+
+# Source-based coverage of the parsers, measured over the kept fuzz corpora
+# (scripts/coverage.sh).
+if(RIS_COVERAGE)
+  target_compile_options(ris_options INTERFACE -fprofile-instr-generate -fcoverage-mapping)
+  target_link_options(ris_options INTERFACE -fprofile-instr-generate)
+endif()
