@@ -34,3 +34,10 @@ set(ris_release_c_cxx "$<AND:$<COMPILE_LANGUAGE:C,CXX>,$<NOT:$<CONFIG:Debug>>>")
 add_compile_options(
   "$<${ris_release_c_cxx}:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
   "$<${ris_release_c_cxx}:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
+
+# Source-based coverage of the parsers, measured over the kept fuzz corpora
+# (scripts/coverage.sh).
+if(RIS_COVERAGE)
+  target_compile_options(ris_options INTERFACE -fprofile-instr-generate -fcoverage-mapping)
+  target_link_options(ris_options INTERFACE -fprofile-instr-generate)
+endif()

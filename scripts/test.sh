@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every test of the project: unit tests under AddressSanitizer and UBSan, the
 # companion command end to end, the Windows saver built twice to the same
-# bytes, the fuzz targets (their seed corpora replayed, and a short libFuzzer
-# run each), and a build of the benchmarks so they cannot rot. Ends with
-# CTest's summary.
+# bytes, the fuzz targets (their kept corpora replayed under the fuzzing
+# limits; campaigns and coverage are scripts/fuzz.sh's and
+# scripts/coverage.sh's own), and a build of the benchmarks so they cannot
+# rot. Ends with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,7 +41,7 @@ rm -rf "$twin"
 echo "== libFuzzer targets"
 scripts/build-libtiff.sh fuzz build/fuzz
 build fuzz
-scripts/fuzz.sh --seconds "${RIS_FUZZ_SECONDS:-10}"
+scripts/fuzz.sh --replay
 echo "== unit tests (ASan + UBSan)"
 build asan
 ctest --preset asan -j "$jobs"

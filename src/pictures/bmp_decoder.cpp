@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
 
 namespace ris {
@@ -37,6 +38,10 @@ enum Compression : std::uint32_t {
   kPng = 5,
   kAlphaBitFields = 6,
 };
+
+// A run-length packet of two bytes paints at most 255 pixels. Skips and the
+// end-of-bitmap code paint the rest without bytes: they count at that rate.
+constexpr Density kRunLengthDensity{255, 2};
 
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kLargestHeaderSize = 124;
@@ -314,6 +319,9 @@ Result<PixelImage, DecodeError> DecodeDib(ByteSpan dib, std::int64_t bits_at, bo
   const auto width = static_cast<std::int32_t>(header.Width);
   const auto rows = static_cast<std::int32_t>(height);
   if (compression == kRle8 || compression == kRle4) {
+    if (const DecodeBudget budget(format, dib.size(), kRunLengthDensity); !budget.Allows(width, rows)) {
+      return Failure{budget.Refusal()};
+    }
     PixelImage image = PixelImage::Blank(width, rows, pixels.Colours[0]);
     DecodeRunLengths(bits, compression == kRle4, top_down, pixels.Colours, image);
     if (icon) image.HasAlpha = true;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -41,10 +42,11 @@ class CutDecoder final : public ImageDecoder {
     const std::uint16_t height = reader.U16();
     reader.Skip(2);  // reserved
     if (width == 0 || height == 0) return Failure{decode_errors::InvalidFormat(kShortName)};
-    // A row takes at least its count and two bytes per 127 pixels: a file
-    // too short for its size is refused before anything is allocated.
-    const std::size_t least_per_row = 2 + 2 * ((std::size_t{width} + 126) / 127);
-    if (reader.Remaining() / least_per_row < height) return Failure{decode_errors::ReadError(kShortName)};
+    // Two bytes of code give at most 127 pixels: a file too short for its
+    // size is refused before anything is allocated.
+    if (const DecodeBudget budget(kShortName, reader.Remaining(), Density{127, 2}); !budget.Allows(width, height)) {
+      return Failure{budget.Refusal()};
+    }
 
     PixelImage image = PixelImage::Blank(width, height);
     std::vector<std::uint8_t> indices(width);

@@ -60,14 +60,21 @@ std::string_view EntryNameExtension(std::string_view entry_name) {
   return entry_name.substr(dot);
 }
 
+// Content wins where a signature says what the data is. A format without
+// one only finds the header plausible, which a picture of another format
+// can be too (a small Dr. Halo picture passes as Targa); there the
+// extension, when it names another decoder, decides.
+const ImageDecoder* TFileFormatList::ChooseDecoder(ByteSpan data, std::string_view entry_name) const {
+  const ImageDecoder* by_content = DecoderForContent(data);
+  if (by_content && by_content->HasSignature()) return by_content;
+  const std::string_view extension = EntryNameExtension(entry_name);
+  const ImageDecoder* by_extension = extension.empty() ? nullptr : DecoderForExtension(extension);
+  return by_extension ? by_extension : by_content;
+}
+
 LoadResult TFileFormatList::LoadPictureFromStream(TPicture& target, ByteSpan data,
                                                   std::string_view entry_name) const {
-  const ImageDecoder* decoder = DecoderForContent(data);
-  if (!decoder) {
-    const std::string_view extension = EntryNameExtension(entry_name);
-    if (extension.empty()) return {LoadOutcome::NoDecoder, {}};
-    decoder = DecoderForExtension(extension);
-  }
+  const ImageDecoder* decoder = ChooseDecoder(data, entry_name);
   if (!decoder) return {LoadOutcome::NoDecoder, {}};
   auto decoded = decoder->Decode(data);
   if (!decoded) return {LoadOutcome::Failed, decoded.error().Message};

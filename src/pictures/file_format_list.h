@@ -1,7 +1,9 @@
 #pragma once
 // The picture formats the saver reads: each known by its file extensions and
 // by its decoder. A picture is decoded by the first extended decoder that
-// recognises its content, or else by the decoder of its name's extension.
+// recognises its content, or else by the decoder of its name's extension;
+// a recogniser that has no signature to go by yields to an extension that
+// names another decoder.
 
 #include <memory>
 #include <string>
@@ -40,9 +42,13 @@ class TFileFormatList {
   // dropped first. Letter case of 'A'..'Z' does not matter.
   const ImageDecoder* DecoderForExtension(std::string_view extension) const;
 
-  // Decodes `data` into `target`: by content first, then by the extension of
+  // The decoder for `data`: by content first, then by the extension of
   // `entry_name` (the text after its last dot, if that dot follows the last
-  // backslash or slash).
+  // backslash or slash). A recogniser without a signature gives way to the
+  // extension's decoder; nullptr when neither names one.
+  const ImageDecoder* ChooseDecoder(ByteSpan data, std::string_view entry_name) const;
+
+  // Decodes `data` into `target` with the decoder ChooseDecoder gives.
   LoadResult LoadPictureFromStream(TPicture& target, ByteSpan data,
                                    std::string_view entry_name) const;
 

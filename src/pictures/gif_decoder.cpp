@@ -10,17 +10,20 @@
 // The picture is the logical screen with the first image placed at its
 // position; screen pixels the image does not cover are transparent. A screen
 // too small to hold the image is widened to hold it; one far larger than a
-// small image gives way to the image alone. Indexes beyond the
+// small image, or larger than the bytes of the image pay for, gives way to
+// the image alone. Indexes beyond the
 // palette show as opaque black.
 #include "pictures/gif_decoder.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -31,6 +34,23 @@ constexpr std::size_t kMaxCodes = 4096;
 constexpr int kNoTransparency = -1;
 // Screens up to this size are kept whatever the size of their first image.
 constexpr std::int64_t kSmallScreenPixels = std::int64_t{1} << 20;
+
+// The most pixels `bytes` of LZW code can give. The densest code makes each
+// string one pixel longer than the one before, so the strings grow with the
+// table while the codes widen to name its newest entry (from the smallest
+// code size, two colours); once the table is full, each 12-bit code gives at
+// most 4096.
+std::uint64_t LzwMostPixels(std::uint64_t bytes) {
+  std::uint64_t bits = bytes * 8;
+  std::uint64_t pixels = 0;
+  for (unsigned next = 4; next < kMaxCodes; ++next) {
+    const auto width = static_cast<unsigned>(std::bit_width(next));
+    if (bits < width) return pixels;
+    bits -= width;
+    pixels += next - 3;  // the string of the code before, one pixel longer
+  }
+  return pixels + bits / 12 * kMaxCodes;
+}
 
 // The data sub-blocks of one image, read as one stream of bits, lowest first.
 class CodeReader {
@@ -196,17 +216,21 @@ class GifDecoder final : public ImageDecoder {
       std::int64_t canvas_height = std::max<std::int64_t>(screen_height, top + height);
       // Beyond the image a screen holds only transparency. A few bytes may
       // declare a huge screen around a tiny image; such a screen is dropped
-      // for the image alone rather than cost a picture of that size.
-      if (canvas_width * canvas_height > std::max<std::int64_t>(16 * static_cast<std::int64_t>(frame_pixels), kSmallScreenPixels)) {
+      // for the image alone rather than cost a picture of that size. The
+      // bytes left from here on must pay for the whole picture.
+      const auto use_image_alone = [&] {
         canvas_width = width;
         canvas_height = height;
         left = 0;
         top = 0;
+      };
+      if (canvas_width * canvas_height > std::max<std::int64_t>(16 * static_cast<std::int64_t>(frame_pixels), kSmallScreenPixels)) {
+        use_image_alone();
       }
       if (!PictureSizeAllowed(canvas_width, canvas_height)) return Failure{decode_errors::TooLarge(kShortName)};
-      // A code of at least two bits gives at most 4096 pixels: refuse
-      // pictures the remaining bytes cannot describe before allocating.
-      if (reader.Remaining() * 4 * kMaxCodes < frame_pixels) return Failure{decode_errors::ReadError(kShortName)};
+      const auto budget = DecodeBudget::OfPixels(kShortName, LzwMostPixels(reader.Remaining()));
+      if (!budget.AllowsAmount(static_cast<std::uint64_t>(canvas_width * canvas_height))) use_image_alone();
+      if (!budget.Allows(canvas_width, canvas_height)) return Failure{budget.Refusal()};
 
       std::vector<std::uint8_t> indexes(frame_pixels, 0);
       CodeReader codes(data, reader.Position());

@@ -32,6 +32,11 @@ class ImageDecoder {
   // Looks at the head of the data only; never called for plain decoders.
   virtual bool Recognises(ByteSpan data) const = 0;
 
+  // Whether a yes from Recognises rests on a signature. Formats without one
+  // (Targa, RLA) only judge whether the header's fields are plausible, and
+  // pictures of other formats can pass that.
+  virtual bool HasSignature() const { return true; }
+
   virtual Result<TPicture, DecodeError> Decode(ByteSpan data) const = 0;
 };
 

@@ -25,12 +25,15 @@
 #include <jpeglib.h>
 
 #include "base/errors.h"
+#include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
 
 namespace ris {
 namespace {
 
 constexpr std::string_view kShortName = "JPEG";
+// Every 8 x 8 block of the picture takes at least one bit of scan data.
+constexpr Density kJpegDensity{64 * 8, 1};
 
 // Not libjpeg message codes: reasons of our own to stop.
 constexpr int kTooManyScans = -1;
@@ -51,9 +54,16 @@ struct ErrorTrap {
 void DropMessage(j_common_ptr /*info*/, int /*level*/) {}
 void DropOutput(j_common_ptr /*info*/) {}
 
+// The progress monitor, with the number of scans the file's bytes pay for.
+struct ScanLimit {
+  jpeg_progress_mgr Monitor;  // first, so that libjpeg's pointer to it is ours too
+  std::uint64_t MostScans;
+};
+
 void LimitScans(j_common_ptr common) {
   const auto* info = reinterpret_cast<j_decompress_ptr>(common);
-  if (info->input_scan_number > kMaxJpegScans) {
+  const auto* limit = reinterpret_cast<const ScanLimit*>(info->progress);
+  if (static_cast<std::uint64_t>(info->input_scan_number) > limit->MostScans) {
     auto* trap = reinterpret_cast<ErrorTrap*>(common->err);
     trap->Code = kTooManyScans;
     std::longjmp(trap->Jump, 1);
@@ -166,20 +176,22 @@ int EighthsToCover(std::int32_t width, std::int32_t height, PixelSize cover) {
 }
 
 // Decompresses at eighths / 8 of the picture's size into `image`, made
-// beforehand at that size. 0, or the code that stopped the decoding.
-int Decompress(const std::uint8_t* data, std::size_t size, int eighths, PixelImage* image) {
+// beforehand at that size, reading at most `most_scans` scans. 0, or the
+// code that stopped the decoding.
+int Decompress(const std::uint8_t* data, std::size_t size, int eighths, std::uint64_t most_scans, PixelImage* image) {
   jpeg_decompress_struct info{};
   ErrorTrap trap{};
-  jpeg_progress_mgr progress{};
+  ScanLimit limit{};
   SetTrap(info, trap);
-  progress.progress_monitor = LimitScans;
+  limit.Monitor.progress_monitor = LimitScans;
+  limit.MostScans = most_scans;
   if (setjmp(trap.Jump) != 0) {
     jpeg_destroy_decompress(&info);
     return trap.Code;
   }
   jpeg_create_decompress(&info);
   info.mem->max_memory_to_use = static_cast<long>(kMaxJpegWorkingMemory);
-  info.progress = &progress;
+  info.progress = &limit.Monitor;
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
 
@@ -230,10 +242,7 @@ int Decompress(const std::uint8_t* data, std::size_t size, int eighths, PixelIma
 }
 
 DecodeError LibraryError(int code) {
-  if (code == kTooManyScans) {
-    return decode_errors::NotSupported("Pictures of more than " + std::to_string(kMaxJpegScans) + " scans are",
-                                       kShortName);
-  }
+  if (code == kTooManyScans) return decode_errors::TooLarge(kShortName);
   if (code == kSizeChanged) return decode_errors::InvalidFormat(kShortName);
   return {FormatMessage("JPEG error #%s", std::to_string(code))};
 }
@@ -250,16 +259,19 @@ class JpegDecoder final : public ImageDecoder {
     if (const int code = ReadHeader(bytes->data(), bytes->size(), &facts); code != 0) {
       return Failure{LibraryError(code)};
     }
-    if (!PictureSizeAllowed(facts.Width, facts.Height)) return Failure{decode_errors::TooLarge(kShortName)};
+    const DecodeBudget budget(kShortName, bytes->size(), kJpegDensity);
+    if (!budget.Allows(facts.Width, facts.Height)) return Failure{budget.Refusal()};
     if (facts.Kind == Colours::Unsupported) return Failure{decode_errors::InvalidColorFormat(kShortName)};
     const auto width = static_cast<std::int32_t>(facts.Width);
     const auto height = static_cast<std::int32_t>(facts.Height);
+    // Every scan of a progressive file is a pass over the whole picture.
+    const std::uint64_t most_scans = budget.PassesOver(std::uint64_t{facts.Width} * facts.Height);
     return TPicture::DeferredReducible(
         width, height, false,
-        [bytes = std::move(bytes), width, height](PixelSize cover) -> Result<PixelImage, DecodeError> {
+        [bytes = std::move(bytes), width, height, most_scans](PixelSize cover) -> Result<PixelImage, DecodeError> {
           const int eighths = EighthsToCover(width, height, cover);
           PixelImage image = PixelImage::Blank(ReducedSide(width, eighths), ReducedSide(height, eighths));
-          if (const int code = Decompress(bytes->data(), bytes->size(), eighths, &image); code != 0) {
+          if (const int code = Decompress(bytes->data(), bytes->size(), eighths, most_scans, &image); code != 0) {
             return Failure{LibraryError(code)};
           }
           return image;

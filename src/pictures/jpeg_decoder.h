@@ -9,10 +9,6 @@
 
 namespace ris {
 
-// At most this many scans are read from a progressive file; more fail, so
-// that a small hostile file cannot cost minutes of decoding.
-inline constexpr int kMaxJpegScans = 1000;
-
 // The memory libjpeg may take for its own buffers (coefficients of
 // progressive files among them), beyond the decoded pixels.
 inline constexpr std::size_t kMaxJpegWorkingMemory = std::size_t{512} << 20;

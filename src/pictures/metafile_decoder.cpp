@@ -20,10 +20,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -40,8 +42,11 @@ constexpr std::size_t kEmfFileSizeAt = 48;
 constexpr std::size_t kEmfHeaderFields = 88;
 constexpr int kPixelsPerInch = 96;
 constexpr double kHundredthsMmPerInch = 2540.0;
-// Records looked through for a window extent before giving up.
-constexpr std::size_t kMaxRecordsScanned = 100000;
+// GDI plays every record over the picture, and a record of a few bytes may
+// fill all of it: the records together may paint kPassesPerPicture times
+// what the bytes would pay for at 64 Ki pixels each.
+constexpr Density kMetafileDensity{65536, 1};
+constexpr std::uint16_t kEndRecord = 0;
 
 std::shared_ptr<const MetafilePlayer>& InstalledPlayer() {
   static std::shared_ptr<const MetafilePlayer> player;
@@ -63,6 +68,31 @@ Result<MetafileFrame, DecodeError> Sized(MetafileFrame frame) {
   return frame;
 }
 
+// GDI walks a WMF's records by their sizes, as it does an EMF's: each must
+// hold at least its size and function (3 words) and lie within the data.
+// The end record, or the end of the data, ends them (a stray byte after the
+// last record is dropped before GDI sees it). Calls `visit` with
+// each record's function and parameters and counts the records into
+// `frame`; false when one does not fit.
+template <typename Visit>
+bool WalkWmfRecords(ByteSpan wmf, MetafileFrame& frame, Visit visit) {
+  ByteReader reader(raster::AsText(wmf));
+  reader.Skip(kWmfHeaderSize);
+  if (reader.Overrun()) return false;
+  frame.Records = 0;
+  while (reader.Remaining() > 1) {
+    const std::uint32_t words = reader.U32();
+    const std::uint16_t function = reader.U16();
+    if (reader.Overrun() || words < 3 || (words - 3) > reader.Remaining() / 2) return false;
+    ++frame.Records;
+    if (function == kEndRecord) break;
+    visit(function, ByteReader(reader.Bytes((words - 3) * std::size_t{2})));
+  }
+  return true;
+}
+
+void IgnoreRecord(std::uint16_t /*function*/, const ByteReader& /*parameters*/) {}
+
 Result<MetafileFrame, DecodeError> MeasurePlaceable(ByteSpan data) {
   if (data.size() < kPlaceableSize + kWmfHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
   ByteReader reader(raster::AsText(data));
@@ -83,24 +113,21 @@ Result<MetafileFrame, DecodeError> MeasurePlaceable(ByteSpan data) {
   frame.RecordsAt = kPlaceableSize;
   frame.HundredthsMmWidth = Rounded(inches_wide * kHundredthsMmPerInch);
   frame.HundredthsMmHeight = Rounded(inches_high * kHundredthsMmPerInch);
+  if (!WalkWmfRecords(data.subspan(kPlaceableSize), frame, IgnoreRecord)) {
+    return Failure{decode_errors::InvalidFormat(kShortName)};
+  }
   return Sized(frame);
 }
 
 // A plain WMF: the last window extent its records set, in pixels.
 Result<MetafileFrame, DecodeError> MeasurePlain(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
-  reader.Skip(kWmfHeaderSize);
   MetafileFrame frame;
-  for (std::size_t records = 0; records < kMaxRecordsScanned && reader.Remaining() >= 6; ++records) {
-    const std::uint32_t words = reader.U32();
-    const std::uint16_t function = reader.U16();
-    if (function == 0 || words < 3 || (words - 3) > reader.Remaining() / 2) break;
-    ByteReader parameters(reader.Bytes((words - 3) * std::size_t{2}));
-    if (function == kSetWindowExt) {
-      frame.Height = std::abs(static_cast<std::int16_t>(parameters.U16()));
-      frame.Width = std::abs(static_cast<std::int16_t>(parameters.U16()));
-    }
-  }
+  const bool intact = WalkWmfRecords(data, frame, [&](std::uint16_t function, ByteReader parameters) {
+    if (function != kSetWindowExt) return;
+    frame.Height = std::abs(static_cast<std::int16_t>(parameters.U16()));
+    frame.Width = std::abs(static_cast<std::int16_t>(parameters.U16()));
+  });
+  if (!intact) return Failure{decode_errors::InvalidFormat(kShortName)};
   if (frame.Width == 0 || frame.Height == 0) return Failure{decode_errors::NotSupported("Metafiles without a window extent are", kShortName)};
   frame.HundredthsMmWidth = Rounded(frame.Width * kHundredthsMmPerInch / kPixelsPerInch);
   frame.HundredthsMmHeight = Rounded(frame.Height * kHundredthsMmPerInch / kPixelsPerInch);
@@ -112,24 +139,26 @@ Result<MetafileFrame, DecodeError> MeasurePlain(ByteSpan data) {
 // first (with all its fields), must hold at least its type and size, be
 // whole 32-bit words and end within the file's size, which must lie within
 // the data.
-bool EnhancedRecordsIntact(ByteSpan data) {
+std::optional<std::size_t> EnhancedRecords(ByteSpan data) {
   ByteReader header(raster::AsText(data));
   header.Skip(4);
   const std::uint32_t header_size = header.U32();
   header.Skip(kEmfFileSizeAt - kEmfRecordStart);
   const std::uint32_t file_size = header.U32();
   if (header.Overrun() || header_size < kEmfHeaderFields || header_size > file_size || file_size > data.size()) {
-    return false;
+    return std::nullopt;
   }
   ByteReader records(raster::AsText(data.first(file_size)));
+  std::size_t count = 0;
   while (records.Remaining() > 0) {
     records.Skip(4);
     const std::uint32_t size = records.U32();
-    if (records.Overrun() || size < kEmfRecordStart || size % 4 != 0) return false;
+    if (records.Overrun() || size < kEmfRecordStart || size % 4 != 0) return std::nullopt;
     records.Skip(size - kEmfRecordStart);
-    if (records.Overrun()) return false;
+    if (records.Overrun()) return std::nullopt;
+    ++count;
   }
-  return true;
+  return count;
 }
 
 Result<MetafileFrame, DecodeError> MeasureEnhanced(ByteSpan data) {
@@ -139,11 +168,11 @@ Result<MetafileFrame, DecodeError> MeasureEnhanced(ByteSpan data) {
   std::int32_t frame_rect[4];
   for (auto& side : bounds) side = static_cast<std::int32_t>(reader.U32());
   for (auto& side : frame_rect) side = static_cast<std::int32_t>(reader.U32());
-  if (reader.U32() != kEmfSignature || reader.Overrun() || !EnhancedRecordsIntact(data)) {
-    return Failure{decode_errors::InvalidFormat(kShortName)};
-  }
+  const auto records = reader.U32() == kEmfSignature && !reader.Overrun() ? EnhancedRecords(data) : std::nullopt;
+  if (!records) return Failure{decode_errors::InvalidFormat(kShortName)};
   MetafileFrame frame;
   frame.Enhanced = true;
+  frame.Records = *records;
   const double wide = std::abs(static_cast<double>(frame_rect[2]) - frame_rect[0]);
   const double high = std::abs(static_cast<double>(frame_rect[3]) - frame_rect[1]);
   if (wide > 0 && high > 0) {
@@ -172,8 +201,17 @@ class MetafileDecoder final : public ImageDecoder {
     // and is drawn when first shown.
     auto bytes = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
     const MetafileFrame frame = *measured;
-    return TPicture::Deferred(frame.Width, frame.Height, false,
-                              [player, bytes, frame] { return player->Play(*bytes, frame); });
+    const DecodeBudget budget(kShortName, data.size(), kMetafileDensity);
+    return TPicture::DeferredReducible(
+        frame.Width, frame.Height, false,
+        [player, bytes, frame, budget](PixelSize cover) -> Result<PixelImage, DecodeError> {
+          const PixelSize size = MetafileDrawnSize(frame, cover);
+          if (frame.Records > budget.PassesOver(std::uint64_t{static_cast<std::uint32_t>(size.Width)} *
+                                                static_cast<std::uint32_t>(size.Height))) {
+            return Failure{budget.Refusal()};
+          }
+          return player->Play(*bytes, frame, size);
+        });
   }
 };
 
@@ -187,6 +225,19 @@ Result<MetafileFrame, DecodeError> MeasureMetafile(ByteSpan data) {
   if (key == 1) return MeasureEnhanced(data);
   if (PlainWmfHeader(ByteReader(raster::AsText(data)))) return MeasurePlain(data);
   return Failure{decode_errors::InvalidFormat(kShortName)};
+}
+
+PixelSize MetafileDrawnSize(const MetafileFrame& frame, PixelSize cover) {
+  const PixelSize whole{frame.Width, frame.Height};
+  if (cover.Width <= 0 || cover.Height <= 0 || cover.Width >= frame.Width || cover.Height >= frame.Height) {
+    return whole;
+  }
+  const double scale = std::max(static_cast<double>(cover.Width) / frame.Width,
+                                static_cast<double>(cover.Height) / frame.Height);
+  const auto side = [&](std::int32_t own, std::int32_t least) {
+    return std::clamp(static_cast<std::int32_t>(std::ceil(own * scale)), least, own);
+  };
+  return {side(frame.Width, cover.Width), side(frame.Height, cover.Height)};
 }
 
 void InstallMetafilePlayer(std::shared_ptr<const MetafilePlayer> player) { InstalledPlayer() = std::move(player); }

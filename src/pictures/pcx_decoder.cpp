@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -105,9 +106,12 @@ class PcxDecoder final : public ImageDecoder {
 
     const std::size_t line = std::size_t{h.LineBytes} * h.Planes;
     const std::size_t total = line * static_cast<std::size_t>(height);
-    // A two-byte run gives at most 63 bytes: refuse before allocating.
-    if (h.Encoding == 1 ? body.size() * 63 / 2 + 63 < total : body.size() < total) {
-      return Failure{decode_errors::ReadError(kShortName)};
+    // The scanlines (at least a bit per pixel) are refused before they are
+    // allocated when the data cannot fill them: raw, it needs all its
+    // bytes; a two-byte run gives at most 63.
+    if (h.Encoding == 0 && body.size() < total) return Failure{decode_errors::ReadError(kShortName)};
+    if (const DecodeBudget budget(kShortName, body.size(), Density{63, 2}); !budget.AllowsAmount(total)) {
+      return Failure{budget.Refusal()};
     }
     std::vector<std::uint8_t> raw(total);
     if (h.Encoding == 0) {

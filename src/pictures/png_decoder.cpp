@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
 #include "pictures/raster_support.h"
 
@@ -480,10 +481,6 @@ std::uint64_t FilteredSize(const PngInfo& info) {
   return total;
 }
 
-// Deflate cannot expand its input more than about 1032 times; a stream too
-// short to fill the picture is refused before the picture is allocated.
-constexpr std::uint64_t kMostInflation = 1040;
-
 class PngDecoder final : public ImageDecoder {
  public:
   std::string_view ShortName() const override { return kFormat; }
@@ -507,8 +504,10 @@ Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data) {
   auto read = ReadChunks(data);
   if (!read) return Failure{read.error()};
   const PngInfo& info = *read;
-  if (FilteredSize(info) > (info.IdatBytes + 16) * kMostInflation) {
-    return Failure{decode_errors::CompressionError(kFormat)};
+  // The rows inflate from the image data: too few bytes to fill the
+  // picture are refused before the picture is allocated.
+  if (const DecodeBudget budget(kFormat, info.IdatBytes, kDeflateDensity); !budget.AllowsAmount(FilteredSize(info))) {
+    return Failure{budget.Refusal()};
   }
 
   PixelImage image;

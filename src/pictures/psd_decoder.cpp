@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -78,13 +79,14 @@ class PsdDecoder final : public ImageDecoder {
       for (std::size_t i = 0; i < row_start.size(); ++i) row_start[i] = i * row_bytes;
     } else {
       if (body.size() / 2 < rows) return Failure{decode_errors::ReadError(kShortName)};
+      // Two bytes of PackBits give at most 128 bytes.
+      const DecodeBudget budget(kShortName, body.size(), Density{128, 2 * used * bytes});
+      if (!budget.Allows(width, height)) return Failure{budget.Refusal()};
       ByteReader counts(raster::AsText(body));
       std::size_t position = rows * 2;
       for (std::size_t i = 0; i < used * std::size_t{height}; ++i) {
         row_start[i] = position;
         row_length[i] = counts.U16Big();
-        // Two bytes give at most 128: a row too short to fill is refused.
-        if (row_length[i] * 64 < row_bytes) return Failure{decode_errors::CompressionError(kShortName)};
         position += row_length[i];
       }
       if (position > body.size()) return Failure{decode_errors::ReadError(kShortName)};

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -44,8 +45,6 @@ constexpr std::string_view kSignature{"Paint Shop Pro Image File\n\x1a\0\0\0\0\0
 constexpr std::uint16_t kFirstFormat = 3;
 constexpr std::size_t kMaxLayers = 256;
 constexpr std::size_t kMaxChannels = 16;
-// zlib gives at most 1032 bytes for each byte of deflate data.
-constexpr std::uint64_t kMaxInflateRatio = 1032;
 
 enum BlockId : std::uint16_t { kImageBlock = 0, kPaletteBlock = 2, kLayerBankBlock = 3, kLayerBlock = 4, kChannelBlock = 5 };
 enum Compression : std::uint16_t { kNone = 0, kRunLength = 1, kLz77 = 2 };
@@ -173,15 +172,23 @@ std::optional<LayerInfo> ReadLayer(std::string_view body, std::size_t first_chun
   return layer;
 }
 
+// The most bytes of a channel each stored byte gives: raw rows give
+// theirs, a two-byte run 127, deflate 1032.
+Density ChannelDensity(std::uint16_t compression) {
+  return compression == kNone ? Density{1, 1} : compression == kRunLength ? Density{127, 2} : kDeflateDensity;
+}
+
 // One channel's data unpacked into a plane of width * height bytes.
 Result<Plane, DecodeError> UnpackChannel(ByteSpan stored, std::uint16_t compression, std::size_t width,
                                          std::size_t height) {
   const std::size_t area = width * height;
   const std::size_t padded_row = (width + 3) & ~std::size_t{3};
-  const bool enough = compression == kNone        ? stored.size() >= (height - 1) * padded_row + width
-                      : compression == kRunLength ? stored.size() * 127 / 2 + 127 >= area
-                                                  : stored.size() * kMaxInflateRatio >= area;
-  if (!enough) return Failure{decode_errors::ReadError(kShortName)};
+  if (compression == kNone && stored.size() < (height - 1) * padded_row + width) {
+    return Failure{decode_errors::ReadError(kShortName)};
+  }
+  if (const DecodeBudget budget(kShortName, stored.size(), ChannelDensity(compression)); !budget.AllowsAmount(area)) {
+    return Failure{budget.Refusal()};
+  }
   Plane plane(area);
   if (compression == kNone) {
     for (std::size_t y = 0; y < height; ++y) std::copy_n(&stored[y * padded_row], width, &plane[y * width]);
@@ -327,16 +334,20 @@ class PspDecoder final : public ImageDecoder {
       const auto layer = ReadLayer(block->Body, block->FirstChunkLength, major);
       if (!layer) return Failure{decode_errors::ReadError(kShortName)};
       if (!layer->HasPixels || layer->Area.Width() <= 0 || layer->Area.Height() <= 0) continue;
-      if (!PictureSizeAllowed(layer->Area.Width(), layer->Area.Height())) return Failure{decode_errors::TooLarge(kShortName)};
+      // A layer is drawn over its whole area, channels or none: its own
+      // bytes must pay for that area, so that the layers together cost no
+      // more than the file could hold.
+      const DecodeBudget layer_budget(kShortName, block->Body.size(), ChannelDensity(a.Compression));
+      if (!layer_budget.Allows(layer->Area.Width(), layer->Area.Height())) return Failure{layer_budget.Refusal()};
       auto planes = ReadChannels(layer->Channels, major, a.Compression, static_cast<std::size_t>(layer->Area.Width()),
                                  static_cast<std::size_t>(layer->Area.Height()));
       if (!planes) return Failure{planes.error()};
       if (!canvas) {
-        // A small file may not promise a huge canvas: its layers must be
-        // able to cover it.
-        if (static_cast<std::uint64_t>(bank.size()) * kMaxInflateRatio < std::uint64_t{a.Width} * a.Height) {
-          return Failure{decode_errors::ReadError(kShortName)};
-        }
+        // A small file may not promise a huge canvas. Where no layer lies
+        // it is transparent, so its bytes are allowed deflate's density
+        // whatever the compression.
+        const DecodeBudget bank_budget(kShortName, bank.size(), kDeflateDensity);
+        if (!bank_budget.Allows(a.Width, a.Height)) return Failure{bank_budget.Refusal()};
         canvas = PixelImage::Blank(static_cast<std::int32_t>(a.Width), static_cast<std::int32_t>(a.Height), Bgra{0, 0, 0, 0});
       }
       if (layer->Visible) DrawOver(*canvas, *layer, *planes, a, palette);

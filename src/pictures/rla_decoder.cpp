@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -110,6 +111,7 @@ class RlaDecoder final : public ImageDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool HasSignature() const override { return false; }
   bool Recognises(ByteSpan data) const override { return ReadHeader(data).has_value(); }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
@@ -124,15 +126,14 @@ class RlaDecoder final : public ImageDecoder {
     const auto width = static_cast<std::size_t>(h.Width());
     const auto height = static_cast<std::size_t>(h.Height());
     if ((data.size() - kHeaderSize) / 4 < height) return Failure{decode_errors::ReadError(kShortName)};
-    // Every scanline's channel records must be able to fill a row: two bytes
-    // of code give at most 128 bytes, so a file too short for the picture is
-    // refused before anything is allocated.
-    const auto least_record = [&](const ChannelGroup& group) {
-      return 2 + 2 * ((width * group.SampleBytes() + 127) / 128);
-    };
-    const std::size_t least_per_row =
-        h.Colour.Count * least_record(h.Colour) + (h.Matte.Count > 0 ? least_record(h.Matte) : 0);
-    if ((data.size() - kHeaderSize) / height < least_per_row) return Failure{decode_errors::ReadError(kShortName)};
+    // Two bytes of code give at most 128 bytes of a channel's samples, so a
+    // file too short for the picture is refused before anything is
+    // allocated, however its scanlines share their records.
+    const std::size_t sample_bytes = h.Colour.Count * h.Colour.SampleBytes() + (h.Matte.Count > 0 ? h.Matte.SampleBytes() : 0);
+    if (const DecodeBudget budget(kShortName, data.size() - kHeaderSize, Density{128, 2 * sample_bytes});
+        !budget.Allows(h.Width(), h.Height())) {
+      return Failure{budget.Refusal()};
+    }
 
     ByteReader table(raster::AsText(data.subspan(kHeaderSize, height * 4)));
     std::vector<std::uint32_t> offsets(height);

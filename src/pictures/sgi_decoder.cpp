@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -74,8 +75,12 @@ class SgiDecoder final : public ImageDecoder {
     if (h.Storage == 0) {
       if (body.size() / row_bytes < rows) return Failure{decode_errors::ReadError(kShortName)};
     } else {
-      // The tables must be present, and a row of `length` bytes gives at
-      // most 127 values per two bytes: refuse before allocating.
+      // Rows may share their code, so the file as a whole must pay for the
+      // picture: two bytes give at most 127 values of one channel.
+      const DecodeBudget budget(kShortName, body.size(), Density{127, 2u * h.Z});
+      if (!budget.Allows(h.X, h.Y)) return Failure{budget.Refusal()};
+      // The tables must be present, and each row's code long enough to
+      // fill it.
       if (body.size() / 8 < rows) return Failure{decode_errors::ReadError(kShortName)};
       ByteReader tables(raster::AsText(body));
       offsets.resize(rows);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -108,6 +109,7 @@ class TargaDecoder final : public ImageDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool HasSignature() const override { return false; }
 
   bool Recognises(ByteSpan data) const override {
     const auto header = ReadHeader(data);
@@ -137,8 +139,9 @@ class TargaDecoder final : public ImageDecoder {
     const ByteSpan body = data.subspan(position);
     // Refuse before allocating: a raw picture needs all its bytes, a packet
     // (header and one pixel) gives at most 128 pixels.
-    if (h.Rle() ? body.size() * 128 / (bytes + 1) < count : body.size() / bytes < count) {
-      return Failure{decode_errors::ReadError(kShortName)};
+    if (!h.Rle() && body.size() / bytes < count) return Failure{decode_errors::ReadError(kShortName)};
+    if (const DecodeBudget budget(kShortName, body.size(), Density{128, bytes + 1}); h.Rle() && !budget.Allows(h.Width, h.Height)) {
+      return Failure{budget.Refusal()};
     }
 
     // The pixels as stored, in file order.

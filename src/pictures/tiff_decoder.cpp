@@ -1,11 +1,13 @@
 #include "pictures/tiff_decoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <utility>
 
 #include <tiffio.h>
 
+#include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
 #include "pictures/raw_fax.h"
 #include "pictures/tiff_errors.h"
@@ -16,10 +18,43 @@ namespace {
 
 constexpr std::string_view kShortName = "TIFF";
 
-bool IsJpegCompressed(TIFF* tif) {
+std::uint16_t Compression(TIFF* tif) {
   std::uint16_t compression = COMPRESSION_NONE;
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  return compression;
+}
+
+bool IsJpegCompressed(TIFF* tif) {
+  const std::uint16_t compression = Compression(tif);
   return compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG;
+}
+
+// The most pixels each byte of the file can give, by the codec: the bytes
+// of decoded data per byte of its densest code, spread over the bits of a
+// pixel. The fax codings spend at least a bit on a line; codecs not named
+// here (LZMA, Zstandard and others that libtiff may have) are allowed 64 Ki
+// pixels per byte, more than any of them reaches on pictures.
+Density TiffDensity(TIFF* tif, std::uint32_t width) {
+  std::uint16_t bits = 1;
+  std::uint16_t samples = 1;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  const std::uint64_t pixel_bits = std::max<std::uint64_t>(1, std::uint64_t{bits} * samples);
+  const auto per_pixel = [&](std::uint64_t bytes_per_byte) { return Density{bytes_per_byte * 8, pixel_bits}; };
+  switch (Compression(tif)) {
+    case COMPRESSION_NONE: return per_pixel(1);
+    case COMPRESSION_PACKBITS: return per_pixel(64);         // 128 bytes from a two-byte run
+    case COMPRESSION_LZW: return Density{4096 * 8 * 8, 12 * pixel_bits};  // 4096 bytes from a 12-bit code
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return per_pixel(kDeflateDensity.Pixels);
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: return Density{64 * 8, 1};      // a bit for each 8 x 8 block
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return Density{std::uint64_t{width} * 8, 1};
+    default: return Density{65536, 1};
+  }
 }
 
 // libtiff writes each pixel as a 32-bit value whose bytes, on the
@@ -70,10 +105,8 @@ Result<PixelImage, DecodeError> DecodeTiffImage(ByteSpan data, std::string_view 
       TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) != 1) {
     return Failure{ErrorFromLibrary(file.FirstError(), false, format).value_or(decode_errors::InvalidFormat(format))};
   }
-  const std::int64_t pixels = std::int64_t{width} * height;
-  if (!PictureSizeAllowed(width, height) ||
-      pixels / kMaxTiffPixelsPerByte > static_cast<std::int64_t>(data.size())) {
-    return Failure{decode_errors::TooLarge(format)};
+  if (const DecodeBudget budget(format, data.size(), TiffDensity(tif, width)); !budget.Allows(width, height)) {
+    return Failure{budget.Refusal()};
   }
   if (auto error = ErrorFromTags(file, format)) return Failure{*error};
   const bool jpeg = IsJpegCompressed(tif);

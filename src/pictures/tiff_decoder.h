@@ -19,11 +19,6 @@
 
 namespace ris {
 
-// libtiff decodes at most this many pixels per byte of the file. The CCITT
-// codings of a blank page reach some tens of thousands; beyond that a small
-// file could make the decoder allocate a picture its data can never fill.
-inline constexpr std::int64_t kMaxTiffPixelsPerByte = 65536;
-
 // The four bytes that open a TIFF (classic or BigTIFF, either byte order).
 bool IsTiffHeader(ByteSpan data) noexcept;
 

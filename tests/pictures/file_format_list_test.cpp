@@ -225,5 +225,34 @@ TEST(StandardFormatListTest, DrHaloPicturesAreFoundByExtensionOnly) {
   EXPECT_EQ(target.Width(), 1280);
 }
 
+// A 16 x 10 Dr. Halo picture whose first bytes pass Targa's plausibility
+// check (ID length 16, run-length true colour, 24 bits per pixel): a format
+// with a signature wins by content, one without yields to the extension.
+TEST(StandardFormatListTest, ExtensionWinsOverARecogniserWithoutSignature) {
+  std::string cut("\x10\x00\x0A\x00\x00\x00", 6);
+  cut += std::string("\x0D\x00\x09\x01\x02\x03\x04\x05\x06\x07\x18\x08\x87\x09\x00", 15);
+  for (int row = 1; row < 10; ++row) cut += std::string("\x03\x00\x90\x05\x00", 5);
+  const std::string png("\x89PNG\r\n\x1A\n", 8);
+  const TFileFormatList& list = StandardFormatList();
+  ASSERT_EQ(list.DecoderForContent(AsBytes(cut)), list.DecoderForExtension("tga"));
+  const struct {
+    const std::string* data;
+    std::string_view name;
+    std::string_view decoder;
+  } cases[] = {
+      {&cut, "picture.cut", "CUT"},     {&cut, "picture.tga", "Targa"},  {&cut, "picture.unknown", "Targa"},
+      {&cut, "picture", "Targa"},       {&png, "picture.tga", "PNG"},    {&png, "picture.cut", "PNG"},
+  };
+  for (const auto& c : cases) {
+    const ImageDecoder* chosen = list.ChooseDecoder(AsBytes(*c.data), c.name);
+    EXPECT_EQ(chosen ? chosen->ShortName() : "", c.decoder) << c.name;
+  }
+  TPicture target;
+  const LoadResult loaded = list.LoadPictureFromStream(target, AsBytes(cut), "sets\\picture.cut");
+  ASSERT_TRUE(loaded) << loaded.Message;
+  EXPECT_EQ(target.Width(), 16);
+  EXPECT_EQ(target.Height(), 10);
+}
+
 }  // namespace
 }  // namespace ris

@@ -111,14 +111,19 @@ TEST(MetafileDecoder, RefusesHeadersWithoutAUsableSize) {
   }
 }
 
-// GDI trusts the record sizes of an EMF; records it could not walk are
-// refused before it sees them.
-TEST(MetafileDecoder, RefusesEnhancedRecordsThatDoNotAddUp) {
+// GDI trusts the record sizes of a WMF and an EMF; records it could not
+// walk are refused before it sees them.
+TEST(MetafileDecoder, RefusesRecordsThatDoNotAddUp) {
   const std::string file = Enhanced(100, 100);
+  const std::string plain = PlainWithExtent(300, 200);
   const struct {
     const char* label;
     std::string file;
   } cases[] = {
+      {"WMF record shorter than its size and function", WithField(plain, 18, 2)},
+      {"WMF record past the data", WithField(plain, 18, 50)},
+      {"WMF cut inside a record", plain.substr(0, plain.size() - 3)},
+      {"placeable WMF record past the data", Placeable(96, 96, 96) + plain.substr(18, 6)},
       {"end record of size 0", WithField(file, 112, 0)},
       {"end record not in whole words", WithField(file, 112, 18)},
       {"end record past the file's size", WithField(file, 112, 24)},
@@ -136,14 +141,41 @@ TEST(MetafileDecoder, RefusesEnhancedRecordsThatDoNotAddUp) {
 // Stands in for the Win32 shell's GDI player.
 class FakePlayer final : public MetafilePlayer {
  public:
-  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame& frame) const override {
+  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame&, PixelSize size) const override {
     ++plays;
     played_bytes = metafile.size();
-    return PixelImage::Blank(frame.Width, frame.Height, Bgra{1, 2, 3, 255});
+    return PixelImage::Blank(size.Width, size.Height, Bgra{1, 2, 3, 255});
   }
   mutable int plays = 0;
   mutable std::size_t played_bytes = 0;
 };
+
+// A metafile is drawn at the size it is shown, never larger than its frame.
+TEST(MetafileDecoder, DrawsAtTheSizeShown) {
+  const MetafileFrame frame{.Width = 4000, .Height = 2000};
+  const struct {
+    PixelSize cover, drawn;
+  } cases[] = {
+      {{}, {4000, 2000}},
+      {{400, 100}, {400, 200}},
+      {{100, 150}, {300, 150}},
+      {{3999, 1}, {3999, 2000}},
+      {{8000, 10}, {4000, 2000}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MetafileDrawnSize(frame, c.cover), c.drawn) << c.cover.Width << " x " << c.cover.Height;
+  }
+  const auto player = std::make_shared<FakePlayer>();
+  InstallMetafilePlayer(player);
+  const std::string file = Enhanced(105833, 52917);  // 4000 x 2000 pixels
+  auto picture = MakeMetafileDecoder()->Decode(AsBytes(file));
+  InstallMetafilePlayer(nullptr);
+  ASSERT_TRUE(picture.ok()) << picture.error().Message;
+  const auto shown = picture->SharedPixels({400, 100});
+  ASSERT_TRUE(shown.ok()) << shown.error().Message;
+  EXPECT_EQ((*shown)->Width, 400);
+  EXPECT_EQ((*shown)->Height, 200);
+}
 
 TEST(MetafileDecoder, WithoutAPlayerSaysWindowsDrawsItAndWithOneDrawsOnFirstUse) {
   const auto decoder = MakeMetafileDecoder();

@@ -77,10 +77,10 @@ TEST(PcxDecoder, RefusesHostileHeadersAndData) {
   } cases[] = {
       {Pcx(8, 3, 40000, 1, 40000, ""), "size"},
       {Pcx(8, 3, 30000, 30000, 30000, std::string(100, '\xFF')), "size"},
-      {Pcx(8, 1, 3000, 3000, 3000, std::string(100, '\xFF')), "read error"},
+      {Pcx(8, 1, 3000, 3000, 3000, std::string(100, '\xFF')), "size"},  // more than its runs can fill
       {Pcx(8, 1, 100, 1, 10, std::string(100, 1)), "Invalid or unexpected"},  // lines too short
       {Pcx(8, 2, 2, 1, 2, "abcd"), "not supported"},
-      {Pcx(8, 3, 4, 4, 4, "\xC3"), "read error"},
+      {Pcx(8, 3, 1, 1, 1, "\xC3"), "read error"},
       {Pcx(8, 3, 4, 4, 4, "abc", 0), "read error"},
   };
   for (const auto& c : cases) {

@@ -97,7 +97,7 @@ TEST(PsdDecoder, RefusesHostileHeadersAndRows) {
       {Psd(4, 1, 1, std::string("\0\x05", 2) + "\x01\x01\x02\xFE\x03"), "Compression error"},  // overlong run
       {Psd(4, 1, 1, std::string("\0\x03", 2) + "\x05\x01\x02"), "Compression error"},          // copy past the row data
       {Psd(4, 1, 1, std::string("\0\x09", 2) + "\x01\x01\x02"), "read error"},                 // count beyond the file
-      {Psd(4000, 4000, 1, std::string(8000, '\0')), "Compression error"},                      // rows too short to fill
+      {Psd(4000, 4000, 1, std::string(8000, '\0')), "size"},                                   // rows too short to fill
       {Psd(4, 4, 0, "abc"), "read error"},
       {Psd(40000, 1, 0, ""), "size"},
       {Psd(30000, 30000, 0, ""), "size"},

@@ -55,7 +55,7 @@ TEST(RlaDecoder, RefusesDamagedFiles) {
                 {{"float samples", with(18, 4, 2), decode_errors::NotSupported("Samples of this type are", "RLA")},
                  {"row offset past the end", with(740, 0x7FFFFFFF, 4), decode_errors::InvalidFormat("RLA")},
                  {"record longer than the file", with(first_row, 0xFFFF, 2), decode_errors::CompressionError("RLA")},
-                 {"too wide for its rows", with(10, 30000, 2), decode_errors::ReadError("RLA")},
+                 {"too wide for its rows", with(10, 30000, 2), decode_errors::TooLarge("RLA")},
                  {"beyond the size limit", with(8, 0x8000, 2), decode_errors::TooLarge("RLA")},
                  {"windows out of order", with(10, 0xFFFF, 2), decode_errors::InvalidFormat("RLA")}});
   ExpectTruncationsHandled(*decoder, good);

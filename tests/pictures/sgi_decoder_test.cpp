@@ -79,7 +79,7 @@ TEST(SgiDecoder, RefusesHostileTablesAndRuns) {
       {RleGrey(3, 520, 6, row), "Compression error"},             // runs overfill the row
       {RleGrey(5, 520, 6, row), "Compression error"},             // row ends early
       {RleGrey(4, 520, 4, row), "Compression error"},             // copy cut short
-      {RleGrey(30000, 520, 6, row), "Compression error"},         // too short for the width
+      {RleGrey(30000, 520, 6, row), "size"},                      // too short for the width
       {RleGrey(40000, 520, 6, row), "size"},
       {RleGrey(4, 520, 6, row).substr(0, 515), "read error"},     // tables missing
   };

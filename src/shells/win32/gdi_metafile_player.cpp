@@ -42,7 +42,7 @@ OwnedEnhancedMetafile EnhancedMetafile(ByteSpan metafile, const MetafileFrame& f
       SetWinMetaFileBits(static_cast<UINT>(records.size()), records.data(), nullptr, &picture));
 }
 
-// A top-down 32-bit DIB section of the frame's size, selected into a memory
+// A top-down 32-bit DIB section of the size drawn, selected into a memory
 // device context; both are released with the canvas.
 class DibCanvas {
  public:
@@ -72,18 +72,19 @@ class DibCanvas {
 
 }  // namespace
 
-Result<PixelImage, DecodeError> GdiMetafilePlayer::Play(ByteSpan metafile, const MetafileFrame& frame) const {
+Result<PixelImage, DecodeError> GdiMetafilePlayer::Play(ByteSpan metafile, const MetafileFrame& frame,
+                                                        PixelSize size) const {
   const OwnedEnhancedMetafile enhanced = EnhancedMetafile(metafile, frame);
   if (!enhanced) return Failure{Unplayable()};
-  const DibCanvas canvas(frame.Width, frame.Height);
+  const DibCanvas canvas(size.Width, size.Height);
   if (!canvas.Ready()) return Failure{decode_errors::TooLarge("metafile")};
-  const RECT area{0, 0, frame.Width, frame.Height};
+  const RECT area{0, 0, size.Width, size.Height};
   FillRect(canvas.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   // A record GDI cannot play is skipped, as the system's viewers do.
   PlayEnhMetaFile(canvas.Dc(), enhanced.Get(), &area);
   GdiFlush();
 
-  PixelImage image = PixelImage::Blank(frame.Width, frame.Height);
+  PixelImage image = PixelImage::Blank(size.Width, size.Height);
   std::memcpy(image.Pixels.data(), canvas.Bits(), image.Pixels.size() * sizeof(Bgra));
   for (Bgra& pixel : image.Pixels) pixel.A = 255;  // GDI leaves the fourth byte undefined
   return image;

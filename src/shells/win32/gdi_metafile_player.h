@@ -1,7 +1,7 @@
 #pragma once
 // Draws Windows metafiles with GDI: a WMF is first turned into an enhanced
 // metafile of its measured size, then the enhanced metafile is played onto
-// a white 32-bit DIB section of the picture's own size.
+// a white 32-bit DIB section of the size the picture is drawn at.
 
 #include "pictures/metafile_decoder.h"
 
@@ -9,7 +9,7 @@ namespace ris {
 
 class GdiMetafilePlayer final : public MetafilePlayer {
  public:
-  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame& frame) const override;
+  Result<PixelImage, DecodeError> Play(ByteSpan metafile, const MetafileFrame& frame, PixelSize size) const override;
 };
 
 }  // namespace ris
