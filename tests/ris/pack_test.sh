@@ -95,10 +95,19 @@ sed -i -e '/^title=/d' -e '/^clockFont=/d' "$work/untitled/settings.txt"
 pack "$work/untitled" "$work/untitled.dat" --saver Untitled.scr
 check "missing title and font are warnings" eval 'exited 0 && said "warning: settings.txt: title in [general] is missing or empty" && said "warning: settings.txt: clockFont in [ClockSettings] is missing or empty"'
 
-cp -r "$work/good" "$work/bom"
-{ printf '\xef\xbb\xbf'; cat "$work/good/settings.txt"; } >"$work/bom/settings.txt"
-pack "$work/bom" "$work/bom.dat" --saver Bom.scr
-check "a byte order mark is a warning" eval 'exited 0 && said "warning: settings.txt: starts with a UTF-8 byte order mark"'
+# --- texts saved as UTF-8 --------------------------------------------------
+# with_code_page FOLDER PAGE: names the product's code page in [general].
+with_code_page() { sed -i "s/^\[general\]\r\$/[general]\r\ncodePage=$2\r/" "$1/settings.txt"; }
+
+cp -r "$work/good" "$work/polish"
+with_code_page "$work/polish" 1250
+{ printf '\xef\xbb\xbf'; sed 's/^title=Pack Test/title=Zażółć gęślą jaźń/' "$work/polish/settings.txt"; } \
+  >"$work/polish.txt"
+mv "$work/polish.txt" "$work/polish/settings.txt"
+pack "$work/polish" "$work/polish.dat" --saver Polish.scr
+check "UTF-8 with a code page packs" eval 'exited 0 && said "note: settings.txt: converted from UTF-8 to code page 1250"'
+check "UTF-8 archived in the code page" eval \
+  'unzip -p -P rimagesPOLIS "$work/polish.dat" settings.txt | cmp -s - <(tail -c +4 "$work/polish/settings.txt" | iconv -f UTF-8 -t CP1250)'
 
 # --- bare LF line ends -----------------------------------------------------
 cp -r "$work/good" "$work/unix"
@@ -136,6 +145,16 @@ refused broken-font 'sed -i "s/Font.Height = -32/Font.Height = tall/" "$product/
   "settings.txt: the saver would stop at start"
 refused bad-no-bouncing-logos 'printf "[bounce]\r\nnoBouncingLogos=maybe\r\n" >>"$product/settings.txt"' \
   "settings.txt: the saver would stop at start: 'maybe' is not a valid boolean value"
+refused utf8-without-code-page 'sed -i "s/^title=Pack Test/title=Zażółć/" "$product/settings.txt"' \
+  "settings.txt: is saved as UTF-8, which the saver does not read; add codePage=<number> to [general]"
+refused byte-order-mark-without-code-page \
+  '{ printf "\xef\xbb\xbf"; cat "$work/good/settings.txt"; } >"$product/settings.txt"' \
+  "settings.txt: is saved as UTF-8"
+refused character-outside-code-page \
+  'with_code_page "$product" 1252; sed -i "s/^title=Pack Test/title=Łódź/" "$product/settings.txt"' \
+  "settings.txt: line 3: 'Ł' (U+0141) is not in code page 1252"
+refused unknown-code-page 'with_code_page "$product" 936' \
+  "settings.txt: codePage in [general] is '936'; the saver knows code pages 1250, 1251, 1252, 1253, 1254, 1257"
 refused no-background 'rm "$product/backgrounds/ocean.ppm"' "set 'ocean' has no background (backgrounds/ocean.*)"
 refused no-moving-picture 'rm "$product/icons/meadow.png"' "set 'meadow' has no moving picture (icons/meadow.*)"
 refused no-thumbnail 'mv "$product/icons/thumbs/ocean.png" "$product/icons/thumbs/sea.png"' \

@@ -65,6 +65,7 @@ std::size_t CheckContent(const PackRequest& request, PackContent& content, PackF
   if (content.Settings) {
     *content.Settings = PrepareSettingsText(*content.Settings, request.FixLineEnds, findings);
     CheckSettingsText(*content.Settings, findings);
+    NamesInCodePage(SettingsCodePage(*content.Settings), content.Pictures, findings);
   }
   CheckArchiveName(request, findings);
   return CheckPictureSets(content.Pictures, findings);
