@@ -10,12 +10,14 @@ if [[ $# -ne 1 ]]; then
   exit 2
 fi
 source "$(dirname "$0")/library_from_debian_source.sh"
-library_begin libjpeg-turbo "$1/third_party/mingw" || exit 0
+# Its own stamp name: a tree built before TurboJPEG was wanted builds it anew.
+library_begin libjpeg-turbo-tj "$1/third_party/mingw" || exit 0
 
 source_dir=$(debian_source libjpeg-turbo 'libjpeg-turbo-*')
-# The library only: the command-line programs and TurboJPEG are not wanted.
+# The libraries only: libjpeg for the saver, TurboJPEG for ris.exe (it turns
+# photos losslessly); the command-line programs are not wanted.
 # REQUIRE_SIMD makes a missing nasm an error rather than a slow library.
 mingw_cmake_install "$source_dir" \
-  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON \
   -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm
-library_done jpeglib.h
+library_done turbojpeg.h

@@ -3,6 +3,7 @@
 #include <turbojpeg.h>
 
 #include <array>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,10 @@ struct BufferFreer {
 // The photo transformed by `turn` with `options`; nothing, with `error`
 // set, when libjpeg-turbo refuses.
 std::optional<std::string> Transformed(std::string_view jpeg, const Turn& turn, int options, std::string& error) {
+  if (jpeg.size() > std::numeric_limits<unsigned long>::max()) {
+    error = "the file is too large for the JPEG transform";
+    return std::nullopt;
+  }
   const std::unique_ptr<void, TransformCloser> handle(tjInitTransform());
   if (!handle) {
     error = "the JPEG transform could not start";
@@ -47,7 +52,8 @@ std::optional<std::string> Transformed(std::string_view jpeg, const Turn& turn, 
   transform.options = options;
   unsigned char* output = nullptr;
   unsigned long output_size = 0;
-  const int status = tjTransform(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), 1,
+  const int status = tjTransform(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.data()),
+                                 static_cast<unsigned long>(jpeg.size()), 1,
                                  &output, &output_size, &transform, 0);
   const std::unique_ptr<unsigned char, BufferFreer> owned(output);
   if (status != 0 || output == nullptr) {
