@@ -1,8 +1,9 @@
 # Products written in another code page than the system's, sourced by run.sh
-# after the harness: the host's ris packs a Polish and a Greek product from
-# settings texts saved as UTF-8, and the real saver's dialog, on a Wine
-# whose ANSI code page is 1252, shows each title in its own letters; the
-# saver's display, with the set name drawn, is kept as a screenshot.
+# after the harness and dialog.sh (whose keys_to_dialog it uses): the host's
+# ris packs a Polish and a Greek product from settings texts saved as UTF-8,
+# and the real saver's dialog, on a Wine whose ANSI code page is 1252, shows
+# each title in its own letters; the saver's display, with the set name
+# drawn, is kept as a screenshot.
 
 # code_page_product NAME CODE_PAGE TITLE SET: a product of one set, its
 # files named in UTF-8, packed for NAME.scr, a copy of the saver beside it.
@@ -27,27 +28,15 @@ code_page_product() {
 # captioned with its title as Unicode text; screenshots of it and of the
 # saver showing the set are kept in the build.
 code_page_dialog() {
-  local name=$1 page=$2 title=$3
+  local name=$1 page=$2 title=$3 saver_of_all=$saver
   code_page_product "$@"
   check "$page: ris packs a UTF-8 settings text" test -s "$folder/$name/$name.dat"
-  : >"$work/cp-$name.out"
-  timeout 60 wine "$driver" --timeout=40 configure "C:\\e2e\\$name\\$name.scr" /c -- describe wait=2000 cancel \
-    >"$work/cp-$name.out" 2>"$work/cp-$name.err" &
-  local pid=$!
-  for ((i = 0; i < 200; i++)); do
-    grep -q '^ready=1' "$work/cp-$name.out" && break
-    sleep 0.1
-  done
-  sleep 1
-  shot "cp-$name"
-  wait "$pid"
-  cat "$work/cp-$name.out" "$work/cp-$name.err" >"$work/stderr"
+  saver="C:\\e2e\\$name\\$name.scr"
+  keys_to_dialog "cp-$name" wait=1500 cancel -- shot "cp-$name"
   convert "$work/cp-$name.png" -trim +repage "$build/e2e-dialog-$page.png"
   check "$page: the system's ANSI code page is 1252" is "cp-$name" ansi_code_page 1252
   check "$page: the dialog's caption in the product's letters" is "cp-$name" dialog_caption "Configure $title"
 
-  local saver_of_all=$saver
-  saver="C:\\e2e\\$name\\$name.scr"
   pointer_home
   if launch "cp-saver-$name" /s; then
     sleep 2
