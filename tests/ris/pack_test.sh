@@ -108,6 +108,8 @@ pack "$work/polish" "$work/polish.dat" --saver Polish.scr
 check "UTF-8 with a code page packs" eval 'exited 0 && said "note: settings.txt: converted from UTF-8 to code page 1250"'
 check "UTF-8 archived in the code page" eval \
   'unzip -p -P rimagesPOLIS "$work/polish.dat" settings.txt | cmp -s - <(tail -c +4 "$work/polish/settings.txt" | iconv -f UTF-8 -t CP1250)'
+check "ris list prints the product's title in UTF-8" eval \
+  '[[ $("$ris" list "$work/polish.dat" --saver Polish.scr | head -n1) == "Zażółć gęślą jaźń" ]]'
 
 # --- photos as cameras store them ------------------------------------------
 # sideways_photo FILE W H: a W x H JPEG, red left half and blue right half,
@@ -189,6 +191,8 @@ refused unknown-code-page 'with_code_page "$product" 936' \
   "settings.txt: codePage in [general] is '936'; the saver knows code pages 1250, 1251, 1252, 1253, 1254, 1257"
 refused heic-photo 'rm "$product/icons/meadow.png"; printf "\0\0\0\x18ftypheic\0\0\0\0mif1heic" >"$product/icons/meadow.heic"' \
   "icons/meadow.heic: the saver cannot show this picture: no decoder recognises its content or its extension: it is a HEIC picture; convert it to JPEG or PNG first"
+refused webp-picture 'rm "$product/icons/meadow.png"; printf "RIFF\x1a\0\0\0WEBPVP8L" >"$product/icons/meadow.webp"' \
+  "icons/meadow.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture"
 refused no-background 'rm "$product/backgrounds/ocean.ppm"' "set 'ocean' has no background (backgrounds/ocean.*)"
 refused no-moving-picture 'rm "$product/icons/meadow.png"' "set 'meadow' has no moving picture (icons/meadow.*)"
 refused no-thumbnail 'mv "$product/icons/thumbs/ocean.png" "$product/icons/thumbs/sea.png"' \

@@ -70,10 +70,7 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
   try {
     const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});
     const std::vector<PlacedControl> placed = PlaceDialog(form, metrics);
-    const auto shown = [&form](std::string_view caption) {
-      const CodePage code_page = form.TextCodePage();
-      return code_page == kSystemCodePage ? std::string(caption) : CodePageToUtf8(caption, code_page);
-    };
+    const auto shown = [&form](std::string_view caption) { return ForTerminal(caption, form.TextCodePage()); };
     streams.out << shown(form.Caption) << '\n';
     for (const auto* column : {&form.LeftItems, &form.RightItems}) {
       for (const TDialogItem& item : *column) {

@@ -98,4 +98,8 @@ std::string CodePageToUtf8(std::string_view text, CodePage code_page) {
   return converted;
 }
 
+std::string ForTerminal(std::string_view text, CodePage code_page) {
+  return code_page == kSystemCodePage ? std::string(text) : CodePageToUtf8(text, code_page);
+}
+
 }  // namespace ris::tool

@@ -34,4 +34,8 @@ std::optional<std::string> Utf8ToCodePage(std::string_view text, CodePage code_p
 // bytes the code page leaves undefined are dropped.
 std::string CodePageToUtf8(std::string_view text, CodePage code_page);
 
+// A product's text as ris prints it: in UTF-8 when the product names its
+// code page, byte for byte when it leaves the code page to the system.
+std::string ForTerminal(std::string_view text, CodePage code_page);
+
 }  // namespace ris::tool
