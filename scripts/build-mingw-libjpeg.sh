@@ -10,18 +10,21 @@ if [[ $# -ne 1 ]]; then
   exit 2
 fi
 source "$(dirname "$0")/library_from_debian_source.sh"
-library_begin libjpeg-turbo "$1/third_party/mingw" || exit 0
+# Its own stamp name: a tree built before TurboJPEG was wanted builds it anew.
+library_begin libjpeg-turbo-tj "$1/third_party/mingw" || exit 0
 
 source_dir=$(debian_source libjpeg-turbo 'libjpeg-turbo-*')
-# The library only: the command-line programs and TurboJPEG are not wanted.
+# The libraries only: libjpeg for the saver, TurboJPEG for ris.exe (it turns
+# photos losslessly); the command-line programs are not wanted.
 # REQUIRE_SIMD makes a missing nasm an error rather than a slow library.
 mingw_cmake_install "$source_dir" \
-  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON \
   -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm
 # nasm names each SIMD object's source by the start of its absolute path (a
 # .file symbol, kept by the linker in the programs' symbol tables) and has no
 # way to map it: a debugging symbol only, so it is stripped, and the programs
 # do not depend on where the build tree is.
-x86_64-w64-mingw32-strip --strip-debug --enable-deterministic-archives "$prefix/lib/libjpeg.a" \
+x86_64-w64-mingw32-strip --strip-debug --enable-deterministic-archives \
+  "$prefix/lib/libjpeg.a" "$prefix/lib/libturbojpeg.a" \
   >>"$library_log" 2>&1 || library_fail "stripping the debugging symbols"
-library_done jpeglib.h
+library_done turbojpeg.h

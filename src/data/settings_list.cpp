@@ -1,6 +1,10 @@
 #include "data/settings_list.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "base/ascii.h"
+#include "base/conversions.h"
 #include "data/text_helpers.h"
 
 namespace ris {
@@ -78,6 +82,12 @@ void ParseSettingsText(std::string_view text, TSettingsList& list) {
     if (equals == std::string_view::npos) continue;
     list.SetValue(line.substr(0, equals), line.substr(equals + 1), section);
   }
+}
+
+CodePage ProductCodePage(const TSettingsList& list) {
+  const std::optional<std::int32_t> number = TryStrToInt(list.ReadValue("codePage", "general"));
+  if (!number || *number <= 0 || !IsTabledCodePage(static_cast<CodePage>(*number))) return kSystemCodePage;
+  return static_cast<CodePage>(*number);
 }
 
 }  // namespace ris

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/code_page.h"
+
 namespace ris {
 
 struct TSettingsEntry {
@@ -55,5 +57,10 @@ class TSettingsList {
 // opens a section (no "]" opens the section with the empty name); other
 // lines holding "=" are key=value entries; everything else is ignored.
 void ParseSettingsText(std::string_view text, TSettingsList& list);
+
+// The code page the product's texts are written in: "codePage" in "general"
+// when it names one the engine has a table for, otherwise the system's ANSI
+// code page (the tools refuse any other number before a product is packed).
+CodePage ProductCodePage(const TSettingsList& list);
 
 }  // namespace ris

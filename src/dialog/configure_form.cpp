@@ -123,6 +123,8 @@ void TConfigureForm::FormCreate() {
   running_seconds_ = 0;
   archive_ = std::make_unique<TZipFileSettings>(platform_.system, command_.Mode);
   archive_->ScanSets();
+  code_page_ = ProductCodePage(archive_->SettingsList());
+  platform_.metrics.SetCodePage(code_page_);
   LoadDialogTexts();
   settings_ = std::make_unique<TSettings>(archive_->SettingsList(), platform_.registry, classes_);
   settings_->SetProblemHandler([this](const std::string& problem) { platform_.host.SaveFailed(problem); });

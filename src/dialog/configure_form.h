@@ -56,6 +56,8 @@ class TConfigureForm {
   TConfigureForm& operator=(const TConfigureForm&) = delete;
 
   std::string Caption = "Configure";
+  // The code page every text of the dialog is written in.
+  CodePage TextCodePage() const noexcept { return code_page_; }
   std::int32_t ClientHeight = 607;
 
   // Header and footer.
@@ -150,6 +152,7 @@ class TConfigureForm {
   ComponentClassRegistry classes_;
   std::unique_ptr<TZipFileSettings> archive_;
   std::unique_ptr<TSettings> settings_;
+  CodePage code_page_ = kSystemCodePage;
   std::uint32_t running_seconds_ = 0;  // wraps after 136 years, the text daily
   std::int32_t column_height_ = 0;
   std::optional<TColor> last_chosen_color_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/code_page.h"
 #include "surface/font.h"
 
 namespace ris {
@@ -28,6 +29,14 @@ class DialogTextMetrics {
   // line high.
   virtual std::int32_t WrappedTextHeight(const TFont& font, std::string_view text,
                                          std::int32_t width) = 0;
+
+  // The code page of the texts measured from now on; the system's ANSI code
+  // page until told otherwise.
+  virtual void SetCodePage(CodePage code_page) { code_page_ = code_page; }
+  CodePage TextCodePage() const noexcept { return code_page_; }
+
+ private:
+  CodePage code_page_ = kSystemCodePage;
 };
 
 class DialogHost {

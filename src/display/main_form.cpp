@@ -9,11 +9,13 @@
 #include "base/rounding.h"
 #include "data/clock_text.h"
 #include "data/settings.h"
+#include "data/settings_list.h"
 #include "data/zip_file_settings.h"
 #include "display/background_layout.h"
 #include "display/display_host.h"
 #include "display/key_actions.h"
 #include "display/motion.h"
+#include "surface/text_renderer.h"
 
 namespace ris {
 namespace {
@@ -78,6 +80,7 @@ void TMainForm::FormCreate() {
 void TMainForm::OpenArchiveAndSettings() {
   archive_ = std::make_unique<TZipFileSettings>(platform_.system, mode_);
   archive_->ScanSets();
+  platform_.text.SetCodePage(ProductCodePage(archive_->SettingsList()));
   classes_.Register<TFontDialog>();
   settings_ = std::make_unique<TSettings>(archive_->SettingsList(), platform_.registry, classes_);
   // Writes that fail when the settings are stored go to the host, which

@@ -1,12 +1,13 @@
 #pragma once
 // How text reaches the back surface: GDI on Windows, FreeType off it. The
 // engine hands over a font as a stored font describes it and a byte string
-// in the Windows ANSI code page; the platform finds the face, measures and
-// draws.
+// in the product's code page; the platform finds the face, converts the
+// bytes to characters, measures and draws.
 
 #include <cstdint>
 #include <string_view>
 
+#include "base/code_page.h"
 #include "surface/font.h"
 #include "surface/surface.h"
 #include "surface/surface_rect.h"
@@ -37,6 +38,14 @@ class TextRenderer {
   // Finishes drawing that is still pending before the surface is shown; a
   // platform that batches its text calls completes them here.
   virtual void Flush() {}
+
+  // The code page of the texts handed over from now on; the system's ANSI
+  // code page until told otherwise.
+  void SetCodePage(CodePage code_page) noexcept { code_page_ = code_page; }
+  CodePage TextCodePage() const noexcept { return code_page_; }
+
+ private:
+  CodePage code_page_ = kSystemCodePage;
 };
 
 }  // namespace ris

@@ -107,5 +107,21 @@ TEST(SettingsLookups, ManyEntriesStayLinear) {
   EXPECT_EQ(list.IndexOfKey("KEY199999", "S"), 199999);
 }
 
+TEST(SettingsLookups, ProductCodePageIsATabledOneOrTheSystems) {
+  const struct {
+    const char* Text;
+    CodePage Expected;
+  } cases[] = {
+      {"[general]\r\ncodePage=1250\r\n", 1250},
+      {"[GENERAL]\r\nCODEPAGE=1253\r\n", 1253},
+      {"[general]\r\ntitle=x\r\n", kSystemCodePage},
+      {"[general]\r\ncodePage=936\r\n", kSystemCodePage},
+      {"[general]\r\ncodePage=-1250\r\n", kSystemCodePage},
+      {"[general]\r\ncodePage=Greek\r\n", kSystemCodePage},
+      {"[other]\r\ncodePage=1250\r\n", kSystemCodePage},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProductCodePage(Parse(c.Text)), c.Expected) << c.Text;
+}
+
 }  // namespace
 }  // namespace ris

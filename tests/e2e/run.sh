@@ -16,6 +16,7 @@ source "$here/wine_harness.sh" "$@"
 source "$here/saver.sh"
 source "$here/metafile.sh"
 source "$here/dialog.sh"
+source "$here/code_pages.sh"
 source "$here/installer.sh"
 source "$here/faults.sh"
 

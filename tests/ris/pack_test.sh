@@ -95,10 +95,53 @@ sed -i -e '/^title=/d' -e '/^clockFont=/d' "$work/untitled/settings.txt"
 pack "$work/untitled" "$work/untitled.dat" --saver Untitled.scr
 check "missing title and font are warnings" eval 'exited 0 && said "warning: settings.txt: title in [general] is missing or empty" && said "warning: settings.txt: clockFont in [ClockSettings] is missing or empty"'
 
-cp -r "$work/good" "$work/bom"
-{ printf '\xef\xbb\xbf'; cat "$work/good/settings.txt"; } >"$work/bom/settings.txt"
-pack "$work/bom" "$work/bom.dat" --saver Bom.scr
-check "a byte order mark is a warning" eval 'exited 0 && said "warning: settings.txt: starts with a UTF-8 byte order mark"'
+# --- texts saved as UTF-8 --------------------------------------------------
+# with_code_page FOLDER PAGE: names the product's code page in [general].
+with_code_page() { sed -i "s/^\[general\]\r\$/[general]\r\ncodePage=$2\r/" "$1/settings.txt"; }
+
+cp -r "$work/good" "$work/polish"
+with_code_page "$work/polish" 1250
+{ printf '\xef\xbb\xbf'; sed 's/^title=Pack Test/title=Zażółć gęślą jaźń/' "$work/polish/settings.txt"; } \
+  >"$work/polish.txt"
+mv "$work/polish.txt" "$work/polish/settings.txt"
+pack "$work/polish" "$work/polish.dat" --saver Polish.scr
+check "UTF-8 with a code page packs" eval 'exited 0 && said "note: settings.txt: converted from UTF-8 to code page 1250"'
+check "UTF-8 archived in the code page" eval \
+  'unzip -p -P rimagesPOLIS "$work/polish.dat" settings.txt | cmp -s - <(tail -c +4 "$work/polish/settings.txt" | iconv -f UTF-8 -t CP1250)'
+check "ris list prints the product's title in UTF-8" eval \
+  '[[ $("$ris" list "$work/polish.dat" --saver Polish.scr | head -n1) == "Zażółć gęślą jaźń" ]]'
+
+# --- photos as cameras store them ------------------------------------------
+# sideways_photo FILE W H: a W x H JPEG, red left half and blue right half,
+# with an EXIF block whose orientation 6 says it must be turned clockwise.
+sideways_photo() {
+  local plain=$work/plain.jpg
+  convert -size "$(($2 / 2))x$3" xc:red -size "$(($2 / 2))x$3" xc:blue +append -quality 95 "$plain"
+  { head -c 2 "$plain"
+    printf '\xff\xe1\x00\x22Exif\x00\x00MM\x00\x2a\x00\x00\x00\x08'
+    printf '\x00\x01\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00\x00\x00\x00\x00'
+    tail -c +3 "$plain"; } >"$1"
+}
+cp -r "$work/good" "$work/phone"
+rm "$work/phone/backgrounds/meadow.bmp"
+sideways_photo "$work/phone/backgrounds/meadow.jpg" 64 32
+pack "$work/phone" "$work/phone.dat" --saver Phone.scr
+check "a sideways photo is turned" eval 'exited 0 && said "note: backgrounds/meadow.jpg: EXIF orientation 6: turned 90 degrees clockwise without loss, orientation set to 1"'
+unzip -p -P rimagesPHONE "$work/phone.dat" backgrounds/meadow.jpg >"$work/turned.jpg"
+"$ris" decode "$work/turned.jpg" "$work/turned.png" 2>/dev/null
+check "the archived photo stands upright, red on top" eval \
+  '[[ $(convert "$work/turned.png" -format "%wx%h %[fx:p{16,4}.r>0.8&&p{16,4}.b<0.2] %[fx:p{16,60}.b>0.8&&p{16,60}.r<0.2]" info:) == "32x64 1 1" ]]'
+check "its orientation tag says 1" eval '[[ $(identify -format "%[EXIF:Orientation]" "$work/turned.jpg") == 1 ]]'
+sideways_photo "$work/phone/backgrounds/meadow.jpg" 64 36
+pack "$work/phone" "$work/phone.dat" --saver Phone.scr
+check "a photo of partial blocks is turned and trimmed" eval 'exited 0 && said "the partial blocks at an edge were trimmed off"'
+pack "$work/phone" "$work/phone.dat" --saver Phone.scr --keep-orientation
+check "--keep-orientation archives it as stored" eval \
+  'said "EXIF orientation 6 kept" && unzip -p -P rimagesPHONE "$work/phone.dat" backgrounds/meadow.jpg | cmp -s - "$work/phone/backgrounds/meadow.jpg"'
+convert -size 7700x4400 xc:navy "$work/phone/backgrounds/meadow.jpg"
+pack "$work/phone" "$work/phone.dat" --saver Phone.scr
+check "a background beyond any screen is a warning" eval \
+  'exited 0 && said "warning: backgrounds/meadow.jpg: 7700 x 4400 pixels, more than any screen shows (7680 x 4320): each time the set is shown the saver decodes up to 33 million pixels into 130 MB"'
 
 # --- bare LF line ends -----------------------------------------------------
 cp -r "$work/good" "$work/unix"
@@ -136,6 +179,20 @@ refused broken-font 'sed -i "s/Font.Height = -32/Font.Height = tall/" "$product/
   "settings.txt: the saver would stop at start"
 refused bad-no-bouncing-logos 'printf "[bounce]\r\nnoBouncingLogos=maybe\r\n" >>"$product/settings.txt"' \
   "settings.txt: the saver would stop at start: 'maybe' is not a valid boolean value"
+refused utf8-without-code-page 'sed -i "s/^title=Pack Test/title=Zażółć/" "$product/settings.txt"' \
+  "settings.txt: is saved as UTF-8, which the saver does not read; add codePage=<number> to [general]"
+refused byte-order-mark-without-code-page \
+  '{ printf "\xef\xbb\xbf"; cat "$work/good/settings.txt"; } >"$product/settings.txt"' \
+  "settings.txt: is saved as UTF-8"
+refused character-outside-code-page \
+  'with_code_page "$product" 1252; sed -i "s/^title=Pack Test/title=Łódź/" "$product/settings.txt"' \
+  "settings.txt: line 3: 'Ł' (U+0141) is not in code page 1252"
+refused unknown-code-page 'with_code_page "$product" 936' \
+  "settings.txt: codePage in [general] is '936'; the saver knows code pages 1250, 1251, 1252, 1253, 1254, 1257"
+refused heic-photo 'rm "$product/icons/meadow.png"; printf "\0\0\0\x18ftypheic\0\0\0\0mif1heic" >"$product/icons/meadow.heic"' \
+  "icons/meadow.heic: the saver cannot show this picture: no decoder recognises its content or its extension: it is a HEIC picture; convert it to JPEG or PNG first"
+refused webp-picture 'rm "$product/icons/meadow.png"; printf "RIFF\x1a\0\0\0WEBPVP8L" >"$product/icons/meadow.webp"' \
+  "icons/meadow.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture"
 refused no-background 'rm "$product/backgrounds/ocean.ppm"' "set 'ocean' has no background (backgrounds/ocean.*)"
 refused no-moving-picture 'rm "$product/icons/meadow.png"' "set 'meadow' has no moving picture (icons/meadow.*)"
 refused no-thumbnail 'mv "$product/icons/thumbs/ocean.png" "$product/icons/thumbs/sea.png"' \

@@ -3,7 +3,8 @@
 // measured headless, and prints what the dialog shows: its caption, then
 // each item and row in layout order with whether it is shown, its height
 // and its caption, then the client height, then where every item and
-// control lies.
+// control lies. A product that names its code page has its texts printed in
+// UTF-8; any other, byte for byte.
 #include <ostream>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
+#include "text_encoding.h"
 
 namespace ris::tool {
 namespace {
@@ -68,12 +70,14 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
   try {
     const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});
     const std::vector<PlacedControl> placed = PlaceDialog(form, metrics);
-    streams.out << form.Caption << '\n';
+    const auto shown = [&form](std::string_view caption) { return ForTerminal(caption, form.TextCodePage()); };
+    streams.out << shown(form.Caption) << '\n';
     for (const auto* column : {&form.LeftItems, &form.RightItems}) {
       for (const TDialogItem& item : *column) {
-        PrintLine(streams.out, item.Name, "", item.Visible, item.Height, item.Caption);
+        PrintLine(streams.out, item.Name, "", item.Visible, item.Height, shown(item.Caption));
         for (const TDialogRow& row : item.Rows) {
-          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(), RowCaption(placed, row.Id));
+          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(),
+                    shown(RowCaption(placed, row.Id)));
         }
       }
     }

@@ -1,13 +1,16 @@
 // ris list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]
 // Opens a data archive exactly as a saver installed under FILE_NAME.scr
-// would, and shows the product title and the picture sets it finds.
+// would, and shows the product title and the picture sets it finds (in
+// UTF-8 for a product that names its code page).
 #include <ostream>
 
 #include "command_options.h"
 #include "commands.h"
+#include "data/settings_list.h"
 #include "data/zip_file_settings.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
+#include "text_encoding.h"
 
 namespace ris::tool {
 namespace {
@@ -22,10 +25,10 @@ std::optional<RunMode> ModeNamed(std::string_view name) {
   return std::nullopt;
 }
 
-void PrintSet(const TImageSet& set, std::ostream& out) {
-  out << set.Name;
-  for (const auto& entry : set.Backgrounds) out << '\t' << entry;
-  for (const auto& entry : set.Images) out << '\t' << entry;
+void PrintSet(const TImageSet& set, CodePage code_page, std::ostream& out) {
+  out << ForTerminal(set.Name, code_page);
+  for (const auto& entry : set.Backgrounds) out << '\t' << ForTerminal(entry, code_page);
+  for (const auto& entry : set.Images) out << '\t' << ForTerminal(entry, code_page);
   out << '\n';
 }
 
@@ -47,8 +50,9 @@ int RunListCommand(Arguments arguments, CommandStreams streams) {
   try {
     TZipFileSettings archive(system, *mode);
     archive.ScanSets();
-    streams.out << system.ApplicationTitle() << '\n';
-    for (const TImageSet& set : archive.ImageSets) PrintSet(set, streams.out);
+    const CodePage code_page = ProductCodePage(archive.SettingsList());
+    streams.out << ForTerminal(system.ApplicationTitle(), code_page) << '\n';
+    for (const TImageSet& set : archive.ImageSets) PrintSet(set, code_page, streams.out);
     return 0;
   } catch (const ProcessExit& exit) {
     streams.err << exit.what() << '\n';

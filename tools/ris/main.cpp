@@ -25,7 +25,7 @@ constexpr std::array kSubcommands{
                "list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]\n"
                "                  open a data archive as the saver would and list its sets",
                &ris::tool::RunListCommand},
-    Subcommand{"pack", "pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends]\n"
+    Subcommand{"pack", "pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends] [--keep-orientation]\n"
                "                  check a product folder and write its data archive",
                &ris::tool::RunPackCommand},
     Subcommand{"decode", "decode PICTURE OUT.pam|OUT.png   decode a picture as the saver would",

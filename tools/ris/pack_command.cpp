@@ -1,6 +1,6 @@
-// ris pack CONTENT_DIR OUT.dat --saver NAME.scr [--fix-line-ends]: checks a
-// product folder for what would break the saver, then writes its encrypted
-// data archive.
+// ris pack CONTENT_DIR OUT.dat --saver NAME.scr [--fix-line-ends]
+//   [--keep-orientation]: checks a product folder for what would break the
+// saver, turns sideways photos upright, then writes its encrypted data archive.
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -25,18 +25,19 @@ namespace ris::tool {
 namespace {
 
 constexpr std::string_view kPackUsage =
-    "usage: ris pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends]\n";
+    "usage: ris pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends] [--keep-orientation]\n";
 
 struct PackRequest {
   std::filesystem::path Content;
   std::filesystem::path Output;
   std::string Saver;  // the saver's file name, without folders
   bool FixLineEnds = false;
+  bool KeepOrientation = false;  // photos archived as stored, even sideways
 };
 
 std::optional<PackRequest> ParsePackArguments(Arguments arguments, std::ostream& err) {
   std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends"}}, error);
+  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation"}}, error);
   const std::string saver = FileNamePart(options ? options->Value("--saver").value_or("") : "");
   if (options && !EndsInScr(saver)) {
     error = "--saver wants the saver's file name, such as Flowers.scr";
@@ -47,7 +48,7 @@ std::optional<PackRequest> ParsePackArguments(Arguments arguments, std::ostream&
     return std::nullopt;
   }
   return PackRequest{options->Positional[0], options->Positional[1], saver,
-                     options->Has("--fix-line-ends")};
+                     options->Has("--fix-line-ends"), options->Has("--keep-orientation")};
 }
 
 // The saver finds its archive by its own name; a differently named archive
@@ -62,7 +63,7 @@ void CheckArchiveName(const PackRequest& request, PackFindings& findings) {
 
 std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings) {
   CheckArchiveName(request, findings);
-  return CheckProductContent(content, request.FixLineEnds, findings);
+  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation}, findings);
 }
 
 void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,

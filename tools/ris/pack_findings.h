@@ -1,7 +1,8 @@
 #pragma once
 // What `ris pack` found wrong with a product before writing its archive: an
 // error is something that would break the saver and stops the pack; a
-// warning is something the maker probably did not mean, and is only told.
+// warning is something the maker probably did not mean, and is only told; a
+// note says what the pack changed on the way into the archive.
 
 #include <iosfwd>
 #include <string>
@@ -14,6 +15,7 @@ class PackFindings {
  public:
   void Error(std::string_view text);
   void Warning(std::string_view text);
+  void Note(std::string_view text);
 
   bool HasErrors() const noexcept { return errors_ > 0; }
 

@@ -2,6 +2,7 @@
 // Whether the saver could show a picture: the saver's own format list is
 // asked, exactly as the saver asks it for an archive entry.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,8 @@ enum class PictureVerdict { Decodable, Undecodable, DrawnByWindowsOnly };
 struct PictureCheck {
   PictureVerdict Verdict = PictureVerdict::Decodable;
   std::string Reason;  // otherwise than Decodable: what the decoders said
+  std::int32_t Width = 0;  // when Decodable
+  std::int32_t Height = 0;
 };
 
 PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view bytes);

@@ -115,7 +115,7 @@ std::string PreviewSettings(const std::string& settings) {
 std::string PreviewArchive(const fs::path& folder, PlatformText& text, std::ostream& err) {
   PackFindings findings;
   PackContent content = CollectPackContent(folder, findings);
-  CheckProductContent(content, false, findings);
+  CheckProductContent(content, {}, findings);
   findings.Print(err);
   if (findings.HasErrors()) return FindingsArchive(folder, findings, text);
   return ZipInMemory(PreviewSettings(*content.Settings), content.Pictures);

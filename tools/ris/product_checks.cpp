@@ -1,15 +1,18 @@
 #include "product_checks.h"
 
+#include "photo_orientation.h"
 #include "set_checks.h"
 #include "settings_checks.h"
 
 namespace ris::tool {
 
-std::size_t CheckProductContent(PackContent& content, bool fix_line_ends, PackFindings& findings) {
+std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {
   if (content.Settings) {
-    *content.Settings = PrepareSettingsText(*content.Settings, fix_line_ends, findings);
+    *content.Settings = PrepareSettingsText(*content.Settings, preparation.FixLineEnds, findings);
     CheckSettingsText(*content.Settings, findings);
+    NamesInCodePage(SettingsCodePage(*content.Settings), content.Pictures, findings);
   }
+  TurnPhotosUpright(content.Pictures, preparation.KeepOrientation, findings);
   return CheckPictureSets(content.Pictures, findings);
 }
 

@@ -10,8 +10,15 @@
 
 namespace ris::tool {
 
-// Prepares the settings text as it will be archived (line ends) and checks
-// it, then checks the picture sets; returns the number of sets.
-std::size_t CheckProductContent(PackContent& content, bool fix_line_ends, PackFindings& findings);
+// How the content is prepared for the archive.
+struct ContentPreparation {
+  bool FixLineEnds = false;      // lone CR or LF made CR LF in the settings text
+  bool KeepOrientation = false;  // photos archived as stored, even sideways
+};
+
+// Prepares the settings text as it will be archived (line ends, the
+// product's code page) and checks it, turns sideways photos upright, then
+// checks the picture sets; returns the number of sets.
+std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings);
 
 }  // namespace ris::tool

@@ -1,6 +1,7 @@
 #include "set_checks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -41,8 +42,26 @@ void ReportIncomplete(const std::string& name, const SetPictures& set, PackFindi
   missing(set.Thumbnail, "thumbnail", "icons/thumbs/");
 }
 
-void CheckDecodes(const PackEntry& picture, PackFindings& findings) {
+// The largest screens in use (8K); a background beyond them costs its full
+// decode at every start and every set change, and shows no more detail.
+constexpr std::int64_t kLargestScreenWidth = 7680;
+constexpr std::int64_t kLargestScreenHeight = 4320;
+
+void WarnIfLargerThanAnyScreen(const PackEntry& picture, const PictureCheck& check, PackFindings& findings) {
+  const std::int64_t pixels = std::int64_t{check.Width} * check.Height;
+  if (pixels <= kLargestScreenWidth * kLargestScreenHeight) return;
+  const std::int64_t megabytes = (pixels * 4 + (1 << 20) - 1) >> 20;
+  findings.Warning(picture.Name + ": " + std::to_string(check.Width) + " x " + std::to_string(check.Height) +
+                   " pixels, more than any screen shows (7680 x 4320): each time the set is shown the saver "
+                   "decodes up to " + std::to_string(pixels / 1000000) + " million pixels into " +
+                   std::to_string(megabytes) + " MB of memory; make it smaller");
+}
+
+void CheckDecodes(const PackEntry& picture, EntryClass entry_class, PackFindings& findings) {
   const PictureCheck check = CheckPictureDecodes(picture.Name, picture.Bytes);
+  if (check.Verdict == PictureVerdict::Decodable && entry_class == EntryClass::Background) {
+    WarnIfLargerThanAnyScreen(picture, check, findings);
+  }
   if (check.Verdict == PictureVerdict::Undecodable) {
     findings.Error(picture.Name + ": the saver cannot show this picture: " + check.Reason);
   } else if (check.Verdict == PictureVerdict::DrawnByWindowsOnly) {
@@ -58,7 +77,7 @@ std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& 
     const ArchiveEntryPlace place = ClassifyArchiveEntry(ReaderName(picture.Name));
     if (place.Class == EntryClass::Other) continue;  // only pictures are collected
     Note(sets[place.SetName], place.Class);
-    CheckDecodes(picture, findings);
+    CheckDecodes(picture, place.Class, findings);
   }
   for (const auto& [name, set] : sets) ReportIncomplete(name, set, findings);
   if (sets.empty()) {

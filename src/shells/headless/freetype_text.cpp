@@ -20,18 +20,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/code_page.h"
 #include "surface/blit.h"
 
 namespace ris {
 
 namespace {
-
-// Bytes 0x80 to 0x9F, the only ones where the code page is not Latin-1.
-constexpr std::array<char32_t, 32> kCp1252Specials = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       //
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr std::int64_t kDefaultEmPixels = 12;
 // Far beyond any screen, yet it keeps a hostile stored font from having
@@ -184,15 +178,15 @@ bool LoadGlyph(const LineFace& line, char32_t character) noexcept {
 // Whole pixels, as GDI advances: each glyph's advance is rounded on its own.
 std::int64_t AdvancePixels(FT_GlyphSlot glyph) noexcept { return (glyph->advance.x + 32) >> 6; }
 
-// Hands each glyph of `text` to `visit` with its pen position in pixels from
+// Hands each glyph of `text`, read in `code_page`, to `visit` with its pen position in pixels from
 // the start of the text, and returns the advance of the whole text. No
 // kerning: GDI neither measures nor writes text with it, and text must end
 // where it ends there.
 template <typename Visit>
-std::int64_t LayOut(const LineFace& line, std::string_view text, Visit&& visit) {
+std::int64_t LayOut(const LineFace& line, CodePage code_page, std::string_view text, Visit&& visit) {
   std::int64_t pen = 0;
   for (const char byte : text) {
-    const char32_t character = UnicodeFromCp1252(static_cast<unsigned char>(byte));
+    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
     if (character == 0 || !LoadGlyph(line, character)) continue;
     visit(line.Face->glyph, pen);
     pen += AdvancePixels(line.Face->glyph);
@@ -297,11 +291,6 @@ void FillBand(Surface& surface, std::int64_t x, std::int64_t top, std::int64_t w
 
 }  // namespace
 
-char32_t UnicodeFromCp1252(unsigned char byte) noexcept {
-  if (byte >= 0x80 && byte < 0xA0) return kCp1252Specials[byte - 0x80u];
-  return byte;
-}
-
 class FreeTypeTextRenderer::Faces {
  public:
   Faces() {
@@ -398,7 +387,7 @@ FreeTypeTextRenderer::~FreeTypeTextRenderer() = default;
 std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view text) {
   const std::optional<LineFace> line = faces_->Select(font);
   if (!line) return 0;
-  const std::int64_t width = LayOut(*line, text, [](FT_GlyphSlot, std::int64_t) {});
+  const std::int64_t width = LayOut(*line, TextCodePage(), text, [](FT_GlyphSlot, std::int64_t) {});
   return static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -412,7 +401,7 @@ SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view 
   if (!line) return {};
   const std::int64_t baseline = line->Ascent;
   PixelBox ink;
-  const std::int64_t width = LayOut(*line, text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
+  const std::int64_t width = LayOut(*line, TextCodePage(), text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
     ink = Union(ink, GlyphBox(glyph, pen, baseline));
   });
   const auto band = [&](std::int32_t top) {
@@ -434,7 +423,7 @@ void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::in
   if (!line) return;
   const Bgra ink = BgraFromColour(colour);
   const std::int64_t baseline = std::int64_t{y} + line->Ascent;
-  const std::int64_t width = LayOut(*line, text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
+  const std::int64_t width = LayOut(*line, TextCodePage(), text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
     DrawGlyph(surface, glyph, x + pen, baseline, ink);
   });
   if (font.Style.Contains(TFontStyle::fsUnderline)) {

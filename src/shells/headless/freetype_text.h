@@ -11,11 +11,6 @@
 
 namespace ris {
 
-// The Unicode character a byte of Windows code page 1252 stands for; 0 for
-// NUL and for the five bytes the code page leaves undefined, which are
-// written as nothing.
-char32_t UnicodeFromCp1252(unsigned char byte) noexcept;
-
 class FreeTypeTextRenderer : public TextRenderer {
  public:
   FreeTypeTextRenderer();

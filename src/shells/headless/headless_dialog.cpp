@@ -60,6 +60,11 @@ std::int32_t HeadlessTextMetrics::TextWidth(const TFont& font, std::string_view 
   return text_.TextWidth(font, ExpandTabs(text));
 }
 
+void HeadlessTextMetrics::SetCodePage(CodePage code_page) {
+  DialogTextMetrics::SetCodePage(code_page);
+  text_.SetCodePage(code_page);
+}
+
 std::int32_t HeadlessTextMetrics::LineHeight(const TFont& font) { return text_.LineHeight(font); }
 
 std::int32_t HeadlessTextMetrics::WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) {

@@ -28,6 +28,8 @@ class HeadlessTextMetrics : public DialogTextMetrics {
   std::int32_t TextWidth(const TFont& font, std::string_view text) override;
   std::int32_t LineHeight(const TFont& font) override;
   std::int32_t WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) override;
+  // The renderer measures, so it reads the texts in the same code page.
+  void SetCodePage(CodePage code_page) override;
 
  private:
   FreeTypeTextRenderer& text_;

@@ -15,6 +15,7 @@
 #include "dialog/configure_form.h"
 #include "dialog/dialog_geometry.h"
 #include "shells/win32/save_failures.h"
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_dialog_host.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
@@ -92,7 +93,9 @@ class ConfigureWindow {
   void Run(HWND owner) {
     EmptyDialogTemplate empty{};
     empty.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    const INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.header, owner,
+    // A Unicode dialog: its texts, in the product's code page, are converted
+    // to Unicode here, so they show whatever the system's own code page is.
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleA(nullptr), &empty.header, owner,
                                                    &ConfigureWindow::Proc, reinterpret_cast<LPARAM>(this));
     // The dialog ends only with OK or Cancel, never with 0 or -1.
     if (result <= 0) {
@@ -172,7 +175,7 @@ class ConfigureWindow {
 
   void OnInit() {
     host_.SetWindow(window_);
-    SetWindowTextA(window_, form_.Caption.c_str());
+    SetWindowTextW(window_, Widen(form_.Caption, form_.TextCodePage()).c_str());
     MeasureAt(DpiOf(window_));
     CreateControls();
     PlaceWindow(nullptr);
@@ -205,7 +208,8 @@ class ConfigureWindow {
     if (placed.Visible) style |= WS_VISIBLE;
     if (starts_group) style |= WS_GROUP;
     if (id == 0) id = next_id_++;
-    HWND control = CreateWindowExA(ex_style, window_class, text.c_str(), WS_CHILD | style, rect.left, rect.top,
+    HWND control = CreateWindowExW(ex_style, Widen(window_class, kSystemCodePage).c_str(),
+                                   Widen(text, form_.TextCodePage()).c_str(), WS_CHILD | style, rect.left, rect.top,
                                    rect.right - rect.left, rect.bottom - rect.top, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
@@ -321,7 +325,7 @@ class ConfigureWindow {
                        WS_EX_CLIENTEDGE, "", placed_[index].Bounds);
     SendMessageA(list, LB_SETITEMHEIGHT, 0, Scale(kSetItemHeight));
     for (const auto& item : form_.clbSets.Items()) {
-      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Name.c_str()));
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item.Name, form_.TextCodePage()).c_str()));
     }
     SetWindowSubclass(list, &ConfigureWindow::SetListProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
@@ -492,7 +496,8 @@ class ConfigureWindow {
   void DrawText(HDC dc, const TFont& font, const std::string& text, RECT rect, UINT format) {
     SelectObject(dc, fonts_.Get(font, dpi_));
     SetTextColor(dc, ScreenColor(font.Color));
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    const std::wstring wide = Widen(text, form_.TextCodePage());
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, format);
   }
 
   void DrawOwnerDrawn(const DRAWITEMSTRUCT& item) {

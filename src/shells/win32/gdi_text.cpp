@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "shells/win32/wide_text.h"
 #include "surface/blit.h"
 
 namespace ris {
@@ -11,7 +12,7 @@ namespace {
 // Texts on a frame are short; a longer one is cut to what a mask can hold.
 constexpr std::int32_t kLargestMaskSide = 8192;
 
-int TextLength(std::string_view text) {
+int TextLength(std::wstring_view text) {
   return static_cast<int>(std::min<std::size_t>(text.size(), 4096));
 }
 
@@ -31,12 +32,14 @@ GdiTextRenderer::GdiTextRenderer() {
   SetTextAlign(dc_.Get(), TA_TOP | TA_LEFT | TA_NOUPDATECP);
 }
 
-// Puts the font into the context; the text's extent in it.
+// Puts the font into the context and the text, in Unicode, into wide_; the
+// text's extent in that font.
 SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text) {
   SIZE extent{0, 0};
   HFONT handle = fonts_.Get(font);
   if (!dc_ || handle == nullptr || !selections_.Select(handle)) return extent;
-  GetTextExtentPoint32A(dc_.Get(), text.data(), TextLength(text), &extent);
+  WidenInto(wide_, text, TextCodePage());
+  GetTextExtentPoint32W(dc_.Get(), wide_.data(), TextLength(wide_), &extent);
   return extent;
 }
 
@@ -87,7 +90,7 @@ void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t
     std::memset(mask_bits_ + std::size_t{4} * static_cast<std::size_t>(row) * static_cast<std::size_t>(mask_width_), 0,
                 std::size_t{4} * static_cast<std::size_t>(width));
   }
-  TextOutA(dc_.Get(), 0, 0, text.data(), TextLength(text));
+  TextOutW(dc_.Get(), 0, 0, wide_.data(), TextLength(wide_));
   GdiFlush();
 
   const Bgra ink = BgraFromColour(colour);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "shells/win32/gdi_fonts.h"
 #include "shells/win32/owned_handle.h"
 #include "surface/text_renderer.h"
@@ -37,6 +39,7 @@ class GdiTextRenderer : public TextRenderer {
   // per pixel, and a saver's text is seen from a distance.
   GdiFontCache fonts_{ANTIALIASED_QUALITY};
   ContextSelections selections_{dc_.Get()};
+  std::wstring wide_;  // the text last selected, kept so drawing reuses its memory
 };
 
 }  // namespace ris

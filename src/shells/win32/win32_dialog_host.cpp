@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_display_host.h"
 
 namespace ris {
@@ -43,8 +44,8 @@ RECT GdiDialogMetrics::Measure(const TFont& font, std::string_view text, std::in
   const HGDIOBJ previous = SelectObject(dc_, fonts_.Get(font, dpi_));
   if (original_font_ == nullptr) original_font_ = previous;
   // A label measures an empty text as one blank line.
-  const std::string measured = text.empty() ? std::string(" ") : std::string(text);
-  DrawTextA(dc_, measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
+  const std::wstring measured = text.empty() ? std::wstring(L" ") : Widen(text, TextCodePage());
+  DrawTextW(dc_, measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
   return rect;
 }
 

@@ -1,18 +1,18 @@
 #include "shells/x11/hack_xml.h"
 
+#include "base/code_page.h"
 #include "base/conversions.h"
 #include "data/settings_list.h"
-#include "shells/headless/freetype_text.h"
 
 namespace ris {
 namespace {
 
-// Settings texts are code page 1252; the description is UTF-8, escaped for
-// XML attributes and text.
-std::string XmlText(std::string_view text) {
+// Settings texts are in the product's code page; the description is UTF-8,
+// escaped for XML attributes and text.
+std::string XmlText(std::string_view text, CodePage code_page) {
   std::string out;
   for (const char byte : text) {
-    const char32_t c = UnicodeFromCp1252(static_cast<unsigned char>(byte));
+    const char32_t c = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
     if (c == '&') {
       out += "&amp;";
     } else if (c == '<') {
@@ -21,17 +21,8 @@ std::string XmlText(std::string_view text) {
       out += "&gt;";
     } else if (c == '"') {
       out += "&quot;";
-    } else if (c == 0) {
-      continue;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c != 0) {
+      AppendUtf8(out, c);
     }
   }
   return out;
@@ -39,7 +30,8 @@ std::string XmlText(std::string_view text) {
 
 class XmlWriter {
  public:
-  explicit XmlWriter(const TSettingsList& settings) : settings_(settings) {}
+  explicit XmlWriter(const TSettingsList& settings)
+      : settings_(settings), code_page_(ProductCodePage(settings)) {}
 
   bool Settable(std::string_view key, std::string_view section) const {
     return settings_.ReadBool("set" + std::string(key), section);
@@ -48,7 +40,7 @@ class XmlWriter {
     return TryStrToInt(settings_.ReadValue(key, section)).value_or(fallback);
   }
   std::string Caption(std::string_view key, std::string_view fallback) const {
-    return XmlText(settings_.ReadValueDef(fallback, key, "language"));
+    return XmlText(settings_.ReadValueDef(fallback, key, "language"), code_page_);
   }
 
   void NumberOption(std::string_view id, std::string_view caption, std::int32_t low, std::int32_t high,
@@ -76,8 +68,8 @@ class XmlWriter {
 
   std::string Write(std::string_view program) {
     out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out_ += "<screensaver name=\"" + XmlText(program) + "\" _label=\"" +
-            XmlText(settings_.ReadValue("title", "general")) + "\">\n";
+    out_ += "<screensaver name=\"" + XmlText(program, code_page_) + "\" _label=\"" +
+            XmlText(settings_.ReadValue("title", "general"), code_page_) + "\">\n";
     out_ += "  <command arg=\"--root\"/>\n";
     if (Settable("Speed", "bounce")) {
       NumberOption("speed", Caption("bounceSpeed", "Bounce speed:"), 0, 100, Number("Speed", "bounce", 1));
@@ -88,13 +80,14 @@ class XmlWriter {
     }
     if (Settable("clock", "clocksettings")) ClockOption(Number("clock", "clocksettings", 0));
     if (Settable("bounceImages", "bounce")) BounceOption(settings_.ReadBool("bounceImages", "bounce"));
-    out_ += "  <_description>" + XmlText(settings_.ReadValue("moreInfo", "general")) + "</_description>\n";
+    out_ += "  <_description>" + XmlText(settings_.ReadValue("moreInfo", "general"), code_page_) + "</_description>\n";
     out_ += "</screensaver>\n";
     return out_;
   }
 
  private:
   const TSettingsList& settings_;
+  CodePage code_page_;
   std::string out_;
 };
 

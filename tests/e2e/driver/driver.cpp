@@ -669,6 +669,7 @@ std::vector<HWND> children_of(HWND dialog) {
 // and whether the taskbar would show a button for it (a shown, unowned
 // window that is no tool window, or any that asks for one).
 void describe_controls(HWND dialog) {
+  put("ansi_code_page", static_cast<unsigned long>(GetACP()));
   put_wide("dialog_caption", text_of(dialog));
   RECT client{};
   GetClientRect(dialog, &client);

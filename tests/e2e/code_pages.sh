@@ -1,0 +1,55 @@
+# Products written in another code page than the system's, sourced by run.sh
+# after the harness and dialog.sh (whose keys_to_dialog it uses): the host's
+# ris packs a Polish and a Greek product from settings texts saved as UTF-8,
+# and the real saver's dialog, on a Wine whose ANSI code page is 1252, shows
+# each title in its own letters; the saver's display, with the set name
+# drawn, is kept as a screenshot.
+
+# code_page_product NAME CODE_PAGE TITLE SET: a product of one set, its
+# files named in UTF-8, packed for NAME.scr, a copy of the saver beside it.
+code_page_product() {
+  local name=$1 page=$2 title=$3 set=$4 product=$folder/$1
+  local content=$product/content
+  mkdir -p "$content/backgrounds" "$content/icons/thumbs"
+  convert -size 64x48 xc:navy "$content/backgrounds/$set.png"
+  convert -size 16x16 xc:gold "$content/icons/$set.png"
+  cp "$content/icons/$set.png" "$content/icons/thumbs/$set.png"
+  printf '%s\r\n' '[general]' "codePage=$page" "title=$title" '[General]' 'BackgroundColor=$00000000' \
+    '[bounce]' 'nrImages=1' 'Speed=1' '[clocksettings]' 'clock=0' \
+    "clockFont=object FontDialog1: TFontDialog;  Font.Height = -32;  Font.Name = 'Arial';end" \
+    '[FilenameSettings]' 'filename=0' \
+    "filenameFont=object FontDialog1: TFontDialog;  Font.Height = -40;  Font.Name = 'Arial';  Font.Color = clWhite;end" \
+    '[sets]' 'SetTime=0' >"$content/settings.txt"
+  "$host_ris" pack "$content" "$product/$name.dat" --saver "$name.scr" >"$work/stdout" 2>"$work/stderr"
+  cp "$build/Demo.scr" "$product/$name.scr"
+}
+
+# code_page_dialog NAME CODE_PAGE TITLE SET: the product's dialog is
+# captioned with its title as Unicode text; screenshots of it and of the
+# saver showing the set are kept in the build.
+code_page_dialog() {
+  local name=$1 page=$2 title=$3 saver_of_all=$saver
+  code_page_product "$@"
+  check "$page: ris packs a UTF-8 settings text" test -s "$folder/$name/$name.dat"
+  saver="C:\\e2e\\$name\\$name.scr"
+  keys_to_dialog "cp-$name" wait=1500 cancel -- shot "cp-$name"
+  convert "$work/cp-$name.png" -trim +repage "$build/e2e-dialog-$page.png"
+  check "$page: the system's ANSI code page is 1252" is "cp-$name" ansi_code_page 1252
+  check "$page: the dialog's caption in the product's letters" is "cp-$name" dialog_caption "Configure $title"
+
+  pointer_home
+  if launch "cp-saver-$name" /s; then
+    sleep 2
+    shot "cp-saver-$name"
+    convert "$work/cp-saver-$name.png" -crop 400x80+0+0 +repage "$build/e2e-saver-$page.png"
+    press Escape
+    check "$page: the saver shows the product and ends" ends_with 0
+  else
+    fail "$page: saver window"
+  fi
+  done_with_saver
+  saver=$saver_of_all
+}
+
+code_page_dialog Polish 1250 'Zażółć gęślą jaźń' 'Łąka żółć'
+code_page_dialog Greek 1253 'Καλημέρα κόσμε' 'Θάλασσα'
