@@ -43,8 +43,11 @@ mv "$work/thumb.png" "$work/Flowers/icons/thumbs/example.png"
 check "the folder saved again shows again" colours_within 3 ">100"
 
 # A click ends the saver, and with it the preview; its settings are its own.
+# (The saver restarted on the saved folder: its window again, then the click;
+# a loaded machine may take seconds for either.)
+timeout 30 xdotool search --sync --name '^Flowers-preview$' >/dev/null
 xdotool mousemove 500 400 click 1
-for ((i = 0; i < 50; i++)); do kill -0 "$preview_pid" 2>/dev/null || break; sleep 0.1; done
+for ((i = 0; i < 200; i++)); do kill -0 "$preview_pid" 2>/dev/null || break; sleep 0.1; done
 status=99  # still running: ended below, and the check fails
 kill -0 "$preview_pid" 2>/dev/null && kill "$preview_pid" || { wait "$preview_pid"; status=$?; }
 preview_pid=

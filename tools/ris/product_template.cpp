@@ -22,6 +22,11 @@ constexpr std::string_view kTemplate = R"(// Settings of the product "@TITLE@".
 // program. The user's settings are kept in the registry under it, so
 // changing it later forgets what users chose.
 title=@TITLE@
+// The Windows code page the product's texts are written in (1250 Central
+// European, 1251 Cyrillic, 1252 Western, 1253 Greek, 1254 Turkish, 1257
+// Baltic): the saver shows them in it on any system. This file may then be
+// saved as UTF-8; ris pack converts it.
+codePage=1252
 // Shown under the title in the dialog, and as the set-up program's version.
 version=Version 1.0
 // The line under the version in the dialog.
