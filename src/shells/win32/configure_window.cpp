@@ -14,6 +14,7 @@
 #include "data/product.h"
 #include "dialog/configure_form.h"
 #include "dialog/dialog_geometry.h"
+#include "shells/win32/owned_handle.h"
 #include "shells/win32/save_failures.h"
 #include "shells/win32/wide_text.h"
 #include "shells/win32/win32_dialog_host.h"
@@ -63,30 +64,15 @@ DWORD AlignStyle(TextAlign align) {
 
 // Owns the dialog when no host window does: an owned window gets no
 // taskbar button, and this one is never shown.
-class HiddenOwner {
- public:
-  HiddenOwner()
-      : window_(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                nullptr)) {}
-  ~HiddenOwner() {
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  HiddenOwner(const HiddenOwner&) = delete;
-  HiddenOwner& operator=(const HiddenOwner&) = delete;
-
-  HWND Window() const noexcept { return window_; }
-
- private:
-  HWND window_;
-};
+OwnedWindow HiddenOwner() {
+  return OwnedWindow(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+}
 
 class ConfigureWindow {
  public:
   ConfigureWindow(TConfigureForm& form, Win32DialogHost& host, GdiDialogMetrics& metrics, const Win32System& system)
       : form_(form), host_(host), metrics_(metrics), system_(system) {}
-  ~ConfigureWindow() {
-    if (swatch_brush_ != nullptr) DeleteObject(swatch_brush_);
-  }
   ConfigureWindow(const ConfigureWindow&) = delete;
   ConfigureWindow& operator=(const ConfigureWindow&) = delete;
 
@@ -461,8 +447,7 @@ class ConfigureWindow {
   }
 
   void UpdateSwatch() {
-    if (swatch_brush_ != nullptr) DeleteObject(swatch_brush_);
-    swatch_brush_ = CreateSolidBrush(ScreenColor(form_.BackColor));
+    swatch_brush_.Reset(CreateSolidBrush(ScreenColor(form_.BackColor)));
     const auto frame = windows_.find(&ControlOf(&TConfigureForm::BackColor));
     if (frame != windows_.end()) InvalidateRect(frame->second.front(), nullptr, TRUE);
   }
@@ -484,7 +469,7 @@ class ConfigureWindow {
 
   INT_PTR ColorStatic(HDC dc, HWND control) {
     const PlacedControl* placed = PlacedOf(control);
-    if (placed != nullptr && placed->Kind == ControlKind::ColorFrame) return reinterpret_cast<INT_PTR>(swatch_brush_);
+    if (placed != nullptr && placed->Kind == ControlKind::ColorFrame) return reinterpret_cast<INT_PTR>(swatch_brush_.Get());
     SetBkMode(dc, TRANSPARENT);
     if (placed != nullptr && (placed->Kind == ControlKind::Label || placed->Kind == ControlKind::LinkLabel)) {
       SetTextColor(dc, ScreenColor(placed->Font.Color));
@@ -602,7 +587,7 @@ class ConfigureWindow {
   std::vector<PlacedControl> placed_;
   std::map<HWND, std::size_t> placed_of_;                        // a control's place in placed_
   std::map<const DialogControl*, std::vector<HWND>> windows_;   // a table line's windows
-  HBRUSH swatch_brush_ = nullptr;
+  OwnedGdiObject<HBRUSH> swatch_brush_;
   GdiFontCache fonts_{DEFAULT_QUALITY};
 };
 
@@ -622,8 +607,8 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   {
     TConfigureForm form({system, registry, shell, host, metrics}, command);
     ConfigureWindow window(form, host, metrics, system);
-    const HiddenOwner hidden;
-    window.Run(owner != nullptr ? owner : hidden.Window());
+    const OwnedWindow hidden = HiddenOwner();
+    window.Run(owner != nullptr ? owner : hidden.Get());
   }  // the form's destruction stores the settings
   ShowSaveFailures(host.SaveFailures(), owner, system.ApplicationTitle());
   return 0;

@@ -48,6 +48,7 @@ inline void CloseKernelObject(HANDLE object) noexcept { CloseHandle(object); }
 inline void CloseRegistryKey(HKEY key) noexcept { RegCloseKey(key); }
 inline void CloseLibrary(HMODULE module) noexcept { FreeLibrary(module); }
 inline void CloseEnhancedMetafile(HENHMETAFILE metafile) noexcept { DeleteEnhMetaFile(metafile); }
+inline void CloseWindowHandle(HWND window) noexcept { DestroyWindow(window); }
 }  // namespace owned_handle
 
 // Fonts, bitmaps, brushes.
@@ -61,6 +62,8 @@ using OwnedKernelObject = Owned<HANDLE, &owned_handle::CloseKernelObject>;
 using OwnedRegistryKey = Owned<HKEY, &owned_handle::CloseRegistryKey>;
 using OwnedLibrary = Owned<HMODULE, &owned_handle::CloseLibrary>;
 using OwnedEnhancedMetafile = Owned<HENHMETAFILE, &owned_handle::CloseEnhancedMetafile>;
+// A window with no procedure of ours (Win32Window is the base of those).
+using OwnedWindow = Owned<HWND, &owned_handle::CloseWindowHandle>;
 
 // A window's device context, given back to its window.
 class WindowDc {

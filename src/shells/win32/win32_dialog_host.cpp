@@ -24,28 +24,21 @@ UINT DpiOf(HWND window) {
   if (dpi_for_window != nullptr && window != nullptr) {
     if (const UINT dpi = dpi_for_window(window); dpi != 0) return dpi;
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 
-GdiDialogMetrics::GdiDialogMetrics(UINT dpi) : dpi_(std::max<UINT>(dpi, 1)), dc_(CreateCompatibleDC(nullptr)) {}
-
-GdiDialogMetrics::~GdiDialogMetrics() {
-  if (dc_ == nullptr) return;
-  if (original_font_ != nullptr) SelectObject(dc_, original_font_);
-  DeleteDC(dc_);
-}
+GdiDialogMetrics::GdiDialogMetrics(UINT dpi)
+    : dpi_(std::max<UINT>(dpi, 1)), dc_(CreateCompatibleDC(nullptr)), selections_(dc_.Get()) {}
 
 RECT GdiDialogMetrics::Measure(const TFont& font, std::string_view text, std::int32_t width, UINT format) {
   RECT rect{0, 0, MulDiv(width, static_cast<int>(dpi_), kDefaultDpi), 0};
-  if (dc_ == nullptr) return rect;
-  const HGDIOBJ previous = SelectObject(dc_, fonts_.Get(font, dpi_));
-  if (original_font_ == nullptr) original_font_ = previous;
+  if (!dc_) return rect;
+  selections_.Select(fonts_.Get(font, dpi_));  // refused: measured in the context's own font
   // A label measures an empty text as one blank line.
   const std::wstring measured = text.empty() ? std::wstring(L" ") : Widen(text, TextCodePage());
-  DrawTextW(dc_, measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
+  DrawTextW(dc_.Get(), measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
   return rect;
 }
 

@@ -11,6 +11,7 @@
 
 #include "dialog/dialog_host.h"
 #include "shells/win32/gdi_fonts.h"
+#include "shells/win32/owned_handle.h"
 
 namespace ris {
 
@@ -23,7 +24,6 @@ UINT DpiOf(HWND window);
 class GdiDialogMetrics : public DialogTextMetrics {
  public:
   explicit GdiDialogMetrics(UINT dpi);
-  ~GdiDialogMetrics() override;
   GdiDialogMetrics(const GdiDialogMetrics&) = delete;
   GdiDialogMetrics& operator=(const GdiDialogMetrics&) = delete;
 
@@ -39,9 +39,11 @@ class GdiDialogMetrics : public DialogTextMetrics {
   RECT Measure(const TFont& font, std::string_view text, std::int32_t width, UINT format);
 
   UINT dpi_;
-  HDC dc_;
-  HGDIOBJ original_font_ = nullptr;
+  // Ended in reverse: the context's own font goes back in before the
+  // fonts measured with go, and those before the context.
+  OwnedMemoryDc dc_;
   GdiFontCache fonts_{DEFAULT_QUALITY};
+  ContextSelections selections_;
 };
 
 class Win32DialogHost : public DialogHost {
