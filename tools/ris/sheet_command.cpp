@@ -95,7 +95,7 @@ ShownPicture Decode(const PackEntry* entry, std::string_view what) {
   const LoadResult loaded =
       StandardFormatList().LoadPictureFromStream(picture, AsBytes(entry->Bytes), file_name);
   const auto pixels = loaded ? picture.Pixels() : Result<const PixelImage*, DecodeError>(
-                                                      Failure(DecodeError{loaded.Message}));
+                                                      Failure<DecodeError>{DecodeError{loaded.Message}});
   if (!pixels) return {{}, std::string(what) + ": not shown"};
   const PixelImage& image = **pixels;
   return {image, std::string(what) + " " + std::to_string(image.Width) + " x " +
