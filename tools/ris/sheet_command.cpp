@@ -94,9 +94,10 @@ ShownPicture Decode(const PackEntry* entry, std::string_view what) {
   const std::string file_name = entry->Name.substr(entry->Name.rfind('/') + 1);
   const LoadResult loaded =
       StandardFormatList().LoadPictureFromStream(picture, AsBytes(entry->Bytes), file_name);
-  const auto pixels = loaded ? picture.Pixels() : Result<const PixelImage*, DecodeError>(
-                                                      Failure<DecodeError>{DecodeError{loaded.Message}});
-  if (!pixels) return {{}, std::string(what) + ": not shown"};
+  const std::string not_shown = std::string(what) + ": not shown";
+  if (!loaded) return {{}, not_shown};
+  const auto pixels = picture.Pixels();
+  if (!pixels) return {{}, not_shown};
   const PixelImage& image = **pixels;
   return {image, std::string(what) + " " + std::to_string(image.Width) + " x " +
                      std::to_string(image.Height)};
