@@ -89,9 +89,11 @@ class PosixProgram final : public StartedProgram {
   std::optional<int> exit_code_;
 };
 
-std::unique_ptr<PosixProgram> Spawn(const std::filesystem::path& program,
-                                    const std::vector<std::string>& arguments, std::string& why,
-                                    std::optional<std::string_view> standard_input) {
+}  // namespace
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why,
+                                             std::optional<std::string_view> standard_input) {
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -119,14 +121,6 @@ std::unique_ptr<PosixProgram> Spawn(const std::filesystem::path& program,
   posix_spawn_file_actions_destroy(&actions);
   if (!why.empty()) return nullptr;
   return std::make_unique<PosixProgram>(child);
-}
-
-}  // namespace
-
-std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
-                                             const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input) {
-  return Spawn(program, arguments, why, standard_input);
 }
 
 }  // namespace ris::tool

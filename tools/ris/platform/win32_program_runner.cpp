@@ -101,9 +101,11 @@ class Win32Program final : public StartedProgram {
   PROCESS_INFORMATION process_;
 };
 
-std::unique_ptr<Win32Program> Spawn(const std::filesystem::path& program,
-                                    const std::vector<std::string>& arguments, std::string& why,
-                                    std::optional<std::string_view> standard_input) {
+}  // namespace
+
+std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
+                                             const std::vector<std::string>& arguments, std::string& why,
+                                             std::optional<std::string_view> standard_input) {
   std::string line;
   AppendQuoted(line, program.string());
   for (const std::string& argument : arguments) {
@@ -134,14 +136,6 @@ std::unique_ptr<Win32Program> Spawn(const std::filesystem::path& program,
     return nullptr;
   }
   return std::make_unique<Win32Program>(process);
-}
-
-}  // namespace
-
-std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
-                                             const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input) {
-  return Spawn(program, arguments, why, standard_input);
 }
 
 }  // namespace ris::tool
