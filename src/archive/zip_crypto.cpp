@@ -8,7 +8,7 @@ namespace {
 
 // The key schedule steps the reflected CRC-32 one byte at a time, without
 // the pre- and post-inversion of a whole-buffer CRC, so it keeps its own table.
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() noexcept {
+consteval std::array<std::uint32_t, 256> MakeCrcTable() noexcept {
   std::array<std::uint32_t, 256> table{};
   for (std::uint32_t n = 0; n < 256; ++n) {
     std::uint32_t c = n;

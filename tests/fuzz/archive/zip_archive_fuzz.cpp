@@ -9,8 +9,33 @@
 #include <string>
 
 #include "archive/zip_archive.h"
+#include "archive/zip_crypto.h"
+#include "base/ascii.h"
+#include "data/zip_file_settings.h"
 
 namespace {
+
+// Whatever an entry is called, the set it joins is named in lower case
+// without a folder.
+void ClassifyAll(const ris::ZipArchive& archive) {
+  for (std::size_t i = 0; i < archive.EntryCount(); ++i) {
+    const auto place = ris::ClassifyArchiveEntry(archive.Entry(i).Name);
+    if (place.SetName.find('\\') != std::string::npos) std::abort();
+    if (ris::FoldAscii(place.SetName) != place.SetName) std::abort();
+  }
+}
+
+// The writer's encryption is undone by the reader's decryption, for any
+// password and bytes.
+void EncryptionRoundTrip(std::string_view bytes) {
+  const std::string_view password = bytes.substr(0, bytes.size() % 16);
+  std::string text(bytes);
+  ris::ZipCryptoKeys writer(password);
+  ris::ZipCryptoKeys reader(password);
+  writer.Encrypt(std::span<char>(text));
+  reader.Decrypt(std::span<char>(text));
+  if (text != bytes) std::abort();
+}
 
 void ExtractAll(const ris::ZipArchive& archive, std::string_view password) {
   for (std::size_t i = 0; i < archive.EntryCount(); ++i) {
@@ -28,11 +53,13 @@ void ExtractAll(const ris::ZipArchive& archive, std::string_view password) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto bytes = std::make_shared<const std::string>(reinterpret_cast<const char*>(data), size);
+  EncryptionRoundTrip(*bytes);
   const auto archive = ris::ZipArchive::Open(std::move(bytes));
   if (!archive) {
     if (archive.error().Detail.empty()) std::abort();
     return 0;
   }
+  ClassifyAll(*archive);
   ExtractAll(*archive, "password");
   ExtractAll(*archive, "");
   return 0;
