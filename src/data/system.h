@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "archive/byte_source.h"
+#include "base/code_page.h"
 
 namespace ris {
 
@@ -23,7 +25,14 @@ class System {
   // still write, rename or delete the file meanwhile.
   virtual std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const = 0;
 
-  virtual void SetApplicationTitle(const std::string& title) = 0;
+  // The product's title, and the code page its texts are written in: every
+  // error box shows its message and caption converted from that code page.
+  void SetApplicationTitle(std::string title, CodePage code_page = kSystemCodePage) {
+    title_ = std::move(title);
+    text_code_page_ = code_page;
+  }
+  const std::string& ApplicationTitle() const noexcept { return title_; }
+  CodePage TextCodePage() const noexcept { return text_code_page_; }
 
   // Shows `message` in a modal error box (caption "Error") and ends the
   // process with `exit_code`. Test doubles end the test case instead, by
@@ -35,6 +44,10 @@ class System {
 
  protected:
   virtual void EndWithError(const std::string& message, int exit_code) = 0;
+
+ private:
+  std::string title_;
+  CodePage text_code_page_ = kSystemCodePage;
 };
 
 }  // namespace ris

@@ -102,7 +102,7 @@ TZipFileSettings::TZipFileSettings(System& system, RunMode mode)
     if (opened) archive_.emplace(std::move(opened).value());
   }
   LoadSettingsEntry(kSettingsEntry);
-  system_.SetApplicationTitle(settings_.ReadValue("title", "general"));
+  system_.SetApplicationTitle(settings_.ReadValue("title", "general"), ProductCodePage(settings_));
 }
 
 void TZipFileSettings::LoadSettingsEntry(std::string_view entry_name) {

@@ -85,9 +85,17 @@ TEST_F(DataArchive, ReadsTheSettingsAndTitlesTheApplication) {
   Pack({{"settings.txt", kSettings}, {"icons/sea.png", "x"}});
   ASSERT_EQ(OpenExitCode(), -1);
   EXPECT_EQ(system_.ApplicationTitle(), "Demo Pictures");
+  EXPECT_EQ(system_.TextCodePage(), kSystemCodePage);
   EXPECT_EQ(archive_->SettingsList().ReadValue("TITLE", "General"), "Demo Pictures");
   EXPECT_EQ(archive_->ReadEntryText("ICONS/SEA.PNG"), "x");
   EXPECT_EQ(archive_->ReadEntryText("icons\\absent.png"), std::nullopt);
+}
+
+TEST_F(DataArchive, TitlesTheApplicationInTheProductsCodePage) {
+  Pack({{"settings.txt", "[general]\r\ncodePage=1250\r\ntitle=\xA3\xB9ka\r\n"}});
+  ASSERT_EQ(OpenExitCode(), -1);
+  EXPECT_EQ(system_.ApplicationTitle(), "\xA3\xB9ka");
+  EXPECT_EQ(system_.TextCodePage(), 1250u);
 }
 
 TEST_F(DataArchive, ArchiveForAnotherSaverNameFailsWithThePasswordMessage) {

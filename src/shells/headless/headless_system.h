@@ -37,17 +37,12 @@ class HeadlessSystem : public System {
 
   std::string ExecutablePath() const override { return executable_path_; }
   std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const override;
-  void SetApplicationTitle(const std::string& title) override { title_ = title; }
-
-  const std::string& ApplicationTitle() const noexcept { return title_; }
-
  protected:
   void EndWithError(const std::string& message, int exit_code) override;
 
  private:
   std::string executable_path_;
   std::map<std::string, std::filesystem::path> files_;  // by folded Windows path
-  std::string title_;
 };
 
 // Keeps the addresses it was asked to open instead of opening them.

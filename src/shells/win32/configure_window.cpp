@@ -18,6 +18,7 @@
 #include "shells/win32/save_failures.h"
 #include "shells/win32/wide_text.h"
 #include "shells/win32/win32_dialog_host.h"
+#include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
 #include "shells/win32/window_handle.h"
@@ -115,7 +116,11 @@ class ConfigureWindow {
   }
 
   void ShowError(const char* message) const noexcept {
-    MessageBoxA(window_, message, system_.ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
+    try {
+      ShowErrorBox(window_, message, system_.ApplicationTitle(), system_.TextCodePage());
+    } catch (...) {
+      // Out of memory for the box's text: the dialog goes on without it.
+    }
   }
 
   INT_PTR Handle(UINT message, WPARAM w, LPARAM l) {
@@ -610,7 +615,7 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
     const OwnedWindow hidden = HiddenOwner();
     window.Run(owner != nullptr ? owner : hidden.Get());
   }  // the form's destruction stores the settings
-  ShowSaveFailures(host.SaveFailures(), owner, system.ApplicationTitle());
+  ShowSaveFailures(host.SaveFailures(), owner, system);
   return 0;
 }
 

@@ -307,7 +307,7 @@ int RunDisplay(RunMode mode, HWND parent_window, Win32System& system, Win32Displ
   // the host's settings window, which closes it whenever another saver is
   // chosen: a box there would come back each time, so it stays silent.
   if (mode == rmSaver) {
-    ShowSaveFailures(host.SaveFailures(), nullptr, system.ApplicationTitle());
+    ShowSaveFailures(host.SaveFailures(), nullptr, system);
   }
   return host.ErrorsShown() ? 1 : exit_code;
 }

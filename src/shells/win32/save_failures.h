@@ -10,8 +10,10 @@
 
 namespace ris {
 
-// Shows every failure, one a line, in one error box with the given caption;
-// nothing when there are none.
-void ShowSaveFailures(const std::vector<std::string>& failures, HWND owner, const std::string& caption);
+class System;
+
+// Shows every failure, one a line, in one error box under the product's
+// title; nothing when there are none.
+void ShowSaveFailures(const std::vector<std::string>& failures, HWND owner, const System& system);
 
 }  // namespace ris

@@ -77,7 +77,7 @@ void Win32DisplayHost::ShowException(const std::string& message) {
   // error they raise meanwhile must not stack a second box on the first.
   if (showing_exception_) return;
   showing_exception_ = true;
-  ShowErrorBox(window_, message, system_.ApplicationTitle());
+  ShowErrorBox(window_, message, system_.ApplicationTitle(), system_.TextCodePage());
   showing_exception_ = false;
 }
 

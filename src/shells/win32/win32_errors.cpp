@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_system.h"
 
 namespace ris {
@@ -22,10 +23,12 @@ std::string SystemMessage(DWORD code) {
 
 }  // namespace
 
-void ShowErrorBox(HWND owner, const std::string& message, const std::string& caption) {
+void ShowErrorBox(HWND owner, const std::string& message, const std::string& caption, CodePage code_page) {
+  const std::wstring wide_message = Widen(message, code_page);
+  const std::wstring wide_caption = Widen(caption, code_page);
   // An empty caption would show as none; the system's own default then.
-  MessageBoxA(IsWindow(owner) ? owner : nullptr, message.c_str(), caption.empty() ? nullptr : caption.c_str(),
-              MB_OK | MB_ICONERROR);
+  MessageBoxW(IsWindow(owner) ? owner : nullptr, wide_message.c_str(),
+              wide_caption.empty() ? nullptr : wide_caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 void ThrowLastError(const std::string& what) {
@@ -39,7 +42,7 @@ int RunWithErrorBox(const Win32System& system, const std::function<int()>& body)
     try {
       return body();
     } catch (...) {
-      ShowErrorBox(nullptr, CurrentExceptionMessage(), system.ApplicationTitle());
+      ShowErrorBox(nullptr, CurrentExceptionMessage(), system.ApplicationTitle(), system.TextCodePage());
     }
   } catch (...) {
     // Not even the box could be shown: the exit code still tells.

@@ -8,13 +8,18 @@
 #include <functional>
 #include <string>
 
+#include "base/code_page.h"
+
 namespace ris {
 
 class Win32System;
 
 // The standard error box: the message with the error icon, owned by `owner`
 // while that is a window and by none otherwise, so that it always shows.
-void ShowErrorBox(HWND owner, const std::string& message, const std::string& caption);
+// Message and caption are converted from `code_page`, so a product's letters
+// show whatever the system's own code page is.
+void ShowErrorBox(HWND owner, const std::string& message, const std::string& caption,
+                  CodePage code_page = kSystemCodePage);
 
 // Throws the calling thread's last error of the system, after `what`.
 [[noreturn]] void ThrowLastError(const std::string& what);

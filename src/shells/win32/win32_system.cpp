@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_file_source.h"
 
 namespace ris {
@@ -28,7 +29,7 @@ std::shared_ptr<const ByteSource> Win32System::OpenFile(const std::string& path)
 }
 
 void Win32System::EndWithError(const std::string& message, int exit_code) {
-  MessageBoxA(nullptr, message.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  MessageBoxW(nullptr, Widen(message, TextCodePage()).c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
   ExitProcess(static_cast<UINT>(exit_code));
 }
 

@@ -14,15 +14,10 @@ class Win32System : public System {
  public:
   std::string ExecutablePath() const override;
   std::shared_ptr<const ByteSource> OpenFile(const std::string& path) const override;
-  void SetApplicationTitle(const std::string& title) override { title_ = title; }
-  const std::string& ApplicationTitle() const noexcept { return title_; }
 
  protected:
   // A modal box with the "Error" caption, then the end of the process.
   void EndWithError(const std::string& message, int exit_code) override;
-
- private:
-  std::string title_;
 };
 
 class Win32Shell : public Shell {
