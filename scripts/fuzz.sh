@@ -11,6 +11,10 @@
 #       reach code the kept ones do not are merged (minimised) into its kept
 #       corpus, tests/fuzz/<folder>/corpus/<name>/. Findings are kept in
 #       build/fuzz/findings/<name>/ and make the script fail.
+# The time limit is wall-clock time: on a machine busy with other work a
+# campaign may raise FUZZ_TIMEOUT, and a timeout it finds is replayed under
+# the default limit (--replay, or the target run on that one input) before it
+# counts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
