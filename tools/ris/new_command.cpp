@@ -43,8 +43,8 @@ std::optional<CodePage> CodePageOption(const CommandOptions& options, std::strin
   for (const CodePage code_page : TabledCodePages()) {
     if (*named == std::to_string(code_page)) return code_page;
   }
-  why = "--code-page " + *named + " is not one of";
-  for (const CodePage code_page : TabledCodePages()) why += " " + std::to_string(code_page);
+  why.assign("--code-page ").append(*named).append(" is not one of");
+  for (const CodePage code_page : TabledCodePages()) why.append(" ").append(std::to_string(code_page));
   return std::nullopt;
 }
 

@@ -171,8 +171,9 @@ std::optional<std::string> TitleProblem(std::string_view title, CodePage code_pa
   }
   ConversionFailure failure;
   if (!Utf8ToCodePage(title, code_page, failure)) {
-    return "the title holds letters code page " + std::to_string(code_page) +
-           " lacks: name the product's code page with --code-page";
+    return std::string("the title holds letters code page ")
+        .append(std::to_string(code_page))
+        .append(" lacks: name the product's code page with --code-page");
   }
   return std::nullopt;
 }
