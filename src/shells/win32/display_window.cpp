@@ -100,10 +100,11 @@ bool HandleInput(DisplayState& state, HWND window, UINT message, WPARAM w, LPARA
 }
 
 // A window of its own takes the display's keys as the saver does, but of the
-// keys that end the saver only Escape ends it, and its close box; the host
-// closes it without the saver's password. The mouse is the maker's: moves
-// and clicks, on the frame or inside, go their ordinary ways.
-bool HandleOwnWindowInput(DisplayState& state, HWND, UINT message, WPARAM w, LPARAM) {
+// keys that end the saver only Escape ends it, as does its close box; its
+// display host lets it close without the saver's password. The mouse is
+// the maker's: moves and clicks, on the frame or inside, go their ordinary
+// ways.
+bool HandleOwnWindowInput(DisplayState& state, UINT message, WPARAM w) {
   switch (message) {
     case WM_KEYDOWN: {
       const auto key = static_cast<std::uint16_t>(w);
@@ -139,7 +140,7 @@ bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPA
       return true;
     }
     default:
-      return state.Place == DisplayPlace::OwnWindow ? HandleOwnWindowInput(state, window, message, w, l)
+      return state.Place == DisplayPlace::OwnWindow ? HandleOwnWindowInput(state, message, w)
                                                     : HandleInput(state, window, message, w, l);
   }
 }
