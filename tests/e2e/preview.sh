@@ -1,7 +1,8 @@
-# ris.exe preview end to end, sourced by run.sh after its set-up: a folder made by ris new shown by the engine in
-# a window of its own, a settings text saved again shown within seconds, a
-# refused one shown as its findings in the window, the mouse free, Escape
-# ending it with its settings kept apart from the product's.
+# ris.exe preview end to end, sourced by run.sh after its set-up: a folder
+# made by ris new shown by the engine in a window of its own, a settings text
+# saved again shown within seconds where the window was left, a refused one
+# shown as its findings in the window, the mouse free, Escape ending it with
+# its settings kept apart from the product's.
 
 flowers="$folder/Flowers"
 cp "$build/ris.exe" "$folder/ris.exe"
@@ -31,14 +32,21 @@ not_full_screen() {
   eval "$(xdotool getwindowgeometry --shell "$xwin")"
   ((WIDTH > 200 && HEIGHT > 150 && WIDTH < screen_w && HEIGHT < screen_h))
 }
+place_of() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/^ *\(Position\|Geometry\): \([0-9,x]*\).*/\2/p' | tr '\n' ' '; }
 preview_said() { tr -d '\r' <"$work/preview.err" | grep -qF "$1"; }
 rewrite() { sed -i "$1" "$flowers/settings.txt"; }
 
 if showing 30 'Flowers \(preview\)' '< 5'; then
   check "ris.exe preview: a window captioned with the preview's title, not full screen" not_full_screen
 
+  # Moved with the keyboard through its system menu, the window comes back
+  # where it was left when the saver is started again.
+  started_at=$(place_of "$xwin")
+  focus && xdotool key alt+space sleep 0.5 key m sleep 0.3 key --repeat 10 Right Down sleep 0.1 key Return
+  left_at=$(place_of "$xwin")
   rewrite 's/^BackgroundColor=.00000000/BackgroundColor=$0000FF00/; s/^showBackground=true/showBackground=false/'
-  check "a settings text saved again shows within seconds" showing 8 'Flowers \(preview\)' '> 50'
+  check "a settings text saved again shows within seconds, where the window was left" eval \
+    'showing 8 "Flowers \(preview\)" "> 50" && [[ $left_at != "$started_at" && $(place_of "$xwin") == "$left_at" ]]'
 
   rewrite 's/^nrImages=10/nrImages=many/'
   check "a refused settings text shows its findings in the window, ris.exe running on" eval \

@@ -203,9 +203,11 @@ std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const Pre
 #endif
 
 // Runs the saver on the folder until the saver ends or a signal comes;
-// restarts it on the new content when a file changes.
+// restarts it on the new content when a file changes, its window where the
+// last one was.
 int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, CommandStreams streams) {
   const auto text = MakePlatformText();
+  std::optional<WindowPlace> window;  // where the maker left the saver's window
   for (;;) {
     const std::vector<FileState> shown = FolderState(folder);
     std::string why;
@@ -216,7 +218,7 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
     }
     // What the last run stored would hide the defaults the maker just saved.
     ForgetStoredSettings(place.Name, product.Title);
-    const auto saver = StartProgram(launch.Program, launch.Arguments, why);
+    const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
     if (!saver) {
       streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';
       return 1;
@@ -226,6 +228,7 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
       if (const auto exit_code = saver->ExitCode()) return *exit_code;
       std::this_thread::sleep_for(kWatchInterval);
     }
+    window = saver->MainWindowPlace();
     streams.out << "changed: showing " << folder.string() << " again\n";
   }  // the saver of the old content ends here, before its archive is replaced
 }

@@ -26,6 +26,7 @@ namespace {
 
 constexpr char kWindowClass[] = "RisDisplayWindow";
 constexpr char kCoverClass[] = "RisCoverWindow";
+constexpr DWORD kOwnWindowStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 
 // The clock and the set change run on timers of the window: the system goes
 // on posting their ticks while a modal loop (the password dialog, an error
@@ -214,11 +215,12 @@ class DisplayWindow final : public DisplayPart {
   static Placement PlacementFor(DisplayPlace place, HWND parent, PixelSize size) {
     if (place == DisplayPlace::OwnWindow) {
       // Sized so that its client area is the display's; placed where the
-      // system puts a new window.
-      constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+      // system puts a new window, which is where the program's starter
+      // asked for its first window, if it did.
       RECT frame{0, 0, size.Width, size.Height};
-      AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-      return {0, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr};
+      AdjustWindowRectEx(&frame, kOwnWindowStyle, FALSE, 0);
+      return {0, kOwnWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+              nullptr};
     }
     if (place == DisplayPlace::HostPreview) {
       // The host's own styles, as a child that never takes input: the host's
@@ -318,9 +320,22 @@ void CaptionWithTitle(HWND window, const Win32Platform& platform) {
   DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
 }
 
-// A window of its own starts at two thirds of the primary screen.
+// A window of its own starts at the size the program's starter asked for
+// its first window (`ris preview` starts it again at the size the maker left
+// it), else at two thirds of the primary screen.
 PixelSize OwnWindowStartSize() {
-  return {GetSystemMetrics(SM_CXSCREEN) * 2 / 3, GetSystemMetrics(SM_CYSCREEN) * 2 / 3};
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  if ((startup.dwFlags & STARTF_USESIZE) == 0) {
+    return {GetSystemMetrics(SM_CXSCREEN) * 2 / 3, GetSystemMetrics(SM_CYSCREEN) * 2 / 3};
+  }
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kOwnWindowStyle, FALSE, 0);
+  const auto client = [](DWORD outer, LONG border) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{outer} - border, 1, 32767));
+  };
+  return {client(startup.dwXSize, frame.right - frame.left), client(startup.dwYSize, frame.bottom - frame.top)};
 }
 
 RunMode ModeFor(DisplayPlace place) { return place == DisplayPlace::HostPreview ? rmPreview : rmSaver; }
