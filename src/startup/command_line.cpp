@@ -63,6 +63,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& parameters) {
   if (!handle_text.empty() && IsDecimalDigit(handle_text.front())) {
     result.ParentWindow = ParseHandle(handle_text).value_or(0);
   }
+  result.OwnWindow = result.Mode == rmSaver && parameters.size() >= 2 && FoldAscii(parameters[1]) == "window";
   return result;
 }
 

@@ -21,12 +21,17 @@ using WindowHandle = std::uint32_t;
 struct CommandLine {
   RunMode Mode = rmConfigure;
   WindowHandle ParentWindow = 0;
+  // "/s window": the saver in an ordinary window of its own, as `ris
+  // preview` shows a product to its maker. No host passes a second
+  // parameter with /s.
+  bool OwnWindow = false;
 };
 
 // Reads the parameters that follow the program name. The switch may be
 // written bare or after "/", "-" or "/-", in any letter case; only its first
 // letter counts. The host window follows a ":" in the same parameter or
 // stands as the second parameter; text that is no number gives 0.
+// "window" after the saver's switch asks for a window of its own.
 CommandLine ParseCommandLine(const std::vector<std::string>& parameters);
 
 }  // namespace ris

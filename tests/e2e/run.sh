@@ -18,6 +18,7 @@ source "$here/metafile.sh"
 source "$here/dialog.sh"
 source "$here/code_pages.sh"
 source "$here/installer.sh"
+source "$here/preview.sh"
 source "$here/faults.sh"
 
 echo "e2e: $((SECONDS - started)) s"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ris new: the folder it writes packs without a word, shows every row of the
-# dialog and keeps the title as given; it never writes over a maker's work.
+# dialog and keeps the title as given, beyond ASCII in the code page named;
+# it never writes over a maker's work.
 source "$(dirname "$0")/harness.sh" "$1"
 
 run_ris new "$work/product" --title "Anne's Flowers"
@@ -20,4 +21,15 @@ for title in "a//b" " padded" $'two\nlines'; do
   run_ris new "$work/refused" --title "$title"
   check "title '$title' is refused" eval 'exited 1 && said "ris new: the title" && [[ ! -e $work/refused ]]'
 done
+
+# A title beyond ASCII, in UTF-8, when the product's code page holds it.
+run_ris new "$work/greek" --title "Λουλούδια" --code-page 1253
+check "a Greek title with code page 1253" eval 'exited 0 && grep -q "^codePage=1253" "$work/greek/settings.txt"'
+run_ris pack "$work/greek" "$work/Greek.dat" --saver Greek.scr
+run_ris dialog "$work/Greek.dat" --saver Greek.scr
+check "it packs, and the dialog shows the title" eval 'exited 0 && grep -qx "Configure Λουλούδια" "$work/stdout"'
+run_ris new "$work/refused" --title "Łąka"
+check "a title that code page 1252 lacks is refused" eval 'exited 1 && said "lacks" && [[ ! -e $work/refused ]]'
+run_ris new "$work/refused" --title Flowers --code-page 437
+check "a code page without a table is refused" eval 'exited 1 && said "--code-page 437" && [[ ! -e $work/refused ]]'
 finish

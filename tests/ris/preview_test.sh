@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ris preview on a virtual X screen: the folder shown by the Linux saver, a
 # refused folder shown as pack's findings in the window, a file saved again
-# shown within a second or so, a click ending it as it ends the saver.
+# shown within a second or so, a user's default too, a click ending it as it
+# ends the saver.
 # Skipped without Xvfb, xdotool and ImageMagick.
 source "$(dirname "$0")/harness.sh" "$1"
 for tool in Xvfb xdotool import convert; do
@@ -41,6 +42,21 @@ check "a refused folder shows the findings in the window" \
   eval 'colours_within 3 "<100" && kill -0 $preview_pid && said "has no thumbnail"'
 mv "$work/thumb.png" "$work/Flowers/icons/thumbs/example.png"
 check "the folder saved again shows again" colours_within 3 ">100"
+
+# A default the user may change, saved again, shows as well: what the ended
+# saver stored for its user is forgotten before the next one starts.
+mostly_green() {
+  for ((i = 0; i < $1 * 4; i++)); do
+    import -window root "$work/shot.png" 2>/dev/null
+    (($(convert "$work/shot.png" -fuzz 8% -fill white -opaque '#00FF00' -fill black +opaque white \
+      -format '%[fx:mean > 0.5]' info:))) && return 0
+    sleep 0.25
+  done
+  return 1
+}
+sed -i 's/^BackgroundColor=.00000000/BackgroundColor=$0000FF00/; s/^showBackground=true/showBackground=false/' \
+  "$work/Flowers/settings.txt"
+check "a default the user may change shows once saved again" mostly_green 5
 
 # A click ends the saver, and with it the preview; its settings are its own.
 # (The saver restarted on the saved folder: its window again, then the click;

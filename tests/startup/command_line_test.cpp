@@ -49,5 +49,20 @@ INSTANTIATE_TEST_SUITE_P(
         // The parameter after ":" wins over a second parameter.
         Case{{"/p:12", "34"}, rmPreview, 12}));
 
+// "window" after the saver's switch, and only there, asks for a window of
+// its own; the mode stays the saver's.
+TEST(OwnWindowSwitch, OnlyAfterTheSaverSwitch) {
+  const struct {
+    std::vector<std::string> parameters;
+    bool own_window;
+  } cases[] = {{{"/s", "window"}, true}, {{"-S", "Window"}, true}, {{"/s"}, false},
+               {{"/s", "windows"}, false}, {{"/p", "window"}, false}, {{"/c", "window"}, false}};
+  for (const auto& c : cases) {
+    const CommandLine result = ParseCommandLine(c.parameters);
+    EXPECT_EQ(result.OwnWindow, c.own_window) << c.parameters.front() << ' ' << c.parameters.size();
+    EXPECT_EQ(result.ParentWindow, 0u);
+  }
+}
+
 }  // namespace
 }  // namespace ris

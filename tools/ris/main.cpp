@@ -16,7 +16,7 @@ struct Subcommand {
 };
 
 constexpr std::array kSubcommands{
-    Subcommand{"new", "new DIR --title TITLE\n"
+    Subcommand{"new", "new DIR --title TITLE [--code-page N]\n"
                "                  write a product folder to start from: every setting, one example set",
                &ris::tool::RunNewCommand},
     Subcommand{"settings", "settings FILE   print every entry of a settings text",

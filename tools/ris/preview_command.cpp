@@ -6,10 +6,12 @@
 // is shown as its findings, drawn into the saver's window.
 //
 // On Linux the saver is ris-saver in a window of its own; in ris.exe it is
-// the engine, copied under the preview's name, in saver mode or (--dialog)
-// with its configuration dialog. The preview runs under a name of its own,
-// "<folder>-preview", and a title with " (preview)" after it, so that the
-// settings it keeps never mix with the installed product's.
+// the engine, copied under the preview's name, in a window of its own too
+// ("/s window") or (--dialog) with its configuration dialog. The preview
+// runs under a name of its own, "<folder>-preview", and a title with
+// " (preview)" after it, so that the settings it keeps never mix with the
+// installed product's; each start forgets what the last one kept, so the
+// folder's own defaults show.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -27,6 +29,7 @@
 #include "png_writer.h"
 #include "product_checks.h"
 #include "program_runner.h"
+#include "stored_settings.h"
 #include "surface/surface_canvas.h"
 #include "text_wrap.h"
 
@@ -56,6 +59,7 @@ constexpr std::string_view kFindingsSettings =
     "[sets]\r\nselectedSets=*all*\r\nSetTime=0\r\n"
     "[backgrounds]\r\nstretchSmallImages=false\r\n";
 
+constexpr std::string_view kFindingsTitle = "ris preview";
 constexpr std::int32_t kPictureWidth = 1000;
 constexpr std::int32_t kPictureHeight = 740;
 
@@ -100,25 +104,31 @@ std::string FindingsArchive(const fs::path& folder, const PackFindings& findings
   const std::string blank = EncodePng(PixelImage::Blank(1, 1));
   const std::vector<PackEntry> pictures{
       {"backgrounds/findings.png", picture}, {"icons/findings.png", blank}, {"icons/thumbs/findings.png", blank}};
-  return ZipInMemory(ReplacedTitle(kFindingsSettings, "ris preview"), pictures);
+  return ZipInMemory(ReplacedTitle(kFindingsSettings, kFindingsTitle), pictures);
 }
 
+struct PreviewProduct {
+  std::string Archive;
+  std::string Title;  // the preview's, under which its saver stores the user's settings
+};
+
 // The title made the preview's own: later lines of a section win.
-std::string PreviewSettings(const std::string& settings) {
+PreviewProduct PreviewOf(const PackContent& content) {
   TSettingsList list;
-  ParseSettingsText(settings, list);
-  return settings + "\r\n[general]\r\ntitle=" + list.ReadValue("title", "general") + " (preview)\r\n";
+  ParseSettingsText(*content.Settings, list);
+  const std::string title = list.ReadValue("title", "general") + " (preview)";
+  return {ZipInMemory(*content.Settings + "\r\n[general]\r\ntitle=" + title + "\r\n", content.Pictures), title};
 }
 
 // The folder as the saver will see it, or a product showing why `ris pack`
 // would refuse it.
-std::string PreviewArchive(const fs::path& folder, PlatformText& text, std::ostream& err) {
+PreviewProduct PreviewArchive(const fs::path& folder, PlatformText& text, std::ostream& err) {
   PackFindings findings;
   PackContent content = CollectPackContent(folder, findings);
   CheckProductContent(content, {}, findings);
   findings.Print(err);
-  if (findings.HasErrors()) return FindingsArchive(folder, findings, text);
-  return ZipInMemory(PreviewSettings(*content.Settings), content.Pictures);
+  if (findings.HasErrors()) return {FindingsArchive(folder, findings, text), std::string(kFindingsTitle)};
+  return PreviewOf(content);
 }
 
 // ---------------------------------------------------------------- watching
@@ -164,7 +174,8 @@ std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const Pre
     why = "cannot copy the engine " + engine.string() + " (name it with --engine): " + error.message();
     return std::nullopt;
   }
-  return SaverLaunch{copy, {options.Has("--dialog") ? "/c" : "/s"}};
+  if (options.Has("--dialog")) return SaverLaunch{copy, {"/c"}};
+  return SaverLaunch{copy, {"/s", "window"}};
 }
 #else
 std::optional<fs::path> SaverProgram(const CommandOptions& options) {
@@ -192,17 +203,22 @@ std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const Pre
 #endif
 
 // Runs the saver on the folder until the saver ends or a signal comes;
-// restarts it on the new content when a file changes.
+// restarts it on the new content when a file changes, its window where the
+// last one was.
 int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, CommandStreams streams) {
   const auto text = MakePlatformText();
+  std::optional<WindowPlace> window;  // where the maker left the saver's window
   for (;;) {
     const std::vector<FileState> shown = FolderState(folder);
     std::string why;
-    if (!WriteFileAtomically(place.Archive(), PreviewArchive(folder, *text, streams.err), why)) {
+    const PreviewProduct product = PreviewArchive(folder, *text, streams.err);
+    if (!WriteFileAtomically(place.Archive(), product.Archive, why)) {
       streams.err << "ris preview: " << why << '\n';
       return 1;
     }
-    const auto saver = StartProgram(launch.Program, launch.Arguments, why);
+    // What the last run stored would hide the defaults the maker just saved.
+    ForgetStoredSettings(place.Name, product.Title);
+    const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
     if (!saver) {
       streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';
       return 1;
@@ -212,6 +228,7 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
       if (const auto exit_code = saver->ExitCode()) return *exit_code;
       std::this_thread::sleep_for(kWatchInterval);
     }
+    window = saver->MainWindowPlace();
     streams.out << "changed: showing " << folder.string() << " again\n";
   }  // the saver of the old content ends here, before its archive is replaced
 }

@@ -1,6 +1,7 @@
 #include "product_template.h"
 
 #include "line_ends.h"
+#include "text_encoding.h"
 
 namespace ris::tool {
 
@@ -26,7 +27,7 @@ title=@TITLE@
 // European, 1251 Cyrillic, 1252 Western, 1253 Greek, 1254 Turkish, 1257
 // Baltic): the saver shows them in it on any system. This file may then be
 // saved as UTF-8; ris pack converts it.
-codePage=1252
+codePage=@CODEPAGE@
 // Shown under the title in the dialog, and as the set-up program's version.
 version=Version 1.0
 // The line under the version in the dialog.
@@ -151,26 +152,36 @@ std::string Replaced(std::string text, std::string_view marker, std::string_view
 
 }  // namespace
 
-std::optional<std::string> TitleProblem(std::string_view title) {
+std::optional<std::string> TitleProblem(std::string_view title, CodePage code_page) {
   if (title.empty()) return "the title is empty";
   if (title.front() == ' ' || title.back() == ' ') return "the title begins or ends in a blank";
   if (title.find("//") != std::string_view::npos) {
     return "the title holds \"//\", which starts a comment in settings.txt";
   }
+  bool beyond_ascii = false;
   for (const char c : title) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) return "the title holds a control character";
-    if (byte > 0x7F) {
-      return "the title holds letters beyond ASCII: give an ASCII title here and write the real "
-             "one into settings.txt in the product's code page";
-    }
+    beyond_ascii = beyond_ascii || byte > 0x7F;
+  }
+  if (!beyond_ascii) return std::nullopt;
+  if (!IsUtf8Text(title)) {
+    return "the title is not UTF-8: give it in UTF-8, or an ASCII title here and the real one in "
+           "settings.txt";
+  }
+  ConversionFailure failure;
+  if (!Utf8ToCodePage(title, code_page, failure)) {
+    return std::string("the title holds letters code page ")
+        .append(std::to_string(code_page))
+        .append(" lacks: name the product's code page with --code-page");
   }
   return std::nullopt;
 }
 
-std::string NewProductSettings(std::string_view title, std::string_view example_set) {
-  return WithCrLfLineEnds(Replaced(Replaced(std::string(kTemplate), "@TITLE@", title), "@SET@",
-                                   example_set));
+std::string NewProductSettings(std::string_view title, std::string_view example_set, CodePage code_page) {
+  return WithCrLfLineEnds(Replaced(Replaced(Replaced(std::string(kTemplate), "@TITLE@", title), "@SET@",
+                                            example_set),
+                                   "@CODEPAGE@", std::to_string(code_page)));
 }
 
 }  // namespace ris::tool

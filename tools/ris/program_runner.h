@@ -2,6 +2,7 @@
 // Finding and running another program, as ris installer runs makensis.
 // One implementation per platform, in platform/.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -37,6 +38,14 @@ inline constexpr std::size_t kMaxStandardInput = 4096;
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                       std::optional<std::string_view> standard_input = std::nullopt);
 
+// Where a window lies on the screen, its frame included.
+struct WindowPlace {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+};
+
 // A program started and not waited for, as ris preview runs the saver's
 // window. Destroying it ends the program, if it still runs, and waits for it.
 class StartedProgram {
@@ -45,12 +54,19 @@ class StartedProgram {
   // The exit code once the program has ended; nothing while it runs.
   virtual std::optional<int> ExitCode() = 0;
   virtual int WaitForExit() = 0;
+  // Where the program's visible top-level window is; nothing while it has
+  // none, while it is minimised, or where the system does not tell (off
+  // Windows).
+  virtual std::optional<WindowPlace> MainWindowPlace() = 0;
 };
 
 // Nothing, with the reason in `why`, when the program cannot be started.
-// `standard_input` as for RunProgram.
+// `standard_input` as for RunProgram. `first_window` is where the program's
+// first ordinary window goes when the program leaves its place and size to
+// the system (Windows only).
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input = std::nullopt);
+                                             std::optional<std::string_view> standard_input = std::nullopt,
+                                             std::optional<WindowPlace> first_window = std::nullopt);
 
 }  // namespace ris::tool

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <system_error>
@@ -189,6 +190,16 @@ void RegFileHive::CommitOnClose() noexcept {
   } catch (...) {
     // Even the message could not be kept; the changes stay pending.
   }
+}
+
+std::filesystem::path LinuxSaverSettingsFile(const std::string& name) {
+  namespace fs = std::filesystem;
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  const fs::path folder = config != nullptr && *config != '\0' ? fs::path(config) / "ris-saver"
+                          : home != nullptr                    ? fs::path(home) / ".config" / "ris-saver"
+                                                               : fs::path(".");
+  return folder / (name + ".reg");
 }
 
 }  // namespace ris

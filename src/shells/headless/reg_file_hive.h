@@ -14,6 +14,11 @@
 
 namespace ris {
 
+// Where ris-saver, the Linux saver, keeps the settings of the product `name`:
+// NAME.reg in $XDG_CONFIG_HOME/ris-saver, else in ~/.config/ris-saver, else
+// in the working folder.
+std::filesystem::path LinuxSaverSettingsFile(const std::string& name);
+
 // Keys handed out refer to the hive: close them before it is destroyed.
 class RegFileHive : public RegistryHive {
  public:

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "display/key_actions.h"
 #include "display/main_form.h"
 #include "shells/win32/gdi_presenter.h"
 #include "shells/win32/gdi_text.h"
 #include "shells/win32/monitors.h"
 #include "shells/win32/save_failures.h"
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_display_host.h"
 #include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_registry.h"
@@ -24,6 +26,7 @@ namespace {
 
 constexpr char kWindowClass[] = "RisDisplayWindow";
 constexpr char kCoverClass[] = "RisCoverWindow";
+constexpr DWORD kOwnWindowStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 
 // The clock and the set change run on timers of the window: the system goes
 // on posting their ticks while a modal loop (the password dialog, an error
@@ -38,6 +41,7 @@ constexpr WindowTimer kWindowTimers[] = {{1, FormTimer::Clock}, {2, FormTimer::S
 struct DisplayState {
   TMainForm& Form;
   Win32DisplayHost& Host;
+  DisplayPlace Place;
   HWND Window = nullptr;
   UINT ArmedIntervals[std::size(kWindowTimers)] = {};
 };
@@ -96,6 +100,26 @@ bool HandleInput(DisplayState& state, HWND window, UINT message, WPARAM w, LPARA
   }
 }
 
+// A window of its own takes the display's keys as the saver does, but of the
+// keys that end the saver only Escape ends it, as does its close box; its
+// display host lets it close without the saver's password. The mouse is
+// the maker's: moves and clicks, on the frame or inside, go their ordinary
+// ways.
+bool HandleOwnWindowInput(DisplayState& state, UINT message, WPARAM w) {
+  switch (message) {
+    case WM_KEYDOWN: {
+      const auto key = static_cast<std::uint16_t>(w);
+      if (key == VK_ESCAPE || ActionForKey(key) != KeyAction::Close) state.Form.FormKeyDown(key);
+      return true;
+    }
+    case WM_CLOSE:
+      state.Form.Close();
+      return true;
+    default:
+      return false;
+  }
+}
+
 // What a message asks of the form; false for messages it leaves to Windows.
 bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) {
   TMainForm& form = state.Form;
@@ -104,6 +128,9 @@ bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPA
       FireWindowTimer(state, w);
       return true;
     case WM_SIZE:
+      if (state.Place == DisplayPlace::OwnWindow && LOWORD(l) > 0 && HIWORD(l) > 0) {
+        state.Host.SetOwnWindowSize({LOWORD(l), HIWORD(l)});
+      }
       form.FormResize(LOWORD(l), HIWORD(l));
       return true;
     case WM_PAINT: {
@@ -114,7 +141,8 @@ bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPA
       return true;
     }
     default:
-      return HandleInput(state, window, message, w, l);
+      return state.Place == DisplayPlace::OwnWindow ? HandleOwnWindowInput(state, message, w)
+                                                    : HandleInput(state, window, message, w, l);
   }
 }
 
@@ -134,11 +162,14 @@ void EndIfCloseAllowed(const DisplayState& state) {
 }
 
 // The saver has no cursor over its windows, except while the form shows it
-// for the password question, on every monitor alike; the preview never gets
-// the mouse.
+// for the password question, on every monitor alike; a window of its own
+// always has one; the host's preview never gets the mouse.
 bool SetSaverCursor(const DisplayState& state, UINT message, LPARAM l) {
-  if (message != WM_SETCURSOR || state.Form.Mode() != rmSaver || LOWORD(l) != HTCLIENT) return false;
-  SetCursor(state.Host.CursorShown() ? LoadCursor(nullptr, IDC_ARROW) : nullptr);
+  if (message != WM_SETCURSOR || state.Place == DisplayPlace::HostPreview || LOWORD(l) != HTCLIENT) {
+    return false;
+  }
+  const bool shown = state.Place == DisplayPlace::OwnWindow || state.Host.CursorShown();
+  SetCursor(shown ? LoadCursor(nullptr, IDC_ARROW) : nullptr);
   return true;
 }
 
@@ -164,12 +195,12 @@ class DisplayPart : public Win32Window {
   Handler handler_;
 };
 
-// The saver's full-screen window, or the preview's child of the host's.
+// The saver's full-screen window, the preview's child of the host's, or a
+// window of its own.
 class DisplayWindow final : public DisplayPart {
  public:
-  DisplayWindow(DisplayState& state, RunMode mode, HWND parent, PixelSize size)
-      : DisplayPart(state, HandleMessage) {
-    if (!Create(kWindowClass, PlacementFor(mode, parent, size))) {
+  DisplayWindow(DisplayState& state, HWND parent, PixelSize size) : DisplayPart(state, HandleMessage) {
+    if (!Create(kWindowClass, PlacementFor(state.Place, parent, size))) {
       ThrowLastError("The saver's window could not be created");
     }
   }
@@ -181,8 +212,17 @@ class DisplayWindow final : public DisplayPart {
     return DisplayPart::OnMessage(message, w, l);
   }
 
-  static Placement PlacementFor(RunMode mode, HWND parent, PixelSize size) {
-    if (mode == rmPreview) {
+  static Placement PlacementFor(DisplayPlace place, HWND parent, PixelSize size) {
+    if (place == DisplayPlace::OwnWindow) {
+      // Sized so that its client area is the display's; placed where the
+      // system puts a new window, which is where the program's starter
+      // asked for its first window, if it did.
+      RECT frame{0, 0, size.Width, size.Height};
+      AdjustWindowRectEx(&frame, kOwnWindowStyle, FALSE, 0);
+      return {0, kOwnWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+              nullptr};
+    }
+    if (place == DisplayPlace::HostPreview) {
       // The host's own styles, as a child that never takes input: the host's
       // settings window keeps the keyboard and the mouse. Frame and caption
       // bits of a top-level host would draw a frame inside the preview.
@@ -272,22 +312,50 @@ struct Win32Platform {
   GdiTextRenderer Text;
 };
 
+// A window of its own is captioned with the product's title, which the form
+// read from the archive. DefWindowProcW keeps the caption in Unicode, so the
+// title shows in its own code page whatever the system's is.
+void CaptionWithTitle(HWND window, const Win32Platform& platform) {
+  const std::wstring caption = Widen(platform.System.ApplicationTitle(), platform.Text.TextCodePage());
+  DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+}
+
+// A window of its own starts at the size the program's starter asked for
+// its first window (`ris preview` starts it again at the size the maker left
+// it), else at two thirds of the primary screen.
+PixelSize OwnWindowStartSize() {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  if ((startup.dwFlags & STARTF_USESIZE) == 0) {
+    return {GetSystemMetrics(SM_CXSCREEN) * 2 / 3, GetSystemMetrics(SM_CYSCREEN) * 2 / 3};
+  }
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kOwnWindowStyle, FALSE, 0);
+  const auto client = [](DWORD outer, LONG border) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{outer} - border, 1, 32767));
+  };
+  return {client(startup.dwXSize, frame.right - frame.left), client(startup.dwYSize, frame.bottom - frame.top)};
+}
+
+RunMode ModeFor(DisplayPlace place) { return place == DisplayPlace::HostPreview ? rmPreview : rmSaver; }
+
 // The form from its creation to its destruction, which stores the settings.
-int RunForm(Win32Platform& platform, RunMode mode, HWND parent_window) {
-  TMainForm form({platform.System, platform.Registry, platform.Presenter, platform.Text, platform.Host}, mode);
-  DisplayState state{form, platform.Host};
+int RunForm(Win32Platform& platform, DisplayPlace place, HWND parent_window) {
+  TMainForm form({platform.System, platform.Registry, platform.Presenter, platform.Text, platform.Host},
+                 ModeFor(place));
+  DisplayState state{form, platform.Host, place};
   // The windows go before the form and the state they work on: after a quit
   // request from outside, they are still there when the loop ends.
-  const DisplayWindow display(state, mode, parent_window, form.ClientSize());
+  const DisplayWindow display(state, parent_window, form.ClientSize());
   HWND window = display.Handle();
   state.Window = window;
   platform.Presenter.SetWindow(window);
   platform.Host.SetWindow(window);
   std::vector<std::unique_ptr<CoverWindow>> covers;
-  if (mode == rmSaver) {
-    covers = CoverOtherMonitors(state);
-    SetForegroundWindow(window);
-  }
+  if (place == DisplayPlace::FullScreen) covers = CoverOtherMonitors(state);
+  if (place == DisplayPlace::OwnWindow) CaptionWithTitle(window, platform);
+  if (place != DisplayPlace::HostPreview) SetForegroundWindow(window);
   form.Show();
   SyncWindowTimers(state);
   return RunMessageLoop(state);
@@ -295,18 +363,26 @@ int RunForm(Win32Platform& platform, RunMode mode, HWND parent_window) {
 
 }  // namespace
 
-int RunDisplay(RunMode mode, HWND parent_window, Win32System& system, Win32DisplayHost& host) {
-  // Without a host window to draw into, the preview ends at once, silently.
-  if (mode == rmPreview && (parent_window == nullptr || !IsWindow(parent_window))) return 0;
-  if (mode == rmPreview && !WaitUntilVisible(parent_window)) return 0;
+DisplayPlace PlaceFor(const CommandLine& command) noexcept {
+  if (command.Mode == rmPreview) return DisplayPlace::HostPreview;
+  return command.OwnWindow ? DisplayPlace::OwnWindow : DisplayPlace::FullScreen;
+}
+
+int RunDisplay(DisplayPlace place, HWND parent_window, Win32System& system, Win32DisplayHost& host) {
+  if (place == DisplayPlace::HostPreview) {
+    // Without a host window to draw into, the preview ends at once, silently.
+    if (parent_window == nullptr || !IsWindow(parent_window)) return 0;
+    if (!WaitUntilVisible(parent_window)) return 0;
+  }
+  if (place == DisplayPlace::OwnWindow) host.SetOwnWindowSize(OwnWindowStartSize());
 
   Win32Platform platform{system, host, {}, {}, {}};
-  const int exit_code = RunForm(platform, mode, parent_window);
+  const int exit_code = RunForm(platform, place, parent_window);
   // The form is gone and has stored the user's settings; what could not be
-  // written is told now, when no saver runs any more. The preview lives in
-  // the host's settings window, which closes it whenever another saver is
+  // written is told now, when no saver runs any more. The host's preview
+  // lives in its settings window, which closes it whenever another saver is
   // chosen: a box there would come back each time, so it stays silent.
-  if (mode == rmSaver) {
+  if (place != DisplayPlace::HostPreview) {
     ShowSaveFailures(host.SaveFailures(), nullptr, system);
   }
   return host.ErrorsShown() ? 1 : exit_code;

@@ -40,7 +40,7 @@ int RunSaver(ris::Win32System& system) {
   if (instance.AnotherRuns()) return 0;  // the first one goes on undisturbed
   if (command.Mode == ris::rmConfigure) return ris::RunConfigureDialog(command, system);
   ris::Win32DisplayHost host(system);
-  return ris::RunDisplay(command.Mode, parent, system, host);
+  return ris::RunDisplay(ris::PlaceFor(command), parent, system, host);
 }
 
 }  // namespace

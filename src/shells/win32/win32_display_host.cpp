@@ -27,6 +27,7 @@ std::string LocalLongTimeText() {
 std::string Win32DisplayHost::LongTimeText() const { return LocalLongTimeText(); }
 
 PixelSize Win32DisplayHost::ScreenSize() const {
+  if (own_window_size_) return *own_window_size_;
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
@@ -60,6 +61,7 @@ std::vector<HWND> EnabledWindowsOwnedBy(HWND owner) {
 // other monitors are disabled with it, so that a click there neither takes
 // the focus from the dialog nor reaches the saver.
 bool Win32DisplayHost::VerifySaverPassword() {
+  if (own_window_size_) return true;
   const std::vector<HWND> covers = EnabledWindowsOwnedBy(window_);
   for (HWND cover : covers) EnableWindow(cover, FALSE);
   struct Reenable {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ class Win32DisplayHost : public DisplayHost {
   explicit Win32DisplayHost(const Win32System& system) : system_(system) {}
 
   void SetWindow(HWND window) noexcept { window_ = window; }
+  // In a window of its own the display's screen is that window's client
+  // area, where the images are placed; such a window is a maker's preview
+  // and closes without the saver's password.
+  void SetOwnWindowSize(PixelSize client) noexcept { own_window_size_ = client; }
 
   Milliseconds TickCount() const override;
   std::uint32_t ClockSeed() const override;
@@ -43,6 +48,7 @@ class Win32DisplayHost : public DisplayHost {
  private:
   const Win32System& system_;
   HWND window_ = nullptr;
+  std::optional<PixelSize> own_window_size_;
   bool showing_exception_ = false;
   bool errors_shown_ = false;
   int cursor_raised_ = 0;

@@ -93,14 +93,10 @@ std::optional<fs::path> FindArchive(const std::string& name, const HackOptions& 
 }
 
 fs::path SettingsFile(const std::string& name) {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  const fs::path folder = config != nullptr && *config != '\0' ? fs::path(config) / "ris-saver"
-                          : home != nullptr                    ? fs::path(home) / ".config" / "ris-saver"
-                                                               : fs::path(".");
+  const fs::path file = LinuxSaverSettingsFile(name);
   std::error_code error;
-  fs::create_directories(folder, error);
-  return folder / (name + ".reg");
+  fs::create_directories(file.parent_path(), error);
+  return file;
 }
 
 struct Target {

@@ -33,6 +33,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ris::Win32System system;
   return ris::RunWithErrorBox(system, [&system] {
     FailingClockHost host(system);
-    return ris::RunDisplay(ris::rmSaver, nullptr, system, host);
+    return ris::RunDisplay(ris::DisplayPlace::FullScreen, nullptr, system, host);
   });
 }

@@ -75,6 +75,9 @@ class PosixProgram final : public StartedProgram {
     return *exit_code_;
   }
 
+  // An X window's place is the window manager's to keep.
+  std::optional<WindowPlace> MainWindowPlace() override { return std::nullopt; }
+
  private:
   void Wait(int options) {
     int status = 0;
@@ -93,7 +96,8 @@ class PosixProgram final : public StartedProgram {
 
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input) {
+                                             std::optional<std::string_view> standard_input,
+                                             std::optional<WindowPlace> /*first_window*/) {
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;

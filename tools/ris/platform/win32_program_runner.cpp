@@ -97,6 +97,28 @@ class Win32Program final : public StartedProgram {
     return *ExitCode();
   }
 
+  std::optional<WindowPlace> MainWindowPlace() override {
+    struct Search {
+      DWORD Process;
+      std::optional<WindowPlace> Found;
+    } search{process_.dwProcessId, std::nullopt};
+    EnumWindows(
+        [](HWND window, LPARAM l) -> BOOL {
+          auto& found = *reinterpret_cast<Search*>(l);
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          RECT rect{};
+          if (process != found.Process || !IsWindowVisible(window) || IsIconic(window) ||
+              GetWindow(window, GW_OWNER) != nullptr || !GetWindowRect(window, &rect)) {
+            return TRUE;
+          }
+          found.Found = WindowPlace{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+  }
+
  private:
   PROCESS_INFORMATION process_;
 };
@@ -105,7 +127,8 @@ class Win32Program final : public StartedProgram {
 
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input) {
+                                             std::optional<std::string_view> standard_input,
+                                             std::optional<WindowPlace> first_window) {
   std::string line;
   AppendQuoted(line, program.string());
   for (const std::string& argument : arguments) {
@@ -124,10 +147,17 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
       why = SystemMessage(error);
       return nullptr;
     }
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.dwFlags |= STARTF_USESTDHANDLES;
     startup.hStdInput = input.ReadEnd();
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  if (first_window) {
+    startup.dwFlags |= STARTF_USEPOSITION | STARTF_USESIZE;
+    startup.dwX = static_cast<DWORD>(first_window->X);
+    startup.dwY = static_cast<DWORD>(first_window->Y);
+    startup.dwXSize = static_cast<DWORD>(first_window->Width);
+    startup.dwYSize = static_cast<DWORD>(first_window->Height);
   }
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(program.string().c_str(), line.data(), nullptr, nullptr, standard_input.has_value(), 0,
