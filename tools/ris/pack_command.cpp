@@ -11,6 +11,7 @@
 #include "base/ascii.h"
 #include "command_options.h"
 #include "commands.h"
+#include "counted.h"
 #include "data/product.h"
 #include "data/zip_file_settings.h"
 #include "pack_content.h"
@@ -110,8 +111,8 @@ int RunPackCommand(Arguments arguments, CommandStreams streams) {
     streams.err << "error: cannot write '" << request->Output.string() << "': " << why << '\n';
     return 1;
   }
-  streams.out << "packed " << content.Pictures.size() + 1 << " entries in " << set_count
-              << " sets for " << request->Saver << '\n';
+  streams.out << "packed " << Counted(content.Pictures.size() + 1, "entry", "entries") << " in "
+              << Counted(set_count, "set", "sets") << " for " << request->Saver << '\n';
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "atomic_file.h"
 #include "command_options.h"
 #include "commands.h"
+#include "counted.h"
 #include "data/settings_list.h"
 #include "data/zip_file_settings.h"
 #include "pictures/file_format_list.h"
@@ -305,13 +306,13 @@ int RunSheetCommand(Arguments arguments, CommandStreams streams) {
   for (const auto& [name, set] : SortIntoSets(content.Pictures)) {
     sheet.Rows.push_back(DescribeSet(name, set, *content.Settings, saver, *text));
   }
-  sheet.Summary = std::to_string(sheet.Rows.size()) + " sets, for " + saver + "; frames at 1024 x 768, shown small";
+  sheet.Summary = Counted(sheet.Rows.size(), "set", "sets") + ", for " + saver + "; frames at 1024 x 768, shown small";
   std::string why;
   if (!WriteFileAtomically(*out, Drawn(sheet, text->Renderer()), why)) {
     streams.err << "ris sheet: " << why << '\n';
     return 1;
   }
-  streams.out << "drew " << sheet.Rows.size() << " sets into " << *out << '\n';
+  streams.out << "drew " << Counted(sheet.Rows.size(), "set", "sets") << " into " << *out << '\n';
   return 0;
 }
 
