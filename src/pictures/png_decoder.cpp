@@ -1,10 +1,11 @@
 #include "pictures/png_decoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -154,8 +155,7 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
     if (length > 0x7fffffffu) return Failure{decode_errors::InvalidFormat(kFormat)};
     if (length > reader.Remaining() - 8) return Failure{decode_errors::ReadError(kFormat)};
     const std::string_view tagged = reader.Bytes(std::size_t{length} + 4);
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(tagged.data()), length + 4));
+    const std::uint32_t crc = libdeflate_crc32(0, tagged.data(), tagged.size());
     if (crc != reader.U32Big()) return Failure{decode_errors::CrcError(kFormat)};
     const std::uint32_t tag = ByteReader(tagged).U32Big();
     const std::string_view body = tagged.substr(4);
@@ -185,39 +185,25 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   return info;
 }
 
-// The zlib stream spread over the IDAT chunks, inflated at once into
-// `out`, which it must fill exactly.
+// The zlib stream spread over the IDAT chunks, inflated in one call into
+// `out`, which it must fill exactly. The pieces are joined first unless
+// there is only one.
 std::optional<DecodeError> InflateImageData(const PngInfo& info, std::span<std::uint8_t> out) {
-  z_stream zlib{};
-  if (inflateInit2(&zlib, MAX_WBITS) != Z_OK) return decode_errors::CompressionError(kFormat);
-  std::uint8_t probe = 0;
-  zlib.next_out = out.data();
-  zlib.avail_out = static_cast<uInt>(out.size());
-  bool probing = false;
-  std::size_t next = 0;
-  int status = Z_OK;
-  for (;;) {
-    if (zlib.avail_out == 0) {
-      if (probing) break;
-      // Full: the stream must end without giving another byte.
-      probing = true;
-      zlib.next_out = &probe;
-      zlib.avail_out = 1;
-    }
-    if (zlib.avail_in == 0) {
-      if (next == info.Idat.size()) break;
-      zlib.next_in = const_cast<Bytef*>(info.Idat[next].data());
-      zlib.avail_in = static_cast<uInt>(info.Idat[next].size());
-      ++next;
-    }
-    status = inflate(&zlib, Z_NO_FLUSH);
-    if (status == Z_STREAM_END) break;
-    if (status != Z_OK && !(status == Z_BUF_ERROR && zlib.avail_in == 0)) break;
+  std::vector<std::uint8_t> joined;
+  ByteSpan stream = info.Idat.front();
+  if (info.Idat.size() > 1) {
+    joined.reserve(static_cast<std::size_t>(info.IdatBytes));
+    for (const ByteSpan piece : info.Idat) joined.insert(joined.end(), piece.begin(), piece.end());
+    stream = joined;
   }
-  inflateEnd(&zlib);
-  if (probing && zlib.avail_out == 0) return decode_errors::ExtraCompressedData(kFormat);
-  if (status != Z_STREAM_END || (!probing && zlib.avail_out != 0)) return decode_errors::CompressionError(kFormat);
-  return std::nullopt;
+  const std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> inflater(
+      libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+  if (!inflater) return decode_errors::CompressionError(kFormat);
+  switch (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), out.data(), out.size(), nullptr)) {
+    case LIBDEFLATE_SUCCESS: return std::nullopt;
+    case LIBDEFLATE_INSUFFICIENT_SPACE: return decode_errors::ExtraCompressedData(kFormat);
+    default: return decode_errors::CompressionError(kFormat);
+  }
 }
 
 // --- Conversion of one unfiltered row to pixels at out[0], out[step], ...
@@ -445,16 +431,18 @@ Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data) {
   }
 
   const auto filtered_size = static_cast<std::size_t>(FilteredSize(info));
-  std::vector<std::uint8_t> filtered(filtered_size + png::kFilteredPadding);
-  if (auto error = InflateImageData(info, std::span(filtered).first(filtered_size))) return Failure{*error};
+  // Every byte but the padding is inflated into, so none is cleared first.
+  const auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filtered_size + png::kFilteredPadding);
+  std::fill_n(filtered.get() + filtered_size, png::kFilteredPadding, std::uint8_t{0});
+  if (auto error = InflateImageData(info, {filtered.get(), filtered_size})) return Failure{*error};
 
   PixelImage image;
   image.Width = static_cast<std::int32_t>(info.Width);
   image.Height = static_cast<std::int32_t>(info.Height);
   image.HasAlpha = info.HasTransparency || info.Colour == kGreyAlpha || info.Colour == kRgba;
   image.Pixels.resize(std::size_t{info.Width} * info.Height);
-  const auto error = GoesStraightToBgra(info) ? UnfilterToBgra(info, filtered.data(), image)
-                                              : UnfilterAndConvert(info, filtered.data(), image);
+  const auto error = GoesStraightToBgra(info) ? UnfilterToBgra(info, filtered.get(), image)
+                                              : UnfilterAndConvert(info, filtered.get(), image);
   if (error) return Failure{*error};
   return image;
 }
