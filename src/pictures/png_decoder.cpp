@@ -365,15 +365,8 @@ bool GoesStraightToBgra(const PngInfo& info) noexcept {
 
 std::optional<DecodeError> UnfilterToBgra(const PngInfo& info, const std::uint8_t* filtered, PixelImage& image) {
   const std::vector<Bgra> zeros(info.Width, Bgra{0, 0, 0, 0});
-  const Bgra* prior = zeros.data();
-  const std::size_t stride = info.RowBytes(info.Width) + 1;
-  for (std::uint32_t y = 0; y < info.Height; ++y) {
-    const std::uint8_t* row = filtered + std::size_t{y} * stride;
-    Bgra* out = image.Pixels.data() + std::size_t{y} * info.Width;
-    if (!png::UnfilterRowToBgra(row[0], row + 1, info.Channels, prior, out, info.Width)) {
-      return decode_errors::InvalidFormat(kFormat);
-    }
-    prior = out;
+  if (!png::UnfilterRowsToBgra(filtered, info.Channels, info.Width, info.Height, zeros.data(), image.Pixels.data())) {
+    return decode_errors::InvalidFormat(kFormat);
   }
   return std::nullopt;
 }

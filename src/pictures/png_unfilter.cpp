@@ -170,38 +170,112 @@ void FourAtATime(const std::uint8_t* filtered, const Bgra* prior, Bgra* out, std
 }
 
 // Average and Paeth: each pixel needs the one just made, so one at a time,
-// in 16-bit lanes. `predict` gets left, upper and upper-left pixels.
+// in 16-bit lanes. A prediction gets the left, upper and upper-left pixels;
+// the file's bytes add to it.
+struct AveragePrediction {
+  __m128i operator()(__m128i a, __m128i b, __m128i) const noexcept { return _mm_srli_epi16(_mm_add_epi16(a, b), 1); }
+};
+
+struct PaethPrediction {
+  __m128i operator()(__m128i a, __m128i b, __m128i c) const noexcept {
+    const __m128i up = _mm_sub_epi16(b, c);
+    const __m128i left = _mm_sub_epi16(a, c);
+    const __m128i pa = Abs16(up);
+    const __m128i pb = Abs16(left);
+    const __m128i pc = Abs16(_mm_add_epi16(up, left));
+    const __m128i nearer_bc = Select(_mm_cmpgt_epi16(pb, pc), c, b);
+    const __m128i bc_wins = _mm_cmpgt_epi16(pa, _mm_min_epi16(pb, pc));
+    return Select(bc_wins, nearer_bc, a);
+  }
+};
+
+inline bool OneAtATimeFilter(std::uint8_t filter) noexcept { return filter == kAverage || filter == kPaeth; }
+
+template <int Channels, typename Predict>
+inline __m128i Step(const std::uint8_t* filtered, std::size_t k, __m128i a, __m128i b, __m128i c,
+                    Predict predict) noexcept {
+  const __m128i raw = LoadOneWide<Channels>(filtered + k * Channels);
+  return _mm_and_si128(_mm_add_epi16(raw, predict(a, b, c)), _mm_set1_epi16(0xFF));
+}
+
+inline __m128i LoadAboveWide(const Bgra* at) noexcept { return _mm_unpacklo_epi8(Load32(at), _mm_setzero_si128()); }
+
+inline void StoreWide(Bgra* at, __m128i pixel, __m128i alpha) noexcept {
+  Store32(at, _mm_or_si128(_mm_packus_epi16(pixel, pixel), alpha));
+}
+
 template <int Channels, typename Predict>
 void OneAtATime(const std::uint8_t* filtered, const Bgra* prior, Bgra* out, std::size_t width, __m128i alpha,
                 Predict predict) noexcept {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i low_bytes = _mm_set1_epi16(0xFF);
-  __m128i a = zero;
-  __m128i c = zero;
+  __m128i a = _mm_setzero_si128();
+  __m128i c = _mm_setzero_si128();
   for (std::size_t k = 0; k < width; ++k) {
-    const __m128i b = _mm_unpacklo_epi8(Load32(prior + k), zero);
-    const __m128i raw = LoadOneWide<Channels>(filtered + k * Channels);
-    a = _mm_and_si128(_mm_add_epi16(raw, predict(a, b, c)), low_bytes);
+    const __m128i b = LoadAboveWide(prior + k);
+    a = Step<Channels>(filtered, k, a, b, c, predict);
     c = b;
-    Store32(out + k, _mm_or_si128(_mm_packus_epi16(a, a), alpha));
+    StoreWide(out + k, a, alpha);
   }
 }
 
-inline __m128i PaethVector(__m128i a, __m128i b, __m128i c) noexcept {
-  const __m128i up = _mm_sub_epi16(b, c);
-  const __m128i left = _mm_sub_epi16(a, c);
-  const __m128i pa = Abs16(up);
-  const __m128i pb = Abs16(left);
-  const __m128i pc = Abs16(_mm_add_epi16(up, left));
-  const __m128i nearer_bc = Select(_mm_cmpgt_epi16(pb, pc), c, b);
-  const __m128i bc_wins = _mm_cmpgt_epi16(pa, _mm_min_epi16(pb, pc));
-  return Select(bc_wins, nearer_bc, a);
+// Two such rows, one above the other, go side by side with the lower a
+// pixel behind: its upper neighbours are made by then and still in
+// registers, and the two chains of dependent steps overlap.
+template <int Channels, typename PredictUpper, typename PredictLower>
+void TwoAtATime(const std::uint8_t* upper, const std::uint8_t* lower, const Bgra* prior, Bgra* out,
+                std::size_t width, __m128i alpha, PredictUpper predict_upper, PredictLower predict_lower) noexcept {
+  Bgra* const lower_out = out + width;
+  __m128i upper_a = _mm_setzero_si128();
+  __m128i upper_c = _mm_setzero_si128();
+  __m128i lower_a = _mm_setzero_si128();
+  __m128i lower_c = _mm_setzero_si128();
+  for (std::size_t k = 0; k < width; ++k) {
+    const __m128i made = upper_a;  // the upper row's pixel k - 1
+    const __m128i b = LoadAboveWide(prior + k);
+    upper_a = Step<Channels>(upper, k, upper_a, b, upper_c, predict_upper);
+    upper_c = b;
+    StoreWide(out + k, upper_a, alpha);
+    if (k == 0) continue;
+    lower_a = Step<Channels>(lower, k - 1, lower_a, made, lower_c, predict_lower);
+    lower_c = made;
+    StoreWide(lower_out + k - 1, lower_a, alpha);
+  }
+  lower_a = Step<Channels>(lower, width - 1, lower_a, upper_a, lower_c, predict_lower);
+  StoreWide(lower_out + width - 1, lower_a, alpha);
+}
+
+inline __m128i OpaqueAlpha(int channels) noexcept {
+  return channels == 3 ? _mm_set1_epi32(static_cast<int>(0xFF000000u)) : _mm_setzero_si128();
+}
+
+template <int Channels, typename PredictUpper>
+void PairWith(PredictUpper predict_upper, std::uint8_t lower_filter, const std::uint8_t* upper,
+              const std::uint8_t* lower, const Bgra* prior, Bgra* out, std::size_t width) noexcept {
+  const __m128i alpha = OpaqueAlpha(Channels);
+  if (lower_filter == kAverage) {
+    TwoAtATime<Channels>(upper, lower, prior, out, width, alpha, predict_upper, AveragePrediction{});
+  } else {
+    TwoAtATime<Channels>(upper, lower, prior, out, width, alpha, predict_upper, PaethPrediction{});
+  }
+}
+
+// Two rows into 2 x `width` pixels; false, doing nothing, unless both are
+// filtered with Average or Paeth.
+template <int Channels>
+bool PairToBgra(std::uint8_t upper_filter, std::uint8_t lower_filter, const std::uint8_t* upper,
+                const std::uint8_t* lower, const Bgra* prior, Bgra* out, std::size_t width) noexcept {
+  if (!OneAtATimeFilter(upper_filter) || !OneAtATimeFilter(lower_filter)) return false;
+  if (upper_filter == kAverage) {
+    PairWith<Channels>(AveragePrediction{}, lower_filter, upper, lower, prior, out, width);
+  } else {
+    PairWith<Channels>(PaethPrediction{}, lower_filter, upper, lower, prior, out, width);
+  }
+  return true;
 }
 
 template <int Channels>
 bool ToBgraWith(std::uint8_t filter, const std::uint8_t* filtered, const Bgra* prior, Bgra* out,
                 std::size_t width) noexcept {
-  const __m128i alpha = Channels == 3 ? _mm_set1_epi32(static_cast<int>(0xFF000000u)) : _mm_setzero_si128();
+  const __m128i alpha = OpaqueAlpha(Channels);
   switch (filter) {
     case kNone:
       FourAtATime<Channels>(filtered, prior, out, width, alpha, [](__m128i x, __m128i, __m128i&) { return x; });
@@ -220,12 +294,10 @@ bool ToBgraWith(std::uint8_t filter, const std::uint8_t* filtered, const Bgra* p
                             [](__m128i x, __m128i b, __m128i&) { return _mm_add_epi8(x, b); });
       return true;
     case kAverage:
-      OneAtATime<Channels>(filtered, prior, out, width, alpha, [](__m128i a, __m128i b, __m128i) {
-        return _mm_srli_epi16(_mm_add_epi16(a, b), 1);
-      });
+      OneAtATime<Channels>(filtered, prior, out, width, alpha, AveragePrediction{});
       return true;
     case kPaeth:
-      OneAtATime<Channels>(filtered, prior, out, width, alpha, PaethVector);
+      OneAtATime<Channels>(filtered, prior, out, width, alpha, PaethPrediction{});
       return true;
     default:
       return false;
@@ -259,7 +331,33 @@ bool ToBgraWith(std::uint8_t filter, const std::uint8_t* filtered, const Bgra* p
   return true;
 }
 
+template <int Channels>
+bool PairToBgra(std::uint8_t, std::uint8_t, const std::uint8_t*, const std::uint8_t*, const Bgra*, Bgra*,
+                std::size_t) noexcept {
+  return false;
+}
+
 #endif
+
+// Row by row, or two rows together where the pair allows it.
+template <int Channels>
+bool RowsToBgra(const std::uint8_t* filtered, std::size_t width, std::size_t rows, const Bgra* prior,
+                Bgra* out) noexcept {
+  const std::size_t stride = width * Channels + 1;
+  for (std::size_t y = 0; y < rows;) {
+    const std::uint8_t* row = filtered + y * stride;
+    Bgra* made = out + y * width;
+    if (y + 1 < rows && PairToBgra<Channels>(row[0], row[stride], row + 1, row + stride + 1, prior, made, width)) {
+      prior = made + width;
+      y += 2;
+      continue;
+    }
+    if (!ToBgraWith<Channels>(row[0], row + 1, prior, made, width)) return false;
+    prior = made;
+    ++y;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -275,10 +373,10 @@ bool UnfilterRow(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* pri
   }
 }
 
-bool UnfilterRowToBgra(std::uint8_t filter, const std::uint8_t* filtered, int channels, const Bgra* prior,
-                       Bgra* out, std::size_t width) noexcept {
-  return channels == 3 ? ToBgraWith<3>(filter, filtered, prior, out, width)
-                       : ToBgraWith<4>(filter, filtered, prior, out, width);
+bool UnfilterRowsToBgra(const std::uint8_t* filtered, int channels, std::size_t width, std::size_t rows,
+                        const Bgra* prior, Bgra* out) noexcept {
+  return channels == 3 ? RowsToBgra<3>(filtered, width, rows, prior, out)
+                       : RowsToBgra<4>(filtered, width, rows, prior, out);
 }
 
 }  // namespace ris::png

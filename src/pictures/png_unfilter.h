@@ -5,7 +5,7 @@
 // it, or both, and the file stores the difference.
 //
 // Two ways through: UnfilterRow works on the bytes of any pixel layout and
-// is the reference; UnfilterRowToBgra takes the rows of 8-bit RGB and RGBA
+// is the reference; UnfilterRowsToBgra takes the rows of 8-bit RGB and RGBA
 // pictures, the common case, straight from the filtered bytes to the
 // picture's BGRA pixels in one pass, with SSE2 where the target has it.
 
@@ -23,15 +23,16 @@ bool UnfilterRow(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* pri
                  std::size_t bpp) noexcept;
 
 // Padding the filtered data must have past the end of its last row: the
-// fast path reads whole vectors and may read that far beyond a row.
+// fast path reads whole vectors and may read that far beyond the last row.
 inline constexpr std::size_t kFilteredPadding = 16;
 
-// One row of `width` 8-bit pixels of `channels` (3: RGB, 4: RGBA) samples:
-// `filtered` holds the row's bytes after its filter byte and is left as it
-// was. `prior` is the row above as this function wrote it (any `width`
-// pixels of zeros for the first row). RGB rows get alpha 255. False for an
-// unknown filter.
-bool UnfilterRowToBgra(std::uint8_t filter, const std::uint8_t* filtered, int channels, const Bgra* prior,
-                       Bgra* out, std::size_t width) noexcept;
+// `rows` rows of `width` 8-bit pixels of `channels` (3: RGB, 4: RGBA)
+// samples, each its filter byte and its bytes, one after another as they
+// inflate, into `rows` x `width` pixels at `out`; `filtered` is left as it
+// was. `prior` is the `width` pixels above the first row (zeros for a
+// picture's first row). RGB pixels get alpha 255. False for an unknown
+// filter.
+bool UnfilterRowsToBgra(const std::uint8_t* filtered, int channels, std::size_t width, std::size_t rows,
+                        const Bgra* prior, Bgra* out) noexcept;
 
 }  // namespace ris::png
