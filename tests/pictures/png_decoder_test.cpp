@@ -113,6 +113,22 @@ const Variant kVariants[] = {
     {"filter_up", "convert base.png -alpha off base.ppm && pnmtopng -up base.ppm > picture.png", ""},
     {"filter_average", "convert base.png -alpha off base.ppm && pnmtopng -avg base.ppm > picture.png", ""},
     {"filter_paeth", "convert base.png -alpha off base.ppm && pnmtopng -paeth base.ppm > picture.png", ""},
+    {"filter_sub_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -sub base.ppm > picture.png",
+     ""},
+    {"filter_up_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -up base.ppm > picture.png",
+     ""},
+    {"filter_average_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -avg base.ppm > picture.png",
+     ""},
+    {"filter_paeth_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -paeth base.ppm > picture.png",
+     ""},
     {"filter_paeth_16",
      "convert base.png -alpha off -depth 16 base.ppm && pnmtopng -paeth base.ppm > picture.png", ""},
     {"filter_average_grey",
