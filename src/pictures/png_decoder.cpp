@@ -187,7 +187,9 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
 
 // The zlib stream spread over the IDAT chunks, inflated in one call into
 // `out`, which it must fill exactly. The pieces are joined first unless
-// there is only one.
+// there is only one. libdeflate is asked directly, not through the
+// archive's inflate, because a stream that runs on past the picture has a
+// message of its own.
 std::optional<DecodeError> InflateImageData(const PngInfo& info, std::span<std::uint8_t> out) {
   std::vector<std::uint8_t> joined;
   ByteSpan stream = info.Idat.front();
