@@ -2,7 +2,7 @@
 # Cross-builds the saver for 64-bit Windows with MinGW-w64: build/windows/
 # Demo.scr, with the demo product's Demo.dat beside it. The archive is packed
 # by the host's `ris`, so the release tree's demo archive is brought up to
-# date first; libjpeg-turbo and libtiff are cross-built once into
+# date first; libjpeg-turbo, libtiff and libdeflate are cross-built once into
 # build/windows/third_party.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +13,6 @@ source scripts/quiet_steps.sh
 
 [[ -f build/release/CMakeCache.txt ]] || quietly cmake --preset release
 quietly cmake --build --preset release -j "$jobs" --target demo_archive
-scripts/build-libtiff.sh mingw build/windows
+scripts/build-mingw-libraries.sh build/windows
 build windows
 echo "built build/windows/Demo.scr (with build/windows/Demo.dat beside it)"

@@ -7,7 +7,7 @@
 # library's log is printed.
 #
 #   library_begin NAME PREFIX       # returns 1 when NAME is built there already
-#   source_dir=$(debian_source PACKAGE DIR_GLOB)
+#   source_dir=$(debian_source PACKAGE DIR_GLOB [BUILD_FILE])
 #   library_cmake_install "$source_dir" -DOPTION=...   (or mingw_cmake_install)
 #   library_done HEADER
 set -euo pipefail
@@ -88,15 +88,15 @@ ensure_deb_src() {
   "${library_sudo[@]}" apt-get update -qq >>"$library_log" 2>&1 || library_fail "apt-get update"
 }
 
-# Prints the folder of PACKAGE's unpacked source (a DIR_GLOB folder with a
-# CMakeLists.txt), fetching it with apt-get source into a folder of its own
-# the first time.
+# Prints the folder of PACKAGE's unpacked source (a DIR_GLOB folder with the
+# build file BUILD_FILE, CMakeLists.txt unless named), fetching it with
+# apt-get source into a folder of its own the first time.
 debian_source() {
-  local package=$1 glob=$2 found
+  local package=$1 glob=$2 build_file=${3:-CMakeLists.txt} found
   local sources=$third_party/src/$package
   mkdir -p "$sources"
   find_source() {
-    find "$sources" -mindepth 2 -maxdepth 2 -name CMakeLists.txt -path "*/$glob/*" \
+    find "$sources" -mindepth 2 -maxdepth 2 -name "$build_file" -path "*/$glob/*" \
       -printf '%h\n' 2>/dev/null | head -n 1
   }
   found=$(find_source)

@@ -80,7 +80,7 @@ quietly cmake -S . -B "$linux" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_T
 rm -f "$linux/demo/Demo.dat"
 quietly cmake --build "$linux" -j "$jobs"
 echo "== Windows build"
-scripts/build-libtiff.sh mingw "$windows"
+scripts/build-mingw-libraries.sh "$windows"
 quietly cmake --preset windows -B "$windows" -DRIS_HOST_TOOLS_DIR="$PWD/$linux" \
   -DRIS_MINGW_PREFIX="$PWD/$windows/third_party/mingw"
 quietly cmake --build "$windows" -j "$jobs" --target saver ris

@@ -15,7 +15,7 @@ source scripts/quiet_steps.sh
 echo "== release build (benchmarks)"
 build release
 echo "== Windows saver (MinGW)"
-scripts/build-libtiff.sh mingw build/windows
+scripts/build-mingw-libraries.sh build/windows
 build windows
 # The .scr is copied alone under a product's name, ris.exe alone onto a
 # maker's machine: no runtime DLL may follow either.

@@ -1,5 +1,6 @@
 #include "archive/inflate.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -11,7 +12,46 @@ namespace {
 // zlib counts input in uInt, which may be narrower than size_t.
 constexpr std::size_t kMaxPieceBytes = std::size_t{1} << 30;
 
+constexpr const char* kPastDeclaredSize = "the data inflates past its declared size";
+constexpr const char* kShortOfDeclaredSize = "the data inflates to less than its declared size";
+constexpr const char* kDamaged = "the deflated data is damaged";
+constexpr const char* kNoInflater = "the inflater could not start";
+
+struct DecompressorDeleter {
+  void operator()(libdeflate_decompressor* decompressor) const noexcept {
+    libdeflate_free_decompressor(decompressor);
+  }
+};
+
 }  // namespace
+
+std::optional<std::string> InflateInto(std::span<const std::uint8_t> deflated, std::span<std::uint8_t> output,
+                                       DeflateWrapping wrapping) {
+  const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
+      libdeflate_alloc_decompressor());
+  if (!decompressor) return kNoInflater;
+  // With the produced size asked for, a stream that ends early succeeds
+  // short of the output's end rather than failing without saying so.
+  std::size_t produced = 0;
+  const auto decompress = wrapping == DeflateWrapping::Raw ? libdeflate_deflate_decompress : libdeflate_zlib_decompress;
+  switch (decompress(decompressor.get(), deflated.data(), deflated.size(), output.data(), output.size(), &produced)) {
+    case LIBDEFLATE_SUCCESS:
+      if (produced != output.size()) return kShortOfDeclaredSize;
+      return std::nullopt;
+    case LIBDEFLATE_INSUFFICIENT_SPACE:
+      return kPastDeclaredSize;
+    default:
+      return kDamaged;
+  }
+}
+
+Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size_t output_size) {
+  std::string output(output_size, '\0');
+  const auto error = InflateInto({reinterpret_cast<const std::uint8_t*>(deflated.data()), deflated.size()},
+                                 {reinterpret_cast<std::uint8_t*>(output.data()), output.size()}, DeflateWrapping::Raw);
+  if (error) return Failure{*error};
+  return output;
+}
 
 struct RawInflater::Stream {
   z_stream zlib{};
@@ -32,11 +72,11 @@ struct RawInflater::Stream {
     }
     const int status = inflate(&zlib, Z_NO_FLUSH);
     if (zlib.next_out == &probe + 1) {
-      error = "the data inflates past its declared size";
+      error = kPastDeclaredSize;
     } else if (status == Z_STREAM_END) {
       ended = true;
     } else if (status != Z_OK && status != Z_BUF_ERROR) {
-      error = "the deflated data is damaged";
+      error = kDamaged;
     }
   }
 };
@@ -51,7 +91,7 @@ RawInflater::RawInflater(std::size_t output_size) : stream_(std::make_unique<Str
   stream_->zlib.avail_out = static_cast<uInt>(output_size);
   // Negative window bits: a raw stream with the largest window, as ZIP uses.
   stream_->initialized = inflateInit2(&stream_->zlib, -MAX_WBITS) == Z_OK;
-  if (!stream_->initialized) stream_->error = "the inflater could not start";
+  if (!stream_->initialized) stream_->error = kNoInflater;
 }
 
 RawInflater::~RawInflater() {
@@ -86,15 +126,9 @@ Result<std::string, std::string> RawInflater::Finish() {
   if (!s.ended) return Failure{std::string("the deflated data ends early")};
   // Counted, not read from avail_out: that is the probe's once the output is full.
   if (s.zlib.total_out != s.output.size()) {
-    return Failure{std::string("the data inflates to less than its declared size")};
+    return Failure{std::string(kShortOfDeclaredSize)};
   }
   return std::move(s.output);
-}
-
-Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size_t output_size) {
-  RawInflater inflater(output_size);
-  inflater.Feed(deflated);
-  return inflater.Finish();
 }
 
 }  // namespace ris

@@ -1,17 +1,19 @@
 #include "pictures/png_decoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
+#include "pictures/png_unfilter.h"
 #include "pictures/raster_support.h"
 
 namespace ris {
@@ -153,8 +155,7 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
     if (length > 0x7fffffffu) return Failure{decode_errors::InvalidFormat(kFormat)};
     if (length > reader.Remaining() - 8) return Failure{decode_errors::ReadError(kFormat)};
     const std::string_view tagged = reader.Bytes(std::size_t{length} + 4);
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(tagged.data()), length + 4));
+    const std::uint32_t crc = libdeflate_crc32(0, tagged.data(), tagged.size());
     if (crc != reader.U32Big()) return Failure{decode_errors::CrcError(kFormat)};
     const std::uint32_t tag = ByteReader(tagged).U32Big();
     const std::string_view body = tagged.substr(4);
@@ -184,150 +185,26 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   return info;
 }
 
-// The zlib stream spread over the IDAT chunks, read row by row.
-class IdatStream {
- public:
-  explicit IdatStream(const std::vector<ByteSpan>& pieces) : pieces_(pieces) {
-    started_ = inflateInit2(&zlib_, MAX_WBITS) == Z_OK;
+// The zlib stream spread over the IDAT chunks, inflated in one call into
+// `out`, which it must fill exactly. The pieces are joined first unless
+// there is only one. libdeflate is asked directly, not through the
+// archive's inflate, because a stream that runs on past the picture has a
+// message of its own.
+std::optional<DecodeError> InflateImageData(const PngInfo& info, std::span<std::uint8_t> out) {
+  std::vector<std::uint8_t> joined;
+  ByteSpan stream = info.Idat.front();
+  if (info.Idat.size() > 1) {
+    joined.reserve(static_cast<std::size_t>(info.IdatBytes));
+    for (const ByteSpan piece : info.Idat) joined.insert(joined.end(), piece.begin(), piece.end());
+    stream = joined;
   }
-  ~IdatStream() {
-    if (started_) inflateEnd(&zlib_);
-  }
-  IdatStream(const IdatStream&) = delete;
-  IdatStream& operator=(const IdatStream&) = delete;
-
-  // Fills exactly `size` bytes, or fails.
-  bool Read(std::uint8_t* out, std::size_t size) {
-    if (!started_ || ended_) return false;
-    zlib_.next_out = out;
-    zlib_.avail_out = static_cast<uInt>(size);
-    while (zlib_.avail_out > 0) {
-      if (zlib_.avail_in == 0 && !FeedNext()) return false;
-      const int status = inflate(&zlib_, Z_NO_FLUSH);
-      if (status == Z_STREAM_END) {
-        ended_ = true;
-        return zlib_.avail_out == 0;
-      }
-      if (status != Z_OK && !(status == Z_BUF_ERROR && zlib_.avail_in == 0)) return false;
-    }
-    return true;
-  }
-
-  // After the last row: the stream must end without giving another byte.
-  std::optional<DecodeError> Finish() {
-    if (ended_) return std::nullopt;
-    std::uint8_t probe = 0;
-    zlib_.next_out = &probe;
-    zlib_.avail_out = 1;
-    for (;;) {
-      if (zlib_.avail_in == 0 && !FeedNext()) return decode_errors::CompressionError(kFormat);
-      const int status = inflate(&zlib_, Z_NO_FLUSH);
-      if (zlib_.avail_out == 0) return decode_errors::ExtraCompressedData(kFormat);
-      if (status == Z_STREAM_END) return std::nullopt;
-      if (status != Z_OK && !(status == Z_BUF_ERROR && zlib_.avail_in == 0)) {
-        return decode_errors::CompressionError(kFormat);
-      }
-    }
-  }
-
- private:
-  bool FeedNext() {
-    if (next_ == pieces_.size()) return false;
-    const ByteSpan piece = pieces_[next_++];
-    zlib_.next_in = const_cast<Bytef*>(piece.data());
-    zlib_.avail_in = static_cast<uInt>(piece.size());
-    return true;
-  }
-
-  const std::vector<ByteSpan>& pieces_;
-  std::size_t next_ = 0;
-  z_stream zlib_{};
-  bool started_ = false;
-  bool ended_ = false;
-};
-
-// --- Unfiltering, in place; `prior` is the unfiltered row above (zeros for
-// the first row of a pass). The first `Bpp` bytes have no left neighbour.
-
-inline std::uint8_t Paeth(int a, int b, int c) noexcept {
-  const int pa = std::abs(b - c);
-  const int pb = std::abs(a - c);
-  const int pc = std::abs(a + b - 2 * c);
-  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
-  return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
-
-template <std::size_t Bpp>
-void UnfilterSub(std::uint8_t* row, std::size_t size) noexcept {
-  for (std::size_t i = Bpp; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
-}
-
-template <std::size_t Bpp>
-void UnfilterAverage(std::uint8_t* row, const std::uint8_t* prior, std::size_t size) noexcept {
-  const std::size_t head = std::min(Bpp, size);
-  for (std::size_t i = 0; i < head; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prior[i] >> 1));
-  for (std::size_t i = Bpp; i < size; ++i) {
-    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prior[i]) >> 1));
-  }
-}
-
-template <std::size_t Bpp>
-void UnfilterPaeth(std::uint8_t* row, const std::uint8_t* prior, std::size_t size) noexcept {
-  const std::size_t head = std::min(Bpp, size);
-  for (std::size_t i = 0; i < head; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-  if (size <= Bpp) return;
-  // Left neighbours kept in registers, one per byte of the pixel.
-  std::array<int, Bpp> a{};
-  std::array<int, Bpp> c{};
-  for (std::size_t k = 0; k < Bpp; ++k) {
-    a[k] = row[k];
-    c[k] = prior[k];
-  }
-  for (std::size_t i = Bpp; i + Bpp <= size; i += Bpp) {
-    for (std::size_t k = 0; k < Bpp; ++k) {
-      const int b = prior[i + k];
-      const int value = (row[i + k] + Paeth(a[k], b, c[k])) & 0xff;
-      row[i + k] = static_cast<std::uint8_t>(value);
-      a[k] = value;
-      c[k] = b;
-    }
-  }
-}
-
-template <std::size_t Bpp>
-bool UnfilterWith(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prior,
-                  std::size_t size) noexcept {
-  switch (filter) {
-    case 0:
-      return true;
-    case 1:
-      UnfilterSub<Bpp>(row, size);
-      return true;
-    case 2:
-      for (std::size_t i = 0; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
-      return true;
-    case 3:
-      UnfilterAverage<Bpp>(row, prior, size);
-      return true;
-    case 4:
-      UnfilterPaeth<Bpp>(row, prior, size);
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Rows are whole pixels for every Bpp of one byte or more, so the Paeth loop
-// above covers each byte.
-bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prior, std::size_t size,
-              std::size_t bpp) noexcept {
-  switch (bpp) {
-    case 1: return UnfilterWith<1>(filter, row, prior, size);
-    case 2: return UnfilterWith<2>(filter, row, prior, size);
-    case 3: return UnfilterWith<3>(filter, row, prior, size);
-    case 4: return UnfilterWith<4>(filter, row, prior, size);
-    case 6: return UnfilterWith<6>(filter, row, prior, size);
-    default: return UnfilterWith<8>(filter, row, prior, size);
+  const std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> inflater(
+      libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+  if (!inflater) return decode_errors::CompressionError(kFormat);
+  switch (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), out.data(), out.size(), nullptr)) {
+    case LIBDEFLATE_SUCCESS: return std::nullopt;
+    case LIBDEFLATE_INSUFFICIENT_SPACE: return decode_errors::ExtraCompressedData(kFormat);
+    default: return decode_errors::CompressionError(kFormat);
   }
 }
 
@@ -459,7 +336,12 @@ constexpr std::array<Pass, 7> kAdam7{{{0, 0, 8, 8},
                                       {0, 2, 2, 4},
                                       {1, 0, 2, 2},
                                       {0, 1, 1, 2}}};
-constexpr Pass kWhole{0, 0, 1, 1};
+constexpr std::array<Pass, 1> kWhole{{{0, 0, 1, 1}}};
+
+std::span<const Pass> PassesOf(const PngInfo& info) noexcept {
+  if (info.Interlaced) return kAdam7;
+  return kWhole;
+}
 
 std::uint32_t PassSide(std::uint32_t side, std::uint32_t start, std::uint32_t step) noexcept {
   return side > start ? (side - start + step - 1) / step : 0;
@@ -468,17 +350,50 @@ std::uint32_t PassSide(std::uint32_t side, std::uint32_t start, std::uint32_t st
 // The number of bytes the zlib stream must inflate to.
 std::uint64_t FilteredSize(const PngInfo& info) {
   std::uint64_t total = 0;
-  const auto add = [&](const Pass& pass) {
+  for (const Pass& pass : PassesOf(info)) {
     const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
     const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
     if (width > 0) total += std::uint64_t{height} * (info.RowBytes(width) + 1);
-  };
-  if (info.Interlaced) {
-    for (const Pass& pass : kAdam7) add(pass);
-  } else {
-    add(kWhole);
   }
   return total;
+}
+
+// 8-bit RGB without a colour key and 8-bit RGBA, not interlaced: the rows
+// unfilter straight into the picture's pixels.
+bool GoesStraightToBgra(const PngInfo& info) noexcept {
+  const bool keyless_rgb = info.Colour == kRgb && !info.HasTransparency;
+  return info.Depth == 8 && !info.Interlaced && (keyless_rgb || info.Colour == kRgba);
+}
+
+std::optional<DecodeError> UnfilterToBgra(const PngInfo& info, const std::uint8_t* filtered, PixelImage& image) {
+  const std::vector<Bgra> zeros(info.Width, Bgra{0, 0, 0, 0});
+  if (!png::UnfilterRowsToBgra(filtered, info.Channels, info.Width, info.Height, zeros.data(), image.Pixels.data())) {
+    return decode_errors::InvalidFormat(kFormat);
+  }
+  return std::nullopt;
+}
+
+// Every other picture: each row unfiltered in place, then converted.
+std::optional<DecodeError> UnfilterAndConvert(const PngInfo& info, std::uint8_t* filtered, PixelImage& image) {
+  const std::size_t bpp = std::max<std::size_t>(1, info.BitsPerPixel() / 8);
+  const std::vector<std::uint8_t> zeros(info.RowBytes(info.Width));
+  for (const Pass& pass : PassesOf(info)) {
+    const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
+    const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
+    if (width == 0) continue;
+    const std::size_t size = info.RowBytes(width);
+    const std::uint8_t* prior = zeros.data();
+    for (std::uint32_t y = 0; y < height; ++y) {
+      std::uint8_t* row = filtered + 1;
+      if (!png::UnfilterRow(filtered[0], row, prior, size, bpp)) return decode_errors::InvalidFormat(kFormat);
+      const std::size_t out_y = std::size_t{pass.Y0} + std::size_t{y} * pass.DY;
+      Bgra* out = image.Pixels.data() + out_y * info.Width + pass.X0;
+      if (!ConvertRow(row, {out, pass.DX, width}, info)) return decode_errors::InvalidPalette(kFormat);
+      prior = row;
+      filtered += size + 1;
+    }
+  }
+  return std::nullopt;
 }
 
 class PngDecoder final : public ImageDecoder {
@@ -510,48 +425,20 @@ Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data) {
     return Failure{budget.Refusal()};
   }
 
+  const auto filtered_size = static_cast<std::size_t>(FilteredSize(info));
+  // Every byte but the padding is inflated into, so none is cleared first.
+  const auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filtered_size + png::kFilteredPadding);
+  std::fill_n(filtered.get() + filtered_size, png::kFilteredPadding, std::uint8_t{0});
+  if (auto error = InflateImageData(info, {filtered.get(), filtered_size})) return Failure{*error};
+
   PixelImage image;
   image.Width = static_cast<std::int32_t>(info.Width);
   image.Height = static_cast<std::int32_t>(info.Height);
   image.HasAlpha = info.HasTransparency || info.Colour == kGreyAlpha || info.Colour == kRgba;
   image.Pixels.resize(std::size_t{info.Width} * info.Height);
-
-  const std::size_t bpp = std::max<std::size_t>(1, info.BitsPerPixel() / 8);
-  const std::size_t widest = info.RowBytes(info.Width);
-  // One filter byte and one row each; the prior row starts as zeros.
-  std::vector<std::uint8_t> current(widest + 1);
-  std::vector<std::uint8_t> prior(widest + 1);
-  IdatStream stream(info.Idat);
-
-  const auto decode_pass = [&](const Pass& pass) -> std::optional<DecodeError> {
-    const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
-    const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
-    if (width == 0 || height == 0) return std::nullopt;
-    const std::size_t size = info.RowBytes(width);
-    std::fill_n(prior.begin(), size + 1, std::uint8_t{0});
-    for (std::uint32_t y = 0; y < height; ++y) {
-      if (!stream.Read(current.data(), size + 1)) return decode_errors::CompressionError(kFormat);
-      if (!Unfilter(current[0], current.data() + 1, prior.data() + 1, size, bpp)) {
-        return decode_errors::InvalidFormat(kFormat);
-      }
-      const std::size_t out_y = std::size_t{pass.Y0} + std::size_t{y} * pass.DY;
-      Bgra* out = image.Pixels.data() + out_y * info.Width + pass.X0;
-      if (!ConvertRow(current.data() + 1, {out, pass.DX, width}, info)) {
-        return decode_errors::InvalidPalette(kFormat);
-      }
-      std::swap(current, prior);
-    }
-    return std::nullopt;
-  };
-
-  if (info.Interlaced) {
-    for (const Pass& pass : kAdam7) {
-      if (auto error = decode_pass(pass)) return Failure{*error};
-    }
-  } else if (auto error = decode_pass(kWhole)) {
-    return Failure{*error};
-  }
-  if (auto error = stream.Finish()) return Failure{*error};
+  const auto error = GoesStraightToBgra(info) ? UnfilterToBgra(info, filtered.get(), image)
+                                              : UnfilterAndConvert(info, filtered.get(), image);
+  if (error) return Failure{*error};
   return image;
 }
 

@@ -25,14 +25,13 @@
 // normal ones. Vector and adjustment layers have no pixels and are skipped.
 #include "pictures/psp_decoder.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "archive/inflate.h"
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
@@ -198,11 +197,7 @@ Result<Plane, DecodeError> UnpackChannel(ByteSpan stored, std::uint16_t compress
     });
     if (unpacked.Overfilled || unpacked.Produced != area) return Failure{decode_errors::CompressionError(kShortName)};
   } else {
-    uLongf produced = static_cast<uLongf>(area);
-    uLong consumed = static_cast<uLong>(stored.size());
-    if (uncompress2(plane.data(), &produced, stored.data(), &consumed) != Z_OK || produced != area) {
-      return Failure{decode_errors::Lz77Error()};
-    }
+    if (InflateInto(stored, plane, DeflateWrapping::Zlib)) return Failure{decode_errors::Lz77Error()};
   }
   return plane;
 }

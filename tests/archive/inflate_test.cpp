@@ -1,8 +1,11 @@
 #include "archive/inflate.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "zip_test_support.h"
 
@@ -40,6 +43,35 @@ TEST(InflateTest, OutputMustMatchTheDeclaredSizeExactly) {
     ASSERT_EQ(inflated.ok(), c.Inflates);
     if (c.Inflates) {
       EXPECT_EQ(*inflated, text.substr(0, c.Size));
+    }
+  }
+}
+
+// The zlib wrapping's header and Adler-32 check are read, not skipped.
+TEST(InflateTest, ZlibWrappingIsChecked) {
+  const std::string text = Text();
+  std::vector<std::uint8_t> wrapped(compressBound(text.size()));
+  uLongf wrapped_size = wrapped.size();
+  compress(wrapped.data(), &wrapped_size, reinterpret_cast<const Bytef*>(text.data()), text.size());
+  wrapped.resize(wrapped_size);
+  std::vector<std::uint8_t> damaged_check = wrapped;
+  damaged_check.back() ^= 1;
+  const struct {
+    const char* Label;
+    std::vector<std::uint8_t> Stream;
+    DeflateWrapping Wrapping;
+    bool Inflates;
+  } cases[] = {
+      {"zlib", wrapped, DeflateWrapping::Zlib, true},
+      {"Adler-32 differs", damaged_check, DeflateWrapping::Zlib, false},
+      {"zlib read as raw", wrapped, DeflateWrapping::Raw, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    std::vector<std::uint8_t> output(text.size());
+    EXPECT_EQ(!InflateInto(c.Stream, output, c.Wrapping), c.Inflates);
+    if (c.Inflates) {
+      EXPECT_EQ(std::string(output.begin(), output.end()), text);
     }
   }
 }

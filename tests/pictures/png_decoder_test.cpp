@@ -113,6 +113,22 @@ const Variant kVariants[] = {
     {"filter_up", "convert base.png -alpha off base.ppm && pnmtopng -up base.ppm > picture.png", ""},
     {"filter_average", "convert base.png -alpha off base.ppm && pnmtopng -avg base.ppm > picture.png", ""},
     {"filter_paeth", "convert base.png -alpha off base.ppm && pnmtopng -paeth base.ppm > picture.png", ""},
+    {"filter_sub_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -sub base.ppm > picture.png",
+     ""},
+    {"filter_up_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -up base.ppm > picture.png",
+     ""},
+    {"filter_average_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -avg base.ppm > picture.png",
+     ""},
+    {"filter_paeth_rgba",
+     "convert base.png -alpha off base.ppm && convert base.png -alpha extract alpha.pgm && "
+     "pnmtopng -alpha=alpha.pgm -paeth base.ppm > picture.png",
+     ""},
     {"filter_paeth_16",
      "convert base.png -alpha off -depth 16 base.ppm && pnmtopng -paeth base.ppm > picture.png", ""},
     {"filter_average_grey",
@@ -147,6 +163,28 @@ TEST_P(PngVariantTest, MatchesImageMagick) {
 
 INSTANTIATE_TEST_SUITE_P(Encoders, PngVariantTest, ::testing::ValuesIn(kVariants),
                          [](const auto& param_info) { return std::string(param_info.param.Name); });
+
+// An 8-bit RGB picture unfilters straight into its pixels; with a colour key
+// it takes the row-by-row way through the reference. A key that matches no
+// pixel must leave every pixel as the straight way makes it.
+TEST(PngDecoderTest, StraightAndRowByRowWaysGiveTheSamePixels) {
+  if (!ToolAvailable("convert") || !ToolAvailable("pnmtopng")) GTEST_SKIP() << "ImageMagick or netpbm missing";
+  TempFolder folder;
+  ASSERT_TRUE(MakeTestPicture(folder, "base.png", "", 131, 40));
+  ASSERT_TRUE(folder.Run("convert base.png -alpha off base.ppm"));
+  for (const std::string filter : {"-sub", "-up", "-avg", "-paeth"}) {
+    ASSERT_TRUE(folder.Run("pnmtopng " + filter + " base.ppm > straight.png && pnmtopng " + filter +
+                           " -transparent '=rgb:01/02/03' base.ppm > keyed.png"));
+    const std::string straight_file = folder.Read("straight.png");
+    const std::string keyed_file = folder.Read("keyed.png");
+    ASSERT_NE(straight_file, keyed_file) << filter;
+    const auto straight = DecodePngImage(AsBytes(straight_file));
+    const auto keyed = DecodePngImage(AsBytes(keyed_file));
+    ASSERT_TRUE(straight && keyed) << filter;
+    EXPECT_TRUE(keyed->HasAlpha) << filter;
+    EXPECT_EQ(straight->Pixels, keyed->Pixels) << filter;
+  }
+}
 
 TEST(PngDecoderTest, ColourKeysAreComparedAtFullSixteenBitsAndHighBytesKept) {
   // Grey 0x12ff, 0x1234 (the key), 0xab00: the key differs from the first
