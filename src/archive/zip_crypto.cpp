@@ -30,7 +30,7 @@ constexpr std::uint32_t KeyStreamIndex(std::uint32_t key2) noexcept {
   return (key2 >> 2) & (kKeyStreamIndices - 1);
 }
 
-constexpr std::array<std::uint16_t, 256> MakeCrcIndexTable() noexcept {
+consteval std::array<std::uint16_t, 256> MakeCrcIndexTable() noexcept {
   std::array<std::uint16_t, 256> table{};
   for (std::size_t n = 0; n < 256; ++n) table[n] = static_cast<std::uint16_t>(KeyStreamIndex(kCrcTable[n]));
   return table;
@@ -58,7 +58,7 @@ constexpr std::uint8_t KeyStreamByte(std::uint32_t key2) noexcept {
 // depends on the third key alone. Only the low byte of that step feeds the
 // second key, and so the chain of dependences from one byte to the next;
 // this table gives it in one load straight from the third key's bits.
-constexpr std::array<std::uint8_t, kKeyStreamIndices> MakeKeyStreamCrcTable() noexcept {
+consteval std::array<std::uint8_t, kKeyStreamIndices> MakeKeyStreamCrcTable() noexcept {
   std::array<std::uint8_t, kKeyStreamIndices> table{};
   for (std::uint32_t i = 0; i < kKeyStreamIndices; ++i) {
     table[i] = static_cast<std::uint8_t>(kCrcTable[KeyStreamByte(i << 2)]);
