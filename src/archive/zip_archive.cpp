@@ -95,17 +95,24 @@ struct Plain {
 // make the reader hold more than the entry can need.
 std::uint64_t MostDeflatedBytes(std::uint64_t inflated) { return 2 * inflated + (std::uint64_t{64} << 10); }
 
-// The entry's data as stored, decrypted, at most `limit` bytes of it.
-std::optional<std::string> ReadPayload(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
-                                       std::uint64_t limit, std::optional<ZipCryptoKeys>& keys) {
-  auto payload = ReadRange(source, at, std::min(PayloadSize(entry), limit), limit);
-  if (payload && keys) keys->Decrypt(*payload);
-  return payload;
+// The entry's data as it lies in the archive (still encrypted when it is),
+// no more of it than the entry can need.
+std::optional<std::string> ReadStoredData(const ByteSource& source, const ZipEntry& entry, std::uint64_t at) {
+  const std::uint64_t limit =
+      entry.Method == kStored ? kMaxZipEntryBytes : MostDeflatedBytes(entry.UncompressedSize);
+  return ReadRange(source, at, std::min(PayloadSize(entry), limit), limit);
+}
+
+std::optional<std::string> ReadDecrypted(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
+                                         std::optional<ZipCryptoKeys>& keys) {
+  auto data = ReadStoredData(source, entry, at);
+  if (data && keys) keys->Decrypt(*data);
+  return data;
 }
 
 Plain Unstore(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
               std::optional<ZipCryptoKeys>& keys) {
-  auto plain = ReadPayload(source, entry, at, kMaxZipEntryBytes, keys);
+  auto plain = ReadDecrypted(source, entry, at, keys);
   if (!plain) return {{}, Unreadable(entry)};
   return {std::move(*plain), std::nullopt};
 }
@@ -115,7 +122,7 @@ Plain Unstore(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
 // zlib does piece by piece, which more than pays for the copy.
 Plain Inflate(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
               std::optional<ZipCryptoKeys>& keys) {
-  const auto deflated = ReadPayload(source, entry, at, MostDeflatedBytes(entry.UncompressedSize), keys);
+  const auto deflated = ReadDecrypted(source, entry, at, keys);
   if (!deflated) return {{}, Unreadable(entry)};
   auto plain = InflateRaw(*deflated, static_cast<std::size_t>(entry.UncompressedSize));
   if (!plain) return {{}, Fail(ZipFailure::Damaged, entry, plain.error())};
@@ -281,14 +288,12 @@ Result<ArrivingEntry, ZipError> ZipArchive::ExtractArriving(std::size_t index, s
   if (!start) return Failure{start.error()};
   // The source is read here, on the caller's thread: the helper is given
   // bytes in memory only.
-  const bool stored = entry.Method == kStored;
-  const std::uint64_t limit = stored ? kMaxZipEntryBytes : MostDeflatedBytes(entry.UncompressedSize);
-  auto read = ReadRange(*source_, start->At, std::min(PayloadSize(entry), limit), limit);
+  auto read = ReadStoredData(*source_, entry, start->At);
   if (!read) return Unreadable(entry);
 
   auto work = std::make_shared<ArrivingEntry::Work>();
   auto compressed = std::make_shared<std::string>();
-  if (stored) {
+  if (entry.Method == kStored) {
     work->Bytes = std::make_shared<ArrivingBytes>(std::move(*read));
   } else {
     work->Bytes = std::make_shared<ArrivingBytes>(std::string(static_cast<std::size_t>(entry.UncompressedSize), '\0'));

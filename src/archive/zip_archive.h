@@ -84,8 +84,9 @@ class ArrivingEntry {
   std::shared_ptr<const ArrivingBytes> Bytes() const;
 
   // Waits for the helper: nothing when the entry extracted whole with the
-  // right CRC, otherwise the failure Extract gives for the same entry. The
-  // bytes can be trusted only after this.
+  // right CRC, otherwise the kind of failure Extract gives for the same
+  // entry (a deflated one is inflated by zlib here, whose words for a
+  // damaged stream may differ). The bytes can be trusted only after this.
   std::optional<ZipError> Finish();
 
  private:
