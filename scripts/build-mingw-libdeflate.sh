@@ -22,7 +22,7 @@ source_dir=$(debian_source libdeflate 'libdeflate-*' Makefile)
 object_dir=$third_party/build-$library_name
 rm -rf "$object_dir"
 cp -a "$source_dir" "$object_dir"
-make -C "$object_dir" -j "$(nproc)" CC=x86_64-w64-mingw32-gcc-win32 AR=x86_64-w64-mingw32-ar \
+make -C "$object_dir" -j "$(nproc)" CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar \
   CFLAGS="-ffile-prefix-map=$third_party/=" libdeflatestatic.lib >>"$library_log" 2>&1 ||
   library_fail "building"
 {

@@ -55,7 +55,7 @@ Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size
 
 struct RawInflater::Stream {
   z_stream zlib{};
-  std::string output;
+  std::size_t output_size = 0;
   // Once the output is full, zlib writes here: a byte in it means the stream
   // holds more than was declared.
   unsigned char probe = 0;
@@ -81,14 +81,14 @@ struct RawInflater::Stream {
   }
 };
 
-RawInflater::RawInflater(std::size_t output_size) : stream_(std::make_unique<Stream>()) {
-  if (output_size > std::numeric_limits<uInt>::max()) {
+RawInflater::RawInflater(std::span<char> output) : stream_(std::make_unique<Stream>()) {
+  if (output.size() > std::numeric_limits<uInt>::max()) {
     stream_->error = "the declared size is beyond what the inflater can count";
     return;
   }
-  stream_->output.resize(output_size);
-  stream_->zlib.next_out = reinterpret_cast<Bytef*>(stream_->output.data());
-  stream_->zlib.avail_out = static_cast<uInt>(output_size);
+  stream_->output_size = output.size();
+  stream_->zlib.next_out = reinterpret_cast<Bytef*>(output.data());
+  stream_->zlib.avail_out = static_cast<uInt>(output.size());
   // Negative window bits: a raw stream with the largest window, as ZIP uses.
   stream_->initialized = inflateInit2(&stream_->zlib, -MAX_WBITS) == Z_OK;
   if (!stream_->initialized) stream_->error = kNoInflater;
@@ -117,18 +117,20 @@ bool RawInflater::Feed(std::string_view piece) {
   return s.Running();
 }
 
-Result<std::string, std::string> RawInflater::Finish() {
+// Counted, not read from avail_out: that is the probe's once the output is full.
+std::size_t RawInflater::Produced() const noexcept {
+  return std::min<std::size_t>(stream_->zlib.total_out, stream_->output_size);
+}
+
+std::optional<std::string> RawInflater::Finish() {
   Stream& s = *stream_;
-  if (!s.error.empty()) return Failure{s.error};
+  if (!s.error.empty()) return s.error;
   // A stream may end its last block without needing more input; ask once more.
   if (!s.ended) s.Step();
-  if (!s.error.empty()) return Failure{s.error};
-  if (!s.ended) return Failure{std::string("the deflated data ends early")};
-  // Counted, not read from avail_out: that is the probe's once the output is full.
-  if (s.zlib.total_out != s.output.size()) {
-    return Failure{std::string(kShortOfDeclaredSize)};
-  }
-  return std::move(s.output);
+  if (!s.error.empty()) return s.error;
+  if (!s.ended) return std::string("the deflated data ends early");
+  if (s.zlib.total_out != s.output_size) return std::string(kShortOfDeclaredSize);
+  return std::nullopt;
 }
 
 }  // namespace ris

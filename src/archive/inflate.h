@@ -33,12 +33,13 @@ std::optional<std::string> InflateInto(std::span<const std::uint8_t> deflated, s
 // caller has bounded.
 Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size_t output_size);
 
-// Inflates a raw stream handed over piece by piece, so that the pieces can be
-// decrypted on the way without a copy of the whole compressed entry.
+// Inflates a raw stream handed over piece by piece into a buffer of the
+// size declared, so that the pieces can be decrypted on the way and the
+// output read while it grows.
 class RawInflater {
  public:
-  // Allocates the whole output at once; the caller has bounded `output_size`.
-  explicit RawInflater(std::size_t output_size);
+  // `output` is the whole output's place; the caller has bounded its size.
+  explicit RawInflater(std::span<char> output);
   ~RawInflater();
   RawInflater(const RawInflater&) = delete;
   RawInflater& operator=(const RawInflater&) = delete;
@@ -47,9 +48,12 @@ class RawInflater {
   // use: the stream has ended or failed.
   bool Feed(std::string_view piece);
 
-  // The output when the stream ended having produced exactly `output_size`
-  // bytes; otherwise what went wrong, for people.
-  Result<std::string, std::string> Finish();
+  // How many bytes at the front of the output are final.
+  std::size_t Produced() const noexcept;
+
+  // Nothing when the stream ended having filled the output exactly;
+  // otherwise what went wrong, for people.
+  std::optional<std::string> Finish();
 
  private:
   struct Stream;

@@ -3,6 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <span>
+#include <system_error>
 #include <utility>
 
 #include "archive/inflate.h"
@@ -92,17 +95,24 @@ struct Plain {
 // make the reader hold more than the entry can need.
 std::uint64_t MostDeflatedBytes(std::uint64_t inflated) { return 2 * inflated + (std::uint64_t{64} << 10); }
 
-// The entry's data as stored, decrypted, at most `limit` bytes of it.
-std::optional<std::string> ReadPayload(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
-                                       std::uint64_t limit, std::optional<ZipCryptoKeys>& keys) {
-  auto payload = ReadRange(source, at, std::min(PayloadSize(entry), limit), limit);
-  if (payload && keys) keys->Decrypt(*payload);
-  return payload;
+// The entry's data as it lies in the archive (still encrypted when it is),
+// no more of it than the entry can need.
+std::optional<std::string> ReadStoredData(const ByteSource& source, const ZipEntry& entry, std::uint64_t at) {
+  const std::uint64_t limit =
+      entry.Method == kStored ? kMaxZipEntryBytes : MostDeflatedBytes(entry.UncompressedSize);
+  return ReadRange(source, at, std::min(PayloadSize(entry), limit), limit);
+}
+
+std::optional<std::string> ReadDecrypted(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
+                                         std::optional<ZipCryptoKeys>& keys) {
+  auto data = ReadStoredData(source, entry, at);
+  if (data && keys) keys->Decrypt(*data);
+  return data;
 }
 
 Plain Unstore(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
               std::optional<ZipCryptoKeys>& keys) {
-  auto plain = ReadPayload(source, entry, at, kMaxZipEntryBytes, keys);
+  auto plain = ReadDecrypted(source, entry, at, keys);
   if (!plain) return {{}, Unreadable(entry)};
   return {std::move(*plain), std::nullopt};
 }
@@ -112,7 +122,7 @@ Plain Unstore(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
 // zlib does piece by piece, which more than pays for the copy.
 Plain Inflate(const ByteSource& source, const ZipEntry& entry, std::uint64_t at,
               std::optional<ZipCryptoKeys>& keys) {
-  const auto deflated = ReadPayload(source, entry, at, MostDeflatedBytes(entry.UncompressedSize), keys);
+  const auto deflated = ReadDecrypted(source, entry, at, keys);
   if (!deflated) return {{}, Unreadable(entry)};
   auto plain = InflateRaw(*deflated, static_cast<std::size_t>(entry.UncompressedSize));
   if (!plain) return {{}, Fail(ZipFailure::Damaged, entry, plain.error())};
@@ -157,26 +167,156 @@ std::optional<std::size_t> ZipArchive::FindEntry(std::string_view name) const {
   return std::nullopt;
 }
 
+namespace {
+
+// Where an entry's data starts, and the keys that decrypt it.
+struct EntryStart {
+  std::uint64_t At = 0;
+  std::optional<ZipCryptoKeys> Keys;
+};
+
+// What is checked before any of the entry's data is read.
+Result<EntryStart, ZipError> StartEntry(const ByteSource& source, const ZipEntry& entry,
+                                        std::string_view password) {
+  if (auto refusal = Refusal(entry)) return std::move(*refusal);
+  auto at = LocateData(source, entry);
+  if (!at) return Failure{at.error()};
+  EntryStart start{*at, std::nullopt};
+  if (entry.Encrypted) {
+    const auto header = ReadRange(source, start.At, kZipCryptoHeaderBytes, kZipCryptoHeaderBytes);
+    if (!header) return Unreadable(entry);
+    start.Keys = OpenEncryptionHeader(password, *header, CheckByte(entry));
+    if (!start.Keys) return Fail(ZipFailure::WrongPassword, entry, "the password does not fit");
+    start.At += kZipCryptoHeaderBytes;
+  }
+  return start;
+}
+
+std::optional<Failure<ZipError>> ChecksumFailure(const ZipEntry& entry, std::uint32_t crc) {
+  if (crc != entry.Crc32) return Fail(ZipFailure::ChecksumMismatch, entry, "CRC-32 differs");
+  return std::nullopt;
+}
+
+// Entries smaller than this are extracted whole: a helper thread would cost
+// more than it saves.
+constexpr std::uint64_t kMinArrivingBytes = std::uint64_t{256} << 10;
+
+}  // namespace
+
 Result<std::string, ZipError> ZipArchive::Extract(std::size_t index, std::string_view password) const {
   if (index >= entries_.size()) {
     return Failure{ZipError{ZipFailure::EntryNotFound, "no entry " + std::to_string(index)}};
   }
   const ZipEntry& entry = entries_[index];
-  if (auto refusal = Refusal(entry)) return std::move(*refusal);
-  auto at = LocateData(*source_, entry);
-  if (!at) return Failure{at.error()};
-  std::optional<ZipCryptoKeys> keys;
-  if (entry.Encrypted) {
-    const auto header = ReadRange(*source_, *at, kZipCryptoHeaderBytes, kZipCryptoHeaderBytes);
-    if (!header) return Unreadable(entry);
-    keys = OpenEncryptionHeader(password, *header, CheckByte(entry));
-    if (!keys) return Fail(ZipFailure::WrongPassword, entry, "the password does not fit");
-    *at += kZipCryptoHeaderBytes;
-  }
-  Plain plain = entry.Method == kStored ? Unstore(*source_, entry, *at, keys) : Inflate(*source_, entry, *at, keys);
+  auto start = StartEntry(*source_, entry, password);
+  if (!start) return Failure{start.error()};
+  Plain plain = entry.Method == kStored ? Unstore(*source_, entry, start->At, start->Keys)
+                                        : Inflate(*source_, entry, start->At, start->Keys);
   if (plain.Error) return std::move(*plain.Error);
-  if (Crc32Of(plain.Bytes) != entry.Crc32) return Fail(ZipFailure::ChecksumMismatch, entry, "CRC-32 differs");
+  if (auto mismatch = ChecksumFailure(entry, Crc32Of(plain.Bytes))) return std::move(*mismatch);
   return std::move(plain.Bytes);
+}
+
+// ---------------------------------------------------------------- arriving
+
+struct ArrivingEntry::Work {
+  std::shared_ptr<ArrivingBytes> Bytes;
+  std::atomic<bool> Stop{false};
+  std::optional<ZipError> Error;  // the helper's verdict, read after it is joined
+};
+
+ArrivingEntry::ArrivingEntry(std::shared_ptr<ArrivingBytes> complete)
+    : work_(std::make_shared<Work>()) {
+  work_->Bytes = std::move(complete);
+}
+
+ArrivingEntry::ArrivingEntry(std::shared_ptr<Work> work) : work_(std::move(work)) {}
+
+ArrivingEntry::~ArrivingEntry() {
+  if (!helper_.joinable()) return;
+  work_->Stop = true;
+  helper_.join();
+}
+
+std::shared_ptr<const ArrivingBytes> ArrivingEntry::Bytes() const { return work_->Bytes; }
+
+std::optional<ZipError> ArrivingEntry::Finish() {
+  if (helper_.joinable()) helper_.join();
+  return work_->Error;
+}
+
+namespace {
+
+// The helper's work: decrypts `input` a piece at a time, inflating it into
+// the arriving bytes when the entry is deflated (a stored entry's input is
+// the arriving bytes themselves, decrypted in place), sums the CRC over what
+// has arrived and says how far that is.
+std::optional<Failure<ZipError>> DecryptArriving(const ZipEntry& entry, std::span<char> input, ZipCryptoKeys keys,
+                                                 ArrivingBytes& bytes, const std::atomic<bool>& stop) {
+  std::optional<RawInflater> inflater;
+  if (entry.Method != kStored) inflater.emplace(bytes.Writable());
+  uLong crc = crc32(0L, Z_NULL, 0);
+  std::size_t arrived = 0;
+  bool more = true;
+  for (std::size_t at = 0; at < input.size() && more; at += kPieceBytes) {
+    if (stop) return std::nullopt;
+    const std::span<char> piece = input.subspan(at, std::min(kPieceBytes, input.size() - at));
+    keys.Decrypt(piece);
+    if (inflater) more = inflater->Feed({piece.data(), piece.size()});
+    const std::size_t ready = inflater ? inflater->Produced() : at + piece.size();
+    crc = crc32(crc, bytes.Data() + arrived, static_cast<uInt>(ready - arrived));
+    arrived = ready;
+    bytes.Arrive(arrived);
+  }
+  if (inflater) {
+    if (auto error = inflater->Finish()) return Fail(ZipFailure::Damaged, entry, *error);
+  }
+  return ChecksumFailure(entry, static_cast<std::uint32_t>(crc));
+}
+
+}  // namespace
+
+Result<ArrivingEntry, ZipError> ZipArchive::ExtractArriving(std::size_t index, std::string_view password) const {
+  if (index >= entries_.size() || !entries_[index].Encrypted ||
+      entries_[index].CompressedSize < kMinArrivingBytes) {
+    auto whole = Extract(index, password);
+    if (!whole) return Failure{whole.error()};
+    return ArrivingEntry(ArrivingBytes::Complete(std::move(whole).value()));
+  }
+  const ZipEntry& entry = entries_[index];
+  auto start = StartEntry(*source_, entry, password);
+  if (!start) return Failure{start.error()};
+  // The source is read here, on the caller's thread: the helper is given
+  // bytes in memory only.
+  auto read = ReadStoredData(*source_, entry, start->At);
+  if (!read) return Unreadable(entry);
+
+  auto work = std::make_shared<ArrivingEntry::Work>();
+  auto compressed = std::make_shared<std::string>();
+  if (entry.Method == kStored) {
+    work->Bytes = std::make_shared<ArrivingBytes>(std::move(*read));
+  } else {
+    work->Bytes = std::make_shared<ArrivingBytes>(std::string(static_cast<std::size_t>(entry.UncompressedSize), '\0'));
+    *compressed = std::move(*read);
+  }
+  auto produce = [work, compressed, entry, keys = *start->Keys] {
+    try {
+      const std::span<char> input = entry.Method == kStored ? work->Bytes->Writable() : std::span<char>(*compressed);
+      if (auto failure = DecryptArriving(entry, input, keys, *work->Bytes, work->Stop)) {
+        work->Error = std::move(failure->error);
+      }
+    } catch (...) {
+      work->Error = ZipError{ZipFailure::ReadFailed, "entry '" + entry.Name + "': decrypting it failed"};
+    }
+    work->Bytes->Close();
+  };
+  ArrivingEntry arriving(work);
+  try {
+    arriving.helper_ = std::thread(produce);
+  } catch (const std::system_error&) {
+    produce();  // no thread to be had: the work is done here instead
+  }
+  return arriving;
 }
 
 }  // namespace ris

@@ -24,9 +24,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "archive/byte_source.h"
+#include "base/arriving_bytes.h"
 #include "base/result.h"
 
 namespace ris {
@@ -66,6 +68,36 @@ struct ZipEntry {
   std::uint16_t ModifiedTime = 0;  // DOS time; its high byte checks the key when bit 3 is set
 };
 
+// An entry extracted beside its reader. A large encrypted entry is
+// decrypted (and inflated) by a helper thread into Bytes(), in order, while
+// the reader reads the part that has arrived; anything else is extracted
+// whole before it is handed over. The helper touches nothing but the entry's
+// own bytes, and never outlives this object.
+class ArrivingEntry {
+ public:
+  explicit ArrivingEntry(std::shared_ptr<ArrivingBytes> complete);
+  ArrivingEntry(ArrivingEntry&& other) noexcept = default;
+  ArrivingEntry& operator=(ArrivingEntry&&) = delete;
+  // Stops the helper early, if it still runs, and waits for it.
+  ~ArrivingEntry();
+
+  std::shared_ptr<const ArrivingBytes> Bytes() const;
+
+  // Waits for the helper: nothing when the entry extracted whole with the
+  // right CRC, otherwise the kind of failure Extract gives for the same
+  // entry (a deflated one is inflated by zlib here, whose words for a
+  // damaged stream may differ). The bytes can be trusted only after this.
+  std::optional<ZipError> Finish();
+
+ private:
+  friend class ZipArchive;
+  struct Work;  // what the helper shares with its owner
+  explicit ArrivingEntry(std::shared_ptr<Work> work);
+
+  std::shared_ptr<Work> work_;
+  std::thread helper_;
+};
+
 class ZipArchive {
  public:
   // Reads the directory of the archive in `source`, which the archive keeps
@@ -84,6 +116,11 @@ class ZipArchive {
   // entries. A wrong password is WrongPassword 255 times in 256; otherwise
   // it ends as Damaged or ChecksumMismatch, never as success.
   Result<std::string, ZipError> Extract(std::size_t index, std::string_view password) const;
+
+  // The same bytes and failures, handed over while a large encrypted entry
+  // is still being decrypted (see ArrivingEntry). A failure found before the
+  // helper starts (a wrong password among them) is given here.
+  Result<ArrivingEntry, ZipError> ExtractArriving(std::size_t index, std::string_view password) const;
 
  private:
   ZipArchive(std::shared_ptr<const ByteSource> source, std::vector<ZipEntry> entries);

@@ -20,6 +20,19 @@ consteval std::array<std::uint32_t, 256> MakeCrcTable() noexcept {
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
+constexpr std::uint32_t CrcStep(std::uint32_t crc, std::uint8_t byte) noexcept {
+  return kCrcTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+}
+
+constexpr std::uint32_t kKey1Multiplier = 134775813u;
+
+// The key stream byte depends on bits 2..15 of the third key only: bit 1 is
+// forced, and t * (t ^ 1) is the same for either value of bit 0.
+constexpr std::uint8_t KeyStreamByte(std::uint32_t key2) noexcept {
+  const std::uint32_t temp = (key2 | 2u) & 0xFFFFu;
+  return static_cast<std::uint8_t>((temp * (temp ^ 1u)) >> 8);
+}
+
 // Bits 2..15 of the table's entries, which the key stream byte depends on
 // (see KeyStreamByte), moved to the bottom: the third key's step then gives
 // the next index into kKeyStreamCrcLow without a shift or a mask on the
@@ -37,20 +50,6 @@ consteval std::array<std::uint16_t, 256> MakeCrcIndexTable() noexcept {
 }
 
 constexpr std::array<std::uint16_t, 256> kCrcIndexTable = MakeCrcIndexTable();
-
-constexpr std::uint32_t CrcStep(std::uint32_t crc, std::uint8_t byte) noexcept {
-  return kCrcTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
-}
-
-constexpr std::uint32_t kKey1Multiplier = 134775813u;
-
-// The key stream byte depends on bits 2..15 of the third key only: bit 1 is
-// forced, and t * (t ^ 1) is the same for either value of bit 0.
-constexpr std::uint8_t KeyStreamByte(std::uint32_t key2) noexcept {
-  const std::uint32_t temp = (key2 | 2u) & 0xFFFFu;
-  return static_cast<std::uint8_t>((temp * (temp ^ 1u)) >> 8);
-}
-
 
 // The CRC table is linear: table[a ^ b] == table[a] ^ table[b]. So the first
 // key's CRC step over a plain byte (cipher ^ key stream) splits into a part

@@ -119,16 +119,48 @@ std::optional<std::string> TZipFileSettings::ReadEntryText(std::string_view entr
   if (!index) return std::nullopt;
   auto extracted = archive_->Extract(*index, password_);
   if (extracted) return std::move(extracted).value();
-  if (IsPasswordFailure(archive_->Entry(*index), extracted.error().Kind)) FailWrongPassword();
+  EndIfPasswordFails(*index, extracted.error());
   return std::nullopt;
 }
 
+// The decoder that reads arriving bytes decodes the picture (and through
+// `early` its pixels) while the helper thread decrypts; the whole bytes are
+// then checked and the decoder chosen from them as for any entry. Only when
+// that is the same decoder is the early picture kept: it was read from the
+// same bytes.
 LoadResult TZipFileSettings::LoadEntryPicture(TPicture& picture, std::string_view entry_name,
-                                              const TFileFormatList& formats) {
-  const auto bytes = ReadEntryText(entry_name);
-  if (!bytes) return {LoadOutcome::Unreadable, {}};
-  const ByteSpan data = AsBytes(*bytes);
+                                              const TFileFormatList& formats, const EarlyUse& early) {
+  if (!archive_ || archive_->EntryCount() == 0) return {LoadOutcome::Unreadable, {}};
+  const auto index = archive_->FindEntry(entry_name);
+  if (!index) return {LoadOutcome::Unreadable, {}};
+  auto arriving = archive_->ExtractArriving(*index, password_);
+  if (!arriving) {
+    EndIfPasswordFails(*index, arriving.error());
+    return {LoadOutcome::Unreadable, {}};
+  }
+  const std::shared_ptr<const ArrivingBytes> bytes = arriving->Bytes();
+  const ImageDecoder* reader = formats.DecoderForArriving(entry_name);
+  std::optional<TPicture> read_early;
+  if (reader) {
+    if (auto decoded = reader->DecodeArriving(bytes)) {
+      read_early = std::move(decoded).value();
+      if (early) early(*read_early);
+    }
+  }
+  if (const auto failure = arriving->Finish()) {
+    EndIfPasswordFails(*index, *failure);
+    return {LoadOutcome::Unreadable, {}};
+  }
+  const ByteSpan data(bytes->Data(), bytes->Size());
+  if (read_early && formats.ChooseDecoder(data, entry_name) == reader) {
+    picture = std::move(*read_early);
+    return {LoadOutcome::Loaded, {}};
+  }
   return formats.LoadPictureFromStream(picture, data, entry_name);
+}
+
+void TZipFileSettings::EndIfPasswordFails(std::size_t index, const ZipError& error) {
+  if (IsPasswordFailure(archive_->Entry(index), error.Kind)) FailWrongPassword();
 }
 
 void TZipFileSettings::FailWrongPassword() {

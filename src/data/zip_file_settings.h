@@ -4,6 +4,7 @@
 // the current set.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,11 +79,21 @@ class TZipFileSettings {
   // password does not open ends the process.
   std::optional<std::string> ReadEntryText(std::string_view entry_name);
 
+  // What the caller does first with a picture that is still arriving: a
+  // large encrypted entry is decrypted by a helper thread while the picture
+  // is decoded, so asking for its pixels here (at the size they will be
+  // asked for after) takes the decryption's time off the caller's path.
+  using EarlyUse = std::function<void(const TPicture&)>;
+
   // Decodes the named entry into `picture`, choosing the decoder by content,
   // then by the entry name's extension. Anything but Loaded leaves the
   // picture as it was. An entry the password does not open ends the process.
+  // `early` may be given a picture from the entry before its bytes are all
+  // there and checked; it is used only if they check out and choose the
+  // same decoder.
   LoadResult LoadEntryPicture(TPicture& picture, std::string_view entry_name,
-                              const TFileFormatList& formats = StandardFormatList());
+                              const TFileFormatList& formats = StandardFormatList(),
+                              const EarlyUse& early = {});
 
   // Sorts the archive's entries into sets, as the run mode counts them.
   void ScanSets();
@@ -104,6 +115,9 @@ class TZipFileSettings {
 
  private:
   [[noreturn]] void FailWrongPassword();
+  // Ends the process when the failure means the password does not open the
+  // entry; any other failure is for the caller to report.
+  void EndIfPasswordFails(std::size_t index, const ZipError& error);
 
   System& system_;
   RunMode mode_;

@@ -141,9 +141,15 @@ void TMainForm::LoadSetImages() {
 void TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>& entries,
                          bool transparent) {
   if (entries.empty()) return;
+  const auto stretch_of = [&](const TPicture& picture) {
+    return item_index == kBackgroundItem ? BackgroundStretchSize(picture) : PixelSize{};
+  };
+  // A large entry's pixels are decoded while it is still being decrypted;
+  // the picture keeps them for the call below.
+  const auto decode_early = [&](const TPicture& arriving) { static_cast<void>(arriving.SharedPixels(stretch_of(arriving))); };
   TPicture picture;
-  if (!archive_->LoadEntryPicture(picture, entries.front())) return;
-  const PixelSize stretch = item_index == kBackgroundItem ? BackgroundStretchSize(picture) : PixelSize{};
+  if (!archive_->LoadEntryPicture(picture, entries.front(), StandardFormatList(), decode_early)) return;
+  const PixelSize stretch = stretch_of(picture);
   const auto pixels = picture.SharedPixels(stretch);
   if (!pixels || (*pixels)->Pixels.empty()) return;
   TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));

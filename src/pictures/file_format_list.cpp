@@ -72,6 +72,12 @@ const ImageDecoder* TFileFormatList::ChooseDecoder(ByteSpan data, std::string_vi
   return by_extension ? by_extension : by_content;
 }
 
+const ImageDecoder* TFileFormatList::DecoderForArriving(std::string_view entry_name) const {
+  const std::string_view extension = EntryNameExtension(entry_name);
+  const ImageDecoder* decoder = extension.empty() ? nullptr : DecoderForExtension(extension);
+  return decoder && decoder->ReadsArriving() ? decoder : nullptr;
+}
+
 LoadResult TFileFormatList::LoadPictureFromStream(TPicture& target, ByteSpan data,
                                                   std::string_view entry_name) const {
   const ImageDecoder* decoder = ChooseDecoder(data, entry_name);

@@ -48,6 +48,12 @@ class TFileFormatList {
   // extension's decoder; nullptr when neither names one.
   const ImageDecoder* ChooseDecoder(ByteSpan data, std::string_view entry_name) const;
 
+  // The decoder to read bytes with while they still arrive: the one the
+  // entry name's extension gives, when it reads arriving bytes. Whether the
+  // whole bytes choose it too (a signature may overrule the name) is known
+  // only once they have all arrived.
+  const ImageDecoder* DecoderForArriving(std::string_view entry_name) const;
+
   // Decodes `data` into `target` with the decoder ChooseDecoder gives.
   LoadResult LoadPictureFromStream(TPicture& target, ByteSpan data,
                                    std::string_view entry_name) const;

@@ -2,6 +2,15 @@
 
 #include "base/errors.h"
 
+namespace ris {
+
+Result<TPicture, DecodeError> ImageDecoder::DecodeArriving(std::shared_ptr<const ArrivingBytes> bytes) const {
+  const std::size_t arrived = bytes->WaitFor(bytes->Size());
+  return Decode(ByteSpan(bytes->Data(), arrived));
+}
+
+}  // namespace ris
+
 namespace ris::decode_errors {
 namespace {
 

@@ -2,10 +2,12 @@
 // A decoder of one picture format, as the format list knows it.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "base/arriving_bytes.h"
 #include "base/result.h"
 #include "pictures/picture.h"
 
@@ -38,6 +40,13 @@ class ImageDecoder {
   virtual bool HasSignature() const { return true; }
 
   virtual Result<TPicture, DecodeError> Decode(ByteSpan data) const = 0;
+
+  // Whether DecodeArriving reads the bytes as they arrive, so that a large
+  // picture decodes while the rest of it is still being decrypted.
+  virtual bool ReadsArriving() const { return false; }
+  // Decodes bytes that may still be arriving; unless the decoder reads them
+  // as they come, it waits for all of them and decodes as Decode does.
+  virtual Result<TPicture, DecodeError> DecodeArriving(std::shared_ptr<const ArrivingBytes> bytes) const;
 };
 
 // The messages a decoder gives, with the format's short name filled in.

@@ -1,6 +1,8 @@
 // JPEG: start-of-image marker, tables, a frame header with the size and the
 // components, scans of entropy-coded data, end-of-image marker. Decoded by
-// libjpeg from memory.
+// libjpeg from memory, also while the bytes are still arriving (a large
+// encrypted archive entry decrypted beside the decoder): libjpeg then waits
+// for each next part as it needs it.
 //
 // libjpeg reports fatal errors through error_exit, which must not return;
 // here it long-jumps back to the function that set the jump point. Those
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "base/errors.h"
 #include "pictures/decode_budget.h"
@@ -98,17 +101,84 @@ struct HeaderFacts {
   bool Progressive = false;
 };
 
+// libjpeg's source: the picture's bytes, handed over as far as they have
+// arrived. Past their end, as libjpeg's own memory source does, it gives an
+// end-of-image marker with a warning, so that a file cut short decodes with
+// what is there. Plain C data, like everything between setjmp and libjpeg.
+struct ArrivingSource {
+  jpeg_source_mgr Manager;  // first, so that libjpeg's pointer to it is ours too
+  const ArrivingBytes* Bytes;
+  std::size_t Given;  // how many bytes libjpeg has been handed
+};
+
+const JOCTET kEndOfImage[] = {0xFF, JPEG_EOI};
+
+void StartSource(j_decompress_ptr /*info*/) {}
+void EndSource(j_decompress_ptr /*info*/) {}
+
+// How many bytes have arrived once at least one more than `given` has, or
+// no more will; a failure to wait counts as the end of the bytes.
+std::size_t ArrivedPast(const ArrivingBytes& bytes, std::size_t given) noexcept {
+  try {
+    return bytes.WaitFor(given + 1);
+  } catch (...) {
+    return given;
+  }
+}
+
+boolean FillFromArriving(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<ArrivingSource*>(info->src);
+  const std::size_t arrived = ArrivedPast(*source->Bytes, source->Given);
+  if (arrived > source->Given) {
+    source->Manager.next_input_byte = source->Bytes->Data() + source->Given;
+    source->Manager.bytes_in_buffer = arrived - source->Given;
+    source->Given = arrived;
+  } else {
+    WARNMS(info, JWRN_JPEG_EOF);
+    source->Manager.next_input_byte = kEndOfImage;
+    source->Manager.bytes_in_buffer = sizeof kEndOfImage;
+  }
+  return TRUE;
+}
+
+void SkipInArriving(j_decompress_ptr info, long count) {
+  if (count <= 0) return;
+  jpeg_source_mgr& manager = info->src[0];
+  while (static_cast<unsigned long>(count) > manager.bytes_in_buffer) {
+    count -= static_cast<long>(manager.bytes_in_buffer);
+    FillFromArriving(info);
+  }
+  manager.next_input_byte += count;
+  manager.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+// Like libjpeg's memory source, which fails at once on no bytes at all.
+void ReadFromArriving(jpeg_decompress_struct& info, ArrivingSource& source, const ArrivingBytes& bytes) {
+  if (bytes.Size() == 0) ERREXIT(&info, JERR_INPUT_EMPTY);
+  source.Manager.init_source = StartSource;
+  source.Manager.fill_input_buffer = FillFromArriving;
+  source.Manager.skip_input_data = SkipInArriving;
+  source.Manager.resync_to_restart = jpeg_resync_to_restart;
+  source.Manager.term_source = EndSource;
+  source.Manager.next_input_byte = nullptr;
+  source.Manager.bytes_in_buffer = 0;
+  source.Bytes = &bytes;
+  source.Given = 0;
+  info.src = &source.Manager;
+}
+
 // 0, or the code of the libjpeg error that stopped the reading.
-int ReadHeader(const std::uint8_t* data, std::size_t size, HeaderFacts* facts) {
+int ReadHeader(const ArrivingBytes& bytes, HeaderFacts* facts) {
   jpeg_decompress_struct info{};
   ErrorTrap trap{};
+  ArrivingSource source{};
   SetTrap(info, trap);
   if (setjmp(trap.Jump) != 0) {
     jpeg_destroy_decompress(&info);
     return trap.Code;
   }
   jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  ReadFromArriving(info, source, bytes);
   jpeg_read_header(&info, TRUE);
   facts->Width = info.image_width;
   facts->Height = info.image_height;
@@ -178,9 +248,10 @@ int EighthsToCover(std::int32_t width, std::int32_t height, PixelSize cover) {
 // Decompresses at eighths / 8 of the picture's size into `image`, made
 // beforehand at that size, reading at most `most_scans` scans. 0, or the
 // code that stopped the decoding.
-int Decompress(const std::uint8_t* data, std::size_t size, int eighths, std::uint64_t most_scans, PixelImage* image) {
+int Decompress(const ArrivingBytes& bytes, int eighths, std::uint64_t most_scans, PixelImage* image) {
   jpeg_decompress_struct info{};
   ErrorTrap trap{};
+  ArrivingSource source{};
   ScanLimit limit{};
   SetTrap(info, trap);
   limit.Monitor.progress_monitor = LimitScans;
@@ -192,7 +263,7 @@ int Decompress(const std::uint8_t* data, std::size_t size, int eighths, std::uin
   jpeg_create_decompress(&info);
   info.mem->max_memory_to_use = static_cast<long>(kMaxJpegWorkingMemory);
   info.progress = &limit.Monitor;
-  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  ReadFromArriving(info, source, bytes);
   jpeg_read_header(&info, TRUE);
 
   info.scale_num = static_cast<unsigned>(eighths);
@@ -254,12 +325,18 @@ class JpegDecoder final : public ImageDecoder {
   bool Recognises(ByteSpan /*data*/) const override { return false; }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(data.begin(), data.end());
+    return DecodeArriving(ArrivingBytes::Complete({reinterpret_cast<const char*>(data.data()), data.size()}));
+  }
+
+  bool ReadsArriving() const override { return true; }
+
+  // The pixels are decoded from the same bytes, which the picture keeps.
+  Result<TPicture, DecodeError> DecodeArriving(std::shared_ptr<const ArrivingBytes> bytes) const override {
     HeaderFacts facts;
-    if (const int code = ReadHeader(bytes->data(), bytes->size(), &facts); code != 0) {
+    if (const int code = ReadHeader(*bytes, &facts); code != 0) {
       return Failure{LibraryError(code)};
     }
-    const DecodeBudget budget(kShortName, bytes->size(), kJpegDensity);
+    const DecodeBudget budget(kShortName, bytes->Size(), kJpegDensity);
     if (!budget.Allows(facts.Width, facts.Height)) return Failure{budget.Refusal()};
     if (facts.Kind == Colours::Unsupported) return Failure{decode_errors::InvalidColorFormat(kShortName)};
     const auto width = static_cast<std::int32_t>(facts.Width);
@@ -271,7 +348,7 @@ class JpegDecoder final : public ImageDecoder {
         [bytes = std::move(bytes), width, height, most_scans](PixelSize cover) -> Result<PixelImage, DecodeError> {
           const int eighths = EighthsToCover(width, height, cover);
           PixelImage image = PixelImage::Blank(ReducedSide(width, eighths), ReducedSide(height, eighths));
-          if (const int code = Decompress(bytes->data(), bytes->size(), eighths, most_scans, &image); code != 0) {
+          if (const int code = Decompress(*bytes, eighths, most_scans, &image); code != 0) {
             return Failure{LibraryError(code)};
           }
           return image;

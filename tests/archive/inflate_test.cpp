@@ -80,11 +80,13 @@ TEST(InflateTest, PiecesOfAnySizeGiveTheSameOutput) {
   const std::string text = Text();
   const std::string deflated = test::RawDeflate(text);
   for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
-    RawInflater inflater(text.size());
+    std::string inflated(text.size(), '\0');
+    RawInflater inflater(inflated);
     for (std::size_t at = 0; at < deflated.size(); at += piece) inflater.Feed(deflated.substr(at, piece));
-    const auto inflated = inflater.Finish();
-    ASSERT_TRUE(inflated) << inflated.error();
-    EXPECT_EQ(*inflated, text);
+    const auto error = inflater.Finish();
+    ASSERT_FALSE(error) << *error;
+    EXPECT_EQ(inflater.Produced(), text.size());
+    EXPECT_EQ(inflated, text);
   }
 }
 

@@ -144,3 +144,59 @@ TEST(ZipToolTest, UnzipReadsWhatZipCryptoKeysEncrypt) {
 
 }  // namespace
 }  // namespace ris
+
+namespace ris {
+namespace {
+
+// A large encrypted entry handed over while a helper thread still decrypts
+// it gives exactly what extracting it whole gives: the bytes, or the same
+// failure for a damaged entry.
+TEST(ZipArrivingTest, GivesWhatExtractGives) {
+  // Noise in every other byte, so that even deflated it is large enough to
+  // be decrypted beside the reader.
+  std::string content(std::size_t{1} << 20, 'p');
+  std::uint32_t noise = 2026;
+  for (std::size_t i = 0; i < content.size(); i += 2) {
+    noise = noise * 1103515245u + 12345u;
+    content[i] = static_cast<char>(noise >> 24);
+  }
+  const std::string name = "backgrounds\\big.jpg";
+  const std::size_t data_at = 30 + name.size() + kZipCryptoHeaderBytes;
+  const struct {
+    const char* Label;
+    std::uint16_t Method;
+    std::ptrdiff_t Flip;  // a data byte to damage, from the entry's data; -1 none
+    std::string_view Password;
+  } cases[] = {
+      {"stored", 0, -1, kPassword},         {"deflated", 8, -1, kPassword},
+      {"stored, damaged", 0, 400000, kPassword}, {"deflated, damaged", 8, 90000, kPassword},
+      {"wrong password", 0, -1, "rimagesOTHER"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    test::BuiltZip zip = test::BuildZip({{name, content, c.Method, std::string(kPassword)}});
+    if (c.Flip >= 0) zip.Bytes[data_at + static_cast<std::size_t>(c.Flip)] ^= 0x40;
+    const auto archive = ZipArchive::Open(std::make_shared<const std::string>(zip.Bytes));
+    ASSERT_TRUE(archive);
+    const auto whole = archive->Extract(0, c.Password);
+    auto arriving = archive->ExtractArriving(0, c.Password);
+    if (!arriving) {
+      ASSERT_FALSE(whole);
+      EXPECT_EQ(arriving.error().Detail, whole.error().Detail);
+      continue;
+    }
+    const auto bytes = arriving->Bytes();
+    const std::size_t arrived = bytes->WaitFor(bytes->Size());
+    const auto error = arriving->Finish();
+    ASSERT_EQ(!error, whole.ok());
+    if (error) {
+      EXPECT_EQ(error->Detail, whole.error().Detail);
+    } else {
+      ASSERT_EQ(arrived, whole->size());
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes->Data()), arrived), *whole);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ris

@@ -47,14 +47,15 @@ TEST(ArchiveNames, FailureMessagesCarryTheAdviceWithCrLfBreaks) {
 class DataArchive : public testing::Test {
  protected:
   void Pack(const std::vector<std::pair<std::string, std::string>>& files,
-            const std::string& password = ArchivePasswordFor(kSaverPath, "rimages")) {
+            const std::string& password = ArchivePasswordFor(kSaverPath, "rimages"),
+            const std::string& zip_options = "") {
     std::string names;
     for (const auto& [name, bytes] : files) {
       content_.Write("content/" + name, bytes);
       names += " '" + name + "'";
     }
     const std::string encryption = password.empty() ? "" : " -P '" + password + "'";
-    ASSERT_TRUE(content_.Run("cd content && zip -q -r" + encryption + " ../Demo.dat" + names));
+    ASSERT_TRUE(content_.Run("cd content && zip -q -r" + zip_options + encryption + " ../Demo.dat" + names));
     system_.MapFile(kArchivePath, content_.Path() / "Demo.dat");
   }
 
@@ -253,6 +254,36 @@ TEST_F(DataArchive, PicturesAreDecodedFromTheirEntries) {
   kept("icons\\b.size", LoadOutcome::Failed);
   kept("icons\\c.other", LoadOutcome::NoDecoder);
   kept("icons\\absent.size", LoadOutcome::Unreadable);
+}
+
+// A photograph large enough to be decrypted by a helper thread while it is
+// decoded, stored or deflated, gives the pixels its bytes give decoded whole.
+TEST_F(DataArchive, APictureDecodedWhileItIsDecryptedIsTheSame) {
+  ASSERT_TRUE(content_.Run("convert -seed 7 -size 800x600 xc:gray +noise Random -quality 90 photo.jpg"));
+  const std::string jpeg = content_.Read("photo.jpg");
+  ASSERT_GT(jpeg.size(), std::size_t{256} << 10);
+  constexpr PixelSize kCover{400, 300};
+  TPicture whole;
+  ASSERT_TRUE(StandardFormatList().LoadPictureFromStream(whole, AsBytes(jpeg), "photo.jpg"));
+  const auto expected = whole.SharedPixels(kCover);
+  ASSERT_TRUE(expected);
+  for (const char* zip_options : {" -0", " -9"}) {
+    SCOPED_TRACE(zip_options);
+    Pack({{"settings.txt", kSettings}, {"backgrounds/photo.jpg", jpeg}}, ArchivePasswordFor(kSaverPath, "rimages"),
+         zip_options);
+    ASSERT_EQ(OpenExitCode(), -1);
+    bool early = false;
+    TPicture loaded;
+    const auto decode_early = [&](const TPicture& arriving) {
+      early = arriving.SharedPixels(kCover).ok();
+    };
+    ASSERT_TRUE(archive_->LoadEntryPicture(loaded, "backgrounds\\photo.jpg", StandardFormatList(), decode_early));
+    EXPECT_TRUE(early);
+    const auto pixels = loaded.SharedPixels(kCover);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ((*pixels)->Pixels, (*expected)->Pixels);
+    std::filesystem::remove(content_.Path() / "Demo.dat");
+  }
 }
 
 // The archive stays open while the saver runs, and a product may be
