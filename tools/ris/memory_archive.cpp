@@ -33,7 +33,7 @@ class MemoryArchiveSystem final : public HeadlessSystem {
 }  // namespace
 
 std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures) {
-  ZipWriter writer({});
+  ZipWriter writer({.Deflate = false});
   std::string why;
   bool added = writer.Add(kSettingsEntryName, settings, why);
   for (const PackEntry& picture : pictures) added = added && writer.Add(picture.Name, picture.Bytes, why);

@@ -1,6 +1,7 @@
 #pragma once
 // A product run by the saver's own code without packing it to a file: the
-// content is zipped in memory, unencrypted, and the saver's system answers
+// content is zipped in memory, unencrypted and stored as it is (so that a
+// large product is ready at once), and the saver's system answers
 // its archive from those bytes. `ris sheet` and `ris preview` show products
 // this way.
 

@@ -143,7 +143,7 @@ ZipWriter::Payload ZipWriter::Compress(std::string_view bytes) const {
   Payload payload;
   payload.Crc = Crc32Of(bytes);
   payload.Size = bytes.size();
-  if (auto deflated = Deflate(bytes)) {
+  if (auto deflated = options_.Deflate ? Deflate(bytes) : std::nullopt) {
     payload.Method = kMethodDeflated;
     payload.Data = std::move(*deflated);
   } else {

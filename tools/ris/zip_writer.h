@@ -31,6 +31,9 @@ struct ZipWriterOptions {
   // inputs with equal seeds give equal archives.
   std::uint32_t Seed = 0;
   DosTimestamp Modified;  // of every entry
+  // False stores every entry as it is: for archives read once and thrown
+  // away, where deflating a product's pictures would cost more than it saves.
+  bool Deflate = true;
 };
 
 class ZipWriter {
