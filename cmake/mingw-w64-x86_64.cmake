@@ -3,11 +3,12 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-# The win32 thread model, named explicitly rather than through the Debian
-# alternative: nothing here starts a std::thread, and this model needs no
-# winpthread, so the executable depends on system DLLs only.
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
+# The posix thread model, named explicitly rather than through the Debian
+# alternative: the display decodes the next set on a std::thread, which
+# this compiler's win32 model lacks. Its winpthread is linked statically
+# (below), so the executable still depends on system DLLs only.
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 # Where the cross-built libraries are installed; the windows preset passes
