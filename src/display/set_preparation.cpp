@@ -1,11 +1,19 @@
 #include "display/set_preparation.h"
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
 #include "display/background_layout.h"
 
 namespace ris {
+namespace {
+
+// A frame interval; far shorter than the shortest time between timed set
+// changes, a second.
+constexpr std::chrono::milliseconds kSettleTime{250};
+
+}  // namespace
 
 std::optional<ItemPicture> DecodeForItem(TPicture picture, PixelSize stretch) {
   auto pixels = picture.SharedPixels(stretch);
@@ -65,6 +73,9 @@ void SetPreparation::Run() noexcept {
     changed_.wait(lock, [&] { return stopping_ || HasWork(); });
     if (stopping_) return;
     const SetPictures pictures = *wanted_;
+    // Only a request that stands for a moment is worked on: the frame after
+    // a set change goes first, and a run of keys decodes nothing in vain.
+    if (changed_.wait_for(lock, kSettleTime, [&] { return stopping_ || wanted_ != pictures; })) continue;
     working_on_ = pictures;
     lock.unlock();
     PreparedSet prepared = Decode(pictures);

@@ -65,7 +65,8 @@ class SetPreparation {
   SetPreparation& operator=(const SetPreparation&) = delete;
 
   // Prepares these pictures next, dropping whatever else was prepared.
-  // Returns at once. Without a thread (none could be started) nothing is
+  // Returns at once; the helper starts on them once they were wanted for a
+  // frame interval. Without a thread (none could be started) nothing is
   // ever prepared.
   void Prepare(const SetPictures& pictures);
 
