@@ -5,9 +5,9 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 # The posix thread model, named explicitly rather than through the Debian
 # alternative: the archive reader decrypts large entries on a helper
-# std::thread, which this GCC offers only in that model. Its winpthread is
-# linked statically (see the linker flags below), so the executable still
-# depends on system DLLs only.
+# std::thread, and the display decodes the next set on another, which this
+# GCC offers only in that model. Its winpthread is linked statically (see the
+# linker flags below), so the executable still depends on system DLLs only.
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)

@@ -96,6 +96,7 @@ TZipFileSettings::TZipFileSettings(System& system, RunMode mode)
   password_ = ArchivePasswordFor(executable, kArchivePasswordPrefix);
   archive_name_ = ArchiveNameFor(executable);
   if (auto file = system_.OpenFile(archive_name_)) {
+    archive_size_ = file->Size();
     auto opened = ZipArchive::Open(std::move(file));
     // An archive that does not open counts as no archive: the settings text
     // cannot be read from it, and that failure is reported below.
@@ -157,6 +158,25 @@ LoadResult TZipFileSettings::LoadEntryPicture(TPicture& picture, std::string_vie
     return {LoadOutcome::Loaded, {}};
   }
   return formats.LoadPictureFromStream(picture, data, entry_name);
+}
+
+PictureReader TZipFileSettings::OwnPictureReader() const {
+  if (!archive_) return nullptr;
+  auto file = system_.OpenFile(archive_name_);
+  // Another size is another file: its pictures are not the ones shown.
+  if (!file || file->Size() != archive_size_) return nullptr;
+  auto opened = ZipArchive::Open(std::move(file));
+  if (!opened) return nullptr;
+  auto archive = std::make_shared<const ZipArchive>(std::move(opened).value());
+  return [archive, password = password_](const std::string& entry_name) -> std::optional<TPicture> {
+    const auto index = archive->FindEntry(entry_name);
+    if (!index) return std::nullopt;
+    const auto bytes = archive->Extract(*index, password);
+    if (!bytes) return std::nullopt;
+    TPicture picture;
+    if (!StandardFormatList().LoadPictureFromStream(picture, AsBytes(*bytes), entry_name)) return std::nullopt;
+    return picture;
+  };
 }
 
 void TZipFileSettings::EndIfPasswordFails(std::size_t index, const ZipError& error) {

@@ -57,6 +57,9 @@ std::string ArchivePasswordFor(std::string_view executable_path,
 // by ".dat".
 std::string ArchiveNameFor(std::string_view executable_path);
 
+// Reads and decodes one entry's picture; nothing when it cannot.
+using PictureReader = std::function<std::optional<TPicture>(const std::string& entry_name)>;
+
 class TZipFileSettings {
  public:
   // Finds and opens the archive, reads its settings text and sets the
@@ -95,6 +98,13 @@ class TZipFileSettings {
                               const TFileFormatList& formats = StandardFormatList(),
                               const EarlyUse& early = {});
 
+  // A reader of the same archive for another thread, through a file and a
+  // directory of its own: nothing it does touches this object. It never
+  // ends the process: an entry it cannot read or decode is nothing, and
+  // LoadEntryPicture meets the failure again when the picture is shown.
+  // Nothing when the archive does not open again as it opened first.
+  PictureReader OwnPictureReader() const;
+
   // Sorts the archive's entries into sets, as the run mode counts them.
   void ScanSets();
 
@@ -124,6 +134,7 @@ class TZipFileSettings {
   std::string password_;
   std::string archive_name_;
   std::optional<ZipArchive> archive_;
+  std::uint64_t archive_size_ = 0;
   TSettingsList settings_;
   std::int32_t current_index_ = -1;
 };

@@ -35,4 +35,10 @@ std::optional<SurfaceRect> BackgroundRect(PixelSize surface, PixelSize picture,
   return SurfaceRect{left, top, left + size.Width, top + size.Height};
 }
 
+PixelSize BackgroundStretchSize(PixelSize surface, PixelSize picture, bool stretch_small_images) noexcept {
+  const auto rect = BackgroundRect(surface, picture, stretch_small_images);
+  if (!rect) return {};
+  return {rect->Right - rect->Left, rect->Bottom - rect->Top};
+}
+
 }  // namespace ris

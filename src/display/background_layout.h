@@ -15,4 +15,8 @@ namespace ris {
 std::optional<SurfaceRect> BackgroundRect(PixelSize surface, PixelSize picture,
                                           bool stretch_small_images) noexcept;
 
+// The size of that rectangle, which the picture's pixels need only cover;
+// empty when the picture is not drawn.
+PixelSize BackgroundStretchSize(PixelSize surface, PixelSize picture, bool stretch_small_images) noexcept;
+
 }  // namespace ris

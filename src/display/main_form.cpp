@@ -75,6 +75,7 @@ void TMainForm::FormCreate() {
   random_.Seed(platform_.host.ClockSeed());  // placement differs from run to run
   PlaceAllImages();
   tClockTimer(ClockSender::Other);
+  StartPreparation();
 }
 
 void TMainForm::OpenArchiveAndSettings() {
@@ -127,11 +128,22 @@ void TMainForm::AddImage() {
 
 void TMainForm::LoadSetImages() {
   DXDraw.Changes().AddWhole();  // another set: other pictures, another name
-  if (CurrentSet() == nullptr) return;  // an archive without sets shows the colour only
-  LoadItem(kBackgroundItem, CurrentSet()->Backgrounds, false);
+  const TImageSet* set = CurrentSet();
+  if (set == nullptr) return;  // an archive without sets shows the colour only
+  PreparedSet prepared = preparation_ ? preparation_->Take(PicturesOf(*set)) : PreparedSet{};
+  ShowItem(kBackgroundItem, set->Backgrounds, std::move(prepared.Background), false);
   if (!settings_->noBouncingLogos) {
-    LoadItem(kMovingItem, CurrentSet()->Images, true);
+    ShowItem(kMovingItem, set->Images, std::move(prepared.Sprite), true);
     sprite_item_ = kMovingItem;
+  }
+}
+
+void TMainForm::ShowItem(std::int32_t item_index, const std::vector<std::string>& entries,
+                         std::optional<ItemPicture> prepared, bool transparent) {
+  if (prepared) {
+    PutIntoItem(item_index, *std::move(prepared), transparent);
+  } else {
+    LoadItem(item_index, entries, transparent);
   }
 }
 
@@ -150,13 +162,17 @@ void TMainForm::LoadItem(std::int32_t item_index, const std::vector<std::string>
   TPicture picture;
   if (!archive_->LoadEntryPicture(picture, entries.front(), StandardFormatList(), decode_early)) return;
   const PixelSize stretch = stretch_of(picture);
-  const auto pixels = picture.SharedPixels(stretch);
-  if (!pixels || (*pixels)->Pixels.empty()) return;
+  if (auto decoded = DecodeForItem(std::move(picture), stretch)) {
+    PutIntoItem(item_index, *std::move(decoded), transparent);
+  }
+}
+
+void TMainForm::PutIntoItem(std::int32_t item_index, ItemPicture picture, bool transparent) {
   TPictureCollectionItem& item = DXImageList.Item(static_cast<std::size_t>(item_index));
-  item.Picture = std::move(picture);
-  item.StretchSize = stretch;
+  item.Picture = std::move(picture.Picture);
+  item.StretchSize = picture.StretchSize;
   item.Transparent = transparent;
-  if (transparent) TDXImageList::SetItemTransparentColor(item, ColourFromBgra((*pixels)->Pixels.front()));
+  if (transparent) TDXImageList::SetItemTransparentColor(item, ColourFromBgra(picture.Pixels->Pixels.front()));
   static_cast<void>(DXImageList.RestoreItem(item));  // decoded already, so it cannot fail
 }
 
@@ -172,15 +188,14 @@ void TMainForm::FormResize(std::int32_t width, std::int32_t height) {
   client_size_ = {width, height};
   DXDraw.Resize(width, height);
   FollowBackgroundStretch();
+  PrepareTimedSetChange();  // the next background covers the new size
 }
 
 // The size the background is stretched to on a surface of the client's
 // size; nothing when it is not drawn stretched.
 PixelSize TMainForm::BackgroundStretchSize(const TPicture& picture) const {
-  const auto rect = BackgroundRect(client_size_, {picture.Width(), picture.Height()},
-                                   settings_->stretchSmallImages);
-  if (!rect) return {};
-  return {rect->Right - rect->Left, rect->Bottom - rect->Top};
+  return ris::BackgroundStretchSize(client_size_, {picture.Width(), picture.Height()},
+                                    settings_->stretchSmallImages);
 }
 
 // A larger window may need more of the background's pixels than were
@@ -376,6 +391,7 @@ void TMainForm::ApplyKey(std::uint16_t key) {
 void TMainForm::ChangeSet(std::int32_t index) {
   archive_->SelectSet(index);
   LoadSetImages();
+  PrepareTimedSetChange();
 }
 
 void TMainForm::ChangeImageCount(std::int32_t change) {
@@ -390,6 +406,7 @@ void TMainForm::ChangeImageCount(std::int32_t change) {
   count = std::max(count + 1, 0);
   images_.resize(static_cast<std::size_t>(std::max(count - 1, 0)));
   if (count > 0) AddImage();
+  PrepareTimedSetChange();  // placing drew from the random source the timer draws from
 }
 
 void TMainForm::ChangeFontSize(TFontDialog& dialog, std::int32_t change) {
@@ -441,10 +458,46 @@ bool TMainForm::FormCloseQuery() {
 
 void TMainForm::tSetChangeTimer() {
   if (!archive_ || archive_->ImageSets.size() < 2) return;
+  ChangeSet(NextTimedSet(random_));
+}
+
+// Any set but the current one, drawn uniformly; there must be two at least.
+std::int32_t TMainForm::NextTimedSet(RandomSource& random) const {
   const auto count = static_cast<std::int32_t>(archive_->ImageSets.size());
   std::int32_t index = archive_->CurrentSetIndex();
-  while (index == archive_->CurrentSetIndex()) index = random_.NextInt(count);
-  ChangeSet(index);
+  while (index == archive_->CurrentSetIndex()) index = random.NextInt(count);
+  return index;
+}
+
+SetPictures TMainForm::PicturesOf(const TImageSet& set) const {
+  SetPictures pictures;
+  if (!set.Backgrounds.empty()) pictures.Background = set.Backgrounds.front();
+  if (!settings_->noBouncingLogos && !set.Images.empty()) pictures.Sprite = set.Images.front();
+  pictures.Client = client_size_;
+  pictures.StretchSmallImages = settings_->stretchSmallImages;
+  return pictures;
+}
+
+// Only a display that changes sets by itself knows its next set ahead; its
+// pictures are read through a reader of their own, off the frame thread.
+void TMainForm::StartPreparation() {
+  if (!tSetChange.Enabled() || archive_->ImageSets.size() < 2) return;
+  if (PictureReader reader = archive_->OwnPictureReader()) {
+    preparation_ = std::make_unique<SetPreparation>(std::move(reader));
+    PrepareTimedSetChange();
+  }
+}
+
+// The timer's next set is known as soon as the last change is made: it is
+// the timer's own draw, made on a copy of the random source. Whatever draws
+// from the source first, or changes the set or the size the background is
+// decoded for, prepares anew; the timer takes what was prepared only when
+// it is what it shows.
+void TMainForm::PrepareTimedSetChange() {
+  if (!preparation_) return;
+  RandomSource ahead = random_;
+  const auto next = static_cast<std::size_t>(NextTimedSet(ahead));
+  preparation_->Prepare(PicturesOf(archive_->ImageSets[next]));
 }
 
 void TMainForm::FormDestroy() { archive_.reset(); }

@@ -25,6 +25,7 @@
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
 #include "display/frame_composer.h"
+#include "display/set_preparation.h"
 #include "startup/command_line.h"
 #include "surface/draw_surface.h"
 #include "surface/frame_timer.h"
@@ -159,8 +160,15 @@ class TMainForm {
   void ApplyKey(std::uint16_t key);
   void ChangeImageCount(std::int32_t change);
   void ChangeFontSize(TFontDialog& dialog, std::int32_t change);
+  void ShowItem(std::int32_t item_index, const std::vector<std::string>& entries,
+                std::optional<ItemPicture> prepared, bool transparent);
   void LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
+  void PutIntoItem(std::int32_t item_index, ItemPicture picture, bool transparent);
   PixelSize BackgroundStretchSize(const TPicture& picture) const;
+  std::int32_t NextTimedSet(RandomSource& random) const;
+  SetPictures PicturesOf(const TImageSet& set) const;
+  void StartPreparation();
+  void PrepareTimedSetChange();
   void FollowBackgroundStretch();
 
   FrameScene Scene();
@@ -187,6 +195,8 @@ class TMainForm {
   std::int32_t last_mouse_y_ = -1;
   bool close_allowed_ = false;
   bool asking_password_ = false;
+  // Last, so that its helper has ended before anything else goes.
+  std::unique_ptr<SetPreparation> preparation_;
 };
 
 }  // namespace ris

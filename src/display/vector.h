@@ -11,12 +11,30 @@
 // arithmetic, which is several times faster; sums of two products do not have
 // that property and are computed in extended precision.
 
+#include <cmath>
+#include <limits>
+
 namespace ris {
 
 // Rounds an extended-precision value to single precision, to nearest with
 // ties to even. Values beyond the float range become infinities as IEEE
 // arithmetic makes them; a plain cast would be undefined behaviour there.
-float ToSingle(long double value) noexcept;
+// Inline, as are Length, Normalize and Dot: a collision pass over thousands
+// of images runs them for every pair that touches.
+inline float ToSingle(long double value) noexcept {
+  constexpr long double kFloatMax = std::numeric_limits<float>::max();
+  if (std::fabs(value) > kFloatMax) [[unlikely]] {
+    // Halfway between the largest float and 2^128 (half its last place,
+    // 2^103): from here on a value rounds to infinity, the tie going to the
+    // even 2^128.
+    constexpr long double kFloatOverflow = kFloatMax + 0x1p103L;
+    const bool overflows = std::fabs(value) >= kFloatOverflow;
+    const float magnitude = overflows ? std::numeric_limits<float>::infinity()
+                                      : std::numeric_limits<float>::max();
+    return value < 0 ? -magnitude : magnitude;
+  }
+  return static_cast<float>(value);
+}
 
 struct TVector {
   float X = 0.0f;  // pixels, growing to the right
@@ -31,13 +49,28 @@ struct TVector {
   }
 
   // Square root of X·X + Y·Y.
-  float Length() const noexcept;
+  float Length() const noexcept {
+    const long double x = X;
+    const long double y = Y;
+    return ToSingle(std::sqrt(x * x + y * y));
+  }
 
   // Divides both components by Length; the zero vector stays zero instead of
   // becoming NaN, which the collision of two coincident images relies on.
-  TVector& Normalize() noexcept;
+  TVector& Normalize() noexcept {
+    const float length = Length();
+    if (length == 0.0f) {
+      SetXY(0.0f, 0.0f);
+    } else {
+      X /= length;
+      Y /= length;
+    }
+    return *this;
+  }
 
-  float Dot(const TVector& v) const noexcept;
+  float Dot(const TVector& v) const noexcept {
+    return ToSingle(static_cast<long double>(X) * v.X + static_cast<long double>(Y) * v.Y);
+  }
 
   // Each difference is rounded to single precision before it is squared.
   float Distance(const TVector& v) const noexcept;

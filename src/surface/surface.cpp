@@ -36,12 +36,16 @@ void Surface::Fill(ColourValue colour, SurfaceRect area) noexcept {
   // The bounds are read once: byte stores may alias the vector itself, which
   // would otherwise have its size reloaded on every pixel.
   auto* bytes = reinterpret_cast<unsigned char*>(pixels_.data());
-  const auto stride = static_cast<std::size_t>(width_);
-  const auto count = static_cast<std::size_t>(area.Width());
-  for (std::int32_t y = area.Top; y < area.Bottom; ++y) {
-    const std::size_t start = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(area.Left);
-    unsigned char* row = bytes + start * sizeof bits;
-    for (std::size_t i = 0; i < count; ++i) std::memcpy(row + i * sizeof bits, &bits, sizeof bits);
+  const auto stride = static_cast<std::size_t>(width_) * sizeof bits;
+  const auto row_bytes = static_cast<std::size_t>(area.Width()) * sizeof bits;
+  unsigned char* const first = bytes + static_cast<std::size_t>(area.Top) * stride +
+                               static_cast<std::size_t>(area.Left) * sizeof bits;
+  for (std::size_t i = 0; i < row_bytes; i += sizeof bits) std::memcpy(first + i, &bits, sizeof bits);
+  // The other rows are copies of the first: a block copy writes whole cache
+  // lines without reading them first, which a loop of stores cannot do, and
+  // the first row it reads stays in the nearest cache.
+  for (std::int32_t y = area.Top + 1; y < area.Bottom; ++y) {
+    std::memcpy(first + static_cast<std::size_t>(y - area.Top) * stride, first, row_bytes);
   }
 }
 

@@ -24,6 +24,11 @@ class MainFormProbe {
   bool AskingPassword() const noexcept { return form_.asking_password_; }
 
   void LoadSetImages() const { form_.LoadSetImages(); }
+  // Waits until the timer's next set is prepared; at once when nothing is.
+  void WaitForPreparedSet() const {
+    if (form_.preparation_) form_.preparation_->WaitUntilIdle();
+  }
+  bool PreparesSets() const noexcept { return form_.preparation_ != nullptr; }
   void Click() const { form_.DXDrawClick(); }
 
  private:

@@ -539,6 +539,60 @@ TEST_F(MainForm, SetChangesReplaceBothPicturesAndKeysLeaveTheTimersRhythm) {
   EXPECT_EQ(item_widths(), widths_of(CurrentSetName()));
 }
 
+// The timer's next set is decoded ahead; what it shows is what reading the
+// set when it is shown gives.
+TEST_F(MainForm, TimedSetChangeShowsThePreparedSetAsReadDirectly) {
+  auto settings = BaseSettings();
+  settings["SetTime"] = "30";
+  settings["showBackground"] = "true";
+  settings["stretchSmallImages"] = "true";
+  Pack(settings, PicturesSizedBySet());
+  Start();
+  ASSERT_TRUE(Probe().PreparesSets());
+  const auto shown = [this] {
+    std::vector<Bgra> state;
+    for (std::size_t item : {0u, 1u}) {
+      const TPictureCollectionItem& shown_item = Probe().ImageList().Item(item);
+      state.insert(state.end(), shown_item.Pixels()->Pixels.begin(), shown_item.Pixels()->Pixels.end());
+      state.push_back(BgraFromColour(shown_item.TransparentColor()));
+      state.push_back(Bgra{static_cast<std::uint8_t>(shown_item.StretchSize.Width), 0, 0, 0});
+    }
+    return state;
+  };
+  Probe().WaitForPreparedSet();
+  host_.Advance(30'000);
+  form_->PollTimers();
+  const std::vector<Bgra> prepared = shown();
+  Probe().LoadSetImages();  // the preparation is for the next set by now
+  EXPECT_EQ(shown(), prepared);
+}
+
+// A set whose pictures the helper cannot read fails when it is shown, as it
+// would without preparing: here, an entry under another password ends the
+// saver then, and not before.
+TEST_F(MainForm, ASetThatFailsFailsWhenItIsShown) {
+  auto settings = BaseSettings();
+  settings["SetTime"] = "30";
+  Pack(settings);
+  Start();
+  host_.Advance(30'000);
+  form_->PollTimers();
+  const std::string next = CurrentSetName();  // the same seed draws the same sets again
+
+  Pack(settings);
+  ASSERT_TRUE(folder_.Run("cd content && zip -q -P other ../Demo.dat 'backgrounds/" + next + ".ppm'"));
+  Start();
+  Probe().WaitForPreparedSet();
+  Tick();
+  host_.Advance(30'000);
+  try {
+    form_->PollTimers();
+    ADD_FAILURE() << "the saver went on";
+  } catch (const ProcessExit& exit) {
+    EXPECT_EQ(exit.ExitCode(), kExitWrongPassword);
+  }
+}
+
 // Two forms on the same seed, settings and input, one composing each frame
 // whole (a resize to the same size asks for that), the other only what
 // changed: every frame they present must be the same, pixel for pixel,

@@ -13,10 +13,12 @@
 #include <cstddef>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -80,6 +82,7 @@ struct LineFace {
   FT_Face Face = nullptr;
   bool Embolden = false;
   bool Slant = false;
+  FT_UInt Em = 0;
   std::int32_t Ascent = 0;
   std::int32_t Descent = 0;
   std::int32_t LineThickness = 1;
@@ -142,7 +145,7 @@ LineFace LineFaceOf(const Match& match, FT_UInt em) noexcept {
   const auto pixels = [&](std::int64_t units) {
     return static_cast<std::int32_t>(RoundedRatio(units * em, face->units_per_EM));
   };
-  LineFace line{face, match.Embolden, match.Slant};
+  LineFace line{face, match.Embolden, match.Slant, em};
   const CellUnits cell = CellUnitsOf(face);
   line.Ascent = pixels(cell.Ascent);
   line.Descent = pixels(cell.Descent);
@@ -163,36 +166,8 @@ bool ReadWholeFile(const std::string& path, std::vector<FT_Byte>& bytes) {
   return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
-// A character the face lacks loads glyph 0, the face's box for a missing
-// character, as GDI shows its default character.
-bool LoadGlyph(const LineFace& line, char32_t character) noexcept {
-  const FT_UInt index = FT_Get_Char_Index(line.Face, character);
-  // Embedded bitmaps cannot be slanted, so a slanted face draws outlines.
-  const FT_Int32 flags = line.Slant ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT;
-  if (FT_Load_Glyph(line.Face, index, flags) != 0) return false;
-  if (line.Slant) FT_GlyphSlot_Oblique(line.Face->glyph);
-  if (line.Embolden) FT_GlyphSlot_Embolden(line.Face->glyph);
-  return true;
-}
-
 // Whole pixels, as GDI advances: each glyph's advance is rounded on its own.
 std::int64_t AdvancePixels(FT_GlyphSlot glyph) noexcept { return (glyph->advance.x + 32) >> 6; }
-
-// Hands each glyph of `text`, read in `code_page`, to `visit` with its pen position in pixels from
-// the start of the text, and returns the advance of the whole text. No
-// kerning: GDI neither measures nor writes text with it, and text must end
-// where it ends there.
-template <typename Visit>
-std::int64_t LayOut(const LineFace& line, CodePage code_page, std::string_view text, Visit&& visit) {
-  std::int64_t pen = 0;
-  for (const char byte : text) {
-    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
-    if (character == 0 || !LoadGlyph(line, character)) continue;
-    visit(line.Face->glyph, pen);
-    pen += AdvancePixels(line.Face->glyph);
-  }
-  return pen;
-}
 
 // A box of pixels in 64-bit coordinates, Right and Bottom just outside.
 struct PixelBox {
@@ -202,6 +177,9 @@ struct PixelBox {
   std::int64_t Bottom = 0;
 
   bool Empty() const noexcept { return Right <= Left || Bottom <= Top; }
+  PixelBox MovedBy(std::int64_t x, std::int64_t y) const noexcept {
+    return {Left + x, Top + y, Right + x, Bottom + y};
+  }
 };
 
 PixelBox Union(const PixelBox& a, const PixelBox& b) noexcept {
@@ -211,30 +189,33 @@ PixelBox Union(const PixelBox& a, const PixelBox& b) noexcept {
           std::max(a.Bottom, b.Bottom)};
 }
 
-// The pixels a loaded glyph can cover with its pen at x on the baseline: an
-// outline's box widened by a pixel for the rasteriser's rounding, or the
-// bitmap's own.
-PixelBox GlyphBox(FT_GlyphSlot glyph, std::int64_t x, std::int64_t baseline) noexcept {
+// The pixels a loaded glyph can cover with its pen at the origin of the
+// baseline: an outline's box widened by a pixel for the rasteriser's
+// rounding, or the bitmap's own.
+PixelBox GlyphBox(FT_GlyphSlot glyph) noexcept {
   if (glyph->format == FT_GLYPH_FORMAT_BITMAP) {
-    const std::int64_t left = x + glyph->bitmap_left;
-    const std::int64_t top = baseline - glyph->bitmap_top;
-    return {left, top, left + glyph->bitmap.width, top + glyph->bitmap.rows};
+    return {glyph->bitmap_left, -std::int64_t{glyph->bitmap_top}, std::int64_t{glyph->bitmap_left} + glyph->bitmap.width,
+            std::int64_t{glyph->bitmap.rows} - glyph->bitmap_top};
   }
   if (glyph->format != FT_GLYPH_FORMAT_OUTLINE) return {};
   FT_BBox box{};
   FT_Outline_Get_CBox(&glyph->outline, &box);
-  return {x + (box.xMin >> 6) - 1, baseline - ((box.yMax + 63) >> 6) - 1, x + ((box.xMax + 63) >> 6) + 1,
-          baseline - (box.yMin >> 6) + 1};
+  return {(box.xMin >> 6) - 1, -((box.yMax + 63) >> 6) - 1, ((box.xMax + 63) >> 6) + 1, -(box.yMin >> 6) + 1};
 }
 
-// Rendering is the costly step, so a glyph wholly off the surface skips it.
-bool OutlineReaches(const Surface& surface, FT_GlyphSlot glyph, std::int64_t x,
-                    std::int64_t baseline) noexcept {
-  const PixelBox box = GlyphBox(glyph, x, baseline);
-  return !ClipToSurface(box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top, surface.Width(),
-                        surface.Height())
-              .Empty();
-}
+// A glyph as measuring and drawing use it, loaded and rendered once: a
+// frame draws the same few texts again and again.
+struct CachedGlyph {
+  bool Loaded = false;  // the face gave the glyph
+  std::int64_t Advance = 0;
+  PixelBox Box;  // where its ink can land, with the pen at the origin
+  // The coverage, one byte a pixel, top row first; empty when there is
+  // nothing to draw. Its top-left pixel, from the pen at the origin:
+  std::int64_t Left = 0;
+  std::int64_t Top = 0;
+  std::int32_t Width = 0;
+  std::vector<unsigned char> Coverage;
+};
 
 const unsigned char* BitmapRow(const FT_Bitmap& bitmap, std::int64_t row) noexcept {
   const std::ptrdiff_t pitch = bitmap.pitch;
@@ -251,34 +232,98 @@ unsigned Coverage(const FT_Bitmap& bitmap, const unsigned char* row, std::int64_
   return row[column];
 }
 
+// Keeps the coverage of a rendered or bitmap glyph; colour glyphs do not
+// occur in the faces a stored font can name.
+void KeepCoverage(FT_GlyphSlot glyph, CachedGlyph& kept) {
+  const FT_Bitmap& bitmap = glyph->bitmap;
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return;
+  kept.Left = glyph->bitmap_left;
+  kept.Top = -std::int64_t{glyph->bitmap_top};
+  kept.Width = static_cast<std::int32_t>(bitmap.width);
+  kept.Coverage.reserve(std::size_t{bitmap.width} * bitmap.rows);
+  for (unsigned row = 0; row < bitmap.rows; ++row) {
+    const unsigned char* source = BitmapRow(bitmap, row);
+    for (unsigned column = 0; column < bitmap.width; ++column) {
+      kept.Coverage.push_back(static_cast<unsigned char>(Coverage(bitmap, source, column)));
+    }
+  }
+}
+
+// A character the face lacks loads glyph 0, the face's box for a missing
+// character, as GDI shows its default character.
+CachedGlyph LoadGlyph(const LineFace& line, char32_t character) {
+  CachedGlyph kept;
+  const FT_UInt index = FT_Get_Char_Index(line.Face, character);
+  // Embedded bitmaps cannot be slanted, so a slanted face draws outlines.
+  const FT_Int32 flags = line.Slant ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT;
+  if (FT_Load_Glyph(line.Face, index, flags) != 0) return kept;
+  const FT_GlyphSlot glyph = line.Face->glyph;
+  if (line.Slant) FT_GlyphSlot_Oblique(glyph);
+  if (line.Embolden) FT_GlyphSlot_Embolden(glyph);
+  kept.Loaded = true;
+  kept.Advance = AdvancePixels(glyph);
+  kept.Box = GlyphBox(glyph);
+  if (glyph->format == FT_GLYPH_FORMAT_OUTLINE && FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) != 0) return kept;
+  if (glyph->format == FT_GLYPH_FORMAT_BITMAP) KeepCoverage(glyph, kept);
+  return kept;
+}
+
+// The glyphs loaded so far, by face, size, synthesis and character. The
+// sizes a key can step through are many: past a bound the cache starts over.
+class GlyphCache {
+ public:
+  const CachedGlyph& Get(const LineFace& line, char32_t character) {
+    const Key key{line.Face, line.Em, line.Slant, line.Embolden, character};
+    if (const auto found = glyphs_.find(key); found != glyphs_.end()) return found->second;
+    if (glyphs_.size() >= kMaxGlyphs) glyphs_.clear();
+    return glyphs_.emplace(key, LoadGlyph(line, character)).first->second;
+  }
+
+ private:
+  static constexpr std::size_t kMaxGlyphs = 4096;
+  using Key = std::tuple<FT_Face, FT_UInt, bool, bool, char32_t>;
+  std::map<Key, CachedGlyph> glyphs_;
+};
+
+// Hands each glyph of `text`, read in `code_page`, to `visit` with its pen position in pixels from
+// the start of the text, and returns the advance of the whole text. No
+// kerning: GDI neither measures nor writes text with it, and text must end
+// where it ends there.
+template <typename Visit>
+std::int64_t LayOut(GlyphCache& glyphs, const LineFace& line, CodePage code_page, std::string_view text,
+                    Visit&& visit) {
+  std::int64_t pen = 0;
+  for (const char byte : text) {
+    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
+    if (character == 0) continue;
+    const CachedGlyph& glyph = glyphs.Get(line, character);
+    if (!glyph.Loaded) continue;
+    visit(glyph, pen);
+    pen += glyph.Advance;
+  }
+  return pen;
+}
+
 std::span<Bgra> TargetRow(Surface& surface, const ClippedBlock& block, std::int32_t row) noexcept {
   return surface.Row(block.TargetY + row)
       .subspan(static_cast<std::size_t>(block.TargetX), static_cast<std::size_t>(block.Width));
 }
 
-void BlendBitmap(Surface& surface, const FT_Bitmap& bitmap, std::int64_t left, std::int64_t top,
-                 Bgra ink) noexcept {
-  // Colour glyphs do not occur in the faces a stored font can name.
-  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return;
-  const ClippedBlock block =
-      ClipToSurface(left, top, bitmap.width, bitmap.rows, surface.Width(), surface.Height());
-  for (std::int32_t row = 0; row < block.Height; ++row) {
-    const unsigned char* source = BitmapRow(bitmap, block.SourceY + row);
-    const std::span<Bgra> target = TargetRow(surface, block, row);
-    for (std::size_t i = 0; i < target.size(); ++i) {
-      BlendInk(target[i], ink, Coverage(bitmap, source, block.SourceX + static_cast<std::int64_t>(i)));
-    }
-  }
-}
-
-void DrawGlyph(Surface& surface, FT_GlyphSlot glyph, std::int64_t x, std::int64_t baseline,
+// Blends the glyph with its pen at x on the baseline; one wholly off the
+// surface costs nothing.
+void DrawGlyph(Surface& surface, const CachedGlyph& glyph, std::int64_t x, std::int64_t baseline,
                Bgra ink) noexcept {
-  if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
-    if (!OutlineReaches(surface, glyph, x, baseline)) return;
-    if (FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) != 0) return;
+  if (glyph.Coverage.empty()) return;
+  const auto width = static_cast<std::size_t>(glyph.Width);
+  const ClippedBlock block = ClipToSurface(x + glyph.Left, baseline + glyph.Top, glyph.Width,
+                                           static_cast<std::int64_t>(glyph.Coverage.size() / width),
+                                           surface.Width(), surface.Height());
+  for (std::int32_t row = 0; row < block.Height; ++row) {
+    const unsigned char* source =
+        glyph.Coverage.data() + static_cast<std::size_t>(block.SourceY + row) * width + static_cast<std::size_t>(block.SourceX);
+    const std::span<Bgra> target = TargetRow(surface, block, row);
+    for (std::size_t i = 0; i < target.size(); ++i) BlendInk(target[i], ink, source[i]);
   }
-  if (glyph->format != FT_GLYPH_FORMAT_BITMAP) return;
-  BlendBitmap(surface, glyph->bitmap, x + glyph->bitmap_left, baseline - glyph->bitmap_top, ink);
 }
 
 void FillBand(Surface& surface, std::int64_t x, std::int64_t top, std::int64_t width,
@@ -298,6 +343,8 @@ class FreeTypeTextRenderer::Faces {
     if (FT_Init_FreeType(&library) == 0) library_.reset(library);
     config_.reset(FcInitLoadConfigAndFonts());
   }
+
+  GlyphCache& Glyphs() noexcept { return glyphs_; }
 
   // The face for `font` at its size, or nothing when no face can be had.
   std::optional<LineFace> Select(const TFont& font) {
@@ -378,6 +425,7 @@ class FreeTypeTextRenderer::Faces {
   ConfigHandle config_;
   std::vector<std::unique_ptr<OpenFace>> faces_;
   std::vector<Match> matches_;
+  GlyphCache glyphs_;  // after the faces, so that it goes before them
 };
 
 FreeTypeTextRenderer::FreeTypeTextRenderer() : faces_(std::make_unique<Faces>()) {}
@@ -387,7 +435,8 @@ FreeTypeTextRenderer::~FreeTypeTextRenderer() = default;
 std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view text) {
   const std::optional<LineFace> line = faces_->Select(font);
   if (!line) return 0;
-  const std::int64_t width = LayOut(*line, TextCodePage(), text, [](FT_GlyphSlot, std::int64_t) {});
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+                                    [](const CachedGlyph&, std::int64_t) {});
   return static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -401,9 +450,10 @@ SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view 
   if (!line) return {};
   const std::int64_t baseline = line->Ascent;
   PixelBox ink;
-  const std::int64_t width = LayOut(*line, TextCodePage(), text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
-    ink = Union(ink, GlyphBox(glyph, pen, baseline));
-  });
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+                                    [&](const CachedGlyph& glyph, std::int64_t pen) {
+                                      ink = Union(ink, glyph.Box.MovedBy(pen, baseline));
+                                    });
   const auto band = [&](std::int32_t top) {
     return PixelBox{0, baseline + top, width, baseline + top + line->LineThickness};
   };
@@ -423,9 +473,10 @@ void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::in
   if (!line) return;
   const Bgra ink = BgraFromColour(colour);
   const std::int64_t baseline = std::int64_t{y} + line->Ascent;
-  const std::int64_t width = LayOut(*line, TextCodePage(), text, [&](FT_GlyphSlot glyph, std::int64_t pen) {
-    DrawGlyph(surface, glyph, x + pen, baseline, ink);
-  });
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+                                    [&](const CachedGlyph& glyph, std::int64_t pen) {
+                                      DrawGlyph(surface, glyph, x + pen, baseline, ink);
+                                    });
   if (font.Style.Contains(TFontStyle::fsUnderline)) {
     FillBand(surface, x, baseline + line->UnderlineTop, width, line->LineThickness, ink);
   }
