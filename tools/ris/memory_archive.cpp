@@ -33,7 +33,9 @@ class MemoryArchiveSystem final : public HeadlessSystem {
 }  // namespace
 
 std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures) {
-  ZipWriter writer({.Deflate = false});
+  ZipWriterOptions stored;
+  stored.Deflate = false;
+  ZipWriter writer(stored);
   std::string why;
   bool added = writer.Add(kSettingsEntryName, settings, why);
   for (const PackEntry& picture : pictures) added = added && writer.Add(picture.Name, picture.Bytes, why);
