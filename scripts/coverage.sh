@@ -37,7 +37,8 @@ llvm-profdata merge -sparse "$profiles"/*.profraw -o "$profiles/merged.profdata"
 parsers='src/pictures/[a-z_]*(_decoder|raw_fax)\.cpp|src/archive/|src/data/(settings_list|object_text)\.cpp|src/base/(conversions|code_page)\.cpp|src/shells/headless/reg_file\.cpp|tools/ris/exif_orientation\.cpp'
 llvm-cov report "${objects[@]:1}" -instr-profile="$profiles/merged.profdata" |
   awk -v root="$PWD/" -v parsers="^($parsers)" '
-    { if (index($1, root) == 1) $1 = substr($1, length(root) + 1) }
+    # Paths come absolute, or relative to the build tree when ccache kept them so.
+    { if (index($1, root) == 1) $1 = substr($1, length(root) + 1); sub(/^(\.\.\/)+/, "", $1) }
     $1 ~ /^(src\/(pictures|archive|data|startup|base|shells\/headless)|tools\/ris)\/[^\/]*\.cpp$/ && NF >= 10 {
       printf "%-44s %6s %6s %8s\n", $1, $8, $9, $10
       if ($1 ~ parsers && $10 + 0 < 85) short = short " " $1

@@ -197,10 +197,6 @@ std::optional<Failure<ZipError>> ChecksumFailure(const ZipEntry& entry, std::uin
   return std::nullopt;
 }
 
-// Entries smaller than this are extracted whole: a helper thread would cost
-// more than it saves.
-constexpr std::uint64_t kMinArrivingBytes = std::uint64_t{256} << 10;
-
 }  // namespace
 
 Result<std::string, ZipError> ZipArchive::Extract(std::size_t index, std::string_view password) const {
@@ -276,9 +272,10 @@ std::optional<Failure<ZipError>> DecryptArriving(const ZipEntry& entry, std::spa
 
 }  // namespace
 
-Result<ArrivingEntry, ZipError> ZipArchive::ExtractArriving(std::size_t index, std::string_view password) const {
+Result<ArrivingEntry, ZipError> ZipArchive::ExtractArriving(std::size_t index, std::string_view password,
+                                                            std::uint64_t smallest_for_helper) const {
   if (index >= entries_.size() || !entries_[index].Encrypted ||
-      entries_[index].CompressedSize < kMinArrivingBytes) {
+      entries_[index].CompressedSize < smallest_for_helper) {
     auto whole = Extract(index, password);
     if (!whole) return Failure{whole.error()};
     return ArrivingEntry(ArrivingBytes::Complete(std::move(whole).value()));

@@ -73,6 +73,9 @@ struct ZipEntry {
 // the reader reads the part that has arrived; anything else is extracted
 // whole before it is handed over. The helper touches nothing but the entry's
 // own bytes, and never outlives this object.
+// Below this size a helper thread would cost more than it saves.
+inline constexpr std::uint64_t kSmallestArrivingEntry = std::uint64_t{256} << 10;
+
 class ArrivingEntry {
  public:
   explicit ArrivingEntry(std::shared_ptr<ArrivingBytes> complete);
@@ -119,8 +122,10 @@ class ZipArchive {
 
   // The same bytes and failures, handed over while a large encrypted entry
   // is still being decrypted (see ArrivingEntry). A failure found before the
-  // helper starts (a wrong password among them) is given here.
-  Result<ArrivingEntry, ZipError> ExtractArriving(std::size_t index, std::string_view password) const;
+  // helper starts (a wrong password among them) is given here. Entries
+  // smaller than `smallest_for_helper` are extracted whole.
+  Result<ArrivingEntry, ZipError> ExtractArriving(std::size_t index, std::string_view password,
+                                                  std::uint64_t smallest_for_helper = kSmallestArrivingEntry) const;
 
  private:
   ZipArchive(std::shared_ptr<const ByteSource> source, std::vector<ZipEntry> entries);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "archive/zip_archive.h"
 #include "archive/zip_crypto.h"
@@ -37,9 +38,30 @@ void EncryptionRoundTrip(std::string_view bytes) {
   if (text != bytes) std::abort();
 }
 
+// Handed over as it arrives, every encrypted entry through the helper
+// thread, an entry gives Extract's bytes or its failure.
+void ArrivingAgrees(const ris::ZipArchive& archive, std::size_t index, std::string_view password,
+                    const ris::Result<std::string, ris::ZipError>& whole) {
+  auto arriving = archive.ExtractArriving(index, password, 0);
+  if (!arriving) {
+    if (whole || arriving.error().Kind != whole.error().Kind) std::abort();
+    return;
+  }
+  const auto failure = arriving->Finish();
+  if (failure) {
+    if (whole || failure->Kind != whole.error().Kind) std::abort();
+    return;
+  }
+  const auto bytes = arriving->Bytes();
+  if (!whole || std::string_view(reinterpret_cast<const char*>(bytes->Data()), bytes->Size()) != *whole) {
+    std::abort();
+  }
+}
+
 void ExtractAll(const ris::ZipArchive& archive, std::string_view password) {
   for (std::size_t i = 0; i < archive.EntryCount(); ++i) {
     const auto extracted = archive.Extract(i, password);
+    ArrivingAgrees(archive, i, password, extracted);
     if (extracted) {
       // Success promises the declared size; the CRC check vouches for the rest.
       if (extracted->size() != archive.Entry(i).UncompressedSize) std::abort();

@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/arriving_bytes.h"
 #include "pictures/file_format_list.h"
+#include "pictures/image_decoder.h"
 
 namespace {
 
@@ -27,12 +30,25 @@ const std::vector<std::string>& EntryNames() {
   return names;
 }
 
+// Read as bytes that arrive while they are decrypted, a picture decodes as
+// it does from the whole bytes.
+void ArrivingAgrees(ris::ByteSpan bytes, std::string_view name) {
+  const ris::ImageDecoder* decoder = ris::StandardFormatList().ChooseDecoder(bytes, name);
+  if (decoder == nullptr) return;
+  const auto whole = decoder->Decode(bytes);
+  const auto arriving =
+      decoder->DecodeArriving(ris::ArrivingBytes::Complete(std::string(bytes.begin(), bytes.end())));
+  if (whole.ok() != arriving.ok()) std::abort();
+  if (whole.ok() && (whole->Width() != arriving->Width() || whole->Height() != arriving->Height())) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::string& name = EntryNames()[data[0] % EntryNames().size()];
   const ris::ByteSpan bytes(data + 1, size - 1);
+  ArrivingAgrees(bytes, name);
 
   ris::TPicture picture;
   const ris::LoadResult loaded = ris::StandardFormatList().LoadPictureFromStream(picture, bytes, name);
