@@ -43,6 +43,15 @@ check "a refused folder shows the findings in the window" \
 mv "$work/thumb.png" "$work/Flowers/icons/thumbs/example.png"
 check "the folder saved again shows again" colours_within 3 ">100"
 
+# A picture saved again with other bytes is checked again, not taken for the
+# one checked before.
+cp "$work/Flowers/icons/example.png" "$work/sprite.png"
+head -c 200 "$work/sprite.png" >"$work/Flowers/icons/example.png"
+check "a picture saved broken shows the findings" \
+  eval 'colours_within 10 "<100" && said "icons/example.png: the saver cannot show this picture"'
+cp "$work/sprite.png" "$work/Flowers/icons/example.png"
+check "and saved whole again shows the folder" colours_within 10 ">100"
+
 # A default the user may change, saved again, shows as well: what the ended
 # saver stored for its user is forgotten before the next one starts.
 mostly_green() {

@@ -1,6 +1,9 @@
 #include "picture_check.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <tuple>
 
 #include "pictures/file_format_list.h"
 #include "pictures/metafile_decoder.h"
@@ -34,9 +37,7 @@ std::string NoDecoderReason(std::string_view bytes) {
       .append(" photo.jpg)");
 }
 
-}  // namespace
-
-PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view bytes) {
+PictureCheck DecodeToCheck(std::string_view entry_name, std::string_view bytes) {
   const ByteSpan data = AsBytes(bytes);
   TPicture picture;
   const LoadResult loaded = StandardFormatList().LoadPictureFromStream(picture, data, entry_name);
@@ -50,6 +51,35 @@ PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view b
     return {PictureVerdict::Undecodable, pixels.error().Message};
   }
   return {PictureVerdict::Decodable, {}, picture.Width(), picture.Height()};
+}
+
+// A verdict depends on nothing but the name and the bytes. `ris preview`
+// checks its whole folder again on every save, mostly the same pictures:
+// those are answered from here, so that a saved change shows at once however
+// many large pictures the product has. The bytes are known by their size
+// and a 64-bit digest.
+class CheckMemo {
+ public:
+  PictureCheck Check(std::string_view entry_name, std::string_view bytes) {
+    Key key{std::string(entry_name), bytes.size(), std::hash<std::string_view>{}(bytes)};
+    if (const auto known = checks_.find(key); known != checks_.end()) return known->second;
+    if (checks_.size() >= kMostKept) checks_.clear();
+    PictureCheck check = DecodeToCheck(entry_name, bytes);
+    checks_.emplace(std::move(key), check);
+    return check;
+  }
+
+ private:
+  using Key = std::tuple<std::string, std::size_t, std::size_t>;
+  static constexpr std::size_t kMostKept = 4096;
+  std::map<Key, PictureCheck> checks_;
+};
+
+}  // namespace
+
+PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view bytes) {
+  static CheckMemo memo;
+  return memo.Check(entry_name, bytes);
 }
 
 }  // namespace ris::tool
