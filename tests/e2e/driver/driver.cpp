@@ -839,6 +839,131 @@ int value(const std::wstring& key_path, const Arguments& arguments) {
   return 0;
 }
 
+int usage();
+
+// ---------------------------------------------------------------- timing
+
+// Milliseconds from the performance counter: the tick count's steps are too
+// coarse for a start-up of a few tens of milliseconds.
+struct FineStopwatch {
+  LARGE_INTEGER start{};
+  FineStopwatch() { QueryPerformanceCounter(&start); }
+  double ms() const {
+    LARGE_INTEGER now{};
+    LARGE_INTEGER frequency{};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  }
+};
+
+// The screen as it is shown, read back through the screen's device context.
+class ScreenReader {
+ public:
+  ScreenReader() : screen_(GetDC(nullptr)) {}
+  ~ScreenReader() { ReleaseDC(nullptr, screen_); }
+  ScreenReader(const ScreenReader&) = delete;
+  ScreenReader& operator=(const ScreenReader&) = delete;
+
+  COLORREF at(int x, int y) const { return GetPixel(screen_, x, y); }
+
+  // FNV-1a over every pixel of the screen, as 32-bit BGRX rows.
+  unsigned long long digest() const {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(screen_);
+    HBITMAP bitmap = CreateDIBSection(screen_, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen_, 0, 0, SRCCOPY);
+    unsigned long long hash = 14695981039346656037ULL;
+    const auto* pixel = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i, pixel += 4) {
+      for (int channel = 0; channel < 3; ++channel) hash = (hash ^ pixel[channel]) * 1099511628211ULL;
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return hash;
+  }
+
+ private:
+  HDC screen_;
+};
+
+bool near_colour(COLORREF seen, COLORREF wanted) {
+  const auto off = [](int a, int b) { return a > b ? a - b : b - a; };
+  return off(GetRValue(seen), GetRValue(wanted)) + off(GetGValue(seen), GetGValue(wanted)) +
+             off(GetBValue(seen), GetBValue(wanted)) <= 48;
+}
+
+// The milliseconds since `since` at which the screen's centre showed one
+// of `wanted`, polled every millisecond, and which one; -1 after the timeout.
+struct ColourSeen {
+  double ms = -1.0;
+  size_t which = 0;
+};
+
+ColourSeen wait_for_colour(const ScreenReader& screen, const std::vector<COLORREF>& wanted,
+                           const FineStopwatch& since) {
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  const Deadline deadline(g_timeout_ms);
+  while (!deadline.passed()) {
+    const COLORREF seen = screen.at(x, y);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+      if (near_colour(seen, wanted[i])) return {since.ms(), i};
+    }
+    Sleep(1);
+  }
+  return {};
+}
+
+COLORREF colour_option(const std::wstring& text) {
+  const auto rgb = static_cast<unsigned long>(std::wcstoul(text.c_str(), nullptr, 16));
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// timing SAVER A B: a saver of two sets whose backgrounds show the colours A
+// and B (RRGGBB) at the screen's centre, started full screen; it starts with
+// either. Reports how long until the screen showed one of them, then presses
+// the right arrow key and how long until it showed the other. After each,
+// once settled, a digest of the whole screen under the set's colour
+// (digest_A=...), so that two builds can be held to the same frames.
+int timing(const std::wstring& saver, const Arguments& colours) {
+  if (colours.size() != 2) return usage();
+  const ScreenReader screen;
+  const auto settled_digest = [&](const std::wstring& colour) {
+    sleep_pumping(500);
+    put(("digest_" + utf8(colour)).c_str(), screen.digest());
+  };
+  Process process;
+  const FineStopwatch since_start;
+  if (!process.start(saver, {L"/s"})) return 1;
+  const ColourSeen first =
+      wait_for_colour(screen, {colour_option(colours[0]), colour_option(colours[1])}, since_start);
+  put("first_frame_ms", std::to_string(first.ms));
+  if (first.ms >= 0) {
+    settled_digest(colours[first.which]);
+    const std::wstring& next = colours[1 - first.which];
+    HWND window = top_level(process.id(), kSaverClass);
+    const FineStopwatch since_key;
+    PostMessageW(window, WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageW(window, WM_KEYUP, VK_RIGHT, 0xC0000001);
+    put("set_change_ms", std::to_string(wait_for_colour(screen, {colour_option(next)}, since_key).ms));
+    settled_digest(next);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  report_end(process, g_timeout_ms);
+  return 0;
+}
+
 int usage() {
   std::fputs(
       "usage: e2e_driver [--timeout=SECONDS] COMMAND [SAVER [ARGUMENTS...]]\n"
@@ -850,6 +975,7 @@ int usage() {
       "  configure SAVER [ARGS] -- ACTIONS   the configuration dialog, used\n"
       "  value KEY NAME         type, size and end of a value under HKCU\n"
       "  close HWND             posts WM_CLOSE to the window\n"
+      "  timing SAVER A B       start-up and set change as the screen shows them\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n",
       stderr);
@@ -880,5 +1006,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"configure") return configure(saver, arguments);
   if (command == L"value") return value(saver, arguments);
   if (command == L"close") return close_window(saver);
+  if (command == L"timing") return timing(saver, arguments);
   return usage();
 }
