@@ -33,13 +33,7 @@ red=C03020
 blue=2050C0
 photo red "$red"
 photo blue "$blue"
-printf '%s\r\n' '[general]' 'title=Speed Pictures' '[General]' 'BackgroundColor=$00000000' \
-  'showBackground=true' '[bounce]' 'nrImages=0' 'Speed=2' 'bounceImages=true' '[clocksettings]' 'clock=0' \
-  "clockFont=object FontDialog1: TFontDialog;  Font.Height = -32;  Font.Name = 'Arial';end" \
-  '[FilenameSettings]' 'filename=1' \
-  "filenameFont=object FontDialog1: TFontDialog;  Font.Height = -21;  Font.Name = 'Arial';end" \
-  '[sets]' 'SetTime=0' 'selectedSets=*all*' 'setSelectedSets=true' \
-  '[backgrounds]' 'stretchSmallImages=true' >"$content/settings.txt"
+plain_settings "Speed Pictures" 0 >"$content/settings.txt"
 "$host_ris" pack "$content" "$product/Demo.dat" --saver Demo.scr >"$work/stdout" 2>"$work/stderr"
 check "ris packs the speed product" test -s "$product/Demo.dat" || { finish; exit 1; }
 cp "$product/Demo.dat" "$product/earlier/"

@@ -24,15 +24,7 @@ place_set() {
 }
 place_set teal background.emf sprite.wmf
 place_set olive background_plain.wmf sprite.emf
-# No clock and no set name over the pictures; no set change while one shows.
-printf '%s\r\n' '[general]' 'title=Metafile Pictures' '[General]' 'BackgroundColor=$00000000' \
-  'showBackground=true' '[bounce]' "nrImages=$metafile_images" 'Speed=2' 'bounceImages=true' \
-  '[clocksettings]' 'clock=0' \
-  "clockFont=object FontDialog1: TFontDialog;  Font.Height = -32;  Font.Name = 'Arial';end" \
-  '[FilenameSettings]' 'filename=1' \
-  "filenameFont=object FontDialog1: TFontDialog;  Font.Height = -21;  Font.Name = 'Arial';end" \
-  '[sets]' 'SetTime=0' 'selectedSets=*all*' 'setSelectedSets=true' \
-  '[backgrounds]' 'stretchSmallImages=true' >"$content/settings.txt"
+plain_settings "Metafile Pictures" "$metafile_images" >"$content/settings.txt"
 "$host_ris" pack "$content" "$product/Demo.dat" --saver Demo.scr >"$work/stdout" 2>"$work/stderr"
 check "ris packs the metafile product" test -s "$product/Demo.dat"
 cp "$build/Demo.scr" "$product/Demo.scr"

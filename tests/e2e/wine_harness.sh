@@ -196,6 +196,19 @@ centre_y=$((screen_h / 2))
 pointer_home() { xdotool mousemove "$centre_x" "$centre_y"; }
 
 shot() { import -window root "$work/$1.png"; }
+
+# plain_settings TITLE IMAGES: a product's settings text with no clock and no
+# set name over the pictures and no set change while a set shows.
+plain_settings() {
+  printf '%s\r\n' '[general]' "title=$1" '[General]' 'BackgroundColor=$00000000' \
+    'showBackground=true' '[bounce]' "nrImages=$2" 'Speed=2' 'bounceImages=true' \
+    '[clocksettings]' 'clock=0' \
+    "clockFont=object FontDialog1: TFontDialog;  Font.Height = -32;  Font.Name = 'Arial';end" \
+    '[FilenameSettings]' 'filename=1' \
+    "filenameFont=object FontDialog1: TFontDialog;  Font.Height = -21;  Font.Name = 'Arial';end" \
+    '[sets]' 'SetTime=0' 'selectedSets=*all*' 'setSelectedSets=true' \
+    '[backgrounds]' 'stretchSmallImages=true'
+}
 # pixels_like FILE CROP COLOUR: how many pixels of the crop are within a few
 # per cent of COLOUR.
 pixels_like() {
