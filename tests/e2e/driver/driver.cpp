@@ -880,6 +880,10 @@ class ScreenReader {
     void* bits = nullptr;
     HDC memory = CreateCompatibleDC(screen_);
     HBITMAP bitmap = CreateDIBSection(screen_, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr || bits == nullptr) {
+      DeleteDC(memory);
+      return 0;
+    }
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen_, 0, 0, SRCCOPY);
     unsigned long long hash = 14695981039346656037ULL;
