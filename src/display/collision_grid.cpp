@@ -92,7 +92,6 @@ bool CollisionGrid::Build(std::span<const TBouncingImage> images, std::int32_t w
   const auto cell_capacity = static_cast<std::size_t>(max_cells);
   cell_start_.reserve(cell_capacity + 1);
   fill_.reserve(cell_capacity);
-  later_.reserve(cell_capacity);
   cell_of_.reserve(count);
   members_.reserve(count);
   partners_.reserve(count);
@@ -142,15 +141,10 @@ void CollisionGrid::Collide(std::span<TBouncingImage> images, std::int32_t width
   const double reach = width;
   const double far_limit = reach * reach * (1.0 + kBandMargin);
   const double near_limit = reach * reach * (1.0 - kBandMargin);
-  // Each cell lists its images in ascending order and the images are taken
-  // in that order, so the ones a later image may pair with are a tail of
-  // every cell: later_[c] is where cell c's not yet taken images begin.
-  later_.assign(cell_start_.begin(), cell_start_.end() - 1);
   const auto count = static_cast<std::uint32_t>(images.size());
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t cell = cell_of_[i];
     if (cell == kNoCell) continue;
-    ++later_[cell];  // i itself
     const std::uint32_t column = cell % columns_;
     const std::uint32_t row = cell / columns_;
     const std::uint32_t first_column = column == 0 ? 0 : column - 1;
@@ -165,19 +159,19 @@ void CollisionGrid::Collide(std::span<TBouncingImage> images, std::int32_t width
     std::uint32_t* const first_partner = partners_.data();
     std::uint32_t* end_partner = first_partner;
     for (std::uint32_t r = row == 0 ? 0 : row - 1; r <= last_row; ++r) {
-      for (std::uint32_t c = r * columns_ + first_column; c <= r * columns_ + last_column; ++c) {
-        const Member* member = members_.data() + later_[c];
-        const Member* const end = members_.data() + cell_start_[c + 1];
-        for (; member != end; ++member) {
-          // These float differences are the ones Distance squares.
-          const double dx = member->X - x;
-          const double dy = member->Y - y;
-          const double squared = dx * dx + dy * dy;
-          *end_partner = member->Index;
-          end_partner += squared < near_limit;
-          if ((squared >= near_limit) & (squared <= far_limit)) [[unlikely]] {
-            end_partner += DiscsTouch(images[i].Position, images[member->Index].Position, width);
-          }
+      // The three cells of a row lie side by side in members_.
+      const Member* member = members_.data() + cell_start_[r * columns_ + first_column];
+      const Member* const end = members_.data() + cell_start_[r * columns_ + last_column + 1];
+      for (; member != end; ++member) {
+        // These float differences are the ones Distance squares.
+        const double dx = member->X - x;
+        const double dy = member->Y - y;
+        const double squared = dx * dx + dy * dy;
+        const bool later = member->Index > i;
+        *end_partner = member->Index;
+        end_partner += later & (squared < near_limit);
+        if (later & (squared >= near_limit) & (squared <= far_limit)) [[unlikely]] {
+          end_partner += DiscsTouch(images[i].Position, images[member->Index].Position, width);
         }
       }
     }

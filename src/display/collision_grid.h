@@ -50,7 +50,6 @@ class CollisionGrid {
   std::vector<std::uint32_t> cell_of_;     // per image; kNoCell when not finite
   std::vector<std::uint32_t> cell_start_;  // members_ of cell c: [c], [c + 1])
   std::vector<std::uint32_t> fill_;        // next free slot per cell while sorting
-  std::vector<std::uint32_t> later_;       // per cell: its images after the one taken
   std::vector<Member> members_;            // by cell, ascending index within a cell
   std::vector<std::uint32_t> partners_;    // room for the partners j > i of one image
 };
