@@ -3,10 +3,13 @@
 # them, for this build and an earlier one on the same product: two sets of
 # 3840 x 2160 photo-like JPEG backgrounds on a 1920 x 1080 screen, no moving
 # pictures and no overlays, so that a frame is the background alone. The
-# driver's timing command starts each saver, waits for the first set's
-# sets' colours at the screen's centre (it starts with either), presses the
-# right arrow key and waits for the other's; the builds take turns, and the medians are printed. Both
-# builds must show the same frames, pixel for pixel.
+# driver's timing command starts each saver, waits for either set's colour
+# at the screen's centre (it starts with either), presses the right arrow
+# key and waits for the other's, and reports the saver's processor time for
+# each too: a frame waits for the display's next tick, so the processor time
+# tells the work apart. The builds take turns; the least, median and most of
+# each figure are printed. Both builds must show the same frames, pixel for
+# pixel.
 #   bench/wine/saver_speed.sh BUILD_DIR EARLIER_SCR [RUNS]
 # BUILD_DIR is the windows preset's tree (as for tests/e2e/run.sh);
 # EARLIER_SCR is the earlier build's Demo.scr.
@@ -53,18 +56,19 @@ for ((run = 1; run <= runs; run++)); do
   time_saver current "$run"
 done
 
-# median BUILD KEY: the median of KEY over BUILD's runs.
-median() {
+# spread BUILD KEY: the least, median and most of KEY over BUILD's runs.
+spread() {
   local run
-  for ((run = 1; run <= runs; run++)); do value "$1-$run" "$2"; done | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f", v[int((NR + 1) / 2)] }'
+  for ((run = 1; run <= runs; run++)); do value "$1-$run" "$2"; done | sort -g |
+    awk '{ v[NR] = $1 } END { printf "%.1f / %.1f / %.1f", v[1], v[int((NR + 1) / 2)], v[NR] }'
 }
 # digests BUILD KEY: the distinct digests BUILD's runs gave for KEY.
 digests() {
   local run
   for ((run = 1; run <= runs; run++)); do value "$1-$run" "$2"; done | sort -u | tr '\n' ' '
 }
-for key in first_frame_ms set_change_ms; do
-  echo "     $key, median of $runs runs: earlier $(median earlier $key) ms, current $(median current $key) ms"
+for key in first_frame_ms first_frame_cpu_ms set_change_ms set_change_cpu_ms; do
+  echo "     $key over $runs runs, least / median / most: earlier $(spread earlier $key) ms, current $(spread current $key) ms"
 done
 for key in "digest_$red" "digest_$blue"; do
   check "both builds show the same frame for each set ($key: $(digests current $key))" \

@@ -929,6 +929,19 @@ ColourSeen wait_for_colour(const ScreenReader& screen, const std::vector<COLORRE
   return {};
 }
 
+// The processor time the process has used so far, in milliseconds.
+double cpu_ms(const Process& process) {
+  FILETIME created{};
+  FILETIME ended{};
+  FILETIME kernel{};
+  FILETIME user{};
+  if (!GetProcessTimes(process.info.hProcess, &created, &ended, &kernel, &user)) return -1.0;
+  const auto ticks = [](const FILETIME& time) {
+    return static_cast<double>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+  };
+  return (ticks(kernel) + ticks(user)) / 10000.0;  // 100 ns ticks
+}
+
 COLORREF colour_option(const std::wstring& text) {
   const auto rgb = static_cast<unsigned long>(std::wcstoul(text.c_str(), nullptr, 16));
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -937,9 +950,12 @@ COLORREF colour_option(const std::wstring& text) {
 // timing SAVER A B: a saver of two sets whose backgrounds show the colours A
 // and B (RRGGBB) at the screen's centre, started full screen; it starts with
 // either. Reports how long until the screen showed one of them, then presses
-// the right arrow key and how long until it showed the other. After each,
-// once settled, a digest of the whole screen under the set's colour
-// (digest_A=...), so that two builds can be held to the same frames.
+// the right arrow key and how long until it showed the other. A frame waits
+// for the display's next tick, so the times are also given as the processor
+// time the saver used for them (from its start; from the key to the settled
+// new frame). After each, once settled, a digest of the whole screen under
+// the set's colour (digest_A=...), so that two builds can be held to the
+// same frames.
 int timing(const std::wstring& saver, const Arguments& colours) {
   if (colours.size() != 2) return usage();
   const ScreenReader screen;
@@ -953,8 +969,10 @@ int timing(const std::wstring& saver, const Arguments& colours) {
   const ColourSeen first =
       wait_for_colour(screen, {colour_option(colours[0]), colour_option(colours[1])}, since_start);
   put("first_frame_ms", std::to_string(first.ms));
+  put("first_frame_cpu_ms", std::to_string(cpu_ms(process)));
   if (first.ms >= 0) {
     settled_digest(colours[first.which]);
+    const double cpu_before_key = cpu_ms(process);
     const std::wstring& next = colours[1 - first.which];
     HWND window = top_level(process.id(), kSaverClass);
     const FineStopwatch since_key;
@@ -962,6 +980,7 @@ int timing(const std::wstring& saver, const Arguments& colours) {
     PostMessageW(window, WM_KEYUP, VK_RIGHT, 0xC0000001);
     put("set_change_ms", std::to_string(wait_for_colour(screen, {colour_option(next)}, since_key).ms));
     settled_digest(next);
+    put("set_change_cpu_ms", std::to_string(cpu_ms(process) - cpu_before_key));
     PostMessageW(window, WM_CLOSE, 0, 0);
   }
   report_end(process, g_timeout_ms);
