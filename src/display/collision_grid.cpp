@@ -175,7 +175,14 @@ void CollisionGrid::Collide(std::span<TBouncingImage> images, std::int32_t width
         }
       }
     }
-    std::sort(first_partner, end_partner);
+    // A few dozen partners at the most, in runs that are each in order: an
+    // insertion sort moves little and its branches are predictable.
+    for (std::uint32_t* next = first_partner + 1; next < end_partner; ++next) {
+      const std::uint32_t partner = *next;
+      std::uint32_t* at = next;
+      for (; at != first_partner && at[-1] > partner; --at) *at = at[-1];
+      *at = partner;
+    }
     for (const std::uint32_t* j = first_partner; j != end_partner; ++j) {
       BounceApart(images[i], images[*j]);
     }
