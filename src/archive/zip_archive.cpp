@@ -28,6 +28,10 @@ constexpr std::uint16_t kEncryptedDirectoryFlag = 1u << 13;
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
 // The CRC is summed in pieces of this size: zlib counts in uInt.
 constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+// A helper decrypting an entry while it is read starts with a piece this
+// small and doubles it up to kPieceBytes: the reader waits for the first
+// piece only, and a picture's header is in the first few kilobytes.
+constexpr std::size_t kFirstPieceBytes = std::size_t{4} << 10;
 
 Failure<ZipError> Fail(ZipFailure kind, const ZipEntry& entry, std::string_view what) {
   return Failure{ZipError{kind, "entry '" + entry.Name + "': " + std::string(what)}};
@@ -254,15 +258,19 @@ std::optional<Failure<ZipError>> DecryptArriving(const ZipEntry& entry, std::spa
   uLong crc = crc32(0L, Z_NULL, 0);
   std::size_t arrived = 0;
   bool more = true;
-  for (std::size_t at = 0; at < input.size() && more; at += kPieceBytes) {
+  std::size_t at = 0;
+  std::size_t piece_bytes = kFirstPieceBytes;
+  while (at < input.size() && more) {
     if (stop) return std::nullopt;
-    const std::span<char> piece = input.subspan(at, std::min(kPieceBytes, input.size() - at));
+    const std::span<char> piece = input.subspan(at, std::min(piece_bytes, input.size() - at));
     keys.Decrypt(piece);
     if (inflater) more = inflater->Feed({piece.data(), piece.size()});
-    const std::size_t ready = inflater ? inflater->Produced() : at + piece.size();
+    at += piece.size();
+    const std::size_t ready = inflater ? inflater->Produced() : at;
     crc = crc32(crc, bytes.Data() + arrived, static_cast<uInt>(ready - arrived));
     arrived = ready;
     bytes.Arrive(arrived);
+    piece_bytes = std::min(2 * piece_bytes, kPieceBytes);
   }
   if (inflater) {
     if (auto error = inflater->Finish()) return Fail(ZipFailure::Damaged, entry, *error);
