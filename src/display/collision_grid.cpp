@@ -42,6 +42,25 @@ std::uint32_t CellCoordinate(float v, double origin, double cell_size, std::uint
   return static_cast<std::uint32_t>(std::clamp(q, 0.0, static_cast<double>(count - 1)));
 }
 
+// The partners of one image come in runs that are each in order, one run a
+// cell. A few dozen, as a running display has, move little in an insertion
+// sort, whose branches are predictable; a crowd of them, as thousands of
+// images in a small window give, would make it quadratic.
+constexpr std::ptrdiff_t kMostPartnersToInsert = 64;
+
+void SortPartners(std::uint32_t* first, std::uint32_t* end) noexcept {
+  if (end - first > kMostPartnersToInsert) {
+    std::sort(first, end);
+    return;
+  }
+  for (std::uint32_t* next = first + 1; next < end; ++next) {
+    const std::uint32_t partner = *next;
+    std::uint32_t* at = next;
+    for (; at != first && at[-1] > partner; --at) *at = at[-1];
+    *at = partner;
+  }
+}
+
 }  // namespace
 
 void CollideAllPairs(std::span<TBouncingImage> images, std::int32_t width) noexcept {
@@ -175,14 +194,7 @@ void CollisionGrid::Collide(std::span<TBouncingImage> images, std::int32_t width
         }
       }
     }
-    // A few dozen partners at the most, in runs that are each in order: an
-    // insertion sort moves little and its branches are predictable.
-    for (std::uint32_t* next = first_partner + 1; next < end_partner; ++next) {
-      const std::uint32_t partner = *next;
-      std::uint32_t* at = next;
-      for (; at != first_partner && at[-1] > partner; --at) *at = at[-1];
-      *at = partner;
-    }
+    SortPartners(first_partner, end_partner);
     for (const std::uint32_t* j = first_partner; j != end_partner; ++j) {
       BounceApart(images[i], images[*j]);
     }
