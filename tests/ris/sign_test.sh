@@ -40,6 +40,11 @@ chmod +x "$work/fake-osslsigncode"
 run_ris sign "$work/c.exe" "${key[@]}" --osslsigncode "$work/fake-osslsigncode"
 check "the password reaches osslsigncode through a pipe, never its command line" \
   eval 'exited 1 && [[ $(cat "$work/input") == "open sesame" ]] && ! grep -q sesame "$work/arguments"'
+# Started with SIGCHLD ignored (a parent may pass that on), ris still reads
+# the program's exit code.
+perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die' "$ris" sign "$work/c.exe" "${key[@]}" \
+  --osslsigncode "$work/fake-osslsigncode" >"$work/stdout" 2>"$work/stderr"
+check "started with SIGCHLD ignored: the program's own exit code" said "osslsigncode failed (exit code 3)"
 
 SOURCE_DATE_EPOCH=1767225600 run_ris sign "$work/d.exe" "${key[@]}"
 SOURCE_DATE_EPOCH=1767225600 run_ris sign "$work/e.exe" "${key[@]}"

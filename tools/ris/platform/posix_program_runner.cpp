@@ -53,6 +53,19 @@ class FilledPipe {
   int ends_[2] = {-1, -1};
 };
 
+// A parent that set SIGCHLD to SIG_IGN passes that on across exec, and with
+// it the system reaps every child at once: waitpid would then fail and
+// never give an exit code. Nothing of ris handles SIGCHLD, so the default
+// goes back before any program starts; the started program gets it too.
+void AwaitChildrenAgain(posix_spawnattr_t& attributes) {
+  signal(SIGCHLD, SIG_DFL);
+  sigset_t reset;
+  sigemptyset(&reset);
+  sigaddset(&reset, SIGCHLD);
+  posix_spawnattr_setsigdefault(&attributes, &reset);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+}
+
 int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
 class PosixProgram final : public StartedProgram {
@@ -116,12 +129,16 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
       posix_spawn_file_actions_adddup2(&actions, input.ReadEnd(), STDIN_FILENO);
     }
   }
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  AwaitChildrenAgain(attributes);
   pid_t child = 0;
   if (why.empty()) {
-    if (const int error = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ)) {
+    if (const int error = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ)) {
       why = std::strerror(error);
     }
   }
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (!why.empty()) return nullptr;
   return std::make_unique<PosixProgram>(child);
