@@ -67,6 +67,10 @@ class TSettings {
   // The product title; also the name of the registry key.
   const std::string& Title() const noexcept { return title_; }
 
+  // The names of every registry value a model may store, whichever the
+  // product lets its user set.
+  static std::vector<std::string> StoredValueNames();
+
  private:
   struct UserSetting;
   static std::span<const UserSetting> UserSettings();

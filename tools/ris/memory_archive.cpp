@@ -1,5 +1,7 @@
 #include "memory_archive.h"
 
+#include <optional>
+
 #include "archive/byte_source.h"
 #include "base/ascii.h"
 #include "base/errors.h"
@@ -32,15 +34,39 @@ class MemoryArchiveSystem final : public HeadlessSystem {
 
 }  // namespace
 
-std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures) {
+namespace {
+
+// The entries stored as they are; `refused(name, why)` hears of each entry
+// the writer does not take.
+template <typename Refused>
+std::string ZipStored(std::string_view settings, std::span<const PackEntry> pictures, Refused refused) {
   ZipWriterOptions stored;
   stored.Deflate = false;
   ZipWriter writer(stored);
-  std::string why;
-  bool added = writer.Add(kSettingsEntryName, settings, why);
-  for (const PackEntry& picture : pictures) added = added && writer.Add(picture.Name, picture.Bytes, why);
-  if (!added) throw ESaverError(why);
+  const auto add = [&](std::string_view name, std::string_view bytes) {
+    std::string why;
+    if (!writer.Add(name, bytes, why)) refused(name, why);
+  };
+  add(kSettingsEntryName, settings);
+  for (const PackEntry& picture : pictures) add(picture.Name, picture.Bytes);
   return writer.Finish();
+}
+
+}  // namespace
+
+std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures) {
+  std::optional<std::string> first_refusal;
+  std::string archive = ZipStored(settings, pictures, [&](std::string_view, const std::string& why) {
+    if (!first_refusal) first_refusal = why;
+  });
+  if (first_refusal) throw ESaverError(*first_refusal);
+  return archive;
+}
+
+std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures, PackFindings& findings) {
+  return ZipStored(settings, pictures, [&](std::string_view name, const std::string& why) {
+    findings.Error(std::string(name) + ": " + why);
+  });
 }
 
 std::unique_ptr<HeadlessSystem> SystemWithArchive(std::string_view saver, std::string archive) {

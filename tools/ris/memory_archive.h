@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "pack_content.h"
+#include "pack_findings.h"
 #include "shells/headless/headless_system.h"
 
 namespace ris::tool {
@@ -18,6 +19,11 @@ namespace ris::tool {
 // The settings text and the given pictures as archive bytes. Throws
 // ESaverError when an entry cannot be added (a name twice, say).
 std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures);
+
+// The same, each entry that cannot be added an error of `findings`, in the
+// words of ris pack (two pictures whose names differ only in case, say,
+// which are one entry to the saver).
+std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pictures, PackFindings& findings);
 
 // A system whose saver, installed as `saver`, finds `archive` as its data
 // archive.

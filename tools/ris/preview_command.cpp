@@ -98,26 +98,29 @@ std::string ReplacedTitle(std::string_view settings, std::string_view title) {
   return text.replace(at, 7, title);
 }
 
-std::string FindingsArchive(const fs::path& folder, const PackFindings& findings, PlatformText& text) {
+struct PreviewProduct {
+  std::string Archive;
+  std::string Title;  // the preview's, under which its saver stores the user's settings
+  CodePage TitleCodePage = kSystemCodePage;
+};
+
+PreviewProduct FindingsProduct(const fs::path& folder, const PackFindings& findings, PlatformText& text) {
   const std::string heading = "ris pack would refuse " + folder.string() + ":";
   const std::string picture = FindingsPicture(heading, findings.Lines(), text);
   const std::string blank = EncodePng(PixelImage::Blank(1, 1));
   const std::vector<PackEntry> pictures{
       {"backgrounds/findings.png", picture}, {"icons/findings.png", blank}, {"icons/thumbs/findings.png", blank}};
-  return ZipInMemory(ReplacedTitle(kFindingsSettings, kFindingsTitle), pictures);
+  return {ZipInMemory(ReplacedTitle(kFindingsSettings, kFindingsTitle), pictures), std::string(kFindingsTitle)};
 }
 
-struct PreviewProduct {
-  std::string Archive;
-  std::string Title;  // the preview's, under which its saver stores the user's settings
-};
-
-// The title made the preview's own: later lines of a section win.
-PreviewProduct PreviewOf(const PackContent& content) {
+// The title made the preview's own: later lines of a section win. Entries
+// the archive cannot take are errors of `findings`, as in ris pack.
+PreviewProduct PreviewOf(const PackContent& content, PackFindings& findings) {
   TSettingsList list;
   ParseSettingsText(*content.Settings, list);
   const std::string title = list.ReadValue("title", "general") + " (preview)";
-  return {ZipInMemory(*content.Settings + "\r\n[general]\r\ntitle=" + title + "\r\n", content.Pictures), title};
+  const std::string settings = *content.Settings + "\r\n[general]\r\ntitle=" + title + "\r\n";
+  return {ZipInMemory(settings, content.Pictures, findings), title, ProductCodePage(list)};
 }
 
 // The folder as the saver will see it, or a product showing why `ris pack`
@@ -126,9 +129,11 @@ PreviewProduct PreviewArchive(const fs::path& folder, PlatformText& text, std::o
   PackFindings findings;
   PackContent content = CollectPackContent(folder, findings);
   CheckProductContent(content, {}, findings);
+  std::optional<PreviewProduct> product;
+  if (!findings.HasErrors()) product = PreviewOf(content, findings);
   findings.Print(err);
-  if (findings.HasErrors()) return {FindingsArchive(folder, findings, text), std::string(kFindingsTitle)};
-  return PreviewOf(content);
+  if (findings.HasErrors()) return FindingsProduct(folder, findings, text);
+  return *product;
 }
 
 // ---------------------------------------------------------------- watching
@@ -158,17 +163,41 @@ struct SaverLaunch {
   std::vector<std::string> Arguments;
 };
 
+// A folder of the preview's own under the system's temporary folder, gone
+// with everything in it however the preview ends, a thrown error included.
+// Whatever runs from it (the engine's copy in ris.exe) must have ended first.
+class ScratchFolder {
+ public:
+  ScratchFolder()
+      : path_(fs::temp_directory_path() /
+              ("ris-preview-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))) {
+    std::error_code error;  // a folder not made fails the first write into it, which says why
+    fs::create_directories(path_, error);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const fs::path& Path() const noexcept { return path_; }
+
+ private:
+  fs::path path_;
+};
+
 struct PreviewPlace {
-  fs::path Folder;   // scratch, removed at the end
+  ScratchFolder Folder;
   std::string Name;  // the saver's name without ".scr"
-  fs::path Archive() const { return Folder / (Name + ".dat"); }
+  fs::path Archive() const { return Folder.Path() / (Name + ".dat"); }
 };
 
 #ifdef _WIN32
 // The engine copied under the preview's name, beside its archive.
 std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
   const fs::path engine = options.Value("--engine").value_or((fs::path(_pgmptr).parent_path() / "Demo.scr").string());
-  const fs::path copy = place.Folder / (place.Name + ".scr");
+  const fs::path copy = place.Folder.Path() / (place.Name + ".scr");
   std::error_code error;
   if (!fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error)) {
     why = "cannot copy the engine " + engine.string() + " (name it with --engine): " + error.message();
@@ -217,7 +246,7 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
       return 1;
     }
     // What the last run stored would hide the defaults the maker just saved.
-    ForgetStoredSettings(place.Name, product.Title);
+    ForgetStoredSettings(place.Name, product.Title, product.TitleCodePage);
     const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
     if (!saver) {
       streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';
@@ -248,9 +277,7 @@ int RunPreviewCommand(Arguments arguments, CommandStreams streams) {
   }
   const fs::path folder = options->Positional.front();
   const std::string product = FolderNameFor(fs::absolute(folder, fs_error).filename().string(), "Product.scr");
-  PreviewPlace place{fs::temp_directory_path() / ("ris-preview-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())),
-                     product + "-preview"};
-  fs::create_directories(place.Folder, fs_error);
+  const PreviewPlace place{ScratchFolder(), product + "-preview"};
   std::string why;
   const auto launch = PrepareSaver(*options, place, why);
   int status = 1;
@@ -263,7 +290,6 @@ int RunPreviewCommand(Arguments arguments, CommandStreams streams) {
     std::signal(SIGINT, previous_int);
     std::signal(SIGTERM, previous_term);
   }
-  fs::remove_all(place.Folder, fs_error);
   return status;
 }
 
