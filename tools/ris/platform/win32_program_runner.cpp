@@ -1,27 +1,67 @@
 #include <windows.h>
 
+#include <climits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "program_runner.h"
+#include "shells/win32/owned_handle.h"
 
 namespace ris::tool {
 
 namespace {
 
+// UTF-8, as ris holds text and paths, for the system's wide calls. Nothing
+// for bytes that are not UTF-8, or hold a NUL: no command line carries one.
+std::optional<std::wstring> WideFromUtf8(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  if (text.find('\0') != std::string_view::npos || text.size() > INT_MAX) return std::nullopt;
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
+  return wide;
+}
+
 // One argument as the C runtime of the started program splits its command
-// line again: in quotes, with the backslashes before a quote doubled.
-void AppendQuoted(std::string& line, const std::string& argument) {
-  line += '"';
+// line again: in quotes, with the backslashes before a quote doubled. Every
+// argument, a product's text among them, reaches a command line through here.
+void AppendQuoted(std::wstring& line, std::wstring_view argument) {
+  line += L'"';
   std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
       ++backslashes;
       continue;
     }
-    line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
     backslashes = 0;
     line += c;
   }
-  line.append(backslashes * 2, '\\');
-  line += '"';
+  line.append(backslashes * 2, L'\\');
+  line += L'"';
+}
+
+// The program (through the wide form of its path) and its arguments (UTF-8)
+// as one command line; nothing, with the reason, for an argument that
+// cannot be carried.
+std::optional<std::wstring> CommandLine(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                                        std::string& why) {
+  std::wstring line;
+  AppendQuoted(line, program.native());
+  for (const std::string& argument : arguments) {
+    const auto wide = WideFromUtf8(argument);
+    if (!wide) {
+      why = "an argument is not UTF-8 text without NUL bytes";
+      return std::nullopt;
+    }
+    line += L' ';
+    AppendQuoted(line, *wide);
+  }
+  return line;
 }
 
 std::string SystemMessage(DWORD error) {
@@ -35,47 +75,102 @@ std::string SystemMessage(DWORD error) {
 
 // A pipe that already holds the program's standard input, as the POSIX
 // runner makes it: written before the program starts, the bytes fit into
-// the pipe's buffer. Only its read end is inherited.
+// the pipe's buffer. Neither end is inheritable; the program inherits a
+// duplicate of the read end (InheritedHandles).
 class FilledPipe {
  public:
-  FilledPipe() = default;
-  FilledPipe(const FilledPipe&) = delete;
-  FilledPipe& operator=(const FilledPipe&) = delete;
-  ~FilledPipe() {
-    Close(read_);
-    Close(write_);
-  }
-
   // ERROR_SUCCESS, or the error of the failed step.
   DWORD Fill(std::string_view bytes) {
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    if (!CreatePipe(&read_, &write_, &inherited, static_cast<DWORD>(kMaxStandardInput)) ||
-        !SetHandleInformation(write_, HANDLE_FLAG_INHERIT, 0)) {
-      return GetLastError();
-    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read, &write, nullptr, static_cast<DWORD>(kMaxStandardInput))) return GetLastError();
+    read_.Reset(read);
+    const OwnedKernelObject write_end(write);
     DWORD written = 0;
     if (!bytes.empty() &&
-        (!WriteFile(write_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        (!WriteFile(write, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
          written != bytes.size())) {
       return GetLastError();
     }
-    Close(write_);
     return ERROR_SUCCESS;
   }
-  HANDLE ReadEnd() const { return read_; }
+  HANDLE ReadEnd() const { return read_.Get(); }
 
  private:
-  static void Close(HANDLE& handle) {
-    if (handle != nullptr) CloseHandle(handle);
-    handle = nullptr;
-  }
-  HANDLE read_ = nullptr;
-  HANDLE write_ = nullptr;
+  OwnedKernelObject read_;
 };
+
+// The handles a started program inherits, and only they: inheritable
+// duplicates of ours, named in its start-up information's handle list, so
+// that no other inheritable handle of this process (one its own parent
+// passed on, say) reaches the program and lives on in it.
+class InheritedHandles {
+ public:
+  InheritedHandles() = default;
+  InheritedHandles(const InheritedHandles&) = delete;
+  InheritedHandles& operator=(const InheritedHandles&) = delete;
+  ~InheritedHandles() {
+    if (attributes_ != nullptr) DeleteProcThreadAttributeList(attributes_);
+  }
+
+  // The program's duplicate of `handle`; null for none, or one that cannot
+  // be duplicated (a program without a console has no output handles).
+  HANDLE Add(HANDLE handle) {
+    HANDLE duplicate = nullptr;
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &duplicate, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS)) {
+      return nullptr;
+    }
+    owned_.emplace_back(duplicate);
+    handles_.push_back(duplicate);
+    return duplicate;
+  }
+
+  bool Any() const noexcept { return !handles_.empty(); }
+
+  // Names the handles in `startup`; false, with the system's error, when
+  // it refuses.
+  bool Attach(STARTUPINFOEXW& startup) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    list_bytes_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_bytes_.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
+    attributes_ = list;
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                   handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      return false;
+    }
+    startup.lpAttributeList = list;
+    return true;
+  }
+
+ private:
+  std::vector<OwnedKernelObject> owned_;
+  std::vector<HANDLE> handles_;
+  std::vector<unsigned char> list_bytes_;
+  LPPROC_THREAD_ATTRIBUTE_LIST attributes_ = nullptr;
+};
+
+// A job that ends its processes when its last handle closes, and so when
+// this process ends, however it ends (Ctrl+C, or killed): nothing started
+// here outlives ris. Nothing when the system makes none.
+OwnedKernelObject KillOnCloseJob() {
+  OwnedKernelObject job(CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    job.Reset();
+  }
+  return job;
+}
 
 class Win32Program final : public StartedProgram {
  public:
-  explicit Win32Program(PROCESS_INFORMATION process) : process_(process) { CloseHandle(process_.hThread); }
+  Win32Program(PROCESS_INFORMATION process, OwnedKernelObject job) : process_(process), job_(std::move(job)) {
+    CloseHandle(process_.hThread);
+  }
 
   ~Win32Program() override {
     if (!ExitCode()) {
@@ -121,7 +216,25 @@ class Win32Program final : public StartedProgram {
 
  private:
   PROCESS_INFORMATION process_;
+  OwnedKernelObject job_;  // closed after the program ended, ending what it started
 };
+
+// The start-up information's standard handles: the pipe's read end or our
+// own input, and our own output streams, each as the program's duplicate.
+void GiveStandardHandles(STARTUPINFOW& startup, const FilledPipe* input, InheritedHandles& inherited) {
+  startup.dwFlags |= STARTF_USESTDHANDLES;
+  startup.hStdInput = inherited.Add(input != nullptr ? input->ReadEnd() : GetStdHandle(STD_INPUT_HANDLE));
+  startup.hStdOutput = inherited.Add(GetStdHandle(STD_OUTPUT_HANDLE));
+  startup.hStdError = inherited.Add(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+void PlaceFirstWindow(STARTUPINFOW& startup, const WindowPlace& place) {
+  startup.dwFlags |= STARTF_USEPOSITION | STARTF_USESIZE;
+  startup.dwX = static_cast<DWORD>(place.X);
+  startup.dwY = static_cast<DWORD>(place.Y);
+  startup.dwXSize = static_cast<DWORD>(place.Width);
+  startup.dwYSize = static_cast<DWORD>(place.Height);
+}
 
 }  // namespace
 
@@ -129,14 +242,8 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
                                              const std::vector<std::string>& arguments, std::string& why,
                                              std::optional<std::string_view> standard_input,
                                              std::optional<WindowPlace> first_window) {
-  std::string line;
-  AppendQuoted(line, program.string());
-  for (const std::string& argument : arguments) {
-    line += ' ';
-    AppendQuoted(line, argument);
-  }
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+  auto line = CommandLine(program, arguments, why);
+  if (!line) return nullptr;
   FilledPipe input;
   if (standard_input) {
     if (standard_input->size() > kMaxStandardInput) {
@@ -147,25 +254,30 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
       why = SystemMessage(error);
       return nullptr;
     }
-    startup.dwFlags |= STARTF_USESTDHANDLES;
-    startup.hStdInput = input.ReadEnd();
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   }
-  if (first_window) {
-    startup.dwFlags |= STARTF_USEPOSITION | STARTF_USESIZE;
-    startup.dwX = static_cast<DWORD>(first_window->X);
-    startup.dwY = static_cast<DWORD>(first_window->Y);
-    startup.dwXSize = static_cast<DWORD>(first_window->Width);
-    startup.dwYSize = static_cast<DWORD>(first_window->Height);
-  }
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.string().c_str(), line.data(), nullptr, nullptr, standard_input.has_value(), 0,
-                      nullptr, nullptr, &startup, &process)) {
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  InheritedHandles inherited;
+  GiveStandardHandles(startup.StartupInfo, standard_input ? &input : nullptr, inherited);
+  if (inherited.Any() && !inherited.Attach(startup)) {
     why = SystemMessage(GetLastError());
     return nullptr;
   }
-  return std::make_unique<Win32Program>(process);
+  if (first_window) PlaceFirstWindow(startup.StartupInfo, *first_window);
+  // Suspended until it is in its job, so that nothing it starts escapes it.
+  const DWORD flags = CREATE_SUSPENDED | (inherited.Any() ? EXTENDED_STARTUPINFO_PRESENT : 0);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), line->data(), nullptr, nullptr, inherited.Any(), flags, nullptr, nullptr,
+                      &startup.StartupInfo, &process)) {
+    why = SystemMessage(GetLastError());
+    return nullptr;
+  }
+  // Where the system puts no job in another (before Windows 8, when ris runs
+  // in one), the program runs without: it works, it only may outlive ris.
+  OwnedKernelObject job = KillOnCloseJob();
+  if (job && !AssignProcessToJobObject(job.Get(), process.hProcess)) job.Reset();
+  ResumeThread(process.hThread);
+  return std::make_unique<Win32Program>(process, std::move(job));
 }
 
 }  // namespace ris::tool
