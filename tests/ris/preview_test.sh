@@ -16,7 +16,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+# -noreset: with its last client gone, as between two savers, the server
+# would reset and refuse the next saver for that moment.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for ((i = 0; i < 100; i++)); do [[ -s $work/display ]] && break; sleep 0.1; done
 mkdir "$work/tmp"
@@ -32,9 +34,11 @@ screen_shows() {
   done
   return 1
 }
-# share_like COLOUR: the share of the shot's pixels near that colour.
+# share_like COLOUR [FUZZ]: the share of the shot's pixels near that colour
+# (marked first, so that black and white count as any other colour).
 share_like() {
-  convert "$work/shot.png" -fuzz "${2:-8}%" -fill white -opaque "$1" -fill black +opaque white -format '%[fx:mean]' info:
+  convert "$work/shot.png" -fuzz "${2:-8}%" -fill '#010203' -opaque "$1" -fuzz 0 \
+    -fill black +opaque '#010203' -fill white -opaque '#010203' -format '%[fx:mean]' info:
 }
 above() { awk -v share="$1" -v least="$2" 'BEGIN { exit !(share > least) }'; }
 the_folder() { ! above "$(share_like black)" 0.5; }
