@@ -10,18 +10,19 @@ cp "$build/ris.exe" "$folder/ris.exe"
 timeout 120 wine "$folder/ris.exe" preview 'C:\e2e\Flowers' >"$work/preview.out" 2>"$work/preview.err" &
 preview_pid=$!
 
-# showing SECONDS CAPTION TEST: within that time a visible window of that
-# caption is up ($xwin) and the share of its pixels (per cent) in the green
-# of the rewritten settings passes TEST. The window is looked for afresh
-# each time: ris.exe starts the saver anew on every change.
+# showing SECONDS CAPTION TEST [COLOUR]: within that time a visible window
+# of that caption is up ($xwin) and the share of its pixels (per cent) near
+# COLOUR (the green of the rewritten settings) passes TEST. The window is
+# looked for afresh each time: ris.exe starts the saver anew on every
+# change, and a new window is blank a moment before it is drawn.
 showing() {
-  local i shot=$work/preview.png area green
+  local i shot=$work/preview.png area like
   for ((i = 0; i < $1 * 4; i++)); do
     xwin=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n1)
     if [[ -n $xwin ]] && import -window "$xwin" "$shot" 2>/dev/null; then
       area=$(identify -format '%[fx:w*h]' "$shot")
-      green=$(pixels_like "$shot" "$(identify -format '%wx%h+0+0' "$shot")" '#00FF00')
-      (($(awk -v g="$green" -v a="$area" 'BEGIN { print int(g * 100 / a) }') $3)) && return 0
+      like=$(pixels_like "$shot" "$(identify -format '%wx%h+0+0' "$shot")" "${4:-#00FF00}" 15)
+      awk -v n="$like" -v a="$area" "BEGIN { exit !(n * 100 / a $3) }" && return 0
     fi
     sleep 0.25
   done
@@ -49,11 +50,12 @@ if showing 30 'Flowers \(preview\)' '< 5'; then
     'showing 8 "Flowers \(preview\)" "> 50" && [[ $left_at != "$started_at" && $(place_of "$xwin") == "$left_at" ]]'
 
   rewrite 's/^nrImages=10/nrImages=many/'
+  # Drawn: an error's line of text in red.
   check "a refused settings text shows its findings in the window, ris.exe running on" eval \
-    'showing 8 "ris preview" "< 5" && kill -0 $preview_pid && preview_said "'"'many'"' is not a valid integer value"'
+    'showing 8 "ris preview" "> 0.05" "#FF6060" && kill -0 $preview_pid && preview_said "'"'many'"' is not a valid integer value"'
 
   rewrite 's/^nrImages=many/nrImages=3/'
-  showing 8 'Flowers \(preview\)' '> 50'
+  check "saved right again, the folder shows again" showing 8 'Flowers \(preview\)' '> 50'
   xdotool mousemove --window "$xwin" 40 40 sleep 0.3 mousemove --window "$xwin" 200 150 click 1 sleep 0.5
   check "moving and clicking the mouse in the window leaves it open" \
     eval 'kill -0 $preview_pid && [[ -n $(xdotool search --onlyvisible --name "^Flowers \(preview\)\$") ]]'
