@@ -1,27 +1,30 @@
 # ris.exe preview and the system around it, sourced by run.sh after its
-# set-up: another program's registry key left alone whatever the title, a
-# temporary folder beyond ASCII, the scratch folder gone once the preview
-# ends, and the saver ended with ris.exe when ris.exe is killed.
+# set-up: another program's registry key left alone whatever the title,
+# ris.exe and the temporary folder under a user name beyond ASCII, the
+# scratch folder gone once the preview ends, and the saver ended with
+# ris.exe when ris.exe is killed.
 
-cp "$build/ris.exe" "$folder/ris.exe"
-# A temporary folder under a user name beyond ASCII: the engine's copy and
-# the archive go there, and the saver starts from there. (The registry's
-# environment wins over the one Wine is started with.)
-unusual_temp='C:\users\Jürgen\Temp'
-mkdir -p "$WINEPREFIX/drive_c/users/Jürgen/Temp"
+# ris.exe with the engine beside it, and a temporary folder, under a user
+# name beyond ASCII: the engine's copy and the archive go there, and the
+# saver starts from there. (The registry's environment wins over the one
+# Wine is started with; Wine reads names in UTF-8 only in such a locale.)
+unusual_user="$WINEPREFIX/drive_c/users/Jürgen"
+mkdir -p "$unusual_user/Temp" "$unusual_user/Tools"
+cp "$build/ris.exe" "$build/Demo.scr" "$unusual_user/Tools/"
 usual_temp=$(wine reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 set_temp() {
   local variable
   for variable in TEMP TMP; do
-    wine reg add 'HKCU\Environment' /v "$variable" /t REG_SZ /d "$1" /f >/dev/null 2>&1
+    LC_ALL=C.UTF-8 wine reg add 'HKCU\Environment' /v "$variable" /t REG_SZ /d "$1" /f >/dev/null 2>&1
   done
 }
-set_temp "$unusual_temp"
-scratch_left() { [[ -n $(ls -A "$WINEPREFIX/drive_c/users/Jürgen/Temp") ]]; }
+set_temp 'C:\users\Jürgen\Temp'
+scratch_left() { [[ -n $(ls -A "$unusual_user/Temp") ]]; }
 
 # start_preview NAME: ris.exe preview of C:\e2e\NAME in the background.
 start_preview() {
-  timeout 120 wine "$folder/ris.exe" preview "C:\\e2e\\$1" >"$work/preview.out" 2>"$work/preview.err" &
+  LC_ALL=C.UTF-8 timeout 120 wine "$unusual_user/Tools/ris.exe" preview "C:\\e2e\\$1" \
+    >"$work/preview.out" 2>"$work/preview.err" &
   preview_pid=$!
 }
 # window_up SECONDS PATTERN: a visible window whose caption matches is up
@@ -80,13 +83,13 @@ check "the preview ended: its scratch folder with the engine's copy is gone" eva
 "$host_ris" new "$folder/Abroad" --title Abroad >/dev/null 2>&1
 start_preview Abroad
 if window_up 30 '^Abroad \(preview\)$'; then
-  pass "a temporary folder beyond ASCII: the saver runs from there"
+  pass "ris.exe and the temporary folder beyond ASCII: the engine beside it runs from there"
   for pid in $(pgrep -x ris.exe); do
     tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill -KILL "$pid"
   done
   check "ris.exe killed: the saver it started ends with it" eval 'ended 10 && saver_gone 10'
 else
-  fail "a temporary folder beyond ASCII: the saver's window"
+  fail "ris.exe and the temporary folder beyond ASCII: the saver's window"
 fi
 kill "$preview_pid" 2>/dev/null
 wait "$preview_pid" 2>/dev/null

@@ -196,7 +196,8 @@ struct PreviewPlace {
 #ifdef _WIN32
 // The engine copied under the preview's name, beside its archive.
 std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
-  const fs::path engine = options.Value("--engine").value_or((fs::path(_pgmptr).parent_path() / "Demo.scr").string());
+  const auto named = options.Value("--engine");
+  const fs::path engine = named ? fs::path(*named) : ThisProgramFolder() / "Demo.scr";
   const fs::path copy = place.Folder.Path() / (place.Name + ".scr");
   std::error_code error;
   if (!fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error)) {

@@ -19,6 +19,10 @@ namespace ris::tool {
 std::optional<std::filesystem::path> FindProgram(
     std::string_view name, const std::vector<std::pair<std::string, std::string>>& usual_places);
 
+// The folder of this program's own executable, where what ships with it
+// lies (ris.exe's engine).
+std::filesystem::path ThisProgramFolder();
+
 struct ProgramRun {
   bool Started = false;
   int ExitCode = -1;

@@ -107,6 +107,11 @@ class PosixProgram final : public StartedProgram {
 
 }  // namespace
 
+std::filesystem::path ThisProgramFolder() {
+  std::error_code ignored;
+  return std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+}
+
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why,
                                              std::optional<std::string_view> standard_input,

@@ -238,6 +238,20 @@ void PlaceFirstWindow(STARTUPINFOW& startup, const WindowPlace& place) {
 
 }  // namespace
 
+// Through the wide call: a folder under a user name beyond ASCII too.
+std::filesystem::path ThisProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return std::filesystem::path(path).parent_path();
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& arguments, std::string& why,
                                              std::optional<std::string_view> standard_input,
