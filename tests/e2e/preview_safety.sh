@@ -39,13 +39,21 @@ window_up() {
   tr -d '\r' <"$work/preview.err" >"$work/stderr"
   return 1
 }
+# in_prefix PGREP_ARGUMENTS...: the processes pgrep finds that run in this
+# Wine prefix, not another run's.
+in_prefix() {
+  local pid
+  for pid in $(pgrep "$@"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
 # saver_gone SECONDS: within that time neither the preview's saver window
 # nor its process (by its file name) is left.
 saver_gone() {
   local i
   for ((i = 0; i < $1 * 4; i++)); do
     [[ -z $(xdotool search --onlyvisible --name '^Abroad \(preview\)$' 2>/dev/null) ]] &&
-      ! pgrep -f 'Abroad-preview\.scr' >/dev/null && return 0
+      [[ -z $(in_prefix -f 'Abroad-preview\.scr') ]] && return 0
     sleep 0.25
   done
   return 1
@@ -84,10 +92,9 @@ check "the preview ended: its scratch folder with the engine's copy is gone" eva
 start_preview Abroad
 if window_up 30 '^Abroad \(preview\)$'; then
   pass "ris.exe and the temporary folder beyond ASCII: the engine beside it runs from there"
-  for pid in $(pgrep -x ris.exe); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill -KILL "$pid"
-  done
-  check "ris.exe killed: the saver it started ends with it" eval 'ended 10 && saver_gone 10'
+  for pid in $(in_prefix -x ris.exe); do kill -KILL "$pid"; done
+  # (bash's note that its job was killed goes nowhere)
+  check "ris.exe killed: the saver it started ends with it" eval '{ ended 10 && saver_gone 10; } 2>/dev/null'
 else
   fail "ris.exe and the temporary folder beyond ASCII: the saver's window"
 fi
