@@ -36,10 +36,11 @@ std::string ZipInMemory(std::string_view settings, std::span<const PackEntry> pi
   ZipWriterOptions stored;
   stored.Deflate = false;
   ZipWriter writer(stored);
-  std::string why;
-  bool added = writer.Add(kSettingsEntryName, settings, why);
-  for (const PackEntry& picture : pictures) added = added && writer.Add(picture.Name, picture.Bytes, why);
-  if (!added) throw ESaverError(why);
+  const auto add = [&writer](std::string_view name, std::string_view bytes) {
+    if (const auto added = writer.Add(name, bytes); !added) throw ESaverError(added.error());
+  };
+  add(kSettingsEntryName, settings);
+  for (const PackEntry& picture : pictures) add(picture.Name, picture.Bytes);
   return writer.Finish();
 }
 

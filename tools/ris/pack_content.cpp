@@ -35,10 +35,10 @@ std::vector<fs::directory_entry> SortedItems(const fs::path& folder, const std::
 
 std::optional<std::string> ReadEntryFile(const fs::path& path, const std::string& shown,
                                          PackFindings& findings) {
-  std::string why;
-  auto bytes = ReadFileBytes(path, why, kMaxZipEntryBytes);
-  if (!bytes) findings.Error("cannot read '" + shown + "': " + why);
-  return bytes;
+  auto bytes = ReadFileBytes(path, kMaxZipEntryBytes);
+  if (bytes) return std::move(bytes).value();
+  findings.Error("cannot read '" + shown + "': " + bytes.error());
+  return std::nullopt;
 }
 
 void LeaveOut(const fs::directory_entry& item, const std::string& shown, PackFindings& findings) {

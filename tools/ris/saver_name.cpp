@@ -1,6 +1,7 @@
 #include "saver_name.h"
 
 #include "base/ascii.h"
+#include "data/product_names.h"
 
 namespace ris::tool {
 
@@ -11,6 +12,13 @@ std::string FileNamePart(std::string_view path) {
 
 bool EndsInScr(std::string_view name) {
   return name.size() > 4 && EqualsFolded(name.substr(name.size() - 4), ".scr");
+}
+
+Result<std::string, std::string> SaverFileNameOption(const std::optional<std::string>& given) {
+  std::string name = FileNamePart(given.value_or(""));
+  if (!EndsInScr(name)) return Failure{"--saver wants the saver's file name, such as Flowers.scr"};
+  if (const auto refusal = SaverNameRefusal(name)) return Failure{"--saver " + name + ": " + *refusal};
+  return name;
 }
 
 }  // namespace ris::tool

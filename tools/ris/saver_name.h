@@ -5,6 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <optional>
+
+#include "base/result.h"
 
 namespace ris::tool {
 
@@ -12,5 +15,9 @@ namespace ris::tool {
 std::string FileNamePart(std::string_view path);
 
 bool EndsInScr(std::string_view name);
+
+// The saver's file name given with --saver, or why it cannot be one: no
+// name, no ".scr", or a name Windows would refuse or read otherwise.
+Result<std::string, std::string> SaverFileNameOption(const std::optional<std::string>& given);
 
 }  // namespace ris::tool

@@ -31,7 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kUsage = "usage: ris sheet ARCHIVE|DIR --out SHEET.png [--saver FILE_NAME.scr]\n";
 
 constexpr std::int32_t kSheetWidth = 1100;
 constexpr std::int32_t kMargin = 16;
@@ -280,21 +279,17 @@ std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {
 
 }  // namespace
 
-int RunSheetCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--out", "--saver"}, {}}, error);
-  const auto out = options ? options->Value("--out") : std::nullopt;
-  if (!options || !out || options->Positional.size() != 1) {
-    if (!error.empty()) streams.err << "ris sheet: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunSheetCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--out", "--saver"}, {}});
+  if (!options) return report.Misused(options.error());
+  const auto out = options->Value("--out");
+  if (!out || options->Positional.size() != 1) return report.Misused();
   const fs::path input = options->Positional.front();
   const std::string saver = SaverNameFor(input, *options);
   PackFindings findings;
   const PackContent content = ReadProduct(input, saver, findings);
   if (!content.Settings) {
-    findings.Print(streams.err);
+    findings.Print(report.err);
     return 1;
   }
   const auto text = MakePlatformText();
@@ -307,12 +302,10 @@ int RunSheetCommand(Arguments arguments, CommandStreams streams) {
     sheet.Rows.push_back(DescribeSet(name, set, *content.Settings, saver, *text));
   }
   sheet.Summary = Counted(sheet.Rows.size(), "set", "sets") + ", for " + saver + "; frames at 1024 x 768, shown small";
-  std::string why;
-  if (!WriteFileAtomically(*out, Drawn(sheet, text->Renderer()), why)) {
-    streams.err << "ris sheet: " << why << '\n';
-    return 1;
+  if (const auto written = WriteFileAtomically(*out, Drawn(sheet, text->Renderer())); !written) {
+    return report.Fail(written.error());
   }
-  streams.out << "drew " << Counted(sheet.Rows.size(), "set", "sets") << " into " << *out << '\n';
+  report.out << "drew " << Counted(sheet.Rows.size(), "set", "sets") << " into " << *out << '\n';
   return 0;
 }
 
