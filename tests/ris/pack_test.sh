@@ -148,7 +148,7 @@ cp -r "$work/good" "$work/unix"
 tr -d '\r' <"$work/good/settings.txt" >"$work/unix/settings.txt"
 pack "$work/unix" "$work/unix.dat" --saver Unix.scr
 check "bare LF is reported" eval 'said "warning: settings.txt: lines end in a bare LF; the saver would read it as one single line (pack with --fix-line-ends"'
-check "bare LF breaks the settings" eval 'exited 1 && said "error: settings.txt: the saver would stop at start" && [[ ! -e "$work/unix.dat" ]]'
+check "bare LF breaks the settings" eval 'exited 1 && said "missing, and the saver stops at start without it" && [[ ! -e "$work/unix.dat" ]]'
 pack "$work/unix" "$work/Unix.dat" --saver Unix.scr --fix-line-ends
 check "--fix-line-ends packs it" eval 'exited 0 && ! said "bare LF"'
 check "--fix-line-ends archives CR LF" eval 'unzip -p -P rimagesUNIX. "$work/Unix.dat" settings.txt | cmp -s - "$work/good/settings.txt"'
@@ -174,11 +174,11 @@ refused() {
 }
 refused no-settings 'rm "$product/settings.txt"' "settings.txt is missing"
 refused missing-integer 'sed -i "/^nrImages=/d" "$product/settings.txt"' \
-  "settings.txt: the saver would stop at start: '' is not a valid integer value"
+  "settings.txt, [bounce] nrImages: missing, and the saver stops at start without it; write nrImages=10"
 refused broken-font 'sed -i "s/Font.Height = -32/Font.Height = tall/" "$product/settings.txt"' \
   "settings.txt: the saver would stop at start"
 refused bad-no-bouncing-logos 'printf "[bounce]\r\nnoBouncingLogos=maybe\r\n" >>"$product/settings.txt"' \
-  "settings.txt: the saver would stop at start: 'maybe' is not a valid boolean value"
+  "settings.txt line 17, [bounce] noBouncingLogos: 'maybe' stops the saver at start: write true or false"
 refused utf8-without-code-page 'sed -i "s/^title=Pack Test/title=Zażółć/" "$product/settings.txt"' \
   "settings.txt: is saved as UTF-8, which the saver does not read; add codePage=<number> to [general]"
 refused byte-order-mark-without-code-page \
