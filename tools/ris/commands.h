@@ -50,6 +50,7 @@ int RunDialogCommand(Arguments arguments, const CommandReport& report);
 int RunInstallerCommand(Arguments arguments, const CommandReport& report);
 int RunSignCommand(Arguments arguments, const CommandReport& report);
 int RunNewCommand(Arguments arguments, const CommandReport& report);
+int RunAddCommand(Arguments arguments, const CommandReport& report);
 int RunSheetCommand(Arguments arguments, const CommandReport& report);
 int RunPreviewCommand(Arguments arguments, const CommandReport& report);
 

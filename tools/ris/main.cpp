@@ -19,9 +19,14 @@ struct Subcommand {
 };
 
 constexpr std::array kSubcommands{
-    Subcommand{{"new", "new DIR --title TITLE [--code-page N]",
-                "write a product folder to start from: every setting, one example set"},
+    Subcommand{{"new", "new DIR --title TITLE [--code-page N] [--photos FOLDER [--sprite PICTURE]]",
+                "write a product folder to start from: every setting, and one example set\n"
+                "or a set for each photo of FOLDER"},
                &ris::tool::RunNewCommand},
+    Subcommand{{"add", "add DIR PHOTO... [--sprite PICTURE]",
+                "add a set for each photo to a product folder: the photo upright as the background,\n"
+                "the moving picture (a framed copy of the photo, or PICTURE) and its thumbnail"},
+               &ris::tool::RunAddCommand},
     Subcommand{{"settings", "settings FILE", "print every entry of a settings text"},
                &ris::tool::RunSettingsCommand},
     Subcommand{{"list", "list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]",

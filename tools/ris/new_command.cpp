@@ -1,7 +1,8 @@
-// ris new DIR --title TITLE [--code-page N]: writes a product folder that
-// packs and runs as it is: a settings.txt that holds and explains every key,
-// and one example set drawn here. A title beyond ASCII is given in UTF-8 and
-// must be written in the product's code page (1252 unless named).
+// ris new DIR --title TITLE [--code-page N] [--photos FOLDER [--sprite
+// PICTURE]]: writes a product folder that packs and runs as it is: a
+// settings.txt that holds and explains every key, and one example set drawn
+// here or a set for each photo of FOLDER. A title beyond ASCII is given in
+// UTF-8 and must be written in the product's code page (1252 unless named).
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include "demo_sets.h"
 #include "installer_script.h"
 #include "pack_content.h"
+#include "photo_sets_folder.h"
 #include "product_template.h"
 #include "set_files.h"
 
@@ -46,12 +48,15 @@ Result<CodePage, std::string> CodePageOption(const CommandOptions& options) {
   return Failure{std::move(why)};
 }
 
-Result<void, std::string> WriteProduct(const fs::path& folder, std::string_view title, CodePage code_page) {
+// The settings text, and the example set unless the product's sets come
+// from photos.
+Result<void, std::string> WriteProduct(const fs::path& folder, std::string_view title, CodePage code_page,
+                                       bool example_set) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) return Failure{"cannot create '" + folder.string() + "': " + error.message()};
   auto written = WriteFileAtomically(folder / kSettingsEntryName, NewProductSettings(title, kExampleSet, code_page));
-  if (written) written = demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder);
+  if (written && example_set) written = demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder);
   return written;
 }
 
@@ -74,20 +79,32 @@ std::string SuggestedSaverName(std::string_view title, const fs::path& folder) {
 }  // namespace
 
 int RunNewCommand(Arguments arguments, const CommandReport& report) {
-  const auto options = ParseCommandOptions(arguments, {{"--title", "--code-page"}, {}});
+  const auto options = ParseCommandOptions(arguments, {{"--title", "--code-page", "--photos", "--sprite"}, {}});
   if (!options) return report.Misused(options.error());
   const auto title = options->Value("--title");
+  const auto photos = options->Value("--photos");
   if (!title || options->Positional.size() != 1) return report.Misused();
+  if (options->Value("--sprite") && !photos) return report.Misused("--sprite goes with --photos");
   const fs::path folder = options->Positional.front();
   const auto code_page = CodePageOption(*options);
   if (!code_page) return report.Fail(code_page.error());
   if (const auto problem = TitleProblem(*title, *code_page)) return report.Fail(*problem);
   if (const auto free = FolderIsFree(folder); !free) return report.Fail(free.error());
-  if (const auto written = WriteProduct(folder, *title, *code_page); !written) return report.Fail(written.error());
+  if (const auto written = WriteProduct(folder, *title, *code_page, !photos); !written) {
+    return report.Fail(written.error());
+  }
+  int status = 0;
+  if (photos) {
+    std::optional<fs::path> sprite;
+    if (const auto named = options->Value("--sprite")) sprite = *named;
+    status = AddPhotoSets(folder, PhotosIn(*photos), sprite, report);
+    report.out << "wrote " << folder.string() << ": settings.txt and the sets above\n";
+  } else {
+    report.out << "wrote " << folder.string() << ": settings.txt and the set '" << kExampleSet << "'\n";
+  }
   const std::string name = SuggestedSaverName(*title, folder);
-  report.out << "wrote " << folder.string() << ": settings.txt and the set '" << kExampleSet
-             << "'\nsaver file name, for example: \"" << name << ".scr\" (archive \"" << name << ".dat\")\n";
-  return 0;
+  report.out << "saver file name, for example: \"" << name << ".scr\" (archive \"" << name << ".dat\")\n";
+  return status;
 }
 
 }  // namespace ris::tool

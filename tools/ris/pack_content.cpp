@@ -83,6 +83,7 @@ void CollectTopLevelItem(const fs::directory_entry& item, PackContent& content,
     content.Settings = ReadEntryFile(item.path(), name, findings);
     return;
   }
+  if (name == kPhotoRecordName && IsRegularFile(item)) return;
   const bool picture_folder = std::find(std::begin(kPictureFolders), std::end(kPictureFolders),
                                         name) != std::end(kPictureFolders);
   if (picture_folder && IsFolder(item)) {
