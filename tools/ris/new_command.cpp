@@ -16,6 +16,7 @@
 #include "pack_content.h"
 #include "photo_sets_folder.h"
 #include "product_template.h"
+#include "saver_name.h"
 #include "set_files.h"
 
 namespace ris::tool {
@@ -58,22 +59,6 @@ Result<void, std::string> WriteProduct(const fs::path& folder, std::string_view 
   auto written = WriteFileAtomically(folder / kSettingsEntryName, NewProductSettings(title, kExampleSet, code_page));
   if (written && example_set) written = demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder);
   return written;
-}
-
-// The saver's file name suggested for the product: from its title, or from
-// the folder's name when the title goes beyond ASCII. The archive's password
-// comes from the file name's bytes, which only ASCII keeps the same on every
-// system.
-std::string SuggestedSaverName(std::string_view title, const fs::path& folder) {
-  const auto ascii = [](std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  };
-  std::error_code error;
-  const std::string folder_name = fs::absolute(folder, error).filename().string();
-  for (const std::string_view candidate : {title, std::string_view(folder_name)}) {
-    if (ascii(candidate)) return FolderNameFor(candidate, "Product.scr");
-  }
-  return "Product";
 }
 
 }  // namespace

@@ -6,13 +6,17 @@
 
 namespace ris::tool {
 
-std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {
+void PrepareProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {
   if (content.Settings) {
     *content.Settings = PrepareSettingsText(*content.Settings, preparation.FixLineEnds, findings);
     CheckSettingsText(*content.Settings, findings);
     NamesInCodePage(SettingsCodePage(*content.Settings), content.Pictures, findings);
   }
   TurnPhotosUpright(content.Pictures, preparation.KeepOrientation, findings);
+}
+
+std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {
+  PrepareProductContent(content, preparation, findings);
   return CheckPictureSets(content.Pictures, findings);
 }
 

@@ -16,9 +16,13 @@ struct ContentPreparation {
   bool KeepOrientation = false;  // photos archived as stored, even sideways
 };
 
-// Prepares the settings text as it will be archived (line ends, the
-// product's code page) and checks it, turns sideways photos upright, then
-// checks the picture sets; returns the number of sets.
+// Prepares the content as it will be archived and checks its settings: the
+// settings text (line ends, the product's code page), the picture names in
+// that code page, sideways photos turned upright. What `ris pack` stores.
+void PrepareProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings);
+
+// Prepares the content as above, then checks the picture sets; returns the
+// number of sets.
 std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings);
 
 }  // namespace ris::tool

@@ -3,6 +3,7 @@
 // or a Windows path, of which only the file name counts (it gives the
 // archive's name and password).
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <optional>
@@ -15,6 +16,12 @@ namespace ris::tool {
 std::string FileNamePart(std::string_view path);
 
 bool EndsInScr(std::string_view name);
+
+// The saver's file name suggested for a product, without ".scr": from its
+// title, or from its folder's name when the title goes beyond ASCII. The
+// archive's password comes from the file name's bytes, which only ASCII
+// keeps the same on every system.
+std::string SuggestedSaverName(std::string_view title, const std::filesystem::path& folder);
 
 // The saver's file name given with --saver, or why it cannot be one: no
 // name, no ".scr", or a name Windows would refuse or read otherwise.

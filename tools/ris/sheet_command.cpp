@@ -17,6 +17,7 @@
 #include "platform_text.h"
 #include "png_writer.h"
 #include "product_source.h"
+#include "saver_name.h"
 #include "set_checks.h"
 #include "set_frame.h"
 #include "settings_checks.h"
@@ -262,18 +263,24 @@ std::string Drawn(const Sheet& sheet, TextRenderer& text) {
   return EncodePng(OpaqueImage(surface));
 }
 
-// The findings about the product as a whole: the settings text's, and for a
-// folder what `ris pack` leaves out.
-std::vector<std::string> ProductFindings(const PackContent& content, PackFindings& findings) {
-  const std::string settings = PrepareSettingsText(*content.Settings, false, findings);
-  CheckSettingsText(settings, findings);
-  return findings.Lines();
+// The findings about the product as a whole, for a folder what `ris pack`
+// leaves out too; the routine notes of preparing a folder (a text
+// converted, a photo turned) are left off, since its archive has nothing
+// left to prepare and both are to draw the same sheet.
+std::vector<std::string> ProductFindings(const PackFindings& findings) {
+  std::vector<std::string> lines;
+  for (const std::string& line : findings.Lines()) {
+    if (!line.starts_with("note:")) lines.push_back(line);
+  }
+  return lines;
 }
 
+// The saver the sheet is drawn for: as named, or as an archive's name
+// says; nothing for a folder, whose title names it.
 std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {
   if (auto saver = options.Value("--saver")) return *saver;
   std::error_code error;
-  if (fs::is_directory(input, error)) return "Product.scr";
+  if (fs::is_directory(input, error)) return {};
   return input.stem().string() + ".scr";
 }
 
@@ -285,7 +292,7 @@ int RunSheetCommand(Arguments arguments, const CommandReport& report) {
   const auto out = options->Value("--out");
   if (!out || options->Positional.size() != 1) return report.Misused();
   const fs::path input = options->Positional.front();
-  const std::string saver = SaverNameFor(input, *options);
+  std::string saver = SaverNameFor(input, *options);
   PackFindings findings;
   const PackContent content = ReadProduct(input, saver, findings);
   if (!content.Settings) {
@@ -297,7 +304,9 @@ int RunSheetCommand(Arguments arguments, const CommandReport& report) {
   TSettingsList settings;
   ParseSettingsText(*content.Settings, settings);
   sheet.Title = settings.ReadValue("title", "general");
-  sheet.ProductFindings = ProductFindings(content, findings);
+  // A folder's saver is named as `ris new` suggests it, after its title.
+  if (saver.empty()) saver = SuggestedSaverName(sheet.Title, input) + ".scr";
+  sheet.ProductFindings = ProductFindings(findings);
   for (const auto& [name, set] : SortIntoSets(content.Pictures)) {
     sheet.Rows.push_back(DescribeSet(name, set, *content.Settings, saver, *text));
   }
