@@ -41,6 +41,17 @@ check "ris add names sets apart and cleans their names" eval \
   'exited 0 && [[ -f $work/product/backgrounds/leaf-2.png && -f $work/product/backgrounds/leaf_2.png ]]'
 check "--sprite is the moving picture, its thumbnail a fifth of it" eval \
   'cmp -s "$work/ball.png" "$work/product/icons/leaf-2.png" && [[ $(size icons/thumbs/leaf-2.png) == 8x8 ]]'
+# A background larger than any screen, put in by hand: pack says so and
+# names --shrink, which stores it shrunk.
+cp "$photos/PANORAMA.JPG" "$work/product/backgrounds/leaf-2.jpg"
+rm "$work/product/backgrounds/leaf-2.png"
+run_ris pack "$work/product" "$work/Holiday.dat" --saver Holiday.scr
+check "pack names --shrink for a background larger than any screen" said "(pack with --shrink shrinks it to 3840 x 2160)"
+run_ris pack "$work/product" "$work/Holiday.dat" --saver Holiday.scr --shrink
+check "pack --shrink stores it shrunk" eval \
+  'exited 0 && said "note: backgrounds/leaf-2.jpg: shrunk from 8000 x 6000 to 2880 x 2160" &&
+   [[ $(unzip -p -P rimagesHOLID "$work/Holiday.dat" backgrounds/leaf-2.jpg | identify -format %wx%h -) == 2880x2160 ]]'
+
 echo "not a picture" >"$work/notes.jpg"
 run_ris add "$work/product" "$work/notes.jpg"
 check "a file that is no picture makes no set" eval 'exited 1 && said "notes.jpg" && [[ ! -e $work/product/backgrounds/notes.jpg ]]'

@@ -31,18 +31,20 @@ struct PackRequest {
   std::string Saver;  // the saver's file name, without folders
   bool FixLineEnds = false;
   bool KeepOrientation = false;  // photos archived as stored, even sideways
+  bool Shrink = false;           // backgrounds larger than any screen shrunk
 };
 
 // The request, or why the call's words are off (nothing but the usage for
 // an empty reason).
 Result<PackRequest, std::string> ParsePackArguments(Arguments arguments) {
-  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation"}});
+  const auto options =
+      ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation", "--shrink"}});
   if (!options) return Failure{options.error()};
   const auto saver = SaverFileNameOption(options->Value("--saver"));
   if (!saver) return Failure{saver.error()};
   if (options->Positional.size() != 2) return Failure{std::string()};
   return PackRequest{options->Positional[0], options->Positional[1], *saver,
-                     options->Has("--fix-line-ends"), options->Has("--keep-orientation")};
+                     options->Has("--fix-line-ends"), options->Has("--keep-orientation"), options->Has("--shrink")};
 }
 
 // The saver finds its archive by its own name; a differently named archive
@@ -57,7 +59,7 @@ void CheckArchiveName(const PackRequest& request, PackFindings& findings) {
 
 std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings) {
   CheckArchiveName(request, findings);
-  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation}, findings);
+  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation, request.Shrink}, findings);
 }
 
 void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,

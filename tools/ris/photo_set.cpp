@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "base/ascii.h"
-#include "jpeg_writer.h"
+#include "background_size.h"
 #include "pack_findings.h"
 #include "photo_orientation.h"
 #include "pictures/file_format_list.h"
@@ -20,7 +20,6 @@ namespace {
 // thumbnail is a fifth of it, as the preview window is of a screen.
 constexpr std::int32_t kSpriteBox = 96;
 constexpr std::int32_t kThumbnailBox = kSpriteBox / 5;
-constexpr int kJpegQuality = 90;
 constexpr Bgra kFrameColour{255, 255, 255, 255};
 
 Result<PixelImage, std::string> Decoded(const PackEntry& picture) {
@@ -38,21 +37,12 @@ std::string LowerExtension(std::string_view file_name) {
   return FoldAscii(std::filesystem::path(file_name).extension().string());
 }
 
-// The largest size of the picture's shape within width x height, never
-// larger than the picture itself.
-std::pair<std::int32_t, std::int32_t> FittedSize(const PixelImage& picture, std::int32_t width, std::int32_t height) {
-  if (picture.Width <= width && picture.Height <= height) return {picture.Width, picture.Height};
-  const double scale = std::min(static_cast<double>(width) / picture.Width, static_cast<double>(height) / picture.Height);
-  return {std::max(1, static_cast<std::int32_t>(picture.Width * scale + 0.5)),
-          std::max(1, static_cast<std::int32_t>(picture.Height * scale + 0.5))};
-}
-
 SetPicture Background(const PackEntry& photo, const PixelImage& pixels, std::vector<std::string>& notes) {
-  const auto [width, height] = FittedSize(pixels, kLargestBackgroundWidth, kLargestBackgroundHeight);
-  if (width == pixels.Width && height == pixels.Height) return {LowerExtension(photo.Name), photo.Bytes};
-  notes.push_back("shrunk from " + std::to_string(pixels.Width) + " x " + std::to_string(pixels.Height) + " to " +
-                  std::to_string(width) + " x " + std::to_string(height));
-  return {".jpg", EncodeJpeg(ScalePicture(pixels, width, height), kJpegQuality)};
+  std::string note;
+  auto shrunk = ShrunkToFit(pixels, note);
+  if (!shrunk) return {LowerExtension(photo.Name), photo.Bytes};
+  notes.push_back(note);
+  return {shrunk->Extension, std::move(shrunk->Bytes)};
 }
 
 std::int32_t FrameWidth(std::int32_t box) { return std::max(1, box / 24); }

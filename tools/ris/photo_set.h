@@ -10,19 +10,13 @@
 #include <vector>
 
 #include "base/result.h"
+#include "background_size.h"
 #include "pack_content.h"
 
 namespace ris::tool {
 
-// A background larger than this in either direction is shrunk to fit.
-inline constexpr std::int32_t kLargestBackgroundWidth = 3840;
-inline constexpr std::int32_t kLargestBackgroundHeight = 2160;
-
 // One of a set's pictures: its extension (".jpg") and its file bytes.
-struct SetPicture {
-  std::string Extension;
-  std::string Bytes;
-};
+using SetPicture = StoredPicture;
 
 struct PhotoSetPictures {
   SetPicture Background;

@@ -1,5 +1,7 @@
 #include "product_checks.h"
 
+#include "background_size.h"
+
 #include "photo_orientation.h"
 #include "set_checks.h"
 #include "settings_checks.h"
@@ -13,6 +15,7 @@ void PrepareProductContent(PackContent& content, ContentPreparation preparation,
     NamesInCodePage(SettingsCodePage(*content.Settings), content.Pictures, findings);
   }
   TurnPhotosUpright(content.Pictures, preparation.KeepOrientation, findings);
+  if (preparation.Shrink) ShrinkOversizedBackgrounds(content.Pictures, findings);
 }
 
 std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {

@@ -14,6 +14,7 @@ namespace ris::tool {
 struct ContentPreparation {
   bool FixLineEnds = false;      // lone CR or LF made CR LF in the settings text
   bool KeepOrientation = false;  // photos archived as stored, even sideways
+  bool Shrink = false;           // backgrounds larger than any screen shrunk to 3840 x 2160
 };
 
 // Prepares the content as it will be archived and checks its settings: the
