@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/ascii.h"
+#include "base/code_page.h"
 #include "data/zip_file_settings.h"
 #include "display/main_form.h"
 #include "shells/headless/freetype_text.h"
@@ -36,6 +37,7 @@
 #include "shells/x11/x11_display_host.h"
 #include "shells/x11/x11_presenter.h"
 #include "shells/x11/x11_resources.h"
+#include "shells/x11/x11_window_identity.h"
 
 namespace ris {
 namespace {
@@ -107,7 +109,7 @@ struct Target {
 
 // The window to draw into; nothing, with the reason told, when the window
 // named by --window-id (or $XSCREENSAVER_WINDOW) is not on the display.
-std::optional<Target> OpenTarget(Display* display, const HackOptions& options, const std::string& title) {
+std::optional<Target> OpenTarget(Display* display, const HackOptions& options, const std::string& name) {
   Target target;
   if (options.Where == HackOptions::Target::Root) target.window = DefaultRootWindow(display);
   if (options.Where == HackOptions::Target::Window) target.window = static_cast<Window>(options.WindowId);
@@ -117,12 +119,11 @@ std::optional<Target> OpenTarget(Display* display, const HackOptions& options, c
                                                           kOwnWindowSize.Width, kOwnWindowSize.Height, 0,
                                                           BlackPixel(display, screen), BlackPixel(display, screen)));
     target.window = target.own.Get();
-    XStoreName(display, target.window, title.c_str());
   }
   g_target_window = target.window;
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display, target.window, &attributes) == 0) {
-    std::cerr << title << ": there is no window 0x" << std::hex << target.window << std::dec
+    std::cerr << name << ": there is no window 0x" << std::hex << target.window << std::dec
               << " on the display\n";
     return std::nullopt;
   }
@@ -215,10 +216,16 @@ class X11Saver {
   Atom delete_window_;
 };
 
+// The product's title in UTF-8; its name where the settings give no title.
+std::string WindowTitle(const System& system, const std::string& name) {
+  const std::string& title = system.ApplicationTitle();
+  return title.empty() ? name : CodePageToUtf8(title, system.TextCodePage());
+}
+
 // Runs the display in the target window until it closes, a signal comes or
 // the window goes; the user's settings are stored at the end.
 int ShowProduct(Display* display, const Target& target, System& system, const HackOptions& options,
-                const std::string& name) {
+                const std::string& name, const std::string& program_name) {
   X11Presenter presenter(display, target.window);
   if (!presenter.VisualMatches()) {
     std::cerr << name << ": the window's visual is not 24-bit true colour\n";
@@ -231,6 +238,8 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
   X11DisplayHost host(display, target.window, static_cast<bool>(target.own), target.size);
   {
     TMainForm form({system, hive, presenter, text, host}, rmSaver);
+    // The title is known once the form has read the product's settings.
+    if (target.own) IdentifyWindow(display, target.window, {WindowTitle(system, name), program_name});
     X11Saver(display, target, form, host, presenter).Run();
   }  // the form's end stores the user's settings
   stored.Commit();
@@ -266,7 +275,8 @@ int RunSaver(const char* program, const HackOptions& options) {
   XSetErrorHandler(OnXError);
   auto target = OpenTarget(display.get(), options, name);
   if (!target) return 1;
-  const int status = ShowProduct(display.get(), *target, system, options, name);
+  const int status =
+      ShowProduct(display.get(), *target, system, options, name, fs::path(program).filename().string());
   if (g_window_gone) target->own.Release();
   return status;
 }
