@@ -3,18 +3,21 @@
 # program (ris-saver under the product's name, its archive beside it) in a
 # window of its own driven with xdotool, and as a hack that a real
 # XScreenSaver daemon runs for an unprivileged user.
-#   tests/e2e/x11.sh RIS_SAVER DEMO.dat
+#   tests/e2e/x11.sh RIS_SAVER DEMO.dat X11_FLOOD
 # Needs Xvfb, xdotool, xprop, ImageMagick and xscreensaver; run as root (it
 # makes the daemon's user).
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../ris/harness.sh" "$1"
 demo_archive=$(realpath "$2")
+flood=$(realpath "$3")
 title="Bouncing Pictures Demo"
 
 daemon_user=ris-saver-test
 xvfb_pid=
 program_pid=
+flood_pid=
 cleanup() {
+  [[ -n $flood_pid ]] && kill "$flood_pid" 2>/dev/null
   [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
   pkill -u "$daemon_user" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -100,6 +103,18 @@ check "with exit code 0" [ $? -eq 0 ]
 program_pid=
 check "the keys' speed is kept (2 + 3)" \
   grep -qi '"bounce Speed"=dword:00000005' "$work/config/ris-saver/demo.reg"
+
+"$work/bin/demo" >"$work/stderr" 2>&1 &
+program_pid=$!
+"$flood" "$(timeout 30 xdotool search --sync --pid "$program_pid" | head -n1)" >"$work/flooding" 2>/dev/null &
+flood_pid=$!
+for ((i = 0; i < 100; i++)); do [[ -s $work/flooding ]] && break; sleep 0.1; done
+kill -TERM "$program_pid"
+check "SIGTERM ends it however many X events arrive" ended "$program_pid"
+kill "$flood_pid" 2>/dev/null; flood_pid=
+wait "$program_pid"
+check "with exit code 0" [ $? -eq 0 ]
+program_pid=
 
 "$work/bin/demo" --window-id 0x3fffff0 >"$work/stderr" 2>&1
 status=$?

@@ -46,11 +46,15 @@ namespace fs = std::filesystem;
 
 constexpr PixelSize kOwnWindowSize{1024, 768};
 
-// Written to by the signal handler, read by the event loop's poll. Neither
-// end blocks (a full pipe already wakes the loop) and neither is inherited.
+// Set by the signal handler and checked before every event, so that no
+// stream of events keeps it unseen; the pipe wakes the event loop's poll.
+// Neither end of the pipe blocks (a full pipe already wakes the loop) and
+// neither is inherited.
+volatile sig_atomic_t g_stop_requested = 0;
 int g_signal_pipe[2] = {-1, -1};
 
 void OnSignal(int) {
+  g_stop_requested = 1;
   const int saved = errno;
   const char byte = 0;
   [[maybe_unused]] const ssize_t written = write(g_signal_pipe[1], &byte, 1);
@@ -150,19 +154,30 @@ class X11Saver {
 
   void Run() {
     form_.Show();
-    while (!form_.CloseAllowed() && !g_window_gone && g_x_failure[0] == '\0') {
-      while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        Handle(event);
-      }
-      if (form_.CloseAllowed()) break;
+    while (Running()) {
+      HandleQueuedEvents();
+      if (!Running()) break;
       form_.PollTimers();
-      if (!Sleep()) break;
+      Sleep();
     }
   }
 
  private:
+  bool Running() const {
+    return !form_.CloseAllowed() && !g_window_gone && g_x_failure[0] == '\0' && g_stop_requested == 0;
+  }
+
+  // Only the events already here: those that arrive meanwhile wait for the
+  // next turn, so that a steady stream of them cannot keep the timers from
+  // running.
+  void HandleQueuedEvents() {
+    for (int queued = XPending(display_); queued > 0 && Running(); --queued) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      Handle(event);
+    }
+  }
+
   void Handle(XEvent& event) {
     switch (event.type) {
       case KeyPress:
@@ -197,15 +212,12 @@ class X11Saver {
     }
   }
 
-  // Until an X event arrives, a signal comes or the next timer is due;
-  // false after a signal.
-  bool Sleep() {
-    XFlush(display_);
-    if (XPending(display_) > 0) return true;
+  // Until an X event arrives, a signal comes or the next timer is due.
+  void Sleep() {
+    if (XPending(display_) > 0) return;  // XPending flushed what was asked for
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0}, {g_signal_pipe[0], POLLIN, 0}};
     const auto due = form_.TimeUntilNextTimer();
     poll(waits, 2, due ? static_cast<int>(*due) : -1);
-    return (waits[1].revents & POLLIN) == 0;
   }
 
   Display* display_;
