@@ -1,7 +1,5 @@
-// Floods a window with Expose events of its whole area, far more than it can
-// answer, until the window is gone (Xlib's default handler then ends this
-// program); says "flooding" once the first are on their way.
-//   x11_flood WINDOW_ID
+// x11_flood WINDOW_ID: Expose events of the whole window, far more than it
+// can answer, until it is gone; says "flooding" once the first are sent.
 #include <X11/Xlib.h>
 
 #include <cstdio>
