@@ -11,7 +11,7 @@ packages=(
   imagemagick netpbm libtiff-tools openimageio-tools
   zip unzip p7zip-full
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
-  wine wine64 xvfb xdotool
+  wine wine64 xvfb xdotool x11-utils
   libx11-dev libxext-dev xscreensaver
   nsis osslsigncode openssl
 )

@@ -184,4 +184,13 @@ void AppendUtf8(std::string& out, char32_t character) {
   }
 }
 
+std::string CodePageToUtf8(std::string_view text, CodePage code_page) {
+  std::string converted;
+  for (const char byte : text) {
+    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
+    if (character != 0 || byte == '\0') AppendUtf8(converted, character);
+  }
+  return converted;
+}
+
 }  // namespace ris

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ris {
 
@@ -33,5 +34,9 @@ std::optional<unsigned char> CodePageByteFor(CodePage code_page, char32_t charac
 // Appends `character` to `out` in UTF-8; one outside Unicode's range is
 // written as U+FFFD.
 void AppendUtf8(std::string& out, char32_t character);
+
+// The text converted from `code_page` to UTF-8; bytes the code page leaves
+// undefined are dropped.
+std::string CodePageToUtf8(std::string_view text, CodePage code_page);
 
 }  // namespace ris

@@ -3,6 +3,7 @@
 // the value or the error, and the caller must look before it takes either.
 
 #include <cassert>
+#include <optional>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -54,6 +55,26 @@ class [[nodiscard]] Result {
 
  private:
   std::variant<T, E> state_;
+};
+
+// The outcome of a step that gives nothing back but may fail: built empty
+// when it succeeded, from a Failure when not.
+template <typename E>
+class [[nodiscard]] Result<void, E> {
+ public:
+  Result() = default;
+  template <typename F>
+  Result(Failure<F> failure) : error_(E(std::move(failure.error))) {}  // NOLINT: implicit by design
+
+  bool ok() const noexcept { return !error_.has_value(); }
+  explicit operator bool() const noexcept { return ok(); }
+  const E& error() const& {
+    assert(!ok());
+    return *error_;
+  }
+
+ private:
+  std::optional<E> error_;
 };
 
 }  // namespace ris

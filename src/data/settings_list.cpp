@@ -1,5 +1,6 @@
 #include "data/settings_list.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -69,19 +70,32 @@ std::string_view SectionName(std::string_view header) {
 
 }  // namespace
 
-void ParseSettingsText(std::string_view text, TSettingsList& list) {
+void VisitSettingsLines(std::string_view text, const std::function<void(const SettingsLine&)>& visit) {
+  SettingsLine line;
   std::string section;
-  for (const std::string& raw_line : SplitString("\r\n", text)) {
-    const std::string_view line = TrimBlanks(StripComment(raw_line));
-    if (line.empty()) continue;
-    if (line.front() == '[') {
-      section = SectionName(line);
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find("\r\n", start), text.size());
+    ++line.Number;
+    line.Written = text.substr(start, end - start);
+    start = end + 2;
+    line.Read = TrimBlanks(StripComment(line.Written));
+    if (line.Read.empty()) continue;
+    if (line.Read.front() == '[') {
+      section = SectionName(line.Read);
+      line.SectionNumber = line.Number;
       continue;
     }
-    const auto equals = line.find('=');
+    const auto equals = line.Read.find('=');
     if (equals == std::string_view::npos) continue;
-    list.SetValue(line.substr(0, equals), line.substr(equals + 1), section);
+    line.Section = section;
+    line.Key = line.Read.substr(0, equals);
+    line.Value = line.Read.substr(equals + 1);
+    visit(line);
   }
+}
+
+void ParseSettingsText(std::string_view text, TSettingsList& list) {
+  VisitSettingsLines(text, [&list](const SettingsLine& line) { list.SetValue(line.Key, line.Value, line.Section); });
 }
 
 CodePage ProductCodePage(const TSettingsList& list) {

@@ -3,6 +3,7 @@
 // section) entries with lookups that fold only 'A'..'Z'.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,6 +51,20 @@ class TSettingsList {
   // many entries from taking quadratic time.
   std::unordered_map<std::string, std::size_t> positions_;
 };
+
+// One key=value line of a settings text as the reader takes it.
+struct SettingsLine {
+  std::size_t Number = 0;     // 1-based, counting CR LF line ends
+  std::string_view Written;   // the line as it stands in the text
+  std::string_view Read;      // what is left once the comment is cut and blanks trimmed
+  std::string_view Section;   // as its header names it
+  std::size_t SectionNumber = 0;  // the header's line; 0 before the first header
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// Calls `visit` for each key=value line, in order, by the rules below.
+void VisitSettingsLines(std::string_view text, const std::function<void(const SettingsLine&)>& visit);
 
 // Parses a whole settings text into `list`. Lines end in CR LF; a lone CR or
 // LF is ordinary text. A line is cut at its first "//", or at an apostrophe

@@ -67,7 +67,10 @@ std::string NormalizeKeyPath(std::string_view path) {
 std::optional<std::string> WebAddressToOpen(std::string_view address) {
   if (address.size() < 2 || HasControlCharacter(address)) return std::nullopt;
   std::string target(address);
-  if (!target.starts_with("http://") && !target.starts_with("https://")) target.insert(0, "http://");
+  // "//" starts a comment in a settings text, so "https:www.example.com" is
+  // how a maker writes a secure link: an address that starts with either
+  // scheme is already one and opens as written.
+  if (!target.starts_with("http:") && !target.starts_with("https:")) target.insert(0, "http://");
   return target;
 }
 

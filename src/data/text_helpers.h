@@ -31,7 +31,7 @@ std::string NormalizeKeyPath(std::string_view path);
 
 // The address that OpenURL hands to the shell, or nothing when it refuses.
 // Settings texts write addresses without "http://" (a "//" starts a comment
-// there), so every address that does not begin with "http://" or "https://"
+// there), so every address that does not begin with "http:" or "https:"
 // gets that prefix: the shell is only ever handed a web address, never a
 // program path or another scheme. One with a line break is refused.
 std::optional<std::string> WebAddressToOpen(std::string_view address);

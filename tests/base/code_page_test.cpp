@@ -65,6 +65,7 @@ TEST(CodePage, WritesUtf8) {
   std::string out;
   for (const char32_t c : {U'A', U'\u00E9', U'\u20AC', U'\U0001F600', char32_t{0xD800}}) AppendUtf8(out, c);
   EXPECT_EQ(out, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD");
+  EXPECT_EQ(CodePageToUtf8("\xC1\xF0\xAA!", 1253), "\xCE\x91\xCF\x80!");  // 0xAA: undefined
 }
 
 }  // namespace

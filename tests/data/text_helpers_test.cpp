@@ -53,6 +53,7 @@ TEST(OpenURL, HandsTheShellOnlyWebAddresses) {
       {"www.example.com/saver", "http://www.example.com/saver"},
       {"https://example.com", "https://example.com"},
       {"http://example.com", "http://example.com"},
+      {"https:www.example.com", "https:www.example.com"},  // the secure link a settings text can hold
       {"HTTPS://EXAMPLE.COM", "http://HTTPS://EXAMPLE.COM"},  // the scheme counts in lower case only
       {"example.com/http", "http://example.com/http"},         // "http" inside is no scheme
       {"C:\\tools\\httpd.exe", "http://C:\\tools\\httpd.exe"},

@@ -3,17 +3,21 @@
 # program (ris-saver under the product's name, its archive beside it) in a
 # window of its own driven with xdotool, and as a hack that a real
 # XScreenSaver daemon runs for an unprivileged user.
-#   tests/e2e/x11.sh RIS_SAVER DEMO.dat
-# Needs Xvfb, xdotool, ImageMagick and xscreensaver; run as root (it makes
-# the daemon's user).
+#   tests/e2e/x11.sh RIS_SAVER DEMO.dat X11_FLOOD
+# Needs Xvfb, xdotool, xprop, ImageMagick and xscreensaver; run as root (it
+# makes the daemon's user).
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../ris/harness.sh" "$1"
 demo_archive=$(realpath "$2")
+flood=$(realpath "$3")
+title="Bouncing Pictures Demo"
 
 daemon_user=ris-saver-test
 xvfb_pid=
 program_pid=
+flood_pid=
 cleanup() {
+  [[ -n $flood_pid ]] && kill "$flood_pid" 2>/dev/null
   [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
   pkill -u "$daemon_user" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -50,8 +54,17 @@ ended() {
 export XDG_CONFIG_HOME="$work/config"
 "$work/bin/demo" >"$work/stderr" 2>&1 &
 program_pid=$!
-window=$(timeout 30 xdotool search --sync --name '^demo$' | head -n1)
-check "a window of its own" [ -n "$window" ]
+window=$(timeout 30 xdotool search --sync --name "^$title\$" | head -n1)
+check "a window of its own, named by the product's title" [ -n "$window" ]
+cat >"$work/identity" <<EOF
+WM_NAME(UTF8_STRING) = "$title"
+_NET_WM_NAME(UTF8_STRING) = "$title"
+WM_CLASS(STRING) = "demo", "ris-saver"
+_NET_WM_PID(CARDINAL) = $program_pid
+WM_CLIENT_MACHINE(STRING) = "$(uname -n)"
+EOF
+check "known to window managers by its title, class and process" diff "$work/identity" \
+  <(xprop -id "$window" WM_NAME _NET_WM_NAME WM_CLASS _NET_WM_PID WM_CLIENT_MACHINE)
 sleep 3
 shot standalone
 frame_colours=$(colours "$work/standalone.png")
@@ -91,6 +104,18 @@ program_pid=
 check "the keys' speed is kept (2 + 3)" \
   grep -qi '"bounce Speed"=dword:00000005' "$work/config/ris-saver/demo.reg"
 
+"$work/bin/demo" >"$work/stderr" 2>&1 &
+program_pid=$!
+"$flood" "$(timeout 30 xdotool search --sync --pid "$program_pid" | head -n1)" >"$work/flooding" 2>/dev/null &
+flood_pid=$!
+for ((i = 0; i < 100; i++)); do [[ -s $work/flooding ]] && break; sleep 0.1; done
+kill -TERM "$program_pid"
+check "SIGTERM ends it however many X events arrive" ended "$program_pid"
+kill "$flood_pid" 2>/dev/null; flood_pid=
+wait "$program_pid"
+check "with exit code 0" [ $? -eq 0 ]
+program_pid=
+
 "$work/bin/demo" --window-id 0x3fffff0 >"$work/stderr" 2>&1
 status=$?
 check "a window id that names no window is told as such" eval 'exited 1 && said "there is no window 0x3fffff0"'
@@ -126,6 +151,7 @@ check "its frame on the screen ($daemon_colours colours)" more_than "$daemon_col
 clock_white=$(convert "$work/daemon.png" -crop 240x56+784+0 +repage -fuzz 8% -fill black +opaque white \
   -fill white -opaque white -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:)
 check "with its clock ($clock_white white pixels)" more_than "$clock_white" 300
+check "the daemon's window keeps its own name" eval '! xdotool search --name "$title" >/dev/null'
 as_user "xscreensaver-command -deactivate" >"$work/stderr" 2>&1
 check "-deactivate stops it" ended "${hack:-0}"
 

@@ -55,3 +55,14 @@ make_signer() {
       -passout "file:$1/password.txt"
 }
 verified() { osslsigncode verify -CAfile "$signer_dir/signer.pem" "$1" >/dev/null 2>&1; }
+
+# sideways_photo FILE W H: a W x H JPEG, red left half and blue right half,
+# with an EXIF block whose orientation 6 says it must be turned clockwise.
+sideways_photo() {
+  local plain=$work/plain.jpg
+  convert -size "$(($2 / 2))x$3" xc:red -size "$(($2 / 2))x$3" xc:blue +append -quality 95 "$plain"
+  { head -c 2 "$plain"
+    printf '\xff\xe1\x00\x22Exif\x00\x00MM\x00\x2a\x00\x00\x00\x08'
+    printf '\x00\x01\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00\x00\x00\x00\x00'
+    tail -c +3 "$plain"; } >"$1"
+}

@@ -112,16 +112,6 @@ check "ris list prints the product's title in UTF-8" eval \
   '[[ $("$ris" list "$work/polish.dat" --saver Polish.scr | head -n1) == "Zażółć gęślą jaźń" ]]'
 
 # --- photos as cameras store them ------------------------------------------
-# sideways_photo FILE W H: a W x H JPEG, red left half and blue right half,
-# with an EXIF block whose orientation 6 says it must be turned clockwise.
-sideways_photo() {
-  local plain=$work/plain.jpg
-  convert -size "$(($2 / 2))x$3" xc:red -size "$(($2 / 2))x$3" xc:blue +append -quality 95 "$plain"
-  { head -c 2 "$plain"
-    printf '\xff\xe1\x00\x22Exif\x00\x00MM\x00\x2a\x00\x00\x00\x08'
-    printf '\x00\x01\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00\x00\x00\x00\x00'
-    tail -c +3 "$plain"; } >"$1"
-}
 cp -r "$work/good" "$work/phone"
 rm "$work/phone/backgrounds/meadow.bmp"
 sideways_photo "$work/phone/backgrounds/meadow.jpg" 64 32
@@ -148,7 +138,7 @@ cp -r "$work/good" "$work/unix"
 tr -d '\r' <"$work/good/settings.txt" >"$work/unix/settings.txt"
 pack "$work/unix" "$work/unix.dat" --saver Unix.scr
 check "bare LF is reported" eval 'said "warning: settings.txt: lines end in a bare LF; the saver would read it as one single line (pack with --fix-line-ends"'
-check "bare LF breaks the settings" eval 'exited 1 && said "error: settings.txt: the saver would stop at start" && [[ ! -e "$work/unix.dat" ]]'
+check "bare LF breaks the settings" eval 'exited 1 && said "missing, and the saver stops at start without it" && [[ ! -e "$work/unix.dat" ]]'
 pack "$work/unix" "$work/Unix.dat" --saver Unix.scr --fix-line-ends
 check "--fix-line-ends packs it" eval 'exited 0 && ! said "bare LF"'
 check "--fix-line-ends archives CR LF" eval 'unzip -p -P rimagesUNIX. "$work/Unix.dat" settings.txt | cmp -s - "$work/good/settings.txt"'
@@ -174,11 +164,11 @@ refused() {
 }
 refused no-settings 'rm "$product/settings.txt"' "settings.txt is missing"
 refused missing-integer 'sed -i "/^nrImages=/d" "$product/settings.txt"' \
-  "settings.txt: the saver would stop at start: '' is not a valid integer value"
+  "settings.txt, [bounce] nrImages: missing, and the saver stops at start without it; write nrImages=10"
 refused broken-font 'sed -i "s/Font.Height = -32/Font.Height = tall/" "$product/settings.txt"' \
   "settings.txt: the saver would stop at start"
 refused bad-no-bouncing-logos 'printf "[bounce]\r\nnoBouncingLogos=maybe\r\n" >>"$product/settings.txt"' \
-  "settings.txt: the saver would stop at start: 'maybe' is not a valid boolean value"
+  "settings.txt line 17, [bounce] noBouncingLogos: 'maybe' stops the saver at start: write true or false"
 refused utf8-without-code-page 'sed -i "s/^title=Pack Test/title=Zażółć/" "$product/settings.txt"' \
   "settings.txt: is saved as UTF-8, which the saver does not read; add codePage=<number> to [general]"
 refused byte-order-mark-without-code-page \

@@ -12,9 +12,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const ris::demo::DemoSet& set : ris::demo::DemoSets()) {
-    std::string why;
-    if (!ris::demo::WriteSetFiles(set, set.Name, argv[1], why)) {
-      std::cerr << "demo_pictures: " << why << '\n';
+    if (const auto written = ris::demo::WriteSetFiles(set, set.Name, argv[1]); !written) {
+      std::cerr << "demo_pictures: " << written.error() << '\n';
       return 1;
     }
   }

@@ -16,31 +16,27 @@ constexpr int kBackgroundHeight = 768;
 constexpr int kSpriteSize = 64;
 constexpr int kThumbnailSize = 16;
 
-bool WriteFile(const fs::path& path, const std::string& bytes, std::string& why) {
+Result<void, std::string> WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) why = "cannot write " + path.string();
-  return static_cast<bool>(out);
+  if (!out) return Failure{"cannot write " + path.string()};
+  return {};
 }
 
 }  // namespace
 
-bool WriteSetFiles(const DemoSet& set, std::string_view name, const fs::path& folder,
-                   std::string& why) {
+Result<void, std::string> WriteSetFiles(const DemoSet& set, std::string_view name, const fs::path& folder) {
   std::error_code error;
   fs::create_directories(folder / "icons" / "thumbs", error);
   if (!error) fs::create_directories(folder / "backgrounds", error);
-  if (error) {
-    why = "cannot create folders in " + folder.string() + ": " + error.message();
-    return false;
-  }
+  if (error) return Failure{"cannot create folders in " + folder.string() + ": " + error.message()};
   const std::string file_name = std::string(name) + std::string(set.Extension);
-  return WriteFile(folder / "backgrounds" / file_name,
-                   set.Encode(set.Background(kBackgroundWidth, kBackgroundHeight)), why) &&
-         WriteFile(folder / "icons" / file_name, set.Encode(set.Sprite(kSpriteSize)), why) &&
-         WriteFile(folder / "icons" / "thumbs" / file_name, set.Encode(set.Sprite(kThumbnailSize)),
-                   why);
+  auto written = WriteFile(folder / "backgrounds" / file_name,
+                           set.Encode(set.Background(kBackgroundWidth, kBackgroundHeight)));
+  if (written) written = WriteFile(folder / "icons" / file_name, set.Encode(set.Sprite(kSpriteSize)));
+  if (written) written = WriteFile(folder / "icons" / "thumbs" / file_name, set.Encode(set.Sprite(kThumbnailSize)));
+  return written;
 }
 
 }  // namespace ris::demo

@@ -7,14 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "demo_sets.h"
 
 namespace ris::demo {
 
 // Creates backgrounds/, icons/ and icons/thumbs/ in `folder` as needed and
 // writes the set's three pictures there as `name` plus the set's extension.
-// False, with the reason in `why`, when a folder or file cannot be written.
-bool WriteSetFiles(const DemoSet& set, std::string_view name, const std::filesystem::path& folder,
-                   std::string& why);
+// The reason when a folder or file cannot be written.
+Result<void, std::string> WriteSetFiles(const DemoSet& set, std::string_view name,
+                                        const std::filesystem::path& folder);
 
 }  // namespace ris::demo

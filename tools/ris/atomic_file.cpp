@@ -12,12 +12,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool WriteWholeFile(const fs::path& path, std::string_view bytes, std::string& why) {
+Result<void, std::string> WriteWholeFile(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (out) out.close();
-  if (!out) why = std::strerror(errno);
-  return static_cast<bool>(out);
+  if (!out) return Failure{std::string(std::strerror(errno))};
+  return {};
 }
 
 }  // namespace
@@ -30,21 +30,22 @@ fs::path TemporaryPathFor(const fs::path& path) {
   return temporary;
 }
 
-bool ReplaceWithTemporary(const fs::path& temporary, const fs::path& path, std::string& why) {
+Result<void, std::string> ReplaceWithTemporary(const fs::path& temporary, const fs::path& path) {
   std::error_code error;
   fs::rename(temporary, path, error);
-  if (!error) return true;
-  why = error.message();
+  if (!error) return {};
+  std::string why = error.message();
   fs::remove(temporary, error);
-  return false;
+  return Failure{std::move(why)};
 }
 
-bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string& why) {
+Result<void, std::string> WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   const fs::path temporary = TemporaryPathFor(path);
-  if (WriteWholeFile(temporary, bytes, why)) return ReplaceWithTemporary(temporary, path, why);
+  auto written = WriteWholeFile(temporary, bytes);
+  if (written) return ReplaceWithTemporary(temporary, path);
   std::error_code ignored;
   fs::remove(temporary, ignored);
-  return false;
+  return written;
 }
 
 }  // namespace ris::tool

@@ -22,8 +22,7 @@ std::vector<std::string> CommandOptions::All(std::string_view option) const {
   return found == Values.end() ? std::vector<std::string>{} : found->second;
 }
 
-std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const KnownOptions& known,
-                                                  std::string& error) {
+Result<CommandOptions, std::string> ParseCommandOptions(Arguments arguments, const KnownOptions& known) {
   CommandOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
@@ -32,11 +31,9 @@ std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const Kno
     } else if (Contains(known.Switches, argument)) {
       options.Switches.emplace(argument);
     } else if (!Contains(known.WithValue, argument)) {
-      error = "unknown option " + std::string(argument);
-      return std::nullopt;
+      return Failure{"unknown option " + std::string(argument)};
     } else if (i + 1 == arguments.size()) {
-      error = std::string(argument) + " needs a value";
-      return std::nullopt;
+      return Failure{std::string(argument) + " needs a value"};
     } else {
       options.Values[std::string(argument)].emplace_back(arguments[++i]);
     }

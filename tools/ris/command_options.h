@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "commands.h"
 
 namespace ris::tool {
@@ -31,9 +32,8 @@ struct KnownOptions {
   std::vector<std::string_view> Switches;   // e.g. "--fix-line-ends"
 };
 
-// The parsed arguments, or nothing with the reason in `error` when an
-// option is unknown or lacks its value.
-std::optional<CommandOptions> ParseCommandOptions(Arguments arguments, const KnownOptions& known,
-                                                  std::string& error);
+// The parsed arguments, or why not: an option that is unknown or lacks its
+// value.
+Result<CommandOptions, std::string> ParseCommandOptions(Arguments arguments, const KnownOptions& known);
 
 }  // namespace ris::tool

@@ -16,31 +16,21 @@
 namespace ris::tool {
 namespace {
 
-constexpr std::string_view kUsage = "usage: ris decode PICTURE OUT.pam|OUT.png\n";
-
 bool WantsPng(const std::string& name) {
   return name.size() >= 4 && EqualsFolded(std::string_view(name).substr(name.size() - 4), ".png");
 }
 
 }  // namespace
 
-int RunDecodeCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {}, error);
-  if (!options || options->Positional.size() != 2) {
-    if (!error.empty()) streams.err << "ris decode: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunDecodeCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {});
+  if (!options) return report.Misused(options.error());
+  if (options->Positional.size() != 2) return report.Misused();
   const std::string& input = options->Positional[0];
   const std::string& output = options->Positional[1];
 
-  std::string why;
-  const auto bytes = ReadFileBytes(input, why);
-  if (!bytes) {
-    streams.err << "ris decode: " << input << ": " << why << '\n';
-    return 1;
-  }
+  const auto bytes = ReadFileBytes(input);
+  if (!bytes) return report.Fail(input + ": " + bytes.error());
   const ByteSpan data = AsBytes(*bytes);
   // The entry name the saver would see: the file name without its folders.
   const std::string entry_name = std::filesystem::path(input).filename().string();
@@ -48,22 +38,21 @@ int RunDecodeCommand(Arguments arguments, CommandStreams streams) {
   TPicture picture;
   const LoadResult loaded = StandardFormatList().LoadPictureFromStream(picture, data, entry_name);
   if (loaded.Outcome == LoadOutcome::NoDecoder) {
-    streams.err << "ris decode: " << input << ": no decoder knows this picture\n";
+    report.Complain() << input << ": no decoder knows this picture\n";
     return 3;
   }
   if (loaded.Outcome == LoadOutcome::Failed) {
-    streams.err << loaded.Message << '\n';
+    report.err << loaded.Message << '\n';
     return 4;
   }
   const auto pixels = picture.Pixels();
   if (!pixels) {
-    streams.err << pixels.error().Message << '\n';
+    report.err << pixels.error().Message << '\n';
     return 4;
   }
   const std::string encoded = WantsPng(output) ? EncodePng(**pixels) : EncodePam(**pixels);
-  if (!WriteFileAtomically(output, encoded, why)) {
-    streams.err << "ris decode: " << output << ": " << why << '\n';
-    return 1;
+  if (const auto written = WriteFileAtomically(output, encoded); !written) {
+    return report.Fail(output + ": " + written.error());
   }
   return 0;
 }

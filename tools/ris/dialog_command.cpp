@@ -24,8 +24,6 @@
 namespace ris::tool {
 namespace {
 
-constexpr std::string_view kUsage = "usage: ris dialog ARCHIVE.dat --saver FILE_NAME.scr\n";
-
 // Line breaks and tabs written out, so that every row stays one line.
 std::string OneLine(std::string_view text) {
   std::string line;
@@ -50,15 +48,11 @@ void PrintLine(std::ostream& out, std::string_view item, std::string_view row, b
 
 }  // namespace
 
-int RunDialogCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {}}, error);
-  const auto saver = options ? options->Value("--saver") : std::nullopt;
-  if (!options || options->Positional.size() != 1 || !saver) {
-    if (!error.empty()) streams.err << "ris dialog: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunDialogCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {}});
+  if (!options) return report.Misused(options.error());
+  const auto saver = options->Value("--saver");
+  if (options->Positional.size() != 1 || !saver) return report.Misused();
 
   const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
   HeadlessSystem& system = *saver_system;
@@ -71,28 +65,28 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
     const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});
     const std::vector<PlacedControl> placed = PlaceDialog(form, metrics);
     const auto shown = [&form](std::string_view caption) { return ForTerminal(caption, form.TextCodePage()); };
-    streams.out << shown(form.Caption) << '\n';
+    report.out << shown(form.Caption) << '\n';
     for (const auto* column : {&form.LeftItems, &form.RightItems}) {
       for (const TDialogItem& item : *column) {
-        PrintLine(streams.out, item.Name, "", item.Visible, item.Height, shown(item.Caption));
+        PrintLine(report.out, item.Name, "", item.Visible, item.Height, shown(item.Caption));
         for (const TDialogRow& row : item.Rows) {
-          PrintLine(streams.out, item.Name, row.Name, row.Visible, row.CurrentHeight(),
+          PrintLine(report.out, item.Name, row.Name, row.Visible, row.CurrentHeight(),
                     shown(RowCaption(placed, row.Id)));
         }
       }
     }
-    streams.out << "client height\t" << form.ClientHeight << '\n';
+    report.out << "client height\t" << form.ClientHeight << '\n';
     for (const PlacedControl& control : placed) {
       const TBounds& b = control.Bounds;
-      streams.out << "place\t" << control.Name << '\t' << b.Left << ',' << b.Top << ',' << b.Width << ','
-                  << b.Height << '\t' << (control.Visible ? "shown" : "hidden") << '\n';
+      report.out << "place\t" << control.Name << '\t' << b.Left << ',' << b.Top << ',' << b.Width << ','
+                 << b.Height << '\t' << (control.Visible ? "shown" : "hidden") << '\n';
     }
     return 0;
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    report.err << exit.what() << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
-    streams.err << "ris dialog: " << failure.what() << '\n';
+    report.Complain() << failure.what() << '\n';
     return 1;
   }
 }

@@ -8,32 +8,16 @@
 
 namespace ris::tool {
 
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& why,
-                                         std::uintmax_t limit) {
+Result<std::string, std::string> ReadFileBytes(const std::filesystem::path& path, std::uintmax_t limit) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    why = "is a folder";
-    return std::nullopt;
-  }
+  if (std::filesystem::is_directory(path, error)) return Failure{"is a folder"};
   const auto size = std::filesystem::file_size(path, error);
-  if (error) {
-    why = error.message();
-    return std::nullopt;
-  }
-  if (size > limit) {
-    why = "is larger than " + std::to_string(limit >> 20) + " MiB";
-    return std::nullopt;
-  }
+  if (error) return Failure{error.message()};
+  if (size > limit) return Failure{"is larger than " + std::to_string(limit >> 20) + " MiB"};
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    why = std::strerror(errno);
-    return std::nullopt;
-  }
+  if (!in) return Failure{std::string(std::strerror(errno))};
   std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  if (in.bad()) {
-    why = "could not be read";
-    return std::nullopt;
-  }
+  if (in.bad()) return Failure{"could not be read"};
   return bytes;
 }
 

@@ -2,14 +2,15 @@
 // Reading a whole input file for the subcommands.
 
 #include <filesystem>
-#include <optional>
 #include <string>
+
+#include "base/result.h"
 
 namespace ris::tool {
 
-// The file's bytes, or nothing when it is missing or unreadable (the reason
-// is put into `why`). Files over `limit` bytes are refused.
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& why,
-                                         std::uintmax_t limit = 256u << 20);
+// The file's bytes, or why not: it is missing, unreadable, a folder, or
+// over `limit` bytes.
+Result<std::string, std::string> ReadFileBytes(const std::filesystem::path& path,
+                                               std::uintmax_t limit = 256u << 20);
 
 }  // namespace ris::tool

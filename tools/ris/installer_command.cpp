@@ -29,11 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
-    "                     [--makensis PATH]\n"
-    "                     [--pfx CERT.pfx --password-file FILE|-] [--timestamp URL] [--osslsigncode PATH]\n";
-
 // The engines this command knows are far smaller; a larger file is not one.
 constexpr std::uintmax_t kMaxEngineBytes = 64u << 20;
 
@@ -46,20 +41,19 @@ struct InstallerRequest {
   SigningChoice Signing;
 };
 
-std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& error) {
+// The request, or why the call's words are off (nothing but the usage for
+// an empty reason).
+Result<InstallerRequest, std::string> ReadRequest(Arguments arguments) {
   std::vector<std::string_view> known{"--saver", "--engine", "--out", "--makensis"};
   known.insert(known.end(), kSigningOptions.begin(), kSigningOptions.end());
-  const auto options = ParseCommandOptions(arguments, {known, {}}, error);
-  if (!options) return std::nullopt;
-  const std::string saver = FileNamePart(options->Value("--saver").value_or(""));
-  if (!EndsInScr(saver)) {
-    error = "--saver wants the saver's file name, such as Flowers.scr";
-    return std::nullopt;
-  }
+  const auto options = ParseCommandOptions(arguments, {known, {}});
+  if (!options) return Failure{options.error()};
+  const auto saver = SaverFileNameOption(options->Value("--saver"));
+  if (!saver) return Failure{saver.error()};
   const auto engine = options->Value("--engine");
   const auto output = options->Value("--out");
-  if (options->Positional.size() != 1 || !engine || !output) return std::nullopt;
-  InstallerRequest request{options->Positional.front(), saver, *engine, *output, std::nullopt, {}};
+  if (options->Positional.size() != 1 || !engine || !output) return Failure{std::string()};
+  InstallerRequest request{options->Positional.front(), *saver, *engine, *output, std::nullopt, {}};
   if (const auto makensis = options->Value("--makensis")) request.Makensis = *makensis;
   request.Signing = ReadSigningKey(*options);
   return request;
@@ -67,19 +61,18 @@ std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& er
 
 // The engine's password prefix stands in its data: an engine built with
 // another prefix would refuse every archive this ris packs.
-bool CheckEngine(const fs::path& engine, std::ostream& err) {
-  std::string why;
-  const auto bytes = ReadFileBytes(engine, why, kMaxEngineBytes);
+bool CheckEngine(const fs::path& engine, const CommandReport& report) {
+  const auto bytes = ReadFileBytes(engine, kMaxEngineBytes);
   if (!bytes) {
-    err << "ris installer: cannot read the engine '" << engine.string() << "': " << why << '\n';
+    report.Complain() << "cannot read the engine '" << engine.string() << "': " << bytes.error() << '\n';
     return false;
   }
   if (!bytes->starts_with("MZ")) {
-    err << "ris installer: '" << engine.string() << "' is not a Windows program\n";
+    report.Complain() << "'" << engine.string() << "' is not a Windows program\n";
     return false;
   }
   if (bytes->find(kArchivePasswordPrefix) == std::string::npos) {
-    err << "ris installer: '" << engine.string()
+    report.Complain() << "'" << engine.string()
         << "' was built with another password prefix than this ris: it would open none of its "
            "archives\n";
     return false;
@@ -98,7 +91,7 @@ std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
 
 // Opens the archive as the saver installed under the request's name would
 // (the check of ris list) and takes what setup shows from its settings.
-std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std::ostream& err) {
+std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, const CommandReport& report) {
   const auto system = SaverSystemFor(request.Saver, request.Archive);
   try {
     const TZipFileSettings archive(*system, rmSaver);
@@ -106,7 +99,7 @@ std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std
     InstallerProduct product;
     product.Title = system->ApplicationTitle();
     if (product.Title.find_first_not_of(' ') == std::string::npos) {
-      err << "ris installer: settings.txt names no title ([general] title=...): setup is named after it\n";
+      report.Complain() << "settings.txt names no title ([general] title=...): setup is named after it\n";
       return std::nullopt;
     }
     product.Version = DisplayVersionFrom(settings.ReadValue("version", "general"));
@@ -120,51 +113,51 @@ std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std
     product.PayloadKilobytes = KilobytesOf({request.Engine, request.Archive});
     return product;
   } catch (const ProcessExit& exit) {
-    err << "ris installer: " << request.Saver << " cannot use this archive: " << exit.what() << '\n';
+    report.Complain() << request.Saver << " cannot use this archive: " << exit.what() << '\n';
     return std::nullopt;
   }
 }
 
-std::optional<fs::path> MakensisFor(const InstallerRequest& request, std::ostream& err) {
+std::optional<fs::path> MakensisFor(const InstallerRequest& request, const CommandReport& report) {
   if (request.Makensis) return request.Makensis;
   if (auto found = FindProgram("makensis", {{"ProgramFiles(x86)", "NSIS"}, {"ProgramFiles", "NSIS"}})) {
     return found;
   }
-  err << "ris installer: makensis (NSIS) was not found on the PATH: install NSIS (on Debian, the "
+  report.Complain() << "makensis (NSIS) was not found on the PATH: install NSIS (on Debian, the "
          "nsis package; on Windows, from nsis.sourceforge.io) or name it with --makensis PATH\n";
   return std::nullopt;
 }
 
-bool WriteScript(const fs::path& path, const std::string& script, std::ostream& err) {
+bool WriteScript(const fs::path& path, const std::string& script, const CommandReport& report) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << script;
   out.close();
   if (out) return true;
-  err << "ris installer: cannot write '" << path.string() << "'\n";
+  report.Complain() << "cannot write '" << path.string() << "'\n";
   return false;
 }
 
 int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const fs::path& output,
-               std::ostream& err) {
+               const CommandReport& report) {
   fs::path script = output;
   script += ".nsi";
   const auto text = NsisScript(product);
   if (!text) {
-    err << "ris installer: the setup cannot carry the " << text.error()
+    report.Complain() << "the setup cannot carry the " << text.error()
         << ": it holds a NUL byte, or '$' right before '\\' or '{'\n";
     return 1;
   }
-  if (!WriteScript(script, *text, err)) return 1;
+  if (!WriteScript(script, *text, report)) return 1;
   // The script is in code page 1252, as the product's texts are.
   const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "CP1252", script.string()});
   std::error_code ignored;
   fs::remove(script, ignored);
   if (!run.Started) {
-    err << "ris installer: cannot start '" << makensis.string() << "': " << run.Why << '\n';
+    report.Complain() << "cannot start '" << makensis.string() << "': " << run.Why << '\n';
     return 1;
   }
   if (run.ExitCode != 0) {
-    err << "ris installer: makensis failed (exit code " << run.ExitCode << ")\n";
+    report.Complain() << "makensis failed (exit code " << run.ExitCode << ")\n";
     return 1;
   }
   return 0;
@@ -188,21 +181,21 @@ class ScratchFile {
 
 // The engine setup installs is a signed copy: the maker's own file stays as
 // it was.
-bool SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningKey& key, std::ostream& err) {
+bool SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningKey& key, const CommandReport& report) {
   std::error_code error;
   fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error);
-  std::string why = error.message();
-  if (!error && SignProgram(copy, key, why)) return true;
-  err << "ris installer: cannot sign the engine '" << engine.string() << "': " << why << '\n';
+  const auto signed_copy = error ? Result<void, std::string>(Failure{error.message()}) : SignProgram(copy, key);
+  if (signed_copy) return true;
+  report.Complain() << "cannot sign the engine '" << engine.string() << "': " << signed_copy.error() << '\n';
   return false;
 }
 
 // A setup that was to be signed and could not be is removed, so that it
 // cannot be shipped unsigned by mistake.
-bool SignSetup(const fs::path& setup, const SigningKey& key, std::ostream& err) {
-  std::string why;
-  if (SignProgram(setup, key, why)) return true;
-  err << "ris installer: cannot sign the setup '" << setup.string() << "': " << why << '\n';
+bool SignSetup(const fs::path& setup, const SigningKey& key, const CommandReport& report) {
+  const auto signed_setup = SignProgram(setup, key);
+  if (signed_setup) return true;
+  report.Complain() << "cannot sign the setup '" << setup.string() << "': " << signed_setup.error() << '\n';
   std::error_code ignored;
   fs::remove(setup, ignored);
   return false;
@@ -210,34 +203,29 @@ bool SignSetup(const fs::path& setup, const SigningKey& key, std::ostream& err) 
 
 }  // namespace
 
-int RunInstallerCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto request = ReadRequest(arguments, error);
-  if (!request) {
-    if (!error.empty()) streams.err << "ris installer: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunInstallerCommand(Arguments arguments, const CommandReport& report) {
+  const auto request = ReadRequest(arguments);
+  if (!request) return report.Misused(request.error());
   const std::optional<SigningKey>& key = request->Signing.Key;
   if (!request->Signing.Error.empty()) {
-    streams.err << "ris installer: " << request->Signing.Error << '\n';
+    report.Complain() << request->Signing.Error << '\n';
     return 1;
   }
-  if (!CheckEngine(request->Engine, streams.err)) return 1;
+  if (!CheckEngine(request->Engine, report)) return 1;
   InstallerRequest packed = *request;
   const ScratchFile signed_engine(TemporaryPathFor(request->Output));
   if (key) {
-    if (!SignEngineCopy(request->Engine, signed_engine.Path(), *key, streams.err)) return 1;
+    if (!SignEngineCopy(request->Engine, signed_engine.Path(), *key, report)) return 1;
     packed.Engine = signed_engine.Path();
   }
-  const auto product = ReadProduct(packed, streams.err);
+  const auto product = ReadProduct(packed, report);
   if (!product) return 1;
-  const auto makensis = MakensisFor(*request, streams.err);
+  const auto makensis = MakensisFor(*request, report);
   if (!makensis) return 1;
-  if (const int failed = BuildSetup(*makensis, *product, request->Output, streams.err)) return failed;
-  if (key && !SignSetup(request->Output, *key, streams.err)) return 1;
-  streams.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
-              << product->Version << " as " << product->SaverFile << (key ? ", signed" : "") << '\n';
+  if (const int failed = BuildSetup(*makensis, *product, request->Output, report)) return failed;
+  if (key && !SignSetup(request->Output, *key, report)) return 1;
+  report.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
+             << product->Version << " as " << product->SaverFile << (key ? ", signed" : "") << '\n';
   return 0;
 }
 

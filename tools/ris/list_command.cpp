@@ -15,9 +15,6 @@
 namespace ris::tool {
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: ris list ARCHIVE.dat --saver FILE_NAME.scr [--mode saver|preview|configure]\n";
-
 std::optional<RunMode> ModeNamed(std::string_view name) {
   if (name == "saver") return rmSaver;
   if (name == "preview") return rmPreview;
@@ -34,16 +31,12 @@ void PrintSet(const TImageSet& set, CodePage code_page, std::ostream& out) {
 
 }  // namespace
 
-int RunListCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--saver", "--mode"}, {}}, error);
-  const auto saver = options ? options->Value("--saver") : std::nullopt;
-  const auto mode = ModeNamed(options ? options->Value("--mode").value_or("saver") : "");
-  if (!options || options->Positional.size() != 1 || !saver || !mode) {
-    if (!error.empty()) streams.err << "ris list: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunListCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--saver", "--mode"}, {}});
+  if (!options) return report.Misused(options.error());
+  const auto saver = options->Value("--saver");
+  const auto mode = ModeNamed(options->Value("--mode").value_or("saver"));
+  if (options->Positional.size() != 1 || !saver || !mode) return report.Misused();
 
   const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
   HeadlessSystem& system = *saver_system;
@@ -51,11 +44,11 @@ int RunListCommand(Arguments arguments, CommandStreams streams) {
     TZipFileSettings archive(system, *mode);
     archive.ScanSets();
     const CodePage code_page = ProductCodePage(archive.SettingsList());
-    streams.out << ForTerminal(system.ApplicationTitle(), code_page) << '\n';
-    for (const TImageSet& set : archive.ImageSets) PrintSet(set, code_page, streams.out);
+    report.out << ForTerminal(system.ApplicationTitle(), code_page) << '\n';
+    for (const TImageSet& set : archive.ImageSets) PrintSet(set, code_page, report.out);
     return 0;
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    report.err << exit.what() << '\n';
     return exit.ExitCode();
   }
 }

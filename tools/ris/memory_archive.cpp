@@ -32,10 +32,6 @@ class MemoryArchiveSystem final : public HeadlessSystem {
   std::shared_ptr<const std::string> archive_;
 };
 
-}  // namespace
-
-namespace {
-
 // The entries stored as they are; `refused(name, why)` hears of each entry
 // the writer does not take.
 template <typename Refused>
@@ -44,8 +40,7 @@ std::string ZipStored(std::string_view settings, std::span<const PackEntry> pict
   stored.Deflate = false;
   ZipWriter writer(stored);
   const auto add = [&](std::string_view name, std::string_view bytes) {
-    std::string why;
-    if (!writer.Add(name, bytes, why)) refused(name, why);
+    if (const auto added = writer.Add(name, bytes); !added) refused(name, added.error());
   };
   add(kSettingsEntryName, settings);
   for (const PackEntry& picture : pictures) add(picture.Name, picture.Bytes);

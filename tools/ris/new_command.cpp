@@ -1,7 +1,8 @@
-// ris new DIR --title TITLE [--code-page N]: writes a product folder that
-// packs and runs as it is: a settings.txt that holds and explains every key,
-// and one example set drawn here. A title beyond ASCII is given in UTF-8 and
-// must be written in the product's code page (1252 unless named).
+// ris new DIR --title TITLE [--code-page N] [--photos FOLDER [--sprite
+// PICTURE]]: writes a product folder that packs and runs as it is: a
+// settings.txt that holds and explains every key, and one example set drawn
+// here or a set for each photo of FOLDER. A title beyond ASCII is given in
+// UTF-8 and must be written in the product's code page (1252 unless named).
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
@@ -13,7 +14,9 @@
 #include "demo_sets.h"
 #include "installer_script.h"
 #include "pack_content.h"
+#include "photo_sets_folder.h"
 #include "product_template.h"
+#include "saver_name.h"
 #include "set_files.h"
 
 namespace ris::tool {
@@ -22,86 +25,71 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kUsage = "usage: ris new DIR --title TITLE [--code-page N]\n";
 constexpr std::string_view kExampleSet = "example";
 
 // A maker's existing work is never written over: the folder must be new or
 // empty.
-bool FolderIsFree(const fs::path& folder, std::string& why) {
+Result<void, std::string> FolderIsFree(const fs::path& folder) {
   std::error_code error;
-  if (!fs::exists(folder, error)) return true;
-  if (fs::is_directory(folder, error) && fs::is_empty(folder, error)) return true;
-  why = folder.string() + " exists and is not an empty folder";
-  return false;
+  if (!fs::exists(folder, error)) return {};
+  if (fs::is_directory(folder, error) && fs::is_empty(folder, error)) return {};
+  return Failure{folder.string() + " exists and is not an empty folder"};
 }
 
-// The code page named with --code-page, 1252 without it; nothing, with the
-// reason, for one the saver has no table for.
-std::optional<CodePage> CodePageOption(const CommandOptions& options, std::string& why) {
+// The code page named with --code-page, 1252 without it; the reason for one
+// the saver has no table for.
+Result<CodePage, std::string> CodePageOption(const CommandOptions& options) {
   const auto named = options.Value("--code-page");
   if (!named) return kWesternCodePage;
   for (const CodePage code_page : TabledCodePages()) {
     if (*named == std::to_string(code_page)) return code_page;
   }
-  why.assign("--code-page ").append(*named).append(" is not one of");
+  std::string why = "--code-page " + *named + " is not one of";
   for (const CodePage code_page : TabledCodePages()) why.append(" ").append(std::to_string(code_page));
-  return std::nullopt;
+  return Failure{std::move(why)};
 }
 
-bool WriteProduct(const fs::path& folder, std::string_view title, CodePage code_page, std::string& why) {
+// The settings text, and the example set unless the product's sets come
+// from photos.
+Result<void, std::string> WriteProduct(const fs::path& folder, std::string_view title, CodePage code_page,
+                                       bool example_set) {
   std::error_code error;
   fs::create_directories(folder, error);
-  if (error) {
-    why.assign("cannot create '").append(folder.string()).append("': ").append(error.message());
-    return false;
-  }
-  return WriteFileAtomically(folder / kSettingsEntryName, NewProductSettings(title, kExampleSet, code_page),
-                             why) &&
-         demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder, why);
-}
-
-// The saver's file name suggested for the product: from its title, or from
-// the folder's name when the title goes beyond ASCII. The archive's password
-// comes from the file name's bytes, which only ASCII keeps the same on every
-// system.
-std::string SuggestedSaverName(std::string_view title, const fs::path& folder) {
-  const auto ascii = [](std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  };
-  std::error_code error;
-  const std::string folder_name = fs::absolute(folder, error).filename().string();
-  for (const std::string_view candidate : {title, std::string_view(folder_name)}) {
-    if (ascii(candidate)) return FolderNameFor(candidate, "Product.scr");
-  }
-  return "Product";
+  if (error) return Failure{"cannot create '" + folder.string() + "': " + error.message()};
+  auto written = WriteFileAtomically(folder / kSettingsEntryName, NewProductSettings(title, kExampleSet, code_page));
+  if (written && example_set) written = demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder);
+  return written;
 }
 
 }  // namespace
 
-int RunNewCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--title", "--code-page"}, {}}, error);
-  const auto title = options ? options->Value("--title") : std::nullopt;
-  if (!options || !title || options->Positional.size() != 1) {
-    if (!error.empty()) streams.err << "ris new: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunNewCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--title", "--code-page", "--photos", "--sprite"}, {}});
+  if (!options) return report.Misused(options.error());
+  const auto title = options->Value("--title");
+  const auto photos = options->Value("--photos");
+  if (!title || options->Positional.size() != 1) return report.Misused();
+  if (options->Value("--sprite") && !photos) return report.Misused("--sprite goes with --photos");
   const fs::path folder = options->Positional.front();
-  std::string why;
-  const auto code_page = CodePageOption(*options, why);
-  if (code_page) {
-    if (const auto problem = TitleProblem(*title, *code_page)) why = *problem;
+  const auto code_page = CodePageOption(*options);
+  if (!code_page) return report.Fail(code_page.error());
+  if (const auto problem = TitleProblem(*title, *code_page)) return report.Fail(*problem);
+  if (const auto free = FolderIsFree(folder); !free) return report.Fail(free.error());
+  if (const auto written = WriteProduct(folder, *title, *code_page, !photos); !written) {
+    return report.Fail(written.error());
   }
-  if (why.empty() && FolderIsFree(folder, why) && WriteProduct(folder, *title, *code_page, why)) {
-    const std::string name = SuggestedSaverName(*title, folder);
-    streams.out << "wrote " << folder.string() << ": settings.txt and the set '" << kExampleSet
-                << "'\nsaver file name, for example: \"" << name << ".scr\" (archive \"" << name
-                << ".dat\")\n";
-    return 0;
+  int status = 0;
+  if (photos) {
+    std::optional<fs::path> sprite;
+    if (const auto named = options->Value("--sprite")) sprite = *named;
+    status = AddPhotoSets(folder, PhotosIn(*photos), sprite, report);
+    report.out << "wrote " << folder.string() << ": settings.txt and the sets above\n";
+  } else {
+    report.out << "wrote " << folder.string() << ": settings.txt and the set '" << kExampleSet << "'\n";
   }
-  streams.err << "ris new: " << why << '\n';
-  return 1;
+  const std::string name = SuggestedSaverName(*title, folder);
+  report.out << "saver file name, for example: \"" << name << ".scr\" (archive \"" << name << ".dat\")\n";
+  return status;
 }
 
 }  // namespace ris::tool

@@ -25,31 +25,26 @@ namespace ris::tool {
 
 namespace {
 
-constexpr std::string_view kPackUsage =
-    "usage: ris pack CONTENT_DIR OUT.dat --saver FILE_NAME.scr [--fix-line-ends] [--keep-orientation]\n";
-
 struct PackRequest {
   std::filesystem::path Content;
   std::filesystem::path Output;
   std::string Saver;  // the saver's file name, without folders
   bool FixLineEnds = false;
   bool KeepOrientation = false;  // photos archived as stored, even sideways
+  bool Shrink = false;           // backgrounds larger than any screen shrunk
 };
 
-std::optional<PackRequest> ParsePackArguments(Arguments arguments, std::ostream& err) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation"}}, error);
-  const std::string saver = FileNamePart(options ? options->Value("--saver").value_or("") : "");
-  if (options && !EndsInScr(saver)) {
-    error = "--saver wants the saver's file name, such as Flowers.scr";
-  }
-  if (!options || !error.empty() || options->Positional.size() != 2) {
-    if (!error.empty()) err << "ris pack: " << error << '\n';
-    err << kPackUsage;
-    return std::nullopt;
-  }
-  return PackRequest{options->Positional[0], options->Positional[1], saver,
-                     options->Has("--fix-line-ends"), options->Has("--keep-orientation")};
+// The request, or why the call's words are off (nothing but the usage for
+// an empty reason).
+Result<PackRequest, std::string> ParsePackArguments(Arguments arguments) {
+  const auto options =
+      ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation", "--shrink"}});
+  if (!options) return Failure{options.error()};
+  const auto saver = SaverFileNameOption(options->Value("--saver"));
+  if (!saver) return Failure{saver.error()};
+  if (options->Positional.size() != 2) return Failure{std::string()};
+  return PackRequest{options->Positional[0], options->Positional[1], *saver,
+                     options->Has("--fix-line-ends"), options->Has("--keep-orientation"), options->Has("--shrink")};
 }
 
 // The saver finds its archive by its own name; a differently named archive
@@ -64,13 +59,12 @@ void CheckArchiveName(const PackRequest& request, PackFindings& findings) {
 
 std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings) {
   CheckArchiveName(request, findings);
-  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation}, findings);
+  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation, request.Shrink}, findings);
 }
 
 void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,
               PackFindings& findings) {
-  std::string why;
-  if (!writer.Add(name, bytes, why)) findings.Error(std::string(name) + ": " + why);
+  if (const auto added = writer.Add(name, bytes); !added) findings.Error(std::string(name) + ": " + added.error());
 }
 
 std::string BuildArchive(const PackRequest& request, const PackContent& content,
@@ -95,24 +89,23 @@ std::string BuildArchive(const PackRequest& request, const PackContent& content,
 
 }  // namespace
 
-int RunPackCommand(Arguments arguments, CommandStreams streams) {
-  const auto request = ParsePackArguments(arguments, streams.err);
-  if (!request) return 2;
+int RunPackCommand(Arguments arguments, const CommandReport& report) {
+  const auto request = ParsePackArguments(arguments);
+  if (!request) return report.Misused(request.error());
   PackFindings findings;
   PackContent content = CollectPackContent(request->Content, findings);
   const std::size_t set_count = CheckContent(*request, content, findings);
   std::string archive;
   if (!findings.HasErrors()) archive = BuildArchive(*request, content, findings);
-  findings.Print(streams.err);
+  findings.Print(report.err);
   if (findings.HasErrors()) return 1;
 
-  std::string why;
-  if (!WriteFileAtomically(request->Output, archive, why)) {
-    streams.err << "error: cannot write '" << request->Output.string() << "': " << why << '\n';
+  if (const auto written = WriteFileAtomically(request->Output, archive); !written) {
+    report.err << "error: cannot write '" << request->Output.string() << "': " << written.error() << '\n';
     return 1;
   }
-  streams.out << "packed " << Counted(content.Pictures.size() + 1, "entry", "entries") << " in "
-              << Counted(set_count, "set", "sets") << " for " << request->Saver << '\n';
+  report.out << "packed " << Counted(content.Pictures.size() + 1, "entry", "entries") << " in "
+             << Counted(set_count, "set", "sets") << " for " << request->Saver << '\n';
   return 0;
 }
 

@@ -35,10 +35,10 @@ std::vector<fs::directory_entry> SortedItems(const fs::path& folder, const std::
 
 std::optional<std::string> ReadEntryFile(const fs::path& path, const std::string& shown,
                                          PackFindings& findings) {
-  std::string why;
-  auto bytes = ReadFileBytes(path, why, kMaxZipEntryBytes);
-  if (!bytes) findings.Error("cannot read '" + shown + "': " + why);
-  return bytes;
+  auto bytes = ReadFileBytes(path, kMaxZipEntryBytes);
+  if (bytes) return std::move(bytes).value();
+  findings.Error("cannot read '" + shown + "': " + bytes.error());
+  return std::nullopt;
 }
 
 void LeaveOut(const fs::directory_entry& item, const std::string& shown, PackFindings& findings) {
@@ -83,6 +83,7 @@ void CollectTopLevelItem(const fs::directory_entry& item, PackContent& content,
     content.Settings = ReadEntryFile(item.path(), name, findings);
     return;
   }
+  if (name == kPhotoRecordName && IsRegularFile(item)) return;
   const bool picture_folder = std::find(std::begin(kPictureFolders), std::end(kPictureFolders),
                                         name) != std::end(kPictureFolders);
   if (picture_folder && IsFolder(item)) {

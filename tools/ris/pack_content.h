@@ -1,7 +1,7 @@
 #pragma once
 // The files of a product folder that go into its data archive: settings.txt
 // and the pictures in backgrounds/, icons/ and icons/thumbs/. Anything else
-// is left out, with a warning, so that a stray file is noticed rather than
+// but the record of photos is left out, with a warning, so that a stray file is noticed rather than
 // shipped.
 
 #include <filesystem>
@@ -24,6 +24,9 @@ struct PackContent {
 };
 
 inline constexpr std::string_view kSettingsEntryName = "settings.txt";
+// The maker's record of which photo made which set (`ris add` writes it):
+// kept in the folder, never archived.
+inline constexpr std::string_view kPhotoRecordName = "photos.txt";
 
 // Reads the product folder. Files that cannot be read, or that are larger
 // than the saver reads, and a missing settings.txt are errors.

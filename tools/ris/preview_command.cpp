@@ -40,8 +40,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr std::string_view kUsage =
-    "usage: ris preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]\n";
 constexpr auto kWatchInterval = 250ms;
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -235,22 +233,21 @@ std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const Pre
 // Runs the saver on the folder until the saver ends or a signal comes;
 // restarts it on the new content when a file changes, its window where the
 // last one was.
-int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, CommandStreams streams) {
+int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, const CommandReport& report) {
   const auto text = MakePlatformText();
   std::optional<WindowPlace> window;  // where the maker left the saver's window
   for (;;) {
     const std::vector<FileState> shown = FolderState(folder);
-    std::string why;
-    const PreviewProduct product = PreviewArchive(folder, *text, streams.err);
-    if (!WriteFileAtomically(place.Archive(), product.Archive, why)) {
-      streams.err << "ris preview: " << why << '\n';
-      return 1;
+    const PreviewProduct product = PreviewArchive(folder, *text, report.err);
+    if (const auto written = WriteFileAtomically(place.Archive(), product.Archive); !written) {
+      return report.Fail(written.error());
     }
+    std::string why;
     // What the last run stored would hide the defaults the maker just saved.
     ForgetStoredSettings(place.Name, product.Title, product.TitleCodePage);
     const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
     if (!saver) {
-      streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';
+      report.Complain() << "cannot start " << launch.Program.string() << ": " << why << '\n';
       return 1;
     }
     while (FolderState(folder) == shown) {
@@ -259,22 +256,19 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
       std::this_thread::sleep_for(kWatchInterval);
     }
     window = saver->MainWindowPlace();
-    streams.out << "changed: showing " << folder.string() << " again\n";
+    report.out << "changed: showing " << folder.string() << " again\n";
   }  // the saver of the old content ends here, before its archive is replaced
 }
 
 }  // namespace
 
-int RunPreviewCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options =
-      ParseCommandOptions(arguments, {{"--saver-program", "--engine"}, {"--dialog"}}, error);
+int RunPreviewCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--saver-program", "--engine"}, {"--dialog"}});
+  if (!options) return report.Misused(options.error());
+  if (options->Positional.size() != 1) return report.Misused();
   std::error_code fs_error;
-  if (!options || options->Positional.size() != 1 || !fs::is_directory(options->Positional.front(), fs_error)) {
-    if (!error.empty()) streams.err << "ris preview: " << error << '\n';
-    if (options && options->Positional.size() == 1) streams.err << "ris preview: not a folder: " << options->Positional.front() << '\n';
-    streams.err << kUsage;
-    return 2;
+  if (!fs::is_directory(options->Positional.front(), fs_error)) {
+    return report.Misused("not a folder: " + options->Positional.front());
   }
   const fs::path folder = options->Positional.front();
   const std::string product = FolderNameFor(fs::absolute(folder, fs_error).filename().string(), "Product.scr");
@@ -283,11 +277,11 @@ int RunPreviewCommand(Arguments arguments, CommandStreams streams) {
   const auto launch = PrepareSaver(*options, place, why);
   int status = 1;
   if (!launch) {
-    streams.err << "ris preview: " << why << '\n';
+    report.Complain() << why << '\n';
   } else {
     const auto previous_int = std::signal(SIGINT, OnStopSignal);
     const auto previous_term = std::signal(SIGTERM, OnStopSignal);
-    status = Watch(folder, *launch, place, streams);
+    status = Watch(folder, *launch, place, report);
     std::signal(SIGINT, previous_int);
     std::signal(SIGTERM, previous_term);
   }

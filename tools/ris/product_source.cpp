@@ -5,6 +5,8 @@
 #include "archive/zip_archive.h"
 #include "data/product.h"
 #include "data/zip_file_settings.h"
+#include "product_checks.h"
+#include "settings_checks.h"
 #include "shells/headless/file_byte_source.h"
 
 namespace ris::tool {
@@ -53,8 +55,15 @@ PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindin
 
 PackContent ReadProduct(const fs::path& input, std::string_view saver, PackFindings& findings) {
   std::error_code error;
-  if (fs::is_directory(input, error)) return CollectPackContent(input, findings);
-  return ReadArchive(input, saver, findings);
+  PackContent content;
+  if (fs::is_directory(input, error)) {
+    content = CollectPackContent(input, findings);
+    PrepareProductContent(content, {}, findings);
+  } else {
+    content = ReadArchive(input, saver, findings);
+    if (content.Settings) CheckSettingsText(*content.Settings, findings);
+  }
+  return content;
 }
 
 }  // namespace ris::tool

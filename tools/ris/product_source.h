@@ -11,9 +11,10 @@
 
 namespace ris::tool {
 
-// A folder is read as `ris pack` reads it (its findings included); an
-// archive is opened with the password of a saver named `saver`. What cannot
-// be read is an error in `findings`.
+// A folder is read and prepared as `ris pack` reads and prepares it, so
+// that it is what its archive will hold (its findings included); an archive
+// is opened with the password of a saver named `saver`, and its settings
+// checked. What cannot be read is an error in `findings`.
 PackContent ReadProduct(const std::filesystem::path& input, std::string_view saver,
                         PackFindings& findings);
 

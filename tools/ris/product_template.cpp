@@ -11,8 +11,9 @@ namespace {
 // cut at an apostrophe it holds, and font texts hold apostrophes.
 constexpr std::string_view kTemplate = R"(// Settings of the product "@TITLE@".
 // Lines end in CR LF; a line that starts with "//" is a comment. Write no
-// blanks around "=". Web addresses go without "http://", since "//" starts a
-// comment; the saver puts "http://" in front when it opens them.
+// blanks around "=". Web addresses go without "//", which starts a comment:
+// "www.example.com" opens as http://www.example.com, "https:www.example.com"
+// as written.
 // A key "setXxx=true" next to a setting "Xxx" lets the user change that
 // setting (the dialog shows its row, the registry keeps the user's value);
 // without it the value below is fixed.

@@ -31,11 +31,6 @@
 namespace ris::tool {
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: ris render ARCHIVE.dat --saver FILE_NAME.scr --out FRAME.png [--size WxH]\n"
-    "         [--seconds S] [--seed N] [--mode saver|preview] [--registry FILE.reg]\n"
-    "         [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]\n";
-
 constexpr Milliseconds kLongestRun = 24u * 3600u * 1000u;
 
 template <typename Number>
@@ -119,17 +114,17 @@ struct RenderRequest {
   std::vector<ScriptedInput> Inputs;
 };
 
-// The request, or nothing with the reason in `error`.
-std::optional<RenderRequest> ReadRequest(Arguments arguments, std::string& error) {
+// The request, or why the call's words are off (nothing but the usage for
+// an empty reason).
+Result<RenderRequest, std::string> ReadRequest(Arguments arguments) {
   const auto options = ParseCommandOptions(
       arguments,
-      {{"--saver", "--out", "--size", "--seconds", "--seed", "--mode", "--registry", "--key", "--mouse"}, {}},
-      error);
-  if (!options) return std::nullopt;
+      {{"--saver", "--out", "--size", "--seconds", "--seed", "--mode", "--registry", "--key", "--mouse"}, {}});
+  if (!options) return Failure{options.error()};
   RenderRequest request;
   const auto saver = options->Value("--saver");
   const auto out = options->Value("--out");
-  if (options->Positional.size() != 1 || !saver || !out) return std::nullopt;
+  if (options->Positional.size() != 1 || !saver || !out) return Failure{std::string()};
   request.Archive = options->Positional.front();
   request.Saver = *saver;
   request.Out = *out;
@@ -140,8 +135,7 @@ std::optional<RenderRequest> ReadRequest(Arguments arguments, std::string& error
   const auto seconds = SecondsAsMilliseconds(options->Value("--seconds").value_or("2"));
   const auto seed = WholeNumber<std::uint32_t>(options->Value("--seed").value_or("1"));
   if ((mode != "saver" && mode != "preview") || !size || !seconds || !seed) {
-    error = "a value is out of range or malformed";
-    return std::nullopt;
+    return Failure{"a value is out of range or malformed"};
   }
   request.Mode = mode == "preview" ? rmPreview : rmSaver;
   request.Host = {*size, *seed, LocalSecondOfDay(), true};
@@ -149,14 +143,12 @@ std::optional<RenderRequest> ReadRequest(Arguments arguments, std::string& error
 
   for (const std::string& key : options->All("--key")) {
     const auto input = KeyInput(key);
-    if (!input) error = "--key takes VK@SECONDS, not " + key;
-    if (!input) return std::nullopt;
+    if (!input) return Failure{"--key takes VK@SECONDS, not " + key};
     request.Inputs.push_back(*input);
   }
   for (const std::string& mouse : options->All("--mouse")) {
     const auto input = MouseInput(mouse);
-    if (!input) error = "--mouse takes X,Y@SECONDS, not " + mouse;
-    if (!input) return std::nullopt;
+    if (!input) return Failure{"--mouse takes X,Y@SECONDS, not " + mouse};
     request.Inputs.push_back(*input);
   }
   return request;
@@ -180,7 +172,7 @@ std::string Describe(RunEnd end, Milliseconds at) {
   return "time up after " + when;
 }
 
-int Render(const RenderRequest& request, CommandStreams streams) {
+int Render(const RenderRequest& request, const CommandReport& report) {
   const auto saver_system = SaverSystemFor(request.Saver, request.Archive);
   HeadlessSystem& system = *saver_system;
   const std::unique_ptr<RegistryHive> hive = OpenHive(request);
@@ -193,37 +185,31 @@ int Render(const RenderRequest& request, CommandStreams streams) {
     end = RunHeadlessDisplay(form, host, request.Inputs, request.Duration);
   }  // the form is gone: the user's settings are stored
   if (request.Registry) static_cast<RegFileHive&>(*hive).Commit();
-  for (const std::string& message : host.Errors()) streams.err << message << '\n';
+  for (const std::string& message : host.Errors()) report.err << message << '\n';
   if (presenter.FramesPresented() == 0) {
-    streams.err << "ris render: the display ended before it presented a frame\n";
+    report.Complain() << "the display ended before it presented a frame\n";
     return 1;
   }
-  std::string why;
-  if (!WriteFileAtomically(request.Out, EncodePng(OpaqueImage(presenter.LastFrame())), why)) {
-    streams.err << "ris render: " << why << '\n';
-    return 1;
+  if (const auto written = WriteFileAtomically(request.Out, EncodePng(OpaqueImage(presenter.LastFrame())));
+      !written) {
+    return report.Fail(written.error());
   }
-  streams.out << Describe(end, host.TickCount()) << '\n';
+  report.out << Describe(end, host.TickCount()) << '\n';
   return 0;
 }
 
 }  // namespace
 
-int RunRenderCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto request = ReadRequest(arguments, error);
-  if (!request) {
-    if (!error.empty()) streams.err << "ris render: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunRenderCommand(Arguments arguments, const CommandReport& report) {
+  const auto request = ReadRequest(arguments);
+  if (!request) return report.Misused(request.error());
   try {
-    return Render(*request, streams);
+    return Render(*request, report);
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    report.err << exit.what() << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
-    streams.err << "ris render: " << failure.what() << '\n';
+    report.Complain() << failure.what() << '\n';
     return 1;
   }
 }

@@ -1,5 +1,7 @@
 #include "set_checks.h"
 
+#include "background_size.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -42,11 +44,6 @@ void ReportIncomplete(const std::string& name, const SetPictures& set, PackFindi
   missing(set.Thumbnail, "thumbnail", "icons/thumbs/");
 }
 
-// The largest screens in use (8K); a background beyond them costs its full
-// decode at every start and every set change, and shows no more detail.
-constexpr std::int64_t kLargestScreenWidth = 7680;
-constexpr std::int64_t kLargestScreenHeight = 4320;
-
 void WarnIfLargerThanAnyScreen(const PackEntry& picture, const PictureCheck& check, PackFindings& findings) {
   const std::int64_t pixels = std::int64_t{check.Width} * check.Height;
   if (pixels <= kLargestScreenWidth * kLargestScreenHeight) return;
@@ -54,7 +51,8 @@ void WarnIfLargerThanAnyScreen(const PackEntry& picture, const PictureCheck& che
   findings.Warning(picture.Name + ": " + std::to_string(check.Width) + " x " + std::to_string(check.Height) +
                    " pixels, more than any screen shows (7680 x 4320): each time the set is shown the saver "
                    "decodes up to " + std::to_string(pixels / 1000000) + " million pixels into " +
-                   std::to_string(megabytes) + " MB of memory; make it smaller");
+                   std::to_string(megabytes) + " MB of memory; make it smaller (pack with --shrink shrinks it "
+                   "to 3840 x 2160)");
 }
 
 void CheckDecodes(const PackEntry& picture, EntryClass entry_class, PackFindings& findings) {

@@ -12,6 +12,7 @@
 #include "data/settings.h"
 #include "data/settings_list.h"
 #include "line_ends.h"
+#include "settings_lint.h"
 #include "shells/headless/memory_hive.h"
 #include "text_encoding.h"
 
@@ -123,9 +124,12 @@ void NamesInCodePage(CodePage code_page, std::vector<PackEntry>& pictures, PackF
 }
 
 void CheckSettingsText(std::string_view text, PackFindings& findings) {
+  // The lines' own findings name the line and say what to write; the model
+  // stays as the judge of everything else that would stop the saver.
+  const bool stops = LintSettingsText(text, findings);
   TSettingsList list;
   ParseSettingsText(text, list);
-  CheckSettingsModel(list, findings);
+  if (!stops) CheckSettingsModel(list, findings);
   WarnIfEmpty(list, "title", "general",
               "the saver would have no title and could keep none of the user's settings", findings);
   WarnIfEmpty(list, "clockFont", "ClockSettings", "the clock would be drawn in a default font",

@@ -8,22 +8,15 @@
 
 namespace ris::tool {
 
-int RunSettingsCommand(Arguments arguments, CommandStreams streams) {
-  if (arguments.size() != 1) {
-    streams.err << "usage: ris settings FILE\n";
-    return 2;
-  }
+int RunSettingsCommand(Arguments arguments, const CommandReport& report) {
+  if (arguments.size() != 1) return report.Misused();
   const std::string path(arguments[0]);
-  std::string why;
-  const auto text = ReadFileBytes(path, why);
-  if (!text) {
-    streams.err << "ris settings: cannot read '" << path << "': " << why << '\n';
-    return 1;
-  }
+  const auto text = ReadFileBytes(path);
+  if (!text) return report.Fail("cannot read '" + path + "': " + text.error());
   TSettingsList list;
   ParseSettingsText(*text, list);
   for (const TSettingsEntry& entry : list.Entries()) {
-    streams.out << entry.Section << '\t' << entry.Key << '\t' << entry.Value << '\n';
+    report.out << entry.Section << '\t' << entry.Key << '\t' << entry.Value << '\n';
   }
   return 0;
 }

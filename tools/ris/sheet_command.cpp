@@ -17,6 +17,7 @@
 #include "platform_text.h"
 #include "png_writer.h"
 #include "product_source.h"
+#include "saver_name.h"
 #include "set_checks.h"
 #include "set_frame.h"
 #include "settings_checks.h"
@@ -31,7 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kUsage = "usage: ris sheet ARCHIVE|DIR --out SHEET.png [--saver FILE_NAME.scr]\n";
 
 constexpr std::int32_t kSheetWidth = 1100;
 constexpr std::int32_t kMargin = 16;
@@ -263,38 +263,40 @@ std::string Drawn(const Sheet& sheet, TextRenderer& text) {
   return EncodePng(OpaqueImage(surface));
 }
 
-// The findings about the product as a whole: the settings text's, and for a
-// folder what `ris pack` leaves out.
-std::vector<std::string> ProductFindings(const PackContent& content, PackFindings& findings) {
-  const std::string settings = PrepareSettingsText(*content.Settings, false, findings);
-  CheckSettingsText(settings, findings);
-  return findings.Lines();
+// The findings about the product as a whole, for a folder what `ris pack`
+// leaves out too; the routine notes of preparing a folder (a text
+// converted, a photo turned) are left off, since its archive has nothing
+// left to prepare and both are to draw the same sheet.
+std::vector<std::string> ProductFindings(const PackFindings& findings) {
+  std::vector<std::string> lines;
+  for (const std::string& line : findings.Lines()) {
+    if (!line.starts_with("note:")) lines.push_back(line);
+  }
+  return lines;
 }
 
+// The saver the sheet is drawn for: as named, or as an archive's name
+// says; nothing for a folder, whose title names it.
 std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {
   if (auto saver = options.Value("--saver")) return *saver;
   std::error_code error;
-  if (fs::is_directory(input, error)) return "Product.scr";
+  if (fs::is_directory(input, error)) return {};
   return input.stem().string() + ".scr";
 }
 
 }  // namespace
 
-int RunSheetCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
-  const auto options = ParseCommandOptions(arguments, {{"--out", "--saver"}, {}}, error);
-  const auto out = options ? options->Value("--out") : std::nullopt;
-  if (!options || !out || options->Positional.size() != 1) {
-    if (!error.empty()) streams.err << "ris sheet: " << error << '\n';
-    streams.err << kUsage;
-    return 2;
-  }
+int RunSheetCommand(Arguments arguments, const CommandReport& report) {
+  const auto options = ParseCommandOptions(arguments, {{"--out", "--saver"}, {}});
+  if (!options) return report.Misused(options.error());
+  const auto out = options->Value("--out");
+  if (!out || options->Positional.size() != 1) return report.Misused();
   const fs::path input = options->Positional.front();
-  const std::string saver = SaverNameFor(input, *options);
+  std::string saver = SaverNameFor(input, *options);
   PackFindings findings;
   const PackContent content = ReadProduct(input, saver, findings);
   if (!content.Settings) {
-    findings.Print(streams.err);
+    findings.Print(report.err);
     return 1;
   }
   const auto text = MakePlatformText();
@@ -302,17 +304,17 @@ int RunSheetCommand(Arguments arguments, CommandStreams streams) {
   TSettingsList settings;
   ParseSettingsText(*content.Settings, settings);
   sheet.Title = settings.ReadValue("title", "general");
-  sheet.ProductFindings = ProductFindings(content, findings);
+  // A folder's saver is named as `ris new` suggests it, after its title.
+  if (saver.empty()) saver = SuggestedSaverName(sheet.Title, input) + ".scr";
+  sheet.ProductFindings = ProductFindings(findings);
   for (const auto& [name, set] : SortIntoSets(content.Pictures)) {
     sheet.Rows.push_back(DescribeSet(name, set, *content.Settings, saver, *text));
   }
   sheet.Summary = Counted(sheet.Rows.size(), "set", "sets") + ", for " + saver + "; frames at 1024 x 768, shown small";
-  std::string why;
-  if (!WriteFileAtomically(*out, Drawn(sheet, text->Renderer()), why)) {
-    streams.err << "ris sheet: " << why << '\n';
-    return 1;
+  if (const auto written = WriteFileAtomically(*out, Drawn(sheet, text->Renderer())); !written) {
+    return report.Fail(written.error());
   }
-  streams.out << "drew " << Counted(sheet.Rows.size(), "set", "sets") << " into " << *out << '\n';
+  report.out << "drew " << Counted(sheet.Rows.size(), "set", "sets") << " into " << *out << '\n';
   return 0;
 }
 

@@ -11,34 +11,22 @@
 
 namespace ris::tool {
 
-namespace {
-
-constexpr std::string_view kSignUsage =
-    "usage: ris sign PROGRAM --pfx CERT.pfx --password-file FILE|- [--timestamp URL] [--osslsigncode PATH]\n";
-
-}  // namespace
-
-int RunSignCommand(Arguments arguments, CommandStreams streams) {
-  std::string error;
+int RunSignCommand(Arguments arguments, const CommandReport& report) {
   const std::vector<std::string_view> known(kSigningOptions.begin(), kSigningOptions.end());
-  const auto options = ParseCommandOptions(arguments, {known, {}}, error);
-  if (!options || options->Positional.size() != 1 || !options->Value("--pfx")) {
-    if (options && options->Positional.size() == 1) error = "--pfx CERT.pfx names the key to sign with";
-    if (!error.empty()) streams.err << "ris sign: " << error << '\n';
-    streams.err << kSignUsage;
-    return 2;
-  }
+  const auto options = ParseCommandOptions(arguments, {known, {}});
+  if (!options) return report.Misused(options.error());
+  if (options->Positional.size() != 1) return report.Misused();
+  if (!options->Value("--pfx")) return report.Misused("--pfx CERT.pfx names the key to sign with");
   const SigningChoice signing = ReadSigningKey(*options);
   if (!signing.Key) {
-    streams.err << "ris sign: " << signing.Error << '\n';
+    report.Complain() << signing.Error << '\n';
     return 1;
   }
   const std::string& program = options->Positional.front();
-  if (!SignProgram(program, *signing.Key, error)) {
-    streams.err << "ris sign: cannot sign '" << program << "': " << error << '\n';
-    return 1;
+  if (const auto signed_program = SignProgram(program, *signing.Key); !signed_program) {
+    return report.Fail("cannot sign '" + program + "': " + signed_program.error());
   }
-  streams.out << "signed " << program << '\n';
+  report.out << "signed " << program << '\n';
   return 0;
 }
 

@@ -92,15 +92,14 @@ SigningChoice ReadSigningKey(const CommandOptions& options) {
   return choice;
 }
 
-bool SignProgram(const fs::path& program, const SigningKey& key, std::string& why) {
+Result<void, std::string> SignProgram(const fs::path& program, const SigningKey& key) {
   const fs::path signed_copy = TemporaryPathFor(program);
   const ProgramRun run = RunProgram(key.Osslsigncode, SignArguments(key, program, signed_copy), key.Password);
-  if (run.Started && run.ExitCode == 0) return ReplaceWithTemporary(signed_copy, program, why);
-  why = run.Started ? "osslsigncode failed (exit code " + std::to_string(run.ExitCode) + ")"
-                    : "cannot start '" + key.Osslsigncode.string() + "': " + run.Why;
+  if (run.Started && run.ExitCode == 0) return ReplaceWithTemporary(signed_copy, program);
   std::error_code ignored;
   fs::remove(signed_copy, ignored);
-  return false;
+  return Failure{run.Started ? "osslsigncode failed (exit code " + std::to_string(run.ExitCode) + ")"
+                             : "cannot start '" + key.Osslsigncode.string() + "': " + run.Why};
 }
 
 }  // namespace ris::tool

@@ -41,8 +41,8 @@ struct SigningChoice {
 SigningChoice ReadSigningKey(const CommandOptions& options);
 
 // Signs the Windows program in place: osslsigncode writes a signed copy
-// beside it, which then replaces it. False, with the reason in `why` and the
-// file left as it was, when it cannot be signed.
-bool SignProgram(const std::filesystem::path& program, const SigningKey& key, std::string& why);
+// beside it, which then replaces it. The reason, with the file left as it
+// was, when it cannot be signed.
+Result<void, std::string> SignProgram(const std::filesystem::path& program, const SigningKey& key);
 
 }  // namespace ris::tool

@@ -89,15 +89,6 @@ std::optional<std::string> Utf8ToCodePage(std::string_view text, CodePage code_p
   return converted;
 }
 
-std::string CodePageToUtf8(std::string_view text, CodePage code_page) {
-  std::string converted;
-  for (const char byte : text) {
-    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
-    if (character != 0 || byte == '\0') AppendUtf8(converted, character);
-  }
-  return converted;
-}
-
 std::string ForTerminal(std::string_view text, CodePage code_page) {
   return code_page == kSystemCodePage ? std::string(text) : CodePageToUtf8(text, code_page);
 }

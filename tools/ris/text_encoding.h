@@ -30,10 +30,6 @@ struct ConversionFailure {
 // cannot, or bytes that are not UTF-8.
 std::optional<std::string> Utf8ToCodePage(std::string_view text, CodePage code_page, ConversionFailure& failure);
 
-// The text converted from `code_page` to UTF-8, for showing on a terminal;
-// bytes the code page leaves undefined are dropped.
-std::string CodePageToUtf8(std::string_view text, CodePage code_page);
-
 // A product's text as ris prints it: in UTF-8 when the product names its
 // code page, byte for byte when it leaves the code page to the system.
 std::string ForTerminal(std::string_view text, CodePage code_page);

@@ -124,19 +124,16 @@ struct ZipWriter::Payload {
 ZipWriter::ZipWriter(ZipWriterOptions options)
     : options_(std::move(options)), random_(options_.Seed) {}
 
-bool ZipWriter::CheckName(std::string_view name, std::string& why) const {
-  if (name.empty()) {
-    why = "an entry needs a name";
-  } else if (name.size() > kMaxNameBytes) {
-    why = "the name is longer than 65535 bytes";
-  } else if (folded_names_.contains(FoldedName(name))) {
-    why = "the archive already holds an entry of that name";
-  } else if (entry_count_ >= kMaxEntries) {
-    why = "an archive without Zip64 holds at most 65535 entries";
-  } else {
-    return true;
+Result<void, std::string> ZipWriter::CheckName(std::string_view name) const {
+  if (name.empty()) return Failure{"an entry needs a name"};
+  if (name.size() > kMaxNameBytes) return Failure{"the name is longer than 65535 bytes"};
+  if (folded_names_.contains(FoldedName(name))) {
+    return Failure{"the archive already holds an entry of that name"};
   }
-  return false;
+  if (entry_count_ >= kMaxEntries) {
+    return Failure{"an archive without Zip64 holds at most 65535 entries"};
+  }
+  return {};
 }
 
 ZipWriter::Payload ZipWriter::Compress(std::string_view bytes) const {
@@ -185,12 +182,9 @@ std::string ZipWriter::HeaderFields(const Payload& payload) const {
   return fields;
 }
 
-bool ZipWriter::Add(std::string_view name, std::string_view bytes, std::string& why) {
-  if (!CheckName(name, why)) return false;
-  if (bytes.size() > kMax32) {
-    why = "the entry is 4 GiB or larger, which needs Zip64";
-    return false;
-  }
+Result<void, std::string> ZipWriter::Add(std::string_view name, std::string_view bytes) {
+  if (auto checked = CheckName(name); !checked) return checked;
+  if (bytes.size() > kMax32) return Failure{"the entry is 4 GiB or larger, which needs Zip64"};
   Payload payload = Compress(bytes);
   payload.Name = ZipName(name);
   if (!options_.Password.empty()) Encrypt(payload);
@@ -201,8 +195,7 @@ bool ZipWriter::Add(std::string_view name, std::string_view bytes, std::string& 
   const std::uint64_t directory_record = kDirectoryHeaderBytes + payload.Name.size();
   if (payload.Data.size() > kMax32 || offset + record > kMax32 ||
       directory_.size() + directory_record > kMax32) {
-    why = "the archive would pass 4 GiB, which needs Zip64";
-    return false;
+    return Failure{"the archive would pass 4 GiB, which needs Zip64"};
   }
   const std::string fields = HeaderFields(payload);
 
@@ -223,7 +216,7 @@ bool ZipWriter::Add(std::string_view name, std::string_view bytes, std::string& 
 
   folded_names_.insert(FoldedName(name));
   ++entry_count_;
-  return true;
+  return {};
 }
 
 std::string ZipWriter::Finish() {

@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "base/random_source.h"
+#include "base/result.h"
 
 namespace ris::tool {
 
@@ -41,11 +42,11 @@ class ZipWriter {
   explicit ZipWriter(ZipWriterOptions options);
 
   // Compresses, encrypts and appends one entry. "\" in the name is written
-  // as "/", the separator of the format. False, with the reason in `why`,
-  // for an empty or duplicate name (letter case and separators folded, as
-  // the reader finds entries), or when the entry or the archive would
-  // outgrow 32-bit fields or 65535 entries; the archive is then unchanged.
-  bool Add(std::string_view name, std::string_view bytes, std::string& why);
+  // as "/", the separator of the format. The reason, with the archive
+  // unchanged, for an empty or duplicate name (letter case and separators
+  // folded, as the reader finds entries), or when the entry or the archive
+  // would outgrow 32-bit fields or 65535 entries.
+  Result<void, std::string> Add(std::string_view name, std::string_view bytes);
 
   std::size_t EntryCount() const noexcept { return entry_count_; }
 
@@ -56,7 +57,7 @@ class ZipWriter {
  private:
   struct Payload;
 
-  bool CheckName(std::string_view name, std::string& why) const;
+  Result<void, std::string> CheckName(std::string_view name) const;
   Payload Compress(std::string_view bytes) const;
   void Encrypt(Payload& payload);
   std::string HeaderFields(const Payload& payload) const;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/ascii.h"
+#include "base/code_page.h"
 #include "data/zip_file_settings.h"
 #include "display/main_form.h"
 #include "shells/headless/freetype_text.h"
@@ -36,6 +37,7 @@
 #include "shells/x11/x11_display_host.h"
 #include "shells/x11/x11_presenter.h"
 #include "shells/x11/x11_resources.h"
+#include "shells/x11/x11_window_identity.h"
 
 namespace ris {
 namespace {
@@ -44,11 +46,15 @@ namespace fs = std::filesystem;
 
 constexpr PixelSize kOwnWindowSize{1024, 768};
 
-// Written to by the signal handler, read by the event loop's poll. Neither
-// end blocks (a full pipe already wakes the loop) and neither is inherited.
+// Set by the signal handler and checked before every event, so that no
+// stream of events keeps it unseen; the pipe wakes the event loop's poll.
+// Neither end of the pipe blocks (a full pipe already wakes the loop) and
+// neither is inherited.
+volatile sig_atomic_t g_stop_requested = 0;
 int g_signal_pipe[2] = {-1, -1};
 
 void OnSignal(int) {
+  g_stop_requested = 1;
   const int saved = errno;
   const char byte = 0;
   [[maybe_unused]] const ssize_t written = write(g_signal_pipe[1], &byte, 1);
@@ -107,7 +113,7 @@ struct Target {
 
 // The window to draw into; nothing, with the reason told, when the window
 // named by --window-id (or $XSCREENSAVER_WINDOW) is not on the display.
-std::optional<Target> OpenTarget(Display* display, const HackOptions& options, const std::string& title) {
+std::optional<Target> OpenTarget(Display* display, const HackOptions& options, const std::string& name) {
   Target target;
   if (options.Where == HackOptions::Target::Root) target.window = DefaultRootWindow(display);
   if (options.Where == HackOptions::Target::Window) target.window = static_cast<Window>(options.WindowId);
@@ -117,12 +123,11 @@ std::optional<Target> OpenTarget(Display* display, const HackOptions& options, c
                                                           kOwnWindowSize.Width, kOwnWindowSize.Height, 0,
                                                           BlackPixel(display, screen), BlackPixel(display, screen)));
     target.window = target.own.Get();
-    XStoreName(display, target.window, title.c_str());
   }
   g_target_window = target.window;
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display, target.window, &attributes) == 0) {
-    std::cerr << title << ": there is no window 0x" << std::hex << target.window << std::dec
+    std::cerr << name << ": there is no window 0x" << std::hex << target.window << std::dec
               << " on the display\n";
     return std::nullopt;
   }
@@ -149,19 +154,30 @@ class X11Saver {
 
   void Run() {
     form_.Show();
-    while (!form_.CloseAllowed() && !g_window_gone && g_x_failure[0] == '\0') {
-      while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        Handle(event);
-      }
-      if (form_.CloseAllowed()) break;
+    while (Running()) {
+      HandleQueuedEvents();
+      if (!Running()) break;
       form_.PollTimers();
-      if (!Sleep()) break;
+      Sleep();
     }
   }
 
  private:
+  bool Running() const {
+    return !form_.CloseAllowed() && !g_window_gone && g_x_failure[0] == '\0' && g_stop_requested == 0;
+  }
+
+  // Only the events already here: those that arrive meanwhile wait for the
+  // next turn, so that a steady stream of them cannot keep the timers from
+  // running.
+  void HandleQueuedEvents() {
+    for (int queued = XPending(display_); queued > 0 && Running(); --queued) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      Handle(event);
+    }
+  }
+
   void Handle(XEvent& event) {
     switch (event.type) {
       case KeyPress:
@@ -196,15 +212,12 @@ class X11Saver {
     }
   }
 
-  // Until an X event arrives, a signal comes or the next timer is due;
-  // false after a signal.
-  bool Sleep() {
-    XFlush(display_);
-    if (XPending(display_) > 0) return true;
+  // Until an X event arrives, a signal comes or the next timer is due.
+  void Sleep() {
+    if (XPending(display_) > 0) return;  // XPending flushed what was asked for
     pollfd waits[2] = {{ConnectionNumber(display_), POLLIN, 0}, {g_signal_pipe[0], POLLIN, 0}};
     const auto due = form_.TimeUntilNextTimer();
     poll(waits, 2, due ? static_cast<int>(*due) : -1);
-    return (waits[1].revents & POLLIN) == 0;
   }
 
   Display* display_;
@@ -215,10 +228,16 @@ class X11Saver {
   Atom delete_window_;
 };
 
+// The product's title in UTF-8; its name where the settings give no title.
+std::string WindowTitle(const System& system, const std::string& name) {
+  const std::string& title = system.ApplicationTitle();
+  return title.empty() ? name : CodePageToUtf8(title, system.TextCodePage());
+}
+
 // Runs the display in the target window until it closes, a signal comes or
 // the window goes; the user's settings are stored at the end.
 int ShowProduct(Display* display, const Target& target, System& system, const HackOptions& options,
-                const std::string& name) {
+                const std::string& name, const std::string& program_name) {
   X11Presenter presenter(display, target.window);
   if (!presenter.VisualMatches()) {
     std::cerr << name << ": the window's visual is not 24-bit true colour\n";
@@ -231,6 +250,8 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
   X11DisplayHost host(display, target.window, static_cast<bool>(target.own), target.size);
   {
     TMainForm form({system, hive, presenter, text, host}, rmSaver);
+    // The title is known once the form has read the product's settings.
+    if (target.own) IdentifyWindow(display, target.window, {WindowTitle(system, name), program_name});
     X11Saver(display, target, form, host, presenter).Run();
   }  // the form's end stores the user's settings
   stored.Commit();
@@ -266,7 +287,8 @@ int RunSaver(const char* program, const HackOptions& options) {
   XSetErrorHandler(OnXError);
   auto target = OpenTarget(display.get(), options, name);
   if (!target) return 1;
-  const int status = ShowProduct(display.get(), *target, system, options, name);
+  const int status =
+      ShowProduct(display.get(), *target, system, options, name, fs::path(program).filename().string());
   if (g_window_gone) target->own.Release();
   return status;
 }

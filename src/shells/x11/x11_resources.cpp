@@ -3,16 +3,10 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include "shells/x11/request_error_catcher.h"
+
 namespace ris {
 namespace {
-
-// An attach the server refuses is reported as an X error; it must fall back
-// to plain images rather than reach the program's own handler.
-bool g_attach_refused = false;
-int RecordRefusal(Display*, XErrorEvent*) {
-  g_attach_refused = true;
-  return 0;
-}
 
 char* const kNotMapped = reinterpret_cast<char*>(-1);
 
@@ -37,12 +31,12 @@ SharedSegment::~SharedSegment() {
 
 bool SharedSegment::Attach(Display* display) noexcept {
   if (!Mapped()) return false;
-  g_attach_refused = false;
-  const XErrorHandler previous = XSetErrorHandler(RecordRefusal);
+  // An attach the server refuses is reported as an X error: plain images
+  // then, rather than a failure of the program.
+  const RequestErrorCatcher refusal(NextRequest(display));
   const bool attached = XShmAttach(display, &info_) != False;
   XSync(display, False);
-  XSetErrorHandler(previous);
-  if (!attached || g_attach_refused) return false;
+  if (!attached || refusal.Caught()) return false;
   attached_to_ = display;
   MarkForRemoval();
   return true;

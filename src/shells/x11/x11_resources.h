@@ -78,7 +78,8 @@ class SharedSegment {
   XShmSegmentInfo& Info() noexcept { return info_; }
   // Has the server attach the segment; false when it refuses (a display on
   // another machine), which it reports as an X error kept from the
-  // program's handler.
+  // program's handler. Other errors the attach's round trip brings in go on
+  // to that handler.
   bool Attach(Display* display) noexcept;
 
  private:

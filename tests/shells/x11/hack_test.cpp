@@ -11,6 +11,9 @@
 #include "shells/x11/override_hive.h"
 #include "shells/x11/x11_keys.h"
 
+// Xlib last: its None and Status would rename names of the headers above.
+#include "shells/x11/request_error_catcher.h"
+
 namespace ris {
 namespace {
 
@@ -80,6 +83,32 @@ TEST(X11Keys, TheKeypadAnswersAsDigitsWhateverNumLockSays) {
   EXPECT_EQ(VirtualKeyFor(XK_Up), 38);
   EXPECT_EQ(VirtualKeyFor(XK_q), 'Q');
   EXPECT_EQ(VirtualKeyFor(XK_EuroSign), 0);
+}
+
+unsigned char g_passed_on = Success;  // what the program's own handler was last given
+
+// Request `serial`'s error, handed to the handler in force as Xlib does.
+void ReportXError(unsigned long serial, unsigned char error_code) {
+  XErrorEvent error{};
+  error.serial = serial;
+  error.error_code = error_code;
+  const XErrorHandler in_force = XSetErrorHandler(nullptr);
+  XSetErrorHandler(in_force);
+  in_force(nullptr, &error);
+}
+
+TEST(RequestErrorCatcher, KeepsItsRequestsErrorAndPassesOnEveryOther) {
+  XSetErrorHandler([](Display*, XErrorEvent* error) { g_passed_on = error->error_code; return 0; });
+  {
+    const RequestErrorCatcher catcher(42);
+    ReportXError(41, BadWindow);
+    ReportXError(42, BadAccess);
+    EXPECT_TRUE(catcher.Caught());
+    EXPECT_EQ(g_passed_on, BadWindow);
+  }
+  ReportXError(42, BadAccess);
+  EXPECT_EQ(g_passed_on, BadAccess);  // the program's handler is back
+  XSetErrorHandler(nullptr);
 }
 
 }  // namespace

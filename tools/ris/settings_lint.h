@@ -1,0 +1,19 @@
+#pragma once
+// Findings about the lines of a settings text, each naming the line, the
+// section and the key, and saying what to write instead: keys the saver
+// does not read (with the nearest one it does), values it cannot convert or
+// takes otherwise than the maker meant, values cut at an apostrophe, and
+// links no browser could open.
+
+#include <string_view>
+
+#include "pack_findings.h"
+
+namespace ris::tool {
+
+// The keys the saver reads are those of a new product's settings text,
+// which holds every one of them. Returns true when an error was found: a
+// value or a missing key that would stop the saver at start.
+bool LintSettingsText(std::string_view text, PackFindings& findings);
+
+}  // namespace ris::tool
