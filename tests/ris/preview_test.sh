@@ -49,7 +49,7 @@ mostly_green() { above "$(share_like '#00FF00')" 0.5; }
 run_ris new "$work/Flowers" --title Flowers
 "$ris" preview "$work/Flowers" >"$work/stdout" 2>"$work/stderr" &
 preview_pid=$!
-window=$(timeout 30 xdotool search --sync --name '^Flowers-preview$' | head -n1)
+window=$(timeout 30 xdotool search --sync --name '^Flowers \(preview\)$' | head -n1)
 check "the saver's window shows the folder" eval '[[ -n $window ]] && screen_shows 10 the_folder'
 
 mv "$work/Flowers/icons/thumbs/example.png" "$work/thumb.png"
@@ -82,7 +82,7 @@ check "a default the user may change shows once saved again" screen_shows 10 mos
 # A click ends the saver, and with it the preview; its settings are its own.
 # (The saver restarted on the saved folder: its window again, then the click;
 # a loaded machine may take seconds for either.)
-timeout 30 xdotool search --sync --name '^Flowers-preview$' >/dev/null
+timeout 30 xdotool search --sync --name '^Flowers \(preview\)$' >/dev/null
 xdotool mousemove 500 400 click 1
 for ((i = 0; i < 200; i++)); do kill -0 "$preview_pid" 2>/dev/null || break; sleep 0.1; done
 status=99  # still running: ended below, and the check fails
