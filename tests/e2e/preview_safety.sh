@@ -2,7 +2,8 @@
 # set-up: another program's registry key left alone whatever the title,
 # ris.exe and the temporary folder under a user name beyond ASCII, the
 # scratch folder gone once the preview ends, and the saver ended with
-# ris.exe when ris.exe is killed.
+# ris.exe when ris.exe is killed; and a program ris.exe starts given its
+# standard handles and no other.
 
 # ris.exe with the engine beside it, and a temporary folder, under a user
 # name beyond ASCII: the engine's copy and the archive go there, and the
@@ -102,3 +103,15 @@ kill "$preview_pid" 2>/dev/null
 wait "$preview_pid" 2>/dev/null
 preview_pid=
 set_temp "$usual_temp"
+
+# ris.exe holding an inheritable handle of the driver's signs through the
+# driver standing in for osslsigncode (its password on a pipe), which looks
+# for that handle.
+cp "$build/ris.exe" "$folder/ris.exe"
+printf 'open sesame\n' >"$folder/password.txt"
+cp "$build/Demo.scr" "$folder/unsigned.exe"
+: >"$folder/signer.pfx"
+drive inherit inherit 'C:\e2e\ris.exe' sign 'C:\e2e\unsigned.exe' --pfx 'C:\e2e\signer.pfx' \
+  --password-file 'C:\e2e\password.txt' --osslsigncode "$driver"
+check "a program ris.exe starts inherits its standard handles, no other of ris.exe's" \
+  saw inherit inherited=0 exit=1

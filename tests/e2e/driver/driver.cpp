@@ -147,12 +147,13 @@ struct Process {
     CloseHandle(info.hProcess);
   }
 
-  bool start(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+  bool start(const std::wstring& program, const std::vector<std::wstring>& arguments,
+             BOOL inherit_handles = FALSE) {
     std::wstring command = quoted(program);
     for (const auto& argument : arguments) command += L" " + quoted(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, inherit_handles, 0, nullptr, nullptr,
                              &startup, &info) != FALSE;
     if (!started) put("start_error", GetLastError());
     return started;
@@ -295,6 +296,37 @@ void describe(HWND window) {
 // ---------------------------------------------------------------- commands
 
 using Arguments = std::vector<std::wstring>;
+
+// The handle `inherit` offers, by its value; a driver started with it set
+// only looks for that handle.
+const wchar_t kProbeVariable[] = L"E2E_PROBE_HANDLE";
+
+// inherit PROGRAM ARGS: runs PROGRAM holding an inheritable, signalled event
+// of the driver's (at a value past a thousand others, so that no fresh
+// process holds one of its own there), its value in E2E_PROBE_HANDLE, with
+// the driver's output streams, and reports its exit.
+int inherit(const std::wstring& program, const Arguments& arguments) {
+  for (int i = 0; i < 1000; ++i) CreateEventW(nullptr, TRUE, FALSE, nullptr);  // closed with the driver
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  const HANDLE offered = CreateEventW(&inheritable, TRUE, TRUE, nullptr);
+  SetEnvironmentVariableW(kProbeVariable, std::to_wstring(reinterpret_cast<UINT_PTR>(offered)).c_str());
+  for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    SetHandleInformation(GetStdHandle(stream), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  }
+  Process process;
+  if (!process.start(program, arguments, TRUE)) return 1;
+  report_end(process, g_timeout_ms);
+  return 0;
+}
+
+// A driver started with E2E_PROBE_HANDLE, by whatever arguments: whether the
+// handle of that value is here, and the event it was (inherited=1 or 0).
+int probe(const wchar_t* value) {
+  const auto handle = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::wcstoull(value, nullptr, 10)));
+  DWORD flags = 0;
+  put("inherited", GetHandleInformation(handle, &flags) != FALSE && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0);
+  return 3;
+}
 
 // run SAVER ARGS: the exit code, and whether the process showed any window.
 int run(const std::wstring& saver, const Arguments& arguments) {
@@ -1000,7 +1032,9 @@ int usage() {
       "  close HWND             posts WM_CLOSE to the window\n"
       "  timing SAVER A B       start-up and set change as the screen shows them\n"
       "  keys                   prints the virtual keys pressed on its window\n"
-      "  hold                   keeps Wine's desktop alive until the timeout\n",
+      "  hold                   keeps Wine's desktop alive until the timeout\n"
+      "  inherit PROGRAM ARGS   runs PROGRAM holding an inheritable handle; a driver\n"
+      "                         it starts says whether that reached it\n",
       stderr);
   return 2;
 }
@@ -1010,6 +1044,8 @@ int usage() {
 int wmain(int argc, wchar_t** argv) {
   // Plain \n line ends for the script reading the lines.
   _setmode(_fileno(stdout), _O_BINARY);
+  wchar_t offered[32] = {};
+  if (GetEnvironmentVariableW(kProbeVariable, offered, 32) > 0) return probe(offered);
   int next = 1;
   if (next < argc && std::wcsncmp(argv[next], L"--timeout=", 10) == 0) {
     g_timeout_ms = static_cast<DWORD>(std::wcstoul(argv[next] + 10, nullptr, 10) * 1000);
@@ -1030,5 +1066,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"value") return value(saver, arguments);
   if (command == L"close") return close_window(saver);
   if (command == L"timing") return timing(saver, arguments);
+  if (command == L"inherit") return inherit(saver, arguments);
   return usage();
 }
