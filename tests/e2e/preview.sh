@@ -34,7 +34,7 @@ not_full_screen() {
   ((WIDTH > 200 && HEIGHT > 150 && WIDTH < screen_w && HEIGHT < screen_h))
 }
 place_of() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/^ *\(Position\|Geometry\): \([0-9,x]*\).*/\2/p' | tr '\n' ' '; }
-preview_said() { tr -d '\r' <"$work/preview.err" | grep -qF "$1"; }
+preview_said() { tr -d '\r' <"$work/preview.err" >"$work/stderr" && grep -qF "$1" "$work/stderr"; }
 rewrite() { sed -i "$1" "$flowers/settings.txt"; }
 
 if showing 30 'Flowers \(preview\)' '< 5'; then
@@ -52,7 +52,7 @@ if showing 30 'Flowers \(preview\)' '< 5'; then
   rewrite 's/^nrImages=10/nrImages=many/'
   # Drawn: an error's line of text in red.
   check "a refused settings text shows its findings in the window, ris.exe running on" eval \
-    'showing 8 "ris preview" "> 0.05" "#FF6060" && kill -0 $preview_pid && preview_said "'"'many'"' is not a valid integer value"'
+    'showing 8 "ris preview" "> 0.05" "#FF6060" && kill -0 $preview_pid && preview_said "'"'many'"' is not a whole number"'
 
   rewrite 's/^nrImages=many/nrImages=3/'
   check "saved right again, the folder shows again" showing 8 'Flowers \(preview\)' '> 50'
