@@ -16,6 +16,8 @@
 #include "dialog/dialog_geometry.h"
 #include "platform_text.h"
 #include "shells/headless/headless_dialog.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
@@ -53,7 +55,7 @@ void PrintLine(std::ostream& out, std::string_view item, std::string_view row, b
 int RunDialogCommand(Arguments arguments, CommandStreams streams) {
   std::string error;
   const auto options = ParseCommandOptions(arguments, {{"--saver"}, {}}, error);
-  const auto saver = options ? options->Value("--saver") : std::nullopt;
+  const auto saver = options ? SaverOption(*options, error) : std::nullopt;
   if (!options || options->Positional.size() != 1 || !saver) {
     if (!error.empty()) streams.err << "ris dialog: " << error << '\n';
     streams.err << kUsage;
@@ -89,7 +91,7 @@ int RunDialogCommand(Arguments arguments, CommandStreams streams) {
     }
     return 0;
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    streams.err << ExplainedExit(exit, options->Positional.front(), *saver) << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
     streams.err << "ris dialog: " << failure.what() << '\n';

@@ -8,6 +8,8 @@
 #include "commands.h"
 #include "data/settings_list.h"
 #include "data/zip_file_settings.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "text_encoding.h"
@@ -37,7 +39,7 @@ void PrintSet(const TImageSet& set, CodePage code_page, std::ostream& out) {
 int RunListCommand(Arguments arguments, CommandStreams streams) {
   std::string error;
   const auto options = ParseCommandOptions(arguments, {{"--saver", "--mode"}, {}}, error);
-  const auto saver = options ? options->Value("--saver") : std::nullopt;
+  const auto saver = options ? SaverOption(*options, error) : std::nullopt;
   const auto mode = ModeNamed(options ? options->Value("--mode").value_or("saver") : "");
   if (!options || options->Positional.size() != 1 || !saver || !mode) {
     if (!error.empty()) streams.err << "ris list: " << error << '\n';
@@ -55,7 +57,7 @@ int RunListCommand(Arguments arguments, CommandStreams streams) {
     for (const TImageSet& set : archive.ImageSets) PrintSet(set, code_page, streams.out);
     return 0;
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    streams.err << ExplainedExit(exit, options->Positional.front(), *saver) << '\n';
     return exit.ExitCode();
   }
 }

@@ -2,7 +2,6 @@
 // packs and runs as it is: a settings.txt that holds and explains every key,
 // and one example set drawn here. A title beyond ASCII is given in UTF-8 and
 // must be written in the product's code page (1252 unless named).
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -10,6 +9,7 @@
 #include "atomic_file.h"
 #include "command_options.h"
 #include "commands.h"
+#include "data/product_names.h"
 #include "demo_sets.h"
 #include "installer_script.h"
 #include "pack_content.h"
@@ -60,18 +60,16 @@ bool WriteProduct(const fs::path& folder, std::string_view title, CodePage code_
          demo::WriteSetFiles(demo::DemoSets().front(), kExampleSet, folder, why);
 }
 
-// The saver's file name suggested for the product: from its title, or from
-// the folder's name when the title goes beyond ASCII. The archive's password
-// comes from the file name's bytes, which only ASCII keeps the same on every
-// system.
+// The saver's file name suggested for the product, without ".scr": from its
+// title, else from the folder's name, else "Product"; never one that `ris
+// pack` would refuse (a title beyond ASCII, say, whose bytes and so the
+// archive's password differ from one system to the next).
 std::string SuggestedSaverName(std::string_view title, const fs::path& folder) {
-  const auto ascii = [](std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  };
   std::error_code error;
   const std::string folder_name = fs::absolute(folder, error).filename().string();
   for (const std::string_view candidate : {title, std::string_view(folder_name)}) {
-    if (ascii(candidate)) return FolderNameFor(candidate, "Product.scr");
+    const std::string stem = FolderNameFor(candidate, "Product.scr");
+    if (!SaverNameRefusal(stem + ".scr")) return stem;
   }
   return "Product";
 }

@@ -17,6 +17,7 @@
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"
+#include "packed_saver.h"
 #include "product_checks.h"
 #include "saver_name.h"
 #include "zip_writer.h"
@@ -39,16 +40,13 @@ struct PackRequest {
 std::optional<PackRequest> ParsePackArguments(Arguments arguments, std::ostream& err) {
   std::string error;
   const auto options = ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation"}}, error);
-  const std::string saver = FileNamePart(options ? options->Value("--saver").value_or("") : "");
-  if (options && !EndsInScr(saver)) {
-    error = "--saver wants the saver's file name, such as Flowers.scr";
-  }
-  if (!options || !error.empty() || options->Positional.size() != 2) {
+  const auto saver = options ? SaverOption(*options, error) : std::nullopt;
+  if (!options || !saver || options->Positional.size() != 2) {
     if (!error.empty()) err << "ris pack: " << error << '\n';
     err << kPackUsage;
     return std::nullopt;
   }
-  return PackRequest{options->Positional[0], options->Positional[1], saver,
+  return PackRequest{options->Positional[0], options->Positional[1], *saver,
                      options->Has("--fix-line-ends"), options->Has("--keep-orientation")};
 }
 
@@ -77,7 +75,7 @@ std::string BuildArchive(const PackRequest& request, const PackContent& content,
                          PackFindings& findings) {
   const std::string password = ArchivePasswordFor(request.Saver, kArchivePasswordPrefix);
   const PackStamp stamp = PackStampFor(password, *content.Settings, content, findings);
-  ZipWriter writer({password, stamp.Seed, stamp.Modified});
+  ZipWriter writer({password, stamp.Seed, stamp.Modified, true, PackedForComment(request.Saver)});
   AddEntry(writer, kSettingsEntryName, *content.Settings, findings);
   for (const PackEntry& picture : content.Pictures) {
     AddEntry(writer, picture.Name, picture.Bytes, findings);

@@ -22,6 +22,8 @@
 #include "png_writer.h"
 #include "shells/headless/headless_display_host.h"
 #include "shells/headless/headless_shell.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
@@ -127,7 +129,7 @@ std::optional<RenderRequest> ReadRequest(Arguments arguments, std::string& error
       error);
   if (!options) return std::nullopt;
   RenderRequest request;
-  const auto saver = options->Value("--saver");
+  const auto saver = SaverOption(*options, error);
   const auto out = options->Value("--out");
   if (options->Positional.size() != 1 || !saver || !out) return std::nullopt;
   request.Archive = options->Positional.front();
@@ -220,7 +222,7 @@ int RunRenderCommand(Arguments arguments, CommandStreams streams) {
   try {
     return Render(*request, streams);
   } catch (const ProcessExit& exit) {
-    streams.err << exit.what() << '\n';
+    streams.err << ExplainedExit(exit, request->Archive, request->Saver) << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
     streams.err << "ris render: " << failure.what() << '\n';

@@ -5,6 +5,7 @@
 // `ris pack` says about it.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include "atomic_file.h"
@@ -17,6 +18,7 @@
 #include "platform_text.h"
 #include "png_writer.h"
 #include "product_source.h"
+#include "saver_name.h"
 #include "set_checks.h"
 #include "set_frame.h"
 #include "settings_checks.h"
@@ -271,10 +273,13 @@ std::vector<std::string> ProductFindings(const PackContent& content, PackFinding
   return findings.Lines();
 }
 
-std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {
-  if (auto saver = options.Value("--saver")) return *saver;
-  std::error_code error;
-  if (fs::is_directory(input, error)) return "Product.scr";
+// The saver named with --saver, or one named after the input; nothing, with
+// the reason in `error`, for a --saver name no saver could have.
+std::optional<std::string> SaverNameFor(const fs::path& input, const CommandOptions& options, std::string& error) {
+  if (auto saver = SaverOption(options, error)) return saver;
+  if (!error.empty()) return std::nullopt;
+  std::error_code ignored;
+  if (fs::is_directory(input, ignored)) return "Product.scr";
   return input.stem().string() + ".scr";
 }
 
@@ -284,13 +289,16 @@ int RunSheetCommand(Arguments arguments, CommandStreams streams) {
   std::string error;
   const auto options = ParseCommandOptions(arguments, {{"--out", "--saver"}, {}}, error);
   const auto out = options ? options->Value("--out") : std::nullopt;
-  if (!options || !out || options->Positional.size() != 1) {
+  const auto named_saver =
+      options && options->Positional.size() == 1 ? SaverNameFor(options->Positional.front(), *options, error)
+                                                 : std::nullopt;
+  if (!options || !out || !named_saver) {
     if (!error.empty()) streams.err << "ris sheet: " << error << '\n';
     streams.err << kUsage;
     return 2;
   }
   const fs::path input = options->Positional.front();
-  const std::string saver = SaverNameFor(input, *options);
+  const std::string& saver = *named_saver;
   PackFindings findings;
   const PackContent content = ReadProduct(input, saver, findings);
   if (!content.Settings) {
