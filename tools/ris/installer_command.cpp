@@ -15,13 +15,17 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/product.h"
+#include "data/product_names.h"
+#include "data/settings_list.h"
 #include "data/zip_file_settings.h"
-#include "file_bytes.h"
+#include "engine_check.h"
 #include "installer_script.h"
+#include "packed_saver.h"
 #include "program_runner.h"
 #include "saver_name.h"
 #include "saver_system.h"
 #include "signing.h"
+#include "text_encoding.h"
 
 namespace ris::tool {
 
@@ -33,9 +37,6 @@ constexpr std::string_view kUsage =
     "usage: ris installer PRODUCT.dat --saver FILE_NAME.scr --engine ENGINE.scr --out SETUP.exe\n"
     "                     [--makensis PATH]\n"
     "                     [--pfx CERT.pfx --password-file FILE|-] [--timestamp URL] [--osslsigncode PATH]\n";
-
-// The engines this command knows are far smaller; a larger file is not one.
-constexpr std::uintmax_t kMaxEngineBytes = 64u << 20;
 
 struct InstallerRequest {
   fs::path Archive;
@@ -51,40 +52,15 @@ std::optional<InstallerRequest> ReadRequest(Arguments arguments, std::string& er
   known.insert(known.end(), kSigningOptions.begin(), kSigningOptions.end());
   const auto options = ParseCommandOptions(arguments, {known, {}}, error);
   if (!options) return std::nullopt;
-  const std::string saver = FileNamePart(options->Value("--saver").value_or(""));
-  if (!EndsInScr(saver)) {
-    error = "--saver wants the saver's file name, such as Flowers.scr";
-    return std::nullopt;
-  }
+  const auto saver = SaverOption(*options, error);
+  if (!saver) return std::nullopt;
   const auto engine = options->Value("--engine");
   const auto output = options->Value("--out");
   if (options->Positional.size() != 1 || !engine || !output) return std::nullopt;
-  InstallerRequest request{options->Positional.front(), saver, *engine, *output, std::nullopt, {}};
+  InstallerRequest request{options->Positional.front(), *saver, *engine, *output, std::nullopt, {}};
   if (const auto makensis = options->Value("--makensis")) request.Makensis = *makensis;
   request.Signing = ReadSigningKey(*options);
   return request;
-}
-
-// The engine's password prefix stands in its data: an engine built with
-// another prefix would refuse every archive this ris packs.
-bool CheckEngine(const fs::path& engine, std::ostream& err) {
-  std::string why;
-  const auto bytes = ReadFileBytes(engine, why, kMaxEngineBytes);
-  if (!bytes) {
-    err << "ris installer: cannot read the engine '" << engine.string() << "': " << why << '\n';
-    return false;
-  }
-  if (!bytes->starts_with("MZ")) {
-    err << "ris installer: '" << engine.string() << "' is not a Windows program\n";
-    return false;
-  }
-  if (bytes->find(kArchivePasswordPrefix) == std::string::npos) {
-    err << "ris installer: '" << engine.string()
-        << "' was built with another password prefix than this ris: it would open none of its "
-           "archives\n";
-    return false;
-  }
-  return true;
 }
 
 std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
@@ -96,31 +72,46 @@ std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
   return static_cast<std::uint32_t>((bytes + 1023) / 1024);
 }
 
+// A path as makensis reads it from a UTF-8 script.
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string text = fs::absolute(path).u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // Opens the archive as the saver installed under the request's name would
-// (the check of ris list) and takes what setup shows from its settings.
+// (the check of ris list) and takes what setup shows from its settings, in
+// UTF-8 from the product's code page: the title so becomes the Unicode name
+// of the registry key the saver keeps the user's settings under.
 std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std::ostream& err) {
   const auto system = SaverSystemFor(request.Saver, request.Archive);
   try {
     const TZipFileSettings archive(*system, rmSaver);
     const TSettingsList& settings = archive.SettingsList();
-    InstallerProduct product;
-    product.Title = system->ApplicationTitle();
-    if (product.Title.find_first_not_of(' ') == std::string::npos) {
+    const std::string& title = system->ApplicationTitle();
+    if (title.empty()) {
       err << "ris installer: settings.txt names no title ([general] title=...): setup is named after it\n";
       return std::nullopt;
     }
-    product.Version = DisplayVersionFrom(settings.ReadValue("version", "general"));
-    product.Publisher = PublisherFrom(settings.ReadValue("copyright", "general"),
-                                      settings.ReadValue("url", "general"));
+    if (const auto refusal = TitleRefusal(title)) {
+      err << "ris installer: settings.txt: " << TitleRefusalMessage(title, *refusal) << '\n';
+      return std::nullopt;
+    }
+    const CodePage code_page = ProductCodePage(settings);
+    InstallerProduct product;
+    product.Title = CodePageToUtf8(title, code_page);
+    product.Version = CodePageToUtf8(DisplayVersionFrom(settings.ReadValue("version", "general")), code_page);
+    product.Publisher = CodePageToUtf8(
+        PublisherFrom(settings.ReadValue("copyright", "general"), settings.ReadValue("url", "general")), code_page);
     product.SaverFile = request.Saver;
     product.ArchiveFile = ArchiveNameFor(request.Saver);
-    product.EnginePath = fs::absolute(request.Engine).string();
-    product.ArchivePath = fs::absolute(request.Archive).string();
-    product.OutputPath = fs::absolute(request.Output).string();
+    product.EnginePath = Utf8Path(request.Engine);
+    product.ArchivePath = Utf8Path(request.Archive);
+    product.OutputPath = Utf8Path(request.Output);
     product.PayloadKilobytes = KilobytesOf({request.Engine, request.Archive});
     return product;
   } catch (const ProcessExit& exit) {
-    err << "ris installer: " << request.Saver << " cannot use this archive: " << exit.what() << '\n';
+    err << "ris installer: " << request.Saver << " cannot use this archive: " << ExplainedExit(exit, request.Archive, request.Saver)
+        << '\n';
     return std::nullopt;
   }
 }
@@ -144,9 +135,9 @@ bool WriteScript(const fs::path& path, const std::string& script, std::ostream& 
   return false;
 }
 
-int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const fs::path& output,
-               std::ostream& err) {
-  fs::path script = output;
+// Builds the setup at product.OutputPath, its script beside it.
+int BuildSetup(const fs::path& makensis, const InstallerProduct& product, std::ostream& err) {
+  fs::path script = fs::path(std::u8string(product.OutputPath.begin(), product.OutputPath.end()));
   script += ".nsi";
   const auto text = NsisScript(product);
   if (!text) {
@@ -155,8 +146,7 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
     return 1;
   }
   if (!WriteScript(script, *text, err)) return 1;
-  // The script is in code page 1252, as the product's texts are.
-  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "CP1252", script.string()});
+  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "UTF8", script.string()});
   std::error_code ignored;
   fs::remove(script, ignored);
   if (!run.Started) {
@@ -197,15 +187,27 @@ bool SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningK
   return false;
 }
 
-// A setup that was to be signed and could not be is removed, so that it
-// cannot be shipped unsigned by mistake.
 bool SignSetup(const fs::path& setup, const SigningKey& key, std::ostream& err) {
   std::string why;
   if (SignProgram(setup, key, why)) return true;
-  err << "ris installer: cannot sign the setup '" << setup.string() << "': " << why << '\n';
-  std::error_code ignored;
-  fs::remove(setup, ignored);
+  err << "ris installer: cannot sign the setup: " << why << '\n';
   return false;
+}
+
+// The setup is built and signed under a temporary name beside the output
+// and only then named: a setup that failed to build or to be signed is
+// never found under the name a maker ships.
+int BuildSignedSetup(const fs::path& makensis, InstallerProduct& product, const InstallerRequest& request,
+                     std::ostream& err) {
+  const ScratchFile building(TemporaryPathFor(request.Output));
+  product.OutputPath = Utf8Path(building.Path());
+  if (const int failed = BuildSetup(makensis, product, err)) return failed;
+  const std::optional<SigningKey>& key = request.Signing.Key;
+  if (key && !SignSetup(building.Path(), *key, err)) return 1;
+  std::string why;
+  if (ReplaceWithTemporary(building.Path(), request.Output, why)) return 0;
+  err << "ris installer: cannot write '" << request.Output.string() << "': " << why << '\n';
+  return 1;
 }
 
 }  // namespace
@@ -223,21 +225,26 @@ int RunInstallerCommand(Arguments arguments, CommandStreams streams) {
     streams.err << "ris installer: " << request->Signing.Error << '\n';
     return 1;
   }
-  if (!CheckEngine(request->Engine, streams.err)) return 1;
+  std::string why;
+  const auto engine_version = CheckedEngine(request->Engine, why);
+  if (!engine_version) {
+    streams.err << "ris installer: " << why << '\n';
+    return 1;
+  }
   InstallerRequest packed = *request;
   const ScratchFile signed_engine(TemporaryPathFor(request->Output));
   if (key) {
     if (!SignEngineCopy(request->Engine, signed_engine.Path(), *key, streams.err)) return 1;
     packed.Engine = signed_engine.Path();
   }
-  const auto product = ReadProduct(packed, streams.err);
+  auto product = ReadProduct(packed, streams.err);
   if (!product) return 1;
   const auto makensis = MakensisFor(*request, streams.err);
   if (!makensis) return 1;
-  if (const int failed = BuildSetup(*makensis, *product, request->Output, streams.err)) return failed;
-  if (key && !SignSetup(request->Output, *key, streams.err)) return 1;
+  if (const int failed = BuildSignedSetup(*makensis, *product, *request, streams.err)) return failed;
   streams.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
-              << product->Version << " as " << product->SaverFile << (key ? ", signed" : "") << '\n';
+              << product->Version << " as " << product->SaverFile << " (engine " << *engine_version << ")"
+              << (key ? ", signed" : "") << '\n';
   return 0;
 }
 
