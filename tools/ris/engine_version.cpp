@@ -76,9 +76,10 @@ std::optional<PeLayout> ReadLayout(std::string_view file) {
   return layout;
 }
 
-// The offset (from the resources' start) the first entry of the resource
-// directory at `directory` leads to, or that of the entry with `id` when
-// one is given; the subdirectory bit tells which of the two it is.
+// Where the first entry of the resource directory at `directory` leads,
+// or the entry with `id` when one is given: an offset from the resources'
+// start, its high bit set when it leads to another directory rather than
+// to the data.
 std::optional<std::uint32_t> DirectoryEntry(std::string_view file, const PeLayout& layout,
                                             std::uint32_t directory, std::optional<std::uint32_t> id) {
   ByteReader header(layout.Bytes(file, std::uint64_t{layout.ResourceRva} + directory, 16));

@@ -106,12 +106,11 @@ std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, std
     product.ArchiveFile = ArchiveNameFor(request.Saver);
     product.EnginePath = Utf8Path(request.Engine);
     product.ArchivePath = Utf8Path(request.Archive);
-    product.OutputPath = Utf8Path(request.Output);
     product.PayloadKilobytes = KilobytesOf({request.Engine, request.Archive});
     return product;
   } catch (const ProcessExit& exit) {
-    err << "ris installer: " << request.Saver << " cannot use this archive: " << ExplainedExit(exit, request.Archive, request.Saver)
-        << '\n';
+    err << "ris installer: " << request.Saver
+        << " cannot use this archive: " << ExplainedExit(exit, request.Archive, request.Saver) << '\n';
     return std::nullopt;
   }
 }
@@ -135,9 +134,11 @@ bool WriteScript(const fs::path& path, const std::string& script, std::ostream& 
   return false;
 }
 
-// Builds the setup at product.OutputPath, its script beside it.
-int BuildSetup(const fs::path& makensis, const InstallerProduct& product, std::ostream& err) {
-  fs::path script = fs::path(std::u8string(product.OutputPath.begin(), product.OutputPath.end()));
+// Builds the setup at `output`, which product.OutputPath names; its script
+// lies beside it while makensis runs.
+int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const fs::path& output,
+               std::ostream& err) {
+  fs::path script = output;
   script += ".nsi";
   const auto text = NsisScript(product);
   if (!text) {
@@ -201,7 +202,7 @@ int BuildSignedSetup(const fs::path& makensis, InstallerProduct& product, const 
                      std::ostream& err) {
   const ScratchFile building(TemporaryPathFor(request.Output));
   product.OutputPath = Utf8Path(building.Path());
-  if (const int failed = BuildSetup(makensis, product, err)) return failed;
+  if (const int failed = BuildSetup(makensis, product, building.Path(), err)) return failed;
   const std::optional<SigningKey>& key = request.Signing.Key;
   if (key && !SignSetup(building.Path(), *key, err)) return 1;
   std::string why;
