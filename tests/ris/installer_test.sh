@@ -112,13 +112,8 @@ for texts in 'title=Loop ${TITLE}|title' 'title=Flowers|version|Cost $\n'; do
     eval 'exited 1 && said "cannot carry the $what" && [[ ! -e $work/setup.exe ]]'
 done
 # A makensis that fails after writing a part of the setup leaves nothing.
-cat >"$work/failing-makensis" <<'SCRIPT'
-#!/bin/sh
-for script; do :; done
-output=$(sed -n 's/^!define OUTPUT "\(.*\)"$/\1/p' "$script")
-echo torn >"$output"
-exit 1
-SCRIPT
+printf '#!/bin/sh\nfor s; do :; done\nsed -n "s/^!define OUTPUT \\"\\(.*\\)\\"$/\\1/p" "$s" | xargs touch\nexit 1\n' \
+  >"$work/failing-makensis"
 chmod +x "$work/failing-makensis"
 pack_title 'title=Flower Power'
 installer --saver Flowers.scr --engine "$work/engine.scr" --makensis "$work/failing-makensis"
