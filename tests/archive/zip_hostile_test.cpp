@@ -7,7 +7,6 @@
 #include <string>
 
 #include "archive/zip_archive.h"
-#include "archive/zip_records.h"
 #include "zip_test_support.h"
 
 namespace ris {
@@ -132,16 +131,6 @@ TEST(ZipHostileTest, TheUnfalsifiedArchiveReads) {
   // Blank local sizes, a descriptor without signature, the time as check byte.
   EXPECT_EQ(*archive->Extract(2, "pw"), kBeta);
   EXPECT_EQ(archive->Extract(3, "").error().Kind, ZipFailure::EntryNotFound);
-}
-
-// The comment names the saver an archive was packed for; one that claims
-// more bytes than follow it is no comment at all.
-TEST(ZipComment, IsWhatFollowsTheEndRecord) {
-  const std::string packed = test::BuildZip({{"a.txt", kAlpha}}, "ris pack: for Flowers.scr").Bytes;
-  EXPECT_EQ(ReadArchiveComment(packed), "ris pack: for Flowers.scr");
-  EXPECT_EQ(ReadArchiveComment(test::BuildZip({{"a.txt", kAlpha}}).Bytes), "");
-  EXPECT_FALSE(ReadArchiveComment(packed.substr(0, packed.size() - 1)));
-  EXPECT_FALSE(ReadArchiveComment("PK"));
 }
 
 }  // namespace
