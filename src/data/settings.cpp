@@ -77,6 +77,12 @@ std::span<const TSettings::UserSetting> TSettings::UserSettings() {
   return kSettings;
 }
 
+std::vector<std::string> TSettings::UserValueNames() {
+  std::vector<std::string> names;
+  for (const UserSetting& setting : UserSettings()) names.push_back(RegistryValueName(setting.section, setting.key));
+  return names;
+}
+
 TSettings::TSettings(const TSettingsList& defaults, RegistryHive& hive,
                      const ComponentClassRegistry& classes, std::int32_t pixels_per_inch)
     : title_(defaults.ReadValue("title", "general")),

@@ -7,7 +7,7 @@
 #   tests/e2e/run.sh BUILD_DIR
 # BUILD_DIR (the windows preset's tree) holds Demo.scr and Demo.dat, and
 # tests/e2e/e2e_driver.exe, tests/e2e/password.cpl,
-# tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/Demo.scr.
+# tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/TimerFault.scr.
 # Needs Xvfb, wine (64-bit), xdotool and ImageMagick.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_harness.sh" "$@"
@@ -18,6 +18,7 @@ source "$here/metafile.sh"
 source "$here/dialog.sh"
 source "$here/code_pages.sh"
 source "$here/installer.sh"
+source "$here/setup_names.sh"
 source "$here/preview.sh"
 source "$here/faults.sh"
 

@@ -17,6 +17,7 @@
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"
+#include "packed_saver.h"
 #include "product_checks.h"
 #include "saver_name.h"
 #include "zip_writer.h"
@@ -40,7 +41,7 @@ Result<PackRequest, std::string> ParsePackArguments(Arguments arguments) {
   const auto options =
       ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation", "--shrink"}});
   if (!options) return Failure{options.error()};
-  const auto saver = SaverFileNameOption(options->Value("--saver"));
+  const auto saver = RequiredSaverOption(*options);
   if (!saver) return Failure{saver.error()};
   if (options->Positional.size() != 2) return Failure{std::string()};
   return PackRequest{options->Positional[0], options->Positional[1], *saver,
@@ -71,7 +72,7 @@ std::string BuildArchive(const PackRequest& request, const PackContent& content,
                          PackFindings& findings) {
   const std::string password = ArchivePasswordFor(request.Saver, kArchivePasswordPrefix);
   const PackStamp stamp = PackStampFor(password, *content.Settings, content, findings);
-  ZipWriter writer({password, stamp.Seed, stamp.Modified});
+  ZipWriter writer({password, stamp.Seed, stamp.Modified, true, PackedForComment(request.Saver)});
   AddEntry(writer, kSettingsEntryName, *content.Settings, findings);
   for (const PackEntry& picture : content.Pictures) {
     AddEntry(writer, picture.Name, picture.Bytes, findings);
