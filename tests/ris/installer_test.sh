@@ -32,6 +32,12 @@ fi
 installer --saver Flowers.scr --engine "$work/engine.scr"
 check "setup built" eval 'exited 0 && [[ $(head -c 2 "$work/setup.exe") == MZ ]]'
 check "neither the script nor a temporary setup is left behind" eval '[[ -z $(find "$work" -name "setup.exe?*") ]]'
+check "a product's own texts draw no placeholder warning" eval '! said "as ris new wrote it"'
+printf '[general]\r\ntitle=Flower Power\r\nurl=www.example.com\r\n' >"$work/content/settings.txt"
+(cd "$work/content" && zip -q -P rimagesFLOWE ../Placeholder.dat settings.txt)
+run_ris installer "$work/Placeholder.dat" --out "$work/placeholder.exe" --saver Flowers.scr --engine "$work/engine.scr"
+check "a text left as ris new wrote it is a warning for a setup" eval \
+  'exited 0 && said "warning: settings.txt, [general] url: still \"www.example.com\", as ris new wrote it: write your own"'
 # Another day, other file times, another folder: the same setup.
 touch -d 2001-02-03 "$work/engine.scr" "$work/Flowers.dat"
 mkdir "$work/again"

@@ -118,6 +118,7 @@ rm "$work/phone/backgrounds/meadow.bmp"
 sideways_photo "$work/phone/backgrounds/meadow.jpg" 64 32
 pack "$work/phone" "$work/phone.dat" --saver Phone.scr
 check "a sideways photo is turned" eval 'exited 0 && said "note: backgrounds/meadow.jpg: EXIF orientation 6: turned 90 degrees clockwise without loss, orientation set to 1"'
+check "the summary counts the notes" grep -qF "for Phone.scr (1 note above)" "$work/stdout"
 unzip -p -P rimagesPHONE "$work/phone.dat" backgrounds/meadow.jpg >"$work/turned.jpg"
 "$ris" decode "$work/turned.jpg" "$work/turned.png" 2>/dev/null
 check "the archived photo stands upright, red on top" eval \

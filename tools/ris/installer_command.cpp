@@ -22,8 +22,10 @@
 #include "installer_script.h"
 #include "packed_saver.h"
 #include "program_runner.h"
+#include "progress.h"
 #include "saver_name.h"
 #include "saver_system.h"
+#include "settings_lint.h"
 #include "signing.h"
 #include "text_encoding.h"
 
@@ -93,6 +95,9 @@ std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, con
       report.Complain() << "settings.txt: " << TitleRefusalMessage(title, *refusal) << '\n';
       return std::nullopt;
     }
+    PackFindings placeholders;
+    LintPlaceholders(settings, placeholders);
+    placeholders.Print(report.err);
     const CodePage code_page = ProductCodePage(settings);
     InstallerProduct product;
     product.Title = CodePageToUtf8(title, code_page);
@@ -144,6 +149,8 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
     return 1;
   }
   if (!WriteScript(script, *text, report)) return 1;
+  Progress progress(report.err);
+  progress.Say("building the setup with makensis (" + std::to_string(product.PayloadKilobytes / 1024) + " MB)");
   const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "UTF8", script.string()});
   std::error_code ignored;
   fs::remove(script, ignored);
