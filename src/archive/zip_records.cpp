@@ -58,6 +58,13 @@ std::optional<std::size_t> FindEndRecord(std::string_view archive) noexcept {
   return fitting;
 }
 
+std::optional<std::string_view> ReadArchiveComment(std::string_view archive) noexcept {
+  const std::optional<std::size_t> at = FindEndRecord(archive);
+  if (!at) return std::nullopt;
+  const std::size_t start = *at + kEndRecordBytes;
+  return archive.substr(start, EndRecordExtent(archive, *at) - start);
+}
+
 std::optional<EndRecord> ReadEndRecord(std::string_view archive, std::size_t at) noexcept {
   auto reader = RecordAt(archive, at, kEndRecordBytes, kEndRecordSignature);
   if (!reader) return std::nullopt;

@@ -59,6 +59,10 @@ struct CentralHeader {
 // tools append bytes after an archive). Nothing when there is none.
 std::optional<std::size_t> FindEndRecord(std::string_view archive) noexcept;
 
+// The archive's comment: the bytes that follow the end record, as long as
+// it says. Nothing when there is no end record.
+std::optional<std::string_view> ReadArchiveComment(std::string_view archive) noexcept;
+
 std::optional<EndRecord> ReadEndRecord(std::string_view archive, std::size_t at) noexcept;
 std::optional<Zip64Locator> ReadZip64Locator(std::string_view archive, std::size_t at) noexcept;
 std::optional<EndRecord> ReadZip64EndRecord(std::string_view archive, std::uint64_t at) noexcept;

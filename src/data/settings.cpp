@@ -77,7 +77,7 @@ std::span<const TSettings::UserSetting> TSettings::UserSettings() {
   return kSettings;
 }
 
-std::vector<std::string> TSettings::StoredValueNames() {
+std::vector<std::string> TSettings::UserValueNames() {
   std::vector<std::string> names;
   for (const UserSetting& setting : UserSettings()) names.push_back(RegistryValueName(setting.section, setting.key));
   return names;

@@ -67,9 +67,10 @@ class TSettings {
   // The product title; also the name of the registry key.
   const std::string& Title() const noexcept { return title_; }
 
-  // The names of every registry value a model may store, whichever the
-  // product lets its user set.
-  static std::vector<std::string> StoredValueNames();
+  // The names of every value the model may keep under the user's key, so
+  // that an uninstaller removes these and nothing else a key of that name
+  // holds.
+  static std::vector<std::string> UserValueNames();
 
  private:
   struct UserSetting;

@@ -30,10 +30,14 @@ done
 check "settings without a clock number, /s: the black saver runs on after the box" \
   saw broken-s went_on=1
 
+# The test build has a name of its own, never the product's: the demo is
+# packed for that name.
 mkdir -p "$folder/timer_fault"
-cp "$timer_fault_scr" "$build/Demo.dat" "$folder/timer_fault/"
+cp "$timer_fault_scr" "$folder/timer_fault/"
+"$host_ris" pack "$host/demo/content" "$folder/timer_fault/TimerFault.dat" --saver TimerFault.scr \
+  >"$work/stdout" 2>"$work/stderr"
 pointer_home
-drive timer-fault --timeout=20 dialog 'C:\e2e\timer_fault\Demo.scr'
+drive timer-fault --timeout=20 dialog 'C:\e2e\timer_fault\TimerFault.scr'
 check "an exception in a timer handler: the error box" \
   saw timer-fault "text=the clock failed on purpose" pressed=1
 check "an exception in a timer handler: the saver runs on, then ends with 1" \

@@ -51,6 +51,14 @@ make_signer "$work"
   --out "$folder/DemoSetup.exe" --pfx "$work/signer.pfx" --password-file "$work/password.txt" \
   >"$work/stdout" 2>"$work/stderr"
 check "ris installer builds the demo's setup, signed" verified "$folder/DemoSetup.exe"
+# Only the saver engine is installed as the product's saver: not ris.exe,
+# not a test build.
+for engine in "$ris_exe" "$timer_fault_scr"; do
+  "$host_ris" installer "$build/Demo.dat" --saver Demo.scr --engine "$engine" --out "$work/refused.exe" 2>"$work/stderr"
+  status=$?
+  check "ris installer refuses ${engine##*/} as the engine" \
+    eval 'exited 1 && said "is not the saver engine: --engine wants the saver engine" && [[ ! -e $work/refused.exe ]]'
+done
 
 # Its first page, for the README.
 : >"$work/stderr"

@@ -7,7 +7,7 @@
 #   tests/e2e/run.sh BUILD_DIR [SCENARIO...]
 # BUILD_DIR (the windows preset's tree) holds Demo.scr and Demo.dat, and
 # tests/e2e/e2e_driver.exe, tests/e2e/password.cpl,
-# tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/Demo.scr.
+# tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/TimerFault.scr.
 # Needs Xvfb, wine (64-bit), xdotool and ImageMagick.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_harness.sh" "$@"
@@ -15,7 +15,7 @@ source "$here/wine_harness.sh" "$@"
 # One file a scenario, each over the harness; those named (preview for
 # preview.sh), or all.
 scenarios=("${@:2}")
-((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer preview preview_safety faults)
+((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer setup_names preview preview_safety faults)
 for scenario in "${scenarios[@]}"; do
   source "$here/$scenario.sh"
 done

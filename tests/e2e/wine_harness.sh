@@ -46,7 +46,7 @@ done
 driver_exe=$build/tests/e2e/e2e_driver.exe
 password_cpl=$build/tests/e2e/password.cpl
 metafile_writer_exe=$build/tests/e2e/e2e_metafiles.exe
-timer_fault_scr=$build/tests/e2e/timer_fault/Demo.scr
+timer_fault_scr=$build/tests/e2e/timer_fault/TimerFault.scr
 for artefact in "$driver_exe" "$password_cpl" "$metafile_writer_exe" "$timer_fault_scr"; do
   [[ -f $artefact ]] || { echo "build the windows preset first" >"$work/setup.log"; setup_failed "$artefact"; }
 done

@@ -43,6 +43,14 @@ make_product() {
   (cd "$1/content" && zip -q -r -P rimagesFLOWE ../Flowers.dat settings.txt)
 }
 
+# make_engine FILE: the smallest program ris takes for the saver engine: a
+# PE file whose version resource carries the engine's mark (a seed of the
+# fuzz target that reads it), with the password prefix in its data.
+make_engine() {
+  cp "$(dirname "${BASH_SOURCE[0]}")/../fuzz/ris/corpus/engine_version/marked_engine" "$1"
+  printf 'rimages' >>"$1"
+}
+
 # make_signer DIR: a throw-away code-signing key, DIR/signer.pfx, whose
 # password is the line in DIR/password.txt; verified FILE checks a signature
 # against its certificate, DIR/signer.pem.

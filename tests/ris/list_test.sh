@@ -33,7 +33,7 @@ for archive in infozip stored sevenzip piped; do
   "$ris" list "$work/$archive.dat" --saver Roses.scr >/dev/null 2>"$work/stderr"
   status=$?
   check "$archive under another saver name" [ $status -eq 2 ]
-  check "$archive password message" grep -q 'Corrupted data files detected \[pwdata01\]' "$work/stderr"
+  check "$archive under another saver name: not packed by ris" grep -q 'was not packed by ris' "$work/stderr"
 done
 
 "$ris" list "$work/absent.dat" --saver Flowers.scr >/dev/null 2>"$work/stderr"
@@ -43,5 +43,7 @@ check "missing archive message" grep -q 'No data file found or missing settings 
 "$ris" list "$work/infozip.dat" >/dev/null 2>&1
 status=$?
 check "usage" [ $status -eq 2 ]
+run_ris list "$work/infozip.dat" --saver CON.scr
+check "a saver name Windows refuses" eval 'exited 2 && said "--saver CON.scr cannot be the saver'"'"'s file name"'
 
 finish

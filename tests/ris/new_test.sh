@@ -17,10 +17,18 @@ check "the saver runs it" eval 'exited 0 && [[ -s $work/frame.png ]]'
 run_ris new "$work/product" --title Other
 check "an existing product is not written over" \
   eval 'exited 1 && said "is not an empty folder" && grep -q "Anne.s Flowers" "$work/product/settings.txt"'
-for title in "a//b" " padded" $'two\nlines'; do
+for title in "a//b" " padded" $'two\nlines' $'tab\tbed' 'Microsoft\Windows' '   '; do
   run_ris new "$work/refused" --title "$title"
   check "title '$title' is refused" eval 'exited 1 && said "ris new: the title" && [[ ! -e $work/refused ]]'
 done
+
+# The saver's file name suggested is one ris pack takes, even for a title
+# Windows reserves as a device's name.
+run_ris new "$work/con" --title CON
+suggested=$(sed -n 's/^saver file name, for example: "\(.*\)" (archive.*/\1/p' "$work/stdout")
+run_ris pack "$work/con" "$work/con.dat" --saver "$suggested"
+check "the suggested saver name of a title Windows reserves packs ($suggested)" \
+  eval 'exited 0 && [[ $suggested == *.scr && $suggested != CON.scr ]]'
 
 # A title beyond ASCII, in UTF-8, when the product's code page holds it.
 run_ris new "$work/greek" --title "Λουλούδια" --code-page 1253

@@ -51,7 +51,8 @@ check "noise is stored" eval 'unzip -v "$archive" | grep -q "Stored .*background
 check "a smooth picture is deflated" eval 'unzip -v "$archive" | grep -q "Defl:.*backgrounds/meadow.bmp"'
 check "the saver's reader opens it" eval '"$ris" list "$archive" --saver FlowerPower.scr >"$work/list" 2>"$work/stderr"'
 check "the saver's reader finds both sets" eval 'grep -q "^meadow" "$work/list" && grep -q "^ocean" "$work/list"'
-check "another saver's name does not open it" eval '! "$ris" list "$archive" --saver Other.scr >/dev/null 2>&1'
+check "another saver's name does not open it, and the name it was packed for is told" eval \
+  '! "$ris" list "$archive" --saver Other.scr >/dev/null 2>"$work/stderr" && said "packed for FlowerPower.scr"'
 
 pack "$work/good" "$work/Demo.dat" --saver "C:\\Savers\\Demo.scr"
 check "a saver given with its folder" exited 0
@@ -117,6 +118,7 @@ rm "$work/phone/backgrounds/meadow.bmp"
 sideways_photo "$work/phone/backgrounds/meadow.jpg" 64 32
 pack "$work/phone" "$work/phone.dat" --saver Phone.scr
 check "a sideways photo is turned" eval 'exited 0 && said "note: backgrounds/meadow.jpg: EXIF orientation 6: turned 90 degrees clockwise without loss, orientation set to 1"'
+check "the summary counts the notes" grep -qF "for Phone.scr (1 note above)" "$work/stdout"
 unzip -p -P rimagesPHONE "$work/phone.dat" backgrounds/meadow.jpg >"$work/turned.jpg"
 "$ris" decode "$work/turned.jpg" "$work/turned.png" 2>/dev/null
 check "the archived photo stands upright, red on top" eval \
@@ -196,6 +198,11 @@ refused unknown-format 'mv "$product/icons/ocean.png" "$product/icons/ocean.xyz"
   "icons/ocean.xyz: the saver cannot show this picture: no decoder recognises its content or its extension"
 refused empty-picture ': >"$product/icons/thumbs/meadow.png"' \
   "icons/thumbs/meadow.png: the saver cannot show this picture"
+# A title names the user's registry key, the setup and its folder.
+for title in 'Canary\0x' 'Lone\rCR' 'Lone\nLF' 'Tab\tbed' 'Microsoft\\Windows'; do
+  refused "title ${title@Q}" "perl -pi -e 's/^title=.*\\r/title=$title\\r/' \"\$product/settings.txt\"" \
+    "settings.txt: the title"
+done
 refused two-findings-at-once 'rm "$product/settings.txt" "$product/icons/ocean.png"' \
   "set 'ocean' has no moving picture"
 
@@ -209,6 +216,12 @@ pack "$work/good" "$work/u.dat"
 check "--saver is required" exited 2
 pack "$work/good" "$work/u.dat" --saver Demo.exe
 check "--saver must name a .scr" eval 'exited 2 && said "--saver wants"'
+# A name no saver can have on Windows, or one whose password differs from
+# one system to the next.
+for saver in 'a"b.scr' 'a:b.scr' 'CON.scr' $'a\tb.scr' 'a.scr.' 'a.scr ' 'Blüten.scr'; do
+  pack "$work/good" "$work/u.dat" --saver "$saver"
+  check "saver name ${saver@Q} is refused" eval 'exited 2 && said "ris pack: --saver" && [[ ! -e $work/u.dat ]]'
+done
 pack "$work/good" "$work/u.dat" --saver Demo.scr --fast
 check "unknown option" exited 2
 pack "$work/good" --saver Demo.scr

@@ -66,7 +66,7 @@ check "empty screen" exited 2
 
 run_ris render "$work/render.dat" --saver Other.scr --out "$work/frame.png"
 check "wrong saver name" exited 2
-check "wrong password message" said "Corrupted data files detected [pwdata01]"
+check "wrong saver name: the archive was not packed by ris" said "was not packed by ris"
 run_ris render "$work/absent.dat" --saver Render.scr --out "$work/frame.png"
 check "missing archive" exited 1
 

@@ -23,6 +23,9 @@ check "signed with the password from a file: verify passes" eval 'exited 0 && ve
 cp "$work/a.exe" "$work/changed.exe"
 printf 'X' | dd of="$work/changed.exe" bs=1 seek=2048 conv=notrunc status=none
 check "a byte changed after signing: verify fails" eval '! verified "$work/changed.exe"'
+chmod 750 "$work/a.exe"
+run_ris sign "$work/a.exe" "${key[@]}"
+check "a signed program keeps its mode" eval '[[ $(stat -c %a "$work/a.exe") == 750 ]]'
 run_ris sign "$work/b.exe" --pfx "$work/signer.pfx" --password-file - <"$work/password.txt"
 check "signed with the password from standard input" eval 'exited 0 && verified "$work/b.exe"'
 
@@ -50,14 +53,14 @@ SOURCE_DATE_EPOCH=1767225600 run_ris sign "$work/d.exe" "${key[@]}"
 SOURCE_DATE_EPOCH=1767225600 run_ris sign "$work/e.exe" "${key[@]}"
 check "with SOURCE_DATE_EPOCH, signing is reproducible" cmp -s "$work/d.exe" "$work/e.exe"
 
-# The setup of a product whose engine is a Windows program with the prefix.
+# The setup of a product, of an engine as small as can be.
 make_product "$work"
-cp "$work/plain.exe" "$work/engine.scr"
-printf 'rimages' >>"$work/engine.scr"
+make_engine "$work/engine.scr"
 cp "$work/engine.scr" "$work/engine-before.scr"
 run_ris installer "$work/Flowers.dat" --saver Flowers.scr --engine "$work/engine.scr" \
   --out "$work/setup.exe" "${key[@]}"
-check "ris installer with a key: a signed setup" eval 'exited 0 && verified "$work/setup.exe"'
+check "ris installer with a key: a signed setup, of the mode makensis gives" eval \
+  'exited 0 && verified "$work/setup.exe" && [[ $(stat -c %a "$work/setup.exe") == $(stat -c %a "$work/plain.exe") ]]'
 7z e -o"$work/unpacked" "$work/setup.exe" '$1/Flowers.scr' >/dev/null 2>&1
 check "... carrying a signed engine; the maker's engine left as it was" \
   eval 'verified "$work/unpacked/Flowers.scr" && cmp -s "$work/engine.scr" "$work/engine-before.scr"'

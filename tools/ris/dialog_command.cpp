@@ -16,6 +16,8 @@
 #include "dialog/dialog_geometry.h"
 #include "platform_text.h"
 #include "shells/headless/headless_dialog.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
@@ -51,8 +53,9 @@ void PrintLine(std::ostream& out, std::string_view item, std::string_view row, b
 int RunDialogCommand(Arguments arguments, const CommandReport& report) {
   const auto options = ParseCommandOptions(arguments, {{"--saver"}, {}});
   if (!options) return report.Misused(options.error());
-  const auto saver = options->Value("--saver");
-  if (options->Positional.size() != 1 || !saver) return report.Misused();
+  if (options->Positional.size() != 1) return report.Misused();
+  const auto saver = RequiredSaverOption(*options);
+  if (!saver) return report.Misused(saver.error());
 
   const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
   HeadlessSystem& system = *saver_system;
@@ -83,7 +86,7 @@ int RunDialogCommand(Arguments arguments, const CommandReport& report) {
     }
     return 0;
   } catch (const ProcessExit& exit) {
-    report.err << exit.what() << '\n';
+    report.err << ExplainedExit(exit, options->Positional.front(), *saver) << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
     report.Complain() << failure.what() << '\n';

@@ -15,22 +15,25 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/product.h"
+#include "data/product_names.h"
+#include "data/settings_list.h"
 #include "data/zip_file_settings.h"
-#include "file_bytes.h"
+#include "engine_check.h"
 #include "installer_script.h"
+#include "packed_saver.h"
 #include "program_runner.h"
+#include "progress.h"
 #include "saver_name.h"
 #include "saver_system.h"
+#include "settings_lint.h"
 #include "signing.h"
+#include "text_encoding.h"
 
 namespace ris::tool {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The engines this command knows are far smaller; a larger file is not one.
-constexpr std::uintmax_t kMaxEngineBytes = 64u << 20;
 
 struct InstallerRequest {
   fs::path Archive;
@@ -48,7 +51,7 @@ Result<InstallerRequest, std::string> ReadRequest(Arguments arguments) {
   known.insert(known.end(), kSigningOptions.begin(), kSigningOptions.end());
   const auto options = ParseCommandOptions(arguments, {known, {}});
   if (!options) return Failure{options.error()};
-  const auto saver = SaverFileNameOption(options->Value("--saver"));
+  const auto saver = RequiredSaverOption(*options);
   if (!saver) return Failure{saver.error()};
   const auto engine = options->Value("--engine");
   const auto output = options->Value("--out");
@@ -57,27 +60,6 @@ Result<InstallerRequest, std::string> ReadRequest(Arguments arguments) {
   if (const auto makensis = options->Value("--makensis")) request.Makensis = *makensis;
   request.Signing = ReadSigningKey(*options);
   return request;
-}
-
-// The engine's password prefix stands in its data: an engine built with
-// another prefix would refuse every archive this ris packs.
-bool CheckEngine(const fs::path& engine, const CommandReport& report) {
-  const auto bytes = ReadFileBytes(engine, kMaxEngineBytes);
-  if (!bytes) {
-    report.Complain() << "cannot read the engine '" << engine.string() << "': " << bytes.error() << '\n';
-    return false;
-  }
-  if (!bytes->starts_with("MZ")) {
-    report.Complain() << "'" << engine.string() << "' is not a Windows program\n";
-    return false;
-  }
-  if (bytes->find(kArchivePasswordPrefix) == std::string::npos) {
-    report.Complain() << "'" << engine.string()
-        << "' was built with another password prefix than this ris: it would open none of its "
-           "archives\n";
-    return false;
-  }
-  return true;
 }
 
 std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
@@ -89,31 +71,48 @@ std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
   return static_cast<std::uint32_t>((bytes + 1023) / 1024);
 }
 
+// A path as makensis reads it from a UTF-8 script.
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string text = fs::absolute(path).u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // Opens the archive as the saver installed under the request's name would
-// (the check of ris list) and takes what setup shows from its settings.
+// (the check of ris list) and takes what setup shows from its settings, in
+// UTF-8 from the product's code page: the title so becomes the Unicode name
+// of the registry key the saver keeps the user's settings under.
 std::optional<InstallerProduct> ReadProduct(const InstallerRequest& request, const CommandReport& report) {
   const auto system = SaverSystemFor(request.Saver, request.Archive);
   try {
     const TZipFileSettings archive(*system, rmSaver);
     const TSettingsList& settings = archive.SettingsList();
-    InstallerProduct product;
-    product.Title = system->ApplicationTitle();
-    if (product.Title.find_first_not_of(' ') == std::string::npos) {
+    const std::string& title = system->ApplicationTitle();
+    if (title.empty()) {
       report.Complain() << "settings.txt names no title ([general] title=...): setup is named after it\n";
       return std::nullopt;
     }
-    product.Version = DisplayVersionFrom(settings.ReadValue("version", "general"));
-    product.Publisher = PublisherFrom(settings.ReadValue("copyright", "general"),
-                                      settings.ReadValue("url", "general"));
+    if (const auto refusal = TitleRefusal(title)) {
+      report.Complain() << "settings.txt: " << TitleRefusalMessage(title, *refusal) << '\n';
+      return std::nullopt;
+    }
+    PackFindings placeholders;
+    LintPlaceholders(settings, placeholders);
+    placeholders.Print(report.err);
+    const CodePage code_page = ProductCodePage(settings);
+    InstallerProduct product;
+    product.Title = CodePageToUtf8(title, code_page);
+    product.Version = CodePageToUtf8(DisplayVersionFrom(settings.ReadValue("version", "general")), code_page);
+    product.Publisher = CodePageToUtf8(
+        PublisherFrom(settings.ReadValue("copyright", "general"), settings.ReadValue("url", "general")), code_page);
     product.SaverFile = request.Saver;
     product.ArchiveFile = ArchiveNameFor(request.Saver);
-    product.EnginePath = fs::absolute(request.Engine).string();
-    product.ArchivePath = fs::absolute(request.Archive).string();
-    product.OutputPath = fs::absolute(request.Output).string();
+    product.EnginePath = Utf8Path(request.Engine);
+    product.ArchivePath = Utf8Path(request.Archive);
     product.PayloadKilobytes = KilobytesOf({request.Engine, request.Archive});
     return product;
   } catch (const ProcessExit& exit) {
-    report.Complain() << request.Saver << " cannot use this archive: " << exit.what() << '\n';
+    report.Complain() << request.Saver
+        << " cannot use this archive: " << ExplainedExit(exit, request.Archive, request.Saver) << '\n';
     return std::nullopt;
   }
 }
@@ -137,6 +136,8 @@ bool WriteScript(const fs::path& path, const std::string& script, const CommandR
   return false;
 }
 
+// Builds the setup at `output`, which product.OutputPath names; its script
+// lies beside it while makensis runs.
 int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const fs::path& output,
                const CommandReport& report) {
   fs::path script = output;
@@ -148,8 +149,9 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
     return 1;
   }
   if (!WriteScript(script, *text, report)) return 1;
-  // The script is in code page 1252, as the product's texts are.
-  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "CP1252", script.string()});
+  Progress progress(report.err);
+  progress.Say("building the setup with makensis (" + std::to_string(product.PayloadKilobytes / 1024) + " MB)");
+  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "UTF8", script.string()});
   std::error_code ignored;
   fs::remove(script, ignored);
   if (!run.Started) {
@@ -181,24 +183,31 @@ class ScratchFile {
 
 // The engine setup installs is a signed copy: the maker's own file stays as
 // it was.
-bool SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningKey& key, const CommandReport& report) {
+Result<void, std::string> SignEngineCopy(const fs::path& engine, const fs::path& copy, const SigningKey& key) {
   std::error_code error;
   fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error);
-  const auto signed_copy = error ? Result<void, std::string>(Failure{error.message()}) : SignProgram(copy, key);
-  if (signed_copy) return true;
-  report.Complain() << "cannot sign the engine '" << engine.string() << "': " << signed_copy.error() << '\n';
-  return false;
+  auto signed_copy = error ? Result<void, std::string>(Failure{error.message()}) : SignProgram(copy, key);
+  if (!signed_copy) return Failure{"cannot sign the engine '" + engine.string() + "': " + signed_copy.error()};
+  return {};
 }
 
-// A setup that was to be signed and could not be is removed, so that it
-// cannot be shipped unsigned by mistake.
-bool SignSetup(const fs::path& setup, const SigningKey& key, const CommandReport& report) {
-  const auto signed_setup = SignProgram(setup, key);
-  if (signed_setup) return true;
-  report.Complain() << "cannot sign the setup '" << setup.string() << "': " << signed_setup.error() << '\n';
-  std::error_code ignored;
-  fs::remove(setup, ignored);
-  return false;
+// The setup is built and signed under a temporary name beside the output
+// and only then named: a setup that failed to build or to be signed is
+// never found under the name a maker ships.
+int BuildSignedSetup(const fs::path& makensis, InstallerProduct& product, const InstallerRequest& request,
+                     const CommandReport& report) {
+  const ScratchFile building(TemporaryPathFor(request.Output));
+  product.OutputPath = Utf8Path(building.Path());
+  if (const int failed = BuildSetup(makensis, product, building.Path(), report)) return failed;
+  const std::optional<SigningKey>& key = request.Signing.Key;
+  if (key) {
+    if (const auto signed_setup = SignProgram(building.Path(), *key); !signed_setup) {
+      return report.Fail("cannot sign the setup: " + signed_setup.error());
+    }
+  }
+  const auto named = ReplaceWithTemporary(building.Path(), request.Output);
+  if (named) return 0;
+  return report.Fail("cannot write '" + request.Output.string() + "': " + named.error());
 }
 
 }  // namespace
@@ -207,25 +216,24 @@ int RunInstallerCommand(Arguments arguments, const CommandReport& report) {
   const auto request = ReadRequest(arguments);
   if (!request) return report.Misused(request.error());
   const std::optional<SigningKey>& key = request->Signing.Key;
-  if (!request->Signing.Error.empty()) {
-    report.Complain() << request->Signing.Error << '\n';
-    return 1;
-  }
-  if (!CheckEngine(request->Engine, report)) return 1;
+  if (!request->Signing.Error.empty()) return report.Fail(request->Signing.Error);
+  const auto engine_version = CheckedEngine(request->Engine);
+  if (!engine_version) return report.Fail(engine_version.error());
   InstallerRequest packed = *request;
   const ScratchFile signed_engine(TemporaryPathFor(request->Output));
   if (key) {
-    if (!SignEngineCopy(request->Engine, signed_engine.Path(), *key, report)) return 1;
+    const auto signed_copy = SignEngineCopy(request->Engine, signed_engine.Path(), *key);
+    if (!signed_copy) return report.Fail(signed_copy.error());
     packed.Engine = signed_engine.Path();
   }
-  const auto product = ReadProduct(packed, report);
+  auto product = ReadProduct(packed, report);
   if (!product) return 1;
   const auto makensis = MakensisFor(*request, report);
   if (!makensis) return 1;
-  if (const int failed = BuildSetup(*makensis, *product, request->Output, report)) return failed;
-  if (key && !SignSetup(request->Output, *key, report)) return 1;
-  report.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " "
-             << product->Version << " as " << product->SaverFile << (key ? ", signed" : "") << '\n';
+  if (const int failed = BuildSignedSetup(*makensis, *product, *request, report)) return failed;
+  report.out << "wrote " << request->Output.string() << ": setup of " << product->Title << " " << product->Version
+             << " as " << product->SaverFile << " (engine " << *engine_version << ")" << (key ? ", signed" : "")
+             << '\n';
   return 0;
 }
 

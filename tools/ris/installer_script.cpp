@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/ascii.h"
+#include "data/settings.h"
 
 namespace ris::tool {
 
@@ -228,7 +229,10 @@ Function un.RestorePreviousSaver
 FunctionEnd
 
 ; The user's own settings go only when asked for: with /REMOVESETTINGS, or
-; by answering the question (a silent uninstall answers no).
+; by answering the question (a silent uninstall answers no). Only the
+; saver's own values go, and its key only when nothing else is left in it:
+; a product titled like another program's key ("Microsoft", "Classes")
+; shares that key with it.
 Function un.RemoveSettingsWhenAsked
   ${GetParameters} $0
   ClearErrors
@@ -238,7 +242,8 @@ Function un.RemoveSettingsWhenAsked
     Return
   ${EndIf}
   remove:
-  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  !insertmacro DeleteSaverValues
+  DeleteRegKey /ifempty HKCU "${SETTINGS_KEY}"
 FunctionEnd
 
 Section Uninstall
@@ -290,7 +295,9 @@ std::string FolderNameFor(std::string_view title, std::string_view saver_file) {
       c = '_';
     }
   }
-  while (!folder.empty() && folder.back() == '.') folder.pop_back();  // Windows drops them
+  // Windows drops both from a folder's name: "Name . " would be installed
+  // as "Name" and no longer match the uninstaller's record of it.
+  while (!folder.empty() && (folder.back() == '.' || folder.back() == ' ')) folder.pop_back();
   return folder.empty() ? StemOf(saver_file) : folder;
 }
 
@@ -311,6 +318,19 @@ std::optional<std::string> NsisQuoted(std::string_view text) {
   }
   return quoted + '"';
 }
+
+namespace {
+
+// The values the saver keeps under the user's key, removed one by one.
+std::string DeleteSaverValuesMacro() {
+  std::string macro = "!macro DeleteSaverValues\n";
+  for (const std::string& name : TSettings::UserValueNames()) {
+    macro.append("  DeleteRegValue HKCU \"${SETTINGS_KEY}\" ").append(*NsisQuoted(name)).append("\n");
+  }
+  return macro.append("!macroend\n");
+}
+
+}  // namespace
 
 Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
   const std::pair<std::string_view, std::string> definitions[] = {
@@ -338,7 +358,7 @@ Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
     }
     script.append("!define ").append(name).append(" ").append(*quoted).append("\n");
   }
-  return script.append(kScriptBody);
+  return script.append(DeleteSaverValuesMacro()).append(kScriptBody);
 }
 
 }  // namespace ris::tool

@@ -13,12 +13,13 @@
 namespace ris::tool {
 
 struct InstallerProduct {
-  std::string Title;       // from settings.txt, code page 1252
+  // The product's texts in UTF-8, converted from its code page.
+  std::string Title;
   std::string Version;     // as the list of installed programs shows it
   std::string Publisher;
   std::string SaverFile;   // "Flowers.scr"
   std::string ArchiveFile; // "Flowers.dat"
-  std::string EnginePath;  // the files setup carries, as makensis finds them
+  std::string EnginePath;  // the files setup carries, as makensis finds them, in UTF-8
   std::string ArchivePath;
   std::string OutputPath;
   std::uint32_t PayloadKilobytes = 0;  // the saver and its archive
@@ -33,7 +34,8 @@ std::string DisplayVersionFrom(std::string_view version_text);
 std::string PublisherFrom(std::string_view copyright, std::string_view web_address);
 
 // The title as a folder name: the characters Windows does not allow in file
-// names become '_', and an empty title the saver's name without ".scr".
+// names become '_', trailing dots and blanks go, and an empty title the
+// saver's name without ".scr".
 std::string FolderNameFor(std::string_view title, std::string_view saver_file);
 
 // The text as an NSIS string in double quotes, each character as itself:
@@ -43,7 +45,7 @@ std::string FolderNameFor(std::string_view title, std::string_view saver_file);
 // another is expanded again, "$${" included).
 std::optional<std::string> NsisQuoted(std::string_view text);
 
-// Written in code page 1252; makensis is told so. Every product text enters
+// Written in UTF-8; makensis is told so. Every product text enters
 // it through NsisQuoted; the failure names the text that could not
 // ("title", "engine source", ...).
 Result<std::string, std::string> NsisScript(const InstallerProduct& product);

@@ -8,6 +8,8 @@
 #include "commands.h"
 #include "data/settings_list.h"
 #include "data/zip_file_settings.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "text_encoding.h"
@@ -34,9 +36,10 @@ void PrintSet(const TImageSet& set, CodePage code_page, std::ostream& out) {
 int RunListCommand(Arguments arguments, const CommandReport& report) {
   const auto options = ParseCommandOptions(arguments, {{"--saver", "--mode"}, {}});
   if (!options) return report.Misused(options.error());
-  const auto saver = options->Value("--saver");
   const auto mode = ModeNamed(options->Value("--mode").value_or("saver"));
-  if (options->Positional.size() != 1 || !saver || !mode) return report.Misused();
+  if (options->Positional.size() != 1 || !mode) return report.Misused();
+  const auto saver = RequiredSaverOption(*options);
+  if (!saver) return report.Misused(saver.error());
 
   const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
   HeadlessSystem& system = *saver_system;
@@ -48,7 +51,7 @@ int RunListCommand(Arguments arguments, const CommandReport& report) {
     for (const TImageSet& set : archive.ImageSets) PrintSet(set, code_page, report.out);
     return 0;
   } catch (const ProcessExit& exit) {
-    report.err << exit.what() << '\n';
+    report.err << ExplainedExit(exit, options->Positional.front(), *saver) << '\n';
     return exit.ExitCode();
   }
 }

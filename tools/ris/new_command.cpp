@@ -3,7 +3,6 @@
 // settings.txt that holds and explains every key, and one example set drawn
 // here or a set for each photo of FOLDER. A title beyond ASCII is given in
 // UTF-8 and must be written in the product's code page (1252 unless named).
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <system_error>

@@ -17,7 +17,9 @@
 #include "pack_content.h"
 #include "pack_findings.h"
 #include "pack_stamp.h"
+#include "packed_saver.h"
 #include "product_checks.h"
+#include "progress.h"
 #include "saver_name.h"
 #include "zip_writer.h"
 
@@ -40,7 +42,7 @@ Result<PackRequest, std::string> ParsePackArguments(Arguments arguments) {
   const auto options =
       ParseCommandOptions(arguments, {{"--saver"}, {"--fix-line-ends", "--keep-orientation", "--shrink"}});
   if (!options) return Failure{options.error()};
-  const auto saver = SaverFileNameOption(options->Value("--saver"));
+  const auto saver = RequiredSaverOption(*options);
   if (!saver) return Failure{saver.error()};
   if (options->Positional.size() != 2) return Failure{std::string()};
   return PackRequest{options->Positional[0], options->Positional[1], *saver,
@@ -57,9 +59,11 @@ void CheckArchiveName(const PackRequest& request, PackFindings& findings) {
                    output);
 }
 
-std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings) {
+std::size_t CheckContent(const PackRequest& request, PackContent& content, PackFindings& findings,
+                         Progress& progress) {
   CheckArchiveName(request, findings);
-  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation, request.Shrink}, findings);
+  return CheckProductContent(content, {request.FixLineEnds, request.KeepOrientation, request.Shrink, &progress},
+                             findings);
 }
 
 void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,
@@ -67,13 +71,15 @@ void AddEntry(ZipWriter& writer, std::string_view name, std::string_view bytes,
   if (const auto added = writer.Add(name, bytes); !added) findings.Error(std::string(name) + ": " + added.error());
 }
 
-std::string BuildArchive(const PackRequest& request, const PackContent& content,
-                         PackFindings& findings) {
+std::string BuildArchive(const PackRequest& request, const PackContent& content, PackFindings& findings,
+                         Progress& progress) {
   const std::string password = ArchivePasswordFor(request.Saver, kArchivePasswordPrefix);
   const PackStamp stamp = PackStampFor(password, *content.Settings, content, findings);
-  ZipWriter writer({password, stamp.Seed, stamp.Modified});
+  ZipWriter writer({password, stamp.Seed, stamp.Modified, true, PackedForComment(request.Saver)});
   AddEntry(writer, kSettingsEntryName, *content.Settings, findings);
+  std::size_t packed = 0;
   for (const PackEntry& picture : content.Pictures) {
+    progress.Count("packing", ++packed, content.Pictures.size(), picture.Name);
     AddEntry(writer, picture.Name, picture.Bytes, findings);
   }
   std::string archive = writer.Finish();
@@ -94,9 +100,13 @@ int RunPackCommand(Arguments arguments, const CommandReport& report) {
   if (!request) return report.Misused(request.error());
   PackFindings findings;
   PackContent content = CollectPackContent(request->Content, findings);
-  const std::size_t set_count = CheckContent(*request, content, findings);
   std::string archive;
-  if (!findings.HasErrors()) archive = BuildArchive(*request, content, findings);
+  std::size_t set_count = 0;
+  {
+    Progress progress(report.err);
+    set_count = CheckContent(*request, content, findings, progress);
+    if (!findings.HasErrors()) archive = BuildArchive(*request, content, findings, progress);
+  }
   findings.Print(report.err);
   if (findings.HasErrors()) return 1;
 
@@ -105,7 +115,9 @@ int RunPackCommand(Arguments arguments, const CommandReport& report) {
     return 1;
   }
   report.out << "packed " << Counted(content.Pictures.size() + 1, "entry", "entries") << " in "
-             << Counted(set_count, "set", "sets") << " for " << request->Saver << '\n';
+             << Counted(set_count, "set", "sets") << " for " << request->Saver;
+  if (findings.NoteCount() > 0) report.out << " (" << Counted(findings.NoteCount(), "note", "notes") << " above)";
+  report.out << '\n';
   return 0;
 }
 

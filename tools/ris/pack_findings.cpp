@@ -13,7 +13,10 @@ void PackFindings::Warning(std::string_view text) {
   lines_.push_back(std::string("warning: ").append(text));
 }
 
-void PackFindings::Note(std::string_view text) { lines_.push_back(std::string("note: ").append(text)); }
+void PackFindings::Note(std::string_view text) {
+  ++notes_;
+  lines_.push_back(std::string("note: ").append(text));
+}
 
 void PackFindings::Print(std::ostream& err) const {
   for (const std::string& line : lines_) err << line << '\n';

@@ -18,6 +18,7 @@ class PackFindings {
   void Note(std::string_view text);
 
   bool HasErrors() const noexcept { return errors_ > 0; }
+  std::size_t NoteCount() const noexcept { return notes_; }
 
   // One line per finding, in the order they were found.
   void Print(std::ostream& err) const;
@@ -26,6 +27,7 @@ class PackFindings {
  private:
   std::vector<std::string> lines_;
   int errors_ = 0;
+  std::size_t notes_ = 0;
 };
 
 }  // namespace ris::tool

@@ -23,6 +23,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/settings_list.h"
+#include "engine_check.h"
 #include "installer_script.h"
 #include "memory_archive.h"
 #include "platform_text.h"
@@ -192,10 +193,23 @@ struct PreviewPlace {
 };
 
 #ifdef _WIN32
-// The engine copied under the preview's name, beside its archive.
-std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+// The engine the preview runs: --engine or the Demo.scr beside ris.exe,
+// when it is the saver engine.
+Result<fs::path, std::string> PreviewEngine(const CommandOptions& options) {
   const auto named = options.Value("--engine");
   const fs::path engine = named ? fs::path(*named) : ThisProgramFolder() / "Demo.scr";
+  if (const auto checked = CheckedEngine(engine); !checked) return Failure{checked.error()};
+  return engine;
+}
+
+// The engine copied under the preview's name, beside its archive.
+std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+  const auto checked = PreviewEngine(options);
+  if (!checked) {
+    why = checked.error();
+    return std::nullopt;
+  }
+  const fs::path& engine = *checked;
   const fs::path copy = place.Folder.Path() / (place.Name + ".scr");
   std::error_code error;
   if (!fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error)) {

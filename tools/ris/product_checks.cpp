@@ -20,7 +20,7 @@ void PrepareProductContent(PackContent& content, ContentPreparation preparation,
 
 std::size_t CheckProductContent(PackContent& content, ContentPreparation preparation, PackFindings& findings) {
   PrepareProductContent(content, preparation, findings);
-  return CheckPictureSets(content.Pictures, findings);
+  return CheckPictureSets(content.Pictures, findings, preparation.Shown);
 }
 
 }  // namespace ris::tool

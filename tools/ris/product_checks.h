@@ -10,11 +10,14 @@
 
 namespace ris::tool {
 
+class Progress;
+
 // How the content is prepared for the archive.
 struct ContentPreparation {
   bool FixLineEnds = false;      // lone CR or LF made CR LF in the settings text
   bool KeepOrientation = false;  // photos archived as stored, even sideways
   bool Shrink = false;           // backgrounds larger than any screen shrunk to 3840 x 2160
+  Progress* Shown = nullptr;     // told of each picture checked, when given
 };
 
 // Prepares the content as it will be archived and checks its settings: the

@@ -5,6 +5,7 @@
 #include "archive/zip_archive.h"
 #include "data/product.h"
 #include "data/zip_file_settings.h"
+#include "packed_saver.h"
 #include "product_checks.h"
 #include "settings_checks.h"
 #include "shells/headless/file_byte_source.h"
@@ -38,7 +39,9 @@ PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindin
     auto bytes = archive->Extract(i, password);
     if (!bytes) {
       // A wrong password fails every entry alike: once is enough.
-      findings.Error(std::string(saver) + " cannot open this archive: " + bytes.error().Detail);
+      const std::string& detail = bytes.error().Detail;
+      findings.Error(std::string(saver) + " cannot open this archive: " +
+                     (bytes.error().Kind == ZipFailure::WrongPassword ? WrongSaverName(path, saver, detail) : detail));
       return content;
     }
     if (name == kSettingsEntryName) {

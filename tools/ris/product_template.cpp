@@ -1,5 +1,8 @@
 #include "product_template.h"
 
+#include <algorithm>
+
+#include "data/product_names.h"
 #include "line_ends.h"
 #include "text_encoding.h"
 
@@ -155,17 +158,14 @@ std::string Replaced(std::string text, std::string_view marker, std::string_view
 
 std::optional<std::string> TitleProblem(std::string_view title, CodePage code_page) {
   if (title.empty()) return "the title is empty";
+  if (const auto refusal = TitleRefusal(title)) return TitleRefusalMessage(title, *refusal);
   if (title.front() == ' ' || title.back() == ' ') return "the title begins or ends in a blank";
   if (title.find("//") != std::string_view::npos) {
     return "the title holds \"//\", which starts a comment in settings.txt";
   }
-  bool beyond_ascii = false;
-  for (const char c : title) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) return "the title holds a control character";
-    beyond_ascii = beyond_ascii || byte > 0x7F;
+  if (std::all_of(title.begin(), title.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::nullopt;
   }
-  if (!beyond_ascii) return std::nullopt;
   if (!IsUtf8Text(title)) {
     return "the title is not UTF-8: give it in UTF-8, or an ASCII title here and the real one in "
            "settings.txt";

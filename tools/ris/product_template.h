@@ -12,10 +12,11 @@
 namespace ris::tool {
 
 // Why `title` cannot be written as a settings value, or nothing when it
-// can: a line end would end the value, "//" would start a comment, blanks
-// at either end would be trimmed away, and letters beyond ASCII must come
-// in UTF-8 and be letters of the product's `code_page` (the settings text is
-// written in UTF-8, which ris pack converts to it).
+// can: one TitleRefusal refuses cannot name the product at all, a line end
+// would end the value, "//" would start a comment, blanks at either end
+// would be trimmed away, and letters beyond ASCII must come in UTF-8 and be
+// letters of the product's `code_page` (the settings text is written in
+// UTF-8, which ris pack converts to it).
 std::optional<std::string> TitleProblem(std::string_view title, CodePage code_page);
 
 // The whole text with CR LF line ends, naming `code_page` (a tabled one),

@@ -22,6 +22,8 @@
 #include "png_writer.h"
 #include "shells/headless/headless_display_host.h"
 #include "shells/headless/headless_shell.h"
+#include "packed_saver.h"
+#include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
@@ -122,9 +124,10 @@ Result<RenderRequest, std::string> ReadRequest(Arguments arguments) {
       {{"--saver", "--out", "--size", "--seconds", "--seed", "--mode", "--registry", "--key", "--mouse"}, {}});
   if (!options) return Failure{options.error()};
   RenderRequest request;
-  const auto saver = options->Value("--saver");
   const auto out = options->Value("--out");
-  if (options->Positional.size() != 1 || !saver || !out) return Failure{std::string()};
+  if (options->Positional.size() != 1 || !out) return Failure{std::string()};
+  const auto saver = RequiredSaverOption(*options);
+  if (!saver) return Failure{saver.error()};
   request.Archive = options->Positional.front();
   request.Saver = *saver;
   request.Out = *out;
@@ -206,7 +209,7 @@ int RunRenderCommand(Arguments arguments, const CommandReport& report) {
   try {
     return Render(*request, report);
   } catch (const ProcessExit& exit) {
-    report.err << exit.what() << '\n';
+    report.err << ExplainedExit(exit, request->Archive, request->Saver) << '\n';
     return exit.ExitCode();
   } catch (const ESaverError& failure) {
     report.Complain() << failure.what() << '\n';

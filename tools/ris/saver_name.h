@@ -4,11 +4,12 @@
 // archive's name and password).
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 
 #include "base/result.h"
+#include "command_options.h"
 
 namespace ris::tool {
 
@@ -18,13 +19,18 @@ std::string FileNamePart(std::string_view path);
 bool EndsInScr(std::string_view name);
 
 // The saver's file name suggested for a product, without ".scr": from its
-// title, or from its folder's name when the title goes beyond ASCII. The
-// archive's password comes from the file name's bytes, which only ASCII
-// keeps the same on every system.
+// title, else from the folder's name, else "Product"; never one that `ris
+// pack` would refuse (a title beyond ASCII, say, whose bytes and so the
+// archive's password differ from one system to the next).
 std::string SuggestedSaverName(std::string_view title, const std::filesystem::path& folder);
 
-// The saver's file name given with --saver, or why it cannot be one: no
-// name, no ".scr", or a name Windows would refuse or read otherwise.
-Result<std::string, std::string> SaverFileNameOption(const std::optional<std::string>& given);
+// The saver's file name given with --saver; nothing when the option is
+// absent. The reason when it names no file the saver could be installed as:
+// an archive packed or tried for such a name would be one no end user can
+// open.
+Result<std::optional<std::string>, std::string> SaverOption(const CommandOptions& options);
+
+// The same for a command that cannot do without the name.
+Result<std::string, std::string> RequiredSaverOption(const CommandOptions& options);
 
 }  // namespace ris::tool

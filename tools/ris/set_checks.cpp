@@ -1,6 +1,7 @@
 #include "set_checks.h"
 
 #include "background_size.h"
+#include "progress.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -69,9 +70,11 @@ void CheckDecodes(const PackEntry& picture, EntryClass entry_class, PackFindings
 
 }  // namespace
 
-std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& findings) {
+std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& findings, Progress* progress) {
   std::map<std::string, SetPictures> sets;
+  std::size_t checked = 0;
   for (const PackEntry& picture : pictures) {
+    if (progress) progress->Count("checking pictures", ++checked, pictures.size(), picture.Name);
     const ArchiveEntryPlace place = ClassifyArchiveEntry(ReaderName(picture.Name));
     if (place.Class == EntryClass::Other) continue;  // only pictures are collected
     Note(sets[place.SetName], place.Class);

@@ -10,8 +10,12 @@
 
 namespace ris::tool {
 
+class Progress;
+
 // Sorts the pictures into sets as the saver does and reports what is
 // missing; returns the number of sets.
-std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& findings);
+// `progress`, when given, is told of each picture as it is decoded.
+std::size_t CheckPictureSets(std::span<const PackEntry> pictures, PackFindings& findings,
+                             Progress* progress = nullptr);
 
 }  // namespace ris::tool

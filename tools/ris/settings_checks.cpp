@@ -9,6 +9,7 @@
 #include "base/conversions.h"
 #include "data/component.h"
 #include "data/font_dialog.h"
+#include "data/product_names.h"
 #include "data/settings.h"
 #include "data/settings_list.h"
 #include "line_ends.h"
@@ -43,6 +44,16 @@ void WarnIfEmpty(const TSettingsList& list, std::string_view key, std::string_vi
       .append("] is missing or empty: ")
       .append(consequence);
   findings.Warning(text);
+}
+
+// The title names the user's registry key, the setup and its folder: one
+// that would name another program's key or break a caption is refused here
+// already, before any of them is made.
+void CheckTitle(const TSettingsList& list, PackFindings& findings) {
+  const std::string title = list.ReadValue("title", "general");
+  if (const auto refusal = TitleRefusal(title)) {
+    findings.Error("settings.txt: " + TitleRefusalMessage(title, *refusal));
+  }
 }
 
 std::string TabledCodePageList() {
@@ -130,6 +141,7 @@ void CheckSettingsText(std::string_view text, PackFindings& findings) {
   TSettingsList list;
   ParseSettingsText(text, list);
   if (!stops) CheckSettingsModel(list, findings);
+  CheckTitle(list, findings);
   WarnIfEmpty(list, "title", "general",
               "the saver would have no title and could keep none of the user's settings", findings);
   WarnIfEmpty(list, "clockFont", "ClockSettings", "the clock would be drawn in a default font",

@@ -326,7 +326,20 @@ void CheckRequiredKeys(std::string_view text, PackFindings& findings, bool& fail
   }
 }
 
+// The keys whose text in a new product stands in for the maker's own.
+constexpr std::array<std::string_view, 7> kPlaceholderKeys{
+    "disclaimer", "copyright", "copyrighturl", "copyrightTargetURL", "url", "moreInfoDisplayURL", "moreInfoTargetURL"};
+
 }  // namespace
+
+void LintPlaceholders(const TSettingsList& settings, PackFindings& findings) {
+  for (const std::string_view key : kPlaceholderKeys) {
+    const KnownKeys::Known* known = Keys().Find("general", key);
+    if (known == nullptr || settings.ReadValue(key, "general") != known->Example) continue;
+    findings.Warning("settings.txt, [general] " + known->Key + ": still \"" + known->Example +
+                     "\", as ris new wrote it: write your own");
+  }
+}
 
 bool LintSettingsText(std::string_view text, PackFindings& findings) {
   bool failed = false;

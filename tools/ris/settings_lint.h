@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "data/settings_list.h"
 #include "pack_findings.h"
 
 namespace ris::tool {
@@ -15,5 +16,11 @@ namespace ris::tool {
 // which holds every one of them. Returns true when an error was found: a
 // value or a missing key that would stop the saver at start.
 bool LintSettingsText(std::string_view text, PackFindings& findings);
+
+// Warnings for the texts a new product's settings hold for the maker to
+// replace (the example site's address, the stock disclaimer and copyright)
+// that are still there: shipped in a setup, they would speak for a product
+// of nobody's.
+void LintPlaceholders(const TSettingsList& settings, PackFindings& findings);
 
 }  // namespace ris::tool

@@ -5,6 +5,7 @@
 // `ris pack` says about it.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include "atomic_file.h"
@@ -276,11 +277,14 @@ std::vector<std::string> ProductFindings(const PackFindings& findings) {
 }
 
 // The saver the sheet is drawn for: as named, or as an archive's name
-// says; nothing for a folder, whose title names it.
-std::string SaverNameFor(const fs::path& input, const CommandOptions& options) {
-  if (auto saver = options.Value("--saver")) return *saver;
+// says; nothing for a folder, whose title names it. The reason for a
+// --saver name no saver could have.
+Result<std::string, std::string> SaverNameFor(const fs::path& input, const CommandOptions& options) {
+  const auto saver = SaverOption(options);
+  if (!saver) return Failure{saver.error()};
+  if (*saver) return **saver;
   std::error_code error;
-  if (fs::is_directory(input, error)) return {};
+  if (fs::is_directory(input, error)) return std::string();
   return input.stem().string() + ".scr";
 }
 
@@ -292,7 +296,9 @@ int RunSheetCommand(Arguments arguments, const CommandReport& report) {
   const auto out = options->Value("--out");
   if (!out || options->Positional.size() != 1) return report.Misused();
   const fs::path input = options->Positional.front();
-  std::string saver = SaverNameFor(input, *options);
+  auto named_saver = SaverNameFor(input, *options);
+  if (!named_saver) return report.Misused(named_saver.error());
+  std::string saver = std::move(named_saver).value();
   PackFindings findings;
   const PackContent content = ReadProduct(input, saver, findings);
   if (!content.Settings) {

@@ -95,7 +95,12 @@ SigningChoice ReadSigningKey(const CommandOptions& options) {
 Result<void, std::string> SignProgram(const fs::path& program, const SigningKey& key) {
   const fs::path signed_copy = TemporaryPathFor(program);
   const ProgramRun run = RunProgram(key.Osslsigncode, SignArguments(key, program, signed_copy), key.Password);
-  if (run.Started && run.ExitCode == 0) return ReplaceWithTemporary(signed_copy, program);
+  if (run.Started && run.ExitCode == 0) {
+    // The signed file keeps the program's mode, not the one osslsigncode gave its copy.
+    std::error_code error;
+    fs::permissions(signed_copy, fs::status(program, error).permissions(), error);
+    return ReplaceWithTemporary(signed_copy, program);
+  }
   std::error_code ignored;
   fs::remove(signed_copy, ignored);
   return Failure{run.Started ? "osslsigncode failed (exit code " + std::to_string(run.ExitCode) + ")"

@@ -230,7 +230,9 @@ std::string ZipWriter::Finish() {
   AppendU16(archive, static_cast<std::uint16_t>(entry_count_));
   AppendU32(archive, static_cast<std::uint32_t>(directory_.size()));
   AppendU32(archive, directory_offset);
-  AppendU16(archive, 0);  // comment length
+  const std::string_view comment = std::string_view(options_.Comment).substr(0, 0xFFFF);
+  AppendU16(archive, static_cast<std::uint16_t>(comment.size()));
+  archive += comment;
 
   entries_.clear();
   directory_.clear();

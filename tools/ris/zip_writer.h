@@ -35,6 +35,8 @@ struct ZipWriterOptions {
   // False stores every entry as it is: for archives read once and thrown
   // away, where deflating a product's pictures would cost more than it saves.
   bool Deflate = true;
+  // The archive's comment, not encrypted; at most 65535 bytes are kept.
+  std::string Comment = {};
 };
 
 class ZipWriter {

@@ -37,7 +37,7 @@ void ForgetStoredSettings(const std::string& /*saver_name*/, const std::string& 
     return;
   }
   const OwnedRegistryKey key(opened);
-  for (const std::string& value_name : TSettings::StoredValueNames()) {
+  for (const std::string& value_name : TSettings::UserValueNames()) {
     RegDeleteValueW(key.Get(), Widen(value_name, kWesternCodePage).c_str());
   }
 }
