@@ -166,13 +166,14 @@ ends_with() {
   cat "$work/$watch_name.out" "$work/$watch_name.err" >"$work/stderr"
   is "$watch_name" exit "$1"
 }
-# Linux process ids of the saver in this prefix.
+# Linux process ids of the saver (or the Windows program NAME, up to 15
+# characters) in this prefix.
 saver_pids() {
   local stat pid
   for stat in /proc/[0-9]*/stat; do
     pid=${stat#/proc/}
     pid=${pid%/stat}
-    [[ $(cut -d' ' -f2 "$stat" 2>/dev/null) == "(Demo.scr)" ]] || continue
+    [[ $(cut -d' ' -f2 "$stat" 2>/dev/null) == "(${1:-Demo.scr})" ]] || continue
     { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
       echo "$pid"
   done

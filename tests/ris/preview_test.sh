@@ -24,60 +24,53 @@ for ((i = 0; i < 100; i++)); do [[ -s $work/display ]] && break; sleep 0.1; done
 mkdir "$work/tmp"
 export DISPLAY=":$(head -n1 "$work/display")" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/tmp"
 
-# screen_shows SECONDS WHAT: within that time a shot of the screen passes the
-# test WHAT. Between two savers the screen is black a moment: no test
-# passes on that.
+# screen_shows SECONDS FX: within that time a shot of the screen passes the
+# ImageMagick test FX. Between two savers the screen is black a moment: no
+# test passes on that.
 screen_shows() {
   for ((i = 0; i < $1 * 4; i++)); do
-    import -window root "$work/shot.png" 2>/dev/null && "$2" && return 0
+    import -window root "$work/shot.png" 2>/dev/null &&
+      [[ $(convert "$work/shot.png" -format "%[fx:$2]" info:) == 1 ]] && return 0
     sleep 0.25
   done
   return 1
 }
-# share_like COLOUR [FUZZ]: the share of the shot's pixels near that colour
-# (marked first, so that black and white count as any other colour).
-share_like() {
-  convert "$work/shot.png" -fuzz "${2:-8}%" -fill '#010203' -opaque "$1" -fuzz 0 \
-    -fill black +opaque '#010203' -fill white -opaque '#010203' -format '%[fx:mean]' info:
-}
-above() { awk -v share="$1" -v least="$2" 'BEGIN { exit !(share > least) }'; }
-the_folder() { ! above "$(share_like black)" 0.5; }
-# Pack's findings: black but for lines of text, an error's in red.
-the_findings() { above "$(share_like black)" 0.9 && above "$(share_like '#FF6060' 15)" 0.001; }
-mostly_green() { above "$(share_like '#00FF00')" 0.5; }
+the_folder='mean > 0.2'
+the_findings='mean < 0.05 && maxima > 0.5'  # black but for lines of text
+mostly_green='mean.g > 0.5 && mean.r < 0.2'
 
 run_ris new "$work/Flowers" --title Flowers
 "$ris" preview "$work/Flowers" >"$work/stdout" 2>"$work/stderr" &
 preview_pid=$!
 window=$(timeout 30 xdotool search --sync --name '^Flowers \(preview\)$' | head -n1)
-check "the saver's window shows the folder" eval '[[ -n $window ]] && screen_shows 10 the_folder'
+check "the saver's window shows the folder" eval '[[ -n $window ]] && screen_shows 10 "$the_folder"'
 
 mv "$work/Flowers/icons/thumbs/example.png" "$work/thumb.png"
 check "a refused folder shows the findings in the window" \
-  eval 'screen_shows 10 the_findings && kill -0 $preview_pid && said "has no thumbnail"'
+  eval 'screen_shows 10 "$the_findings" && kill -0 $preview_pid && said "has no thumbnail"'
 mv "$work/thumb.png" "$work/Flowers/icons/thumbs/example.png"
-check "the folder saved again shows again" screen_shows 10 the_folder
+check "the folder saved again shows again" screen_shows 10 "$the_folder"
 
 # A picture saved again with other bytes is checked again, not taken for the
 # one checked before.
 cp "$work/Flowers/icons/example.png" "$work/sprite.png"
 head -c 200 "$work/sprite.png" >"$work/Flowers/icons/example.png"
 check "a picture saved broken shows the findings" \
-  eval 'screen_shows 10 the_findings && said "icons/example.png: the saver cannot show this picture"'
+  eval 'screen_shows 10 "$the_findings" && said "icons/example.png: the saver cannot show this picture"'
 cp "$work/sprite.png" "$work/Flowers/icons/example.png"
-check "and saved whole again shows the folder" screen_shows 10 the_folder
+check "and saved whole again shows the folder" screen_shows 10 "$the_folder"
 
 # Two pictures whose names differ only in case are one entry to the saver.
 cp "$work/sprite.png" "$work/Flowers/icons/EXAMPLE.png"
 check "pictures named alike but for case show the findings" \
-  eval 'screen_shows 10 the_findings && said "the archive already holds an entry of that name"'
+  eval 'screen_shows 10 "$the_findings" && said "the archive already holds an entry of that name"'
 rm "$work/Flowers/icons/EXAMPLE.png"
 
 # A default the user may change, saved again, shows as well: what the ended
 # saver stored for its user is forgotten before the next one starts.
 sed -i 's/^BackgroundColor=.00000000/BackgroundColor=$0000FF00/; s/^showBackground=true/showBackground=false/' \
   "$work/Flowers/settings.txt"
-check "a default the user may change shows once saved again" screen_shows 10 mostly_green
+check "a default the user may change shows once saved again" screen_shows 10 "$mostly_green"
 
 # A click ends the saver, and with it the preview; its settings are its own.
 # (The saver restarted on the saved folder: its window again, then the click;

@@ -297,16 +297,15 @@ void describe(HWND window) {
 
 using Arguments = std::vector<std::wstring>;
 
-// The handle `inherit` offers, by its value; a driver started with it set
-// only looks for that handle.
+// A driver started with this set only says whether the handle of that value
+// reached it.
 const wchar_t kProbeVariable[] = L"E2E_PROBE_HANDLE";
 
-// inherit PROGRAM ARGS: runs PROGRAM holding an inheritable, signalled event
-// of the driver's (at a value past a thousand others, so that no fresh
-// process holds one of its own there), its value in E2E_PROBE_HANDLE, with
-// the driver's output streams, and reports its exit.
+// inherit PROGRAM ARGS: runs PROGRAM with the driver's output streams and an
+// inheritable, signalled event, at a value past a thousand other handles
+// (no fresh process has one of its own there) and named in kProbeVariable.
 int inherit(const std::wstring& program, const Arguments& arguments) {
-  for (int i = 0; i < 1000; ++i) CreateEventW(nullptr, TRUE, FALSE, nullptr);  // closed with the driver
+  for (int i = 0; i < 1000; ++i) CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   const HANDLE offered = CreateEventW(&inheritable, TRUE, TRUE, nullptr);
   SetEnvironmentVariableW(kProbeVariable, std::to_wstring(reinterpret_cast<UINT_PTR>(offered)).c_str());
@@ -319,8 +318,6 @@ int inherit(const std::wstring& program, const Arguments& arguments) {
   return 0;
 }
 
-// A driver started with E2E_PROBE_HANDLE, by whatever arguments: whether the
-// handle of that value is here, and the event it was (inherited=1 or 0).
 int probe(const wchar_t* value) {
   const auto handle = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::wcstoull(value, nullptr, 10)));
   DWORD flags = 0;
@@ -1033,8 +1030,7 @@ int usage() {
       "  timing SAVER A B       start-up and set change as the screen shows them\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n"
-      "  inherit PROGRAM ARGS   runs PROGRAM holding an inheritable handle; a driver\n"
-      "                         it starts says whether that reached it\n",
+      "  inherit PROGRAM ARGS   a driver PROGRAM starts says if a handle reached it\n",
       stderr);
   return 2;
 }
