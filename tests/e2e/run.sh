@@ -4,7 +4,7 @@
 # use it: started with its mode switches by a driver program that watches its
 # windows and dialogs, keys and mouse sent through the X server with xdotool,
 # the screen read back with ImageMagick, its settings with Wine's reg.
-#   tests/e2e/run.sh BUILD_DIR
+#   tests/e2e/run.sh BUILD_DIR [SCENARIO...]
 # BUILD_DIR (the windows preset's tree) holds Demo.scr and Demo.dat, and
 # tests/e2e/e2e_driver.exe, tests/e2e/password.cpl,
 # tests/e2e/e2e_metafiles.exe and tests/e2e/timer_fault/Demo.scr.
@@ -12,14 +12,13 @@
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_harness.sh" "$@"
 
-# One file a scenario, each over the harness.
-source "$here/saver.sh"
-source "$here/metafile.sh"
-source "$here/dialog.sh"
-source "$here/code_pages.sh"
-source "$here/installer.sh"
-source "$here/preview.sh"
-source "$here/faults.sh"
+# One file a scenario, each over the harness; all of them, or those named
+# after BUILD_DIR (code_pages uses dialog's helpers: name dialog before it).
+scenarios=("${@:2}")
+((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer preview faults)
+for scenario in "${scenarios[@]}"; do
+  source "$here/$scenario.sh"
+done
 
 echo "e2e: $((SECONDS - started)) s"
 finish

@@ -110,6 +110,7 @@ std::string FindingsArchive(const fs::path& folder, const PackFindings& findings
 struct PreviewProduct {
   std::string Archive;
   std::string Title;  // the preview's, under which its saver stores the user's settings
+  CodePage TitleCodePage = kSystemCodePage;
 };
 
 // The title made the preview's own: later lines of a section win.
@@ -117,7 +118,8 @@ PreviewProduct PreviewOf(const PackContent& content) {
   TSettingsList list;
   ParseSettingsText(*content.Settings, list);
   const std::string title = list.ReadValue("title", "general") + " (preview)";
-  return {ZipInMemory(*content.Settings + "\r\n[general]\r\ntitle=" + title + "\r\n", content.Pictures), title};
+  return {ZipInMemory(*content.Settings + "\r\n[general]\r\ntitle=" + title + "\r\n", content.Pictures), title,
+          ProductCodePage(list)};
 }
 
 // The folder as the saver will see it, or a product showing why `ris pack`
@@ -217,7 +219,7 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
       return 1;
     }
     // What the last run stored would hide the defaults the maker just saved.
-    ForgetStoredSettings(place.Name, product.Title);
+    ForgetStoredSettings(place.Name, product.Title, product.TitleCodePage);
     const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
     if (!saver) {
       streams.err << "ris preview: cannot start " << launch.Program.string() << ": " << why << '\n';

@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "base/code_page.h"
+
 namespace ris::tool {
 
-// Forgets what the saver `saver_name` (without ".scr"), titled `title`,
-// stored; nothing stored is no failure. `ris preview` calls it before each
+// Forgets what the saver `saver_name` (without ".scr"), titled `title` in
+// `code_page`, stored; nothing stored is no failure. `ris preview` calls it before each
 // start: stored values win over the defaults of settings.txt, and would
 // hide every change the maker saves to them.
-void ForgetStoredSettings(const std::string& saver_name, const std::string& title);
+void ForgetStoredSettings(const std::string& saver_name, const std::string& title, CodePage code_page);
 
 }  // namespace ris::tool

@@ -603,7 +603,7 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   InitCommonControlsEx(&common);
   // Until the archive names the product, the application is the maker's.
   system.SetApplicationTitle(std::string(kMakerWebAddress));
-  Win32RegistryHive registry;
+  Win32RegistryHive registry(system);
   Win32Shell shell;
   Win32DialogHost host;
   GdiDialogMetrics metrics(DpiOf(nullptr));

@@ -6,7 +6,7 @@
 
 namespace ris::tool {
 
-void ForgetStoredSettings(const std::string& saver_name, const std::string& /*title*/) {
+void ForgetStoredSettings(const std::string& saver_name, const std::string& /*title*/, CodePage /*code_page*/) {
   std::error_code ignored;
   std::filesystem::remove(LinuxSaverSettingsFile(saver_name), ignored);
 }
