@@ -483,10 +483,10 @@ class ConfigureWindow {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
   }
 
-  void DrawText(HDC dc, const TFont& font, const std::string& text, RECT rect, UINT format) {
+  void DrawText(HDC dc, const TFont& font, const std::string& text, TextEncoding encoding, RECT rect, UINT format) {
     SelectObject(dc, fonts_.Get(font, dpi_));
     SetTextColor(dc, ScreenColor(font.Color));
-    const std::wstring wide = Widen(text, form_.TextCodePage());
+    const std::wstring wide = Widen(text, CodePageOf(encoding, form_.TextCodePage()));
     ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, format);
   }
 
@@ -517,7 +517,7 @@ class ConfigureWindow {
       const TLabelControl& label = StateOf<TLabelControl>(form_, *placed.Control);
       const RECT rect{Scale(placed.Bounds.Left - row.Left), Scale(placed.Bounds.Top - row.Top), item.rcItem.right,
                       item.rcItem.bottom};
-      DrawText(item.hDC, label.Font, label.Caption, rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+      DrawText(item.hDC, label.Font, label.Caption, label.Encoding, rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     }
   }
 
@@ -541,7 +541,8 @@ class ConfigureWindow {
     TFont font = list.Font;
     font.Color = selected ? clHighlightText : clWindowText;
     text.left += Scale(2);
-    DrawText(dc, font, items[item.itemID].Name, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawText(dc, font, items[item.itemID].Name, TextEncoding::ProductCodePage, text,
+             DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &item.rcItem);
   }
 
