@@ -578,7 +578,7 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   // Until the archive names the product, the application is the maker's.
   system.SetApplicationTitle(std::string(kMakerWebAddress));
   Win32RegistryHive registry(system);
-  Win32Shell shell;
+  Win32Shell shell(system);
   Win32DialogHost host;
   GdiDialogMetrics metrics(DpiOf(nullptr));
   const HWND given = WindowOf(command.ParentWindow);
