@@ -193,4 +193,81 @@ std::string CodePageToUtf8(std::string_view text, CodePage code_page) {
   return converted;
 }
 
+DecodedCharacter DecodeUtf8(std::string_view bytes) noexcept {
+  if (bytes.empty()) return {};
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length = 0;
+  char32_t character = 0;
+  char32_t smallest = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, character = lead & 0x1Fu, smallest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, character = lead & 0x0Fu, smallest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, character = lead & 0x07u, smallest = 0x10000;
+  } else {
+    return {};
+  }
+  if (bytes.size() < length) return {};
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return {};
+    character = (character << 6) | (byte(i) & 0x3Fu);
+  }
+  const bool surrogate = character >= 0xD800 && character < 0xE000;
+  if (character < smallest || character > 0x10FFFF || surrogate) return {};
+  return {character, length};
+}
+
+char32_t NextCharacter(std::string_view text, std::size_t& at, CodePage code_page) noexcept {
+  if (code_page != kUtf8CodePage) return UnicodeFromCodePage(code_page, static_cast<unsigned char>(text[at++]));
+  const DecodedCharacter decoded = DecodeUtf8(text.substr(at));
+  if (decoded.Length == 0) {
+    ++at;
+    return 0xFFFD;
+  }
+  at += decoded.Length;
+  return decoded.Character;
+}
+
+std::u16string Utf16FromCodePage(std::string_view text, CodePage code_page) {
+  std::u16string wide;
+  wide.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const bool nul = text[at] == '\0';
+    const char32_t character = NextCharacter(text, at, code_page);
+    if (character == 0 && !nul) continue;
+    if (character < 0x10000) {
+      wide += static_cast<char16_t>(character);
+    } else {
+      wide += static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+      wide += static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    }
+  }
+  return wide;
+}
+
+std::string CodePageFromUtf16(std::u16string_view text, CodePage code_page) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    char32_t character = text[at];
+    const bool high = character >= 0xD800 && character < 0xDC00;
+    if (high && at + 1 < text.size() && text[at + 1] >= 0xDC00 && text[at + 1] < 0xE000) {
+      character = 0x10000 + ((character - 0xD800) << 10) + (text[++at] - 0xDC00u);
+    } else if (character >= 0xD800 && character < 0xE000) {
+      character = '?';
+    }
+    if (code_page == kUtf8CodePage) {
+      AppendUtf8(bytes, character);
+    } else if (character == 0) {
+      bytes += '\0';
+    } else {
+      bytes += static_cast<char>(CodePageByteFor(code_page, character).value_or('?'));
+    }
+  }
+  return bytes;
+}
+
 }  // namespace ris

@@ -5,6 +5,7 @@
 #include "base/ascii.h"
 #include "base/random_source.h"
 #include "data/product.h"
+#include "data/product_names.h"
 #include "data/system.h"
 
 namespace ris {
@@ -103,7 +104,20 @@ TZipFileSettings::TZipFileSettings(System& system, RunMode mode)
     if (opened) archive_.emplace(std::move(opened).value());
   }
   LoadSettingsEntry(kSettingsEntry);
-  system_.SetApplicationTitle(settings_.ReadValue("title", "general"), ProductCodePage(settings_));
+  NameProduct();
+}
+
+// The title names the user's registry key: one that would name another
+// program's key, or a key below it, ends the saver before any key is opened.
+// An empty title passes; such a product keeps no settings.
+void TZipFileSettings::NameProduct() {
+  std::string title = settings_.ReadValue("title", "general");
+  const CodePage code_page = ProductCodePage(settings_);
+  if (const auto why = TitleRefusal(title)) {
+    system_.SetApplicationTitle({}, code_page);  // the message still shows the product's letters
+    system_.ShowErrorAndExit(TitleRefusalMessage(title, *why), kExitRefusedTitle);
+  }
+  system_.SetApplicationTitle(std::move(title), code_page);
 }
 
 void TZipFileSettings::LoadSettingsEntry(std::string_view entry_name) {

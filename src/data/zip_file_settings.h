@@ -42,9 +42,11 @@ ArchiveEntryPlace ClassifyArchiveEntry(std::string_view entry_name);
 // backgrounds and thumbnails; changing the password uses none.
 bool EntryCountsIn(EntryClass entry_class, RunMode mode) noexcept;
 
-// The exit codes and texts of the two failures that end the saver at start.
+// The exit codes and texts of the failures that end the saver at start; a
+// refused title is told by TitleRefusalMessage (data/product_names.h).
 inline constexpr int kExitWrongPassword = 2;
 inline constexpr int kExitNoSettings = 1;
+inline constexpr int kExitRefusedTitle = 3;
 std::string WrongPasswordMessage();
 std::string NoSettingsMessage();
 
@@ -63,8 +65,9 @@ using PictureReader = std::function<std::optional<TPicture>(const std::string& e
 class TZipFileSettings {
  public:
   // Finds and opens the archive, reads its settings text and sets the
-  // application title. A password that does not open the settings, or an
-  // archive without them, ends the process through `system`.
+  // application title. A password that does not open the settings, an
+  // archive without them, or a title that TitleRefusal refuses ends the
+  // process through `system`.
   TZipFileSettings(System& system, RunMode mode);
 
   TZipFileSettings(const TZipFileSettings&) = delete;
@@ -124,6 +127,7 @@ class TZipFileSettings {
   std::int32_t CurrentSetIndex() const noexcept { return current_index_; }
 
  private:
+  void NameProduct();
   [[noreturn]] void FailWrongPassword();
   // Ends the process when the failure means the password does not open the
   // entry; any other failure is for the caller to report.

@@ -69,6 +69,7 @@ TConfigureForm::TConfigureForm(DialogPlatform platform, CommandLine command)
   lFilename = Label(DialogFont(), 0, "Filename example");
   lFilenameShadow = lFilename;
   lClock = Label(DialogFont(), 0, "00:00:00");
+  lClock.Encoding = TextEncoding::Utf8;
   lClockShadow = lClock;
   lBounceSpeed = Label(DialogFont(), 0, "Bounce speed:");
   lSpeed = Label(DialogFont(), 0, "Number of images:");

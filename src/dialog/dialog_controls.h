@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/code_page.h"
 #include "data/text_helpers.h"
 #include "surface/font.h"
 
@@ -23,6 +24,8 @@ struct TLabelControl {
   std::int32_t Height = 0;
   bool WordWrap = false;
   bool AutoSize = true;
+  // The clock's preview shows the system's text: the time of day.
+  TextEncoding Encoding = TextEncoding::ProductCodePage;
 };
 
 struct TButtonControl {

@@ -103,13 +103,16 @@ class Placer {
       if (const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&control->State)) {
         placed.Font = (form_.**label).Font;
         placed.WordWrap = (form_.**label).WordWrap;
+        placed.Encoding = (form_.**label).Encoding;
       }
       placed.Bounds = BoundsOf(*control, placed, area, WidthAfter(row, control + 1, controls.end()));
       placed_.push_back(std::move(placed));
     }
   }
 
-  std::int32_t TextWidth(const PlacedControl& placed) const { return metrics_.TextWidth(placed.Font, placed.Caption); }
+  std::int32_t TextWidth(const PlacedControl& placed) const {
+    return metrics_.TextWidth(placed.Font, placed.Caption, placed.Encoding);
+  }
 
   std::int32_t TextHeight(const DialogControl& control) const {
     const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&control.State);
@@ -123,7 +126,8 @@ class Placer {
     for (; next != end; ++next) {
       const auto* label = std::get_if<TLabelControl TConfigureForm::*>(&next->State);
       if (next->Row != row || next->Place != Placement::Follows || label == nullptr) continue;
-      width += next->Bounds.Left + metrics_.TextWidth((form_.**label).Font, (form_.**label).Caption);
+      const TLabelControl& following = form_.**label;
+      width += next->Bounds.Left + metrics_.TextWidth(following.Font, following.Caption, following.Encoding);
     }
     return width;
   }

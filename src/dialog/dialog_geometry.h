@@ -29,6 +29,7 @@ struct PlacedControl {
   bool Visible = true;
   std::string Caption;  // a radio group's items are its lines, CR LF between
   TFont Font;
+  TextEncoding Encoding = TextEncoding::ProductCodePage;  // of the caption
   bool WordWrap = false;
 };
 

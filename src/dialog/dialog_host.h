@@ -20,8 +20,8 @@ class DialogTextMetrics {
  public:
   virtual ~DialogTextMetrics() = default;
 
-  // The width of one line of text.
-  virtual std::int32_t TextWidth(const TFont& font, std::string_view text) = 0;
+  // The width of one line of text, the product's or the system's.
+  virtual std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) = 0;
   // The height of one line: what an auto-sized label is high.
   virtual std::int32_t LineHeight(const TFont& font) = 0;
   // The height of `text` broken into lines at `width`: at CR LF, and between
@@ -30,8 +30,8 @@ class DialogTextMetrics {
   virtual std::int32_t WrappedTextHeight(const TFont& font, std::string_view text,
                                          std::int32_t width) = 0;
 
-  // The code page of the texts measured from now on; the system's ANSI code
-  // page until told otherwise.
+  // The code page of the product's texts measured from now on; the
+  // system's ANSI code page until told otherwise.
   virtual void SetCodePage(CodePage code_page) { code_page_ = code_page; }
   CodePage TextCodePage() const noexcept { return code_page_; }
 
@@ -49,7 +49,8 @@ class DialogHost {
   // The system's font chooser with its effects (underline, strike-out,
   // colour), offering only fonts that exist.
   virtual std::optional<TFont> PickFont(const TFont& initial) = 0;
-  // The current local time in the user's long time format.
+  // The current local time in the user's long time format, in UTF-8 (see
+  // DisplayHost::LongTimeText).
   virtual std::string LongTimeText() const = 0;
   // Enables the window that owns `window` and brings it to the front.
   virtual void EnableAndRaiseOwnerOf(std::uint32_t window) = 0;

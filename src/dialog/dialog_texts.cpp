@@ -54,7 +54,7 @@ std::string ShortcutKeysText(std::string_view text) {
 
 void FitFontToWidth(TFont& font, std::string_view text, std::int32_t width, DialogTextMetrics& metrics) {
   font.Name = "Helvetica";
-  while (metrics.TextWidth(font, text) > width && font.Size() > kSmallestFittedPoints) {
+  while (metrics.TextWidth(font, text, TextEncoding::ProductCodePage) > width && font.Size() > kSmallestFittedPoints) {
     font.SetSize(font.Size() - 1);
   }
 }

@@ -22,7 +22,9 @@ class DisplayHost {
   // A seed for the random numbers, taken from the clock on a real machine.
   virtual std::uint32_t ClockSeed() const = 0;
 
-  // The current local time in the user's long time format.
+  // The current local time in the user's long time format, in UTF-8: its
+  // markers (AM and PM) are in the user's language, which the product's
+  // code page need not hold.
   virtual std::string LongTimeText() const = 0;
 
   virtual PixelSize ScreenSize() const = 0;

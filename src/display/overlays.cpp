@@ -34,22 +34,26 @@ SurfaceRect BoundsWithShadow(const TCanvas& canvas, TextPlace place, std::string
 
 void DrawClockOverlay(TCanvas& canvas, const TFont& font, std::int32_t client_width, std::string_view text) {
   canvas.Font = font;
+  canvas.Encoding = TextEncoding::Utf8;
   WriteWithShadow(canvas, ClockPlace(canvas, client_width, text), text, clWhite);
 }
 
 SurfaceRect ClockOverlayBounds(TCanvas& canvas, const TFont& font, std::int32_t client_width,
                                std::string_view text) {
   canvas.Font = font;
+  canvas.Encoding = TextEncoding::Utf8;
   return BoundsWithShadow(canvas, ClockPlace(canvas, client_width, text), text);
 }
 
 void DrawSetNameOverlay(TCanvas& canvas, const TFont& font, std::string_view name) {
   canvas.Font = font;
+  canvas.Encoding = TextEncoding::ProductCodePage;
   WriteWithShadow(canvas, kSetNamePlace, name, font.Color);
 }
 
 SurfaceRect SetNameOverlayBounds(TCanvas& canvas, const TFont& font, std::string_view name) {
   canvas.Font = font;
+  canvas.Encoding = TextEncoding::ProductCodePage;
   return BoundsWithShadow(canvas, kSetNamePlace, name);
 }
 

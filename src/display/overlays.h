@@ -14,7 +14,8 @@
 namespace ris {
 
 // The clock's right edge lies 2 pixels inside `client_width`; its shadow
-// lies 2 pixels right of and below it. The font's colour is not used.
+// lies 2 pixels right of and below it. The font's colour is not used. Its
+// text is the system's, in UTF-8 (see DisplayHost::LongTimeText).
 void DrawClockOverlay(TCanvas& canvas, const TFont& font, std::int32_t client_width, std::string_view text);
 SurfaceRect ClockOverlayBounds(TCanvas& canvas, const TFont& font, std::int32_t client_width,
                                std::string_view text);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/code_page.h"
 #include "surface/font.h"
 #include "surface/surface.h"
 
@@ -18,6 +19,8 @@ class TCanvas {
 
   // The font of the next texts; its colour is the colour they are written in.
   TFont Font;
+  // Whose bytes the next texts are: the product's, or the system's UTF-8.
+  TextEncoding Encoding = TextEncoding::ProductCodePage;
 
   std::int32_t TextWidth(std::string_view text) const;
   // The pixels TextOut(x, y, text) can change.

@@ -68,5 +68,28 @@ TEST(CodePage, WritesUtf8) {
   EXPECT_EQ(CodePageToUtf8("\xC1\xF0\xAA!", 1253), "\xCE\x91\xCF\x80!");  // 0xAA: undefined
 }
 
+// What the Win32 shell falls back to where the system lacks the product's
+// page, and the clock's UTF-8: NUL kept (a registry string's terminator),
+// undefined bytes dropped, a stray UTF-8 byte one U+FFFD, a character
+// beyond the BMP a surrogate pair.
+TEST(CodePage, ConvertsToAndFromUtf16) {
+  using namespace std::string_literals;
+  struct Case {
+    CodePage Page;
+    std::string Bytes;
+    std::u16string Wide;
+  };
+  const Case cases[] = {
+      {1251, "\xD6\xE2\xE5\xF2\xFB\0"s, u"\u0426\u0432\u0435\u0442\u044B\0"s},
+      {1253, "\xF0\xAA!", u"\u03C0!"},
+      {kUtf8CodePage, "\xEC\x98\xA4\xED\x9B\x84 3\xF0\x9F\x98\x80\xFF", u"\uC624\uD6C4 3\U0001F600\uFFFD"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf16FromCodePage(c.Bytes, c.Page), c.Wide) << c.Page;
+  }
+  EXPECT_EQ(CodePageFromUtf16(u"\u0426\u0432\0\u03C0"s, 1251), "\xD6\xE2\0?"s);
+  EXPECT_EQ(CodePageFromUtf16(u"\uC624\U0001F600\xD800", kUtf8CodePage), "\xEC\x98\xA4\xF0\x9F\x98\x80?");
+}
+
 }  // namespace
 }  // namespace ris

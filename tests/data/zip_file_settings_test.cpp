@@ -120,6 +120,17 @@ TEST_F(DataArchive, MissingArchiveOrSettingsEndsWithTheNoSettingsMessage) {
   EXPECT_EQ(OpenExitCode(), kExitNoSettings);
 }
 
+TEST_F(DataArchive, ATitleThatWouldNameAnotherKeyEndsTheSaverAndAnEmptyOnePasses) {
+  using namespace std::string_literals;
+  Pack({{"settings.txt", "[general]\r\ntitle=Canary\0x\r\n"s}});
+  EXPECT_EQ(OpenExitCode(), kExitRefusedTitle);
+  EXPECT_NE(message_.find("\"Canary\\x00x\""), std::string::npos) << message_;
+  Pack({{"settings.txt", "[general]\r\ntitle=Flowers\\Canary\r\n"}});
+  EXPECT_EQ(OpenExitCode(), kExitRefusedTitle);
+  Pack({{"settings.txt", "[general]\r\ntitle=\r\n"}});
+  EXPECT_EQ(OpenExitCode(), -1);
+}
+
 TEST_F(DataArchive, PictureEntriesThatTheKeyDoesNotOpenEndWithThePasswordMessage) {
   const std::string picture(400, 'p');
   // Another key for one picture, added after the settings were packed.

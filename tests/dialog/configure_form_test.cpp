@@ -27,12 +27,12 @@ constexpr const char* kSaverPath = "C:\\Savers\\Demo.scr";
 // `Scale` stands for a screen of another dpi.
 class FakeMetrics : public DialogTextMetrics {
  public:
-  std::int32_t TextWidth(const TFont& font, std::string_view text) override {
+  std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding) override {
     return static_cast<std::int32_t>(text.size()) * -font.Height * Scale / 2;
   }
   std::int32_t LineHeight(const TFont& font) override { return (-font.Height + 2) * Scale; }
   std::int32_t WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) override {
-    return WrappedLineCount(text, width, [&](std::string_view line) { return TextWidth(font, line); }) *
+    return WrappedLineCount(text, width, [&](std::string_view line) { return TextWidth(font, line, {}); }) *
            LineHeight(font);
   }
 

@@ -185,7 +185,8 @@ TEST_F(MainForm, FrameDrawsBackgroundImagesClockAndSetNameInThatOrder) {
   EXPECT_NE(Shown(x, y), kMagenta);  // the corner's colour is the key: never drawn
 
   // Clock white with its shadow 2 pixels off, flush right; then the set name
-  // in its font's colour with its shadow one pixel off.
+  // in its font's colour with its shadow one pixel off. The clock is the
+  // system's UTF-8, the name the product's code page.
   ASSERT_EQ(text_.Calls.size(), 4u);
   const std::int32_t clock_x = 1024 - 8 * BoxTextRenderer::kAdvance - 2;
   EXPECT_EQ(text_.Calls[0].Text, "00:00:00");
@@ -197,6 +198,8 @@ TEST_F(MainForm, FrameDrawsBackgroundImagesClockAndSetNameInThatOrder) {
   EXPECT_EQ((std::vector{text_.Calls[2].X, text_.Calls[2].Y, text_.Calls[3].X, text_.Calls[3].Y}),
             (std::vector{1, 1, 0, 0}));
   EXPECT_EQ(text_.Calls[3].Colour, 0x00FFFFu);  // yellow
+  EXPECT_EQ((std::vector{text_.Calls[1].Encoding, text_.Calls[3].Encoding}),
+            (std::vector{TextEncoding::Utf8, TextEncoding::ProductCodePage}));
   EXPECT_EQ(Shown(0, 0), (Bgra{0, 255, 255, 255}));
 }
 

@@ -167,8 +167,7 @@ done_with_saver
 # after CALLS calls of the password check ("" for none).
 ends_after_one_escape() {
   local name=$1 what=$2 calls=$3
-  if launch "$name" /s; then
-    sleep 0.5
+  if launch "$name" /s && takes_keys; then
     press Escape
     ended_after_calls() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == "$calls" ]]; }
     check "$what" ended_after_calls

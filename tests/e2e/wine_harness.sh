@@ -189,6 +189,16 @@ done_with_saver() {
   watch_pid=
 }
 focus() { timeout 5 xdotool windowfocus --sync "$xwin" >/dev/null 2>&1; }
+# takes_keys: the launched saver's window is shown and has the keyboard,
+# within 10 s (X refuses the focus to a window not yet shown); a key sent
+# before would go nowhere.
+takes_keys() {
+  local deadline=$((SECONDS + 10))
+  until focus; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
 press() { focus && timeout 10 xdotool key --delay 80 "$@"; }
 # The pointer starts each case at the centre, where Wine also believes it is
 # before it has seen the pointer move.

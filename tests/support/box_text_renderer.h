@@ -1,6 +1,6 @@
 #pragma once
 // A text renderer for tests whose output is easy to predict: every byte is a
-// solid box, `kAdvance` pixels wide and as tall as the font's height, so a
+// solid box, whatever the text's encoding, `kAdvance` pixels wide and as tall as the font's height, so a
 // test can tell where a text went and in which colour without a real font.
 
 #include <cstdint>
@@ -22,21 +22,20 @@ class BoxTextRenderer : public TextRenderer {
     std::int32_t Y;
     ColourValue Colour;
     TFont Font;
+    TextEncoding Encoding;
   };
 
-  std::int32_t TextWidth(const TFont&, std::string_view text) override {
-    return static_cast<std::int32_t>(text.size()) * kAdvance;
-  }
+  std::int32_t TextWidth(const TFont&, std::string_view text, TextEncoding) override { return Width(text); }
 
-  SurfaceRect InkBounds(const TFont& font, std::string_view text) override {
-    return BlockRect(0, 0, TextWidth(font, text), Height(font));
+  SurfaceRect InkBounds(const TFont& font, std::string_view text, TextEncoding) override {
+    return BlockRect(0, 0, Width(text), Height(font));
   }
 
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
-                std::string_view text, ColourValue colour) override {
-    Calls.push_back({std::string(text), x, y, colour, font});
+                std::string_view text, TextEncoding encoding, ColourValue colour) override {
+    Calls.push_back({std::string(text), x, y, colour, font, encoding});
     const std::int32_t height = Height(font);
-    const std::int64_t right = std::int64_t{x} + TextWidth(font, text);
+    const std::int64_t right = std::int64_t{x} + Width(text);
     for (std::int64_t row = y; row < std::int64_t{y} + height; ++row) {
       if (row < 0 || row >= surface.Height()) continue;
       for (std::int64_t column = x; column < right; ++column) {
@@ -49,6 +48,7 @@ class BoxTextRenderer : public TextRenderer {
 
   void Flush() override { ++Flushes; }
 
+  static std::int32_t Width(std::string_view text) { return static_cast<std::int32_t>(text.size()) * kAdvance; }
   static std::int32_t Height(const TFont& font) { return font.Height < 0 ? -font.Height : font.Height; }
 
   std::vector<Call> Calls;

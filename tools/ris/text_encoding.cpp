@@ -8,39 +8,6 @@
 namespace ris::tool {
 namespace {
 
-struct DecodedCharacter {
-  char32_t Character = 0;
-  std::size_t Length = 0;  // 0: not a well-made sequence
-};
-
-// One character at the start of `bytes`, refusing overlong forms,
-// surrogates and values beyond Unicode.
-DecodedCharacter DecodeUtf8(std::string_view bytes) noexcept {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return {lead, 1};
-  std::size_t length = 0;
-  char32_t character = 0;
-  char32_t smallest = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, character = lead & 0x1Fu, smallest = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, character = lead & 0x0Fu, smallest = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, character = lead & 0x07u, smallest = 0x10000;
-  } else {
-    return {};
-  }
-  if (bytes.size() < length) return {};
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return {};
-    character = (character << 6) | (byte(i) & 0x3Fu);
-  }
-  const bool surrogate = character >= 0xD800 && character < 0xE000;
-  if (character < smallest || character > 0x10FFFF || surrogate) return {};
-  return {character, length};
-}
-
 std::string CharacterName(char32_t character) {
   std::string name = "'";
   AppendUtf8(name, character);

@@ -293,8 +293,8 @@ template <typename Visit>
 std::int64_t LayOut(GlyphCache& glyphs, const LineFace& line, CodePage code_page, std::string_view text,
                     Visit&& visit) {
   std::int64_t pen = 0;
-  for (const char byte : text) {
-    const char32_t character = UnicodeFromCodePage(code_page, static_cast<unsigned char>(byte));
+  for (std::size_t at = 0; at < text.size();) {
+    const char32_t character = NextCharacter(text, at, code_page);
     if (character == 0) continue;
     const CachedGlyph& glyph = glyphs.Get(line, character);
     if (!glyph.Loaded) continue;
@@ -432,10 +432,10 @@ FreeTypeTextRenderer::FreeTypeTextRenderer() : faces_(std::make_unique<Faces>())
 
 FreeTypeTextRenderer::~FreeTypeTextRenderer() = default;
 
-std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view text) {
+std::int32_t FreeTypeTextRenderer::TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) {
   const std::optional<LineFace> line = faces_->Select(font);
   if (!line) return 0;
-  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, CodePageFor(encoding), text,
                                     [](const CachedGlyph&, std::int64_t) {});
   return static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max()));
 }
@@ -445,12 +445,12 @@ std::int32_t FreeTypeTextRenderer::LineHeight(const TFont& font) {
   return line ? line->Ascent + line->Descent : 0;
 }
 
-SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view text) {
+SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view text, TextEncoding encoding) {
   const std::optional<LineFace> line = faces_->Select(font);
   if (!line) return {};
   const std::int64_t baseline = line->Ascent;
   PixelBox ink;
-  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, CodePageFor(encoding), text,
                                     [&](const CachedGlyph& glyph, std::int64_t pen) {
                                       ink = Union(ink, glyph.Box.MovedBy(pen, baseline));
                                     });
@@ -468,12 +468,13 @@ SurfaceRect FreeTypeTextRenderer::InkBounds(const TFont& font, std::string_view 
 }
 
 void FreeTypeTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x,
-                                    std::int32_t y, std::string_view text, ColourValue colour) {
+                                    std::int32_t y, std::string_view text, TextEncoding encoding,
+                                    ColourValue colour) {
   const std::optional<LineFace> line = faces_->Select(font);
   if (!line) return;
   const Bgra ink = BgraFromColour(colour);
   const std::int64_t baseline = std::int64_t{y} + line->Ascent;
-  const std::int64_t width = LayOut(faces_->Glyphs(), *line, TextCodePage(), text,
+  const std::int64_t width = LayOut(faces_->Glyphs(), *line, CodePageFor(encoding), text,
                                     [&](const CachedGlyph& glyph, std::int64_t pen) {
                                       DrawGlyph(surface, glyph, x + pen, baseline, ink);
                                     });

@@ -19,10 +19,10 @@ class FreeTypeTextRenderer : public TextRenderer {
   FreeTypeTextRenderer& operator=(const FreeTypeTextRenderer&) = delete;
 
   // A font no face is found for measures 0 and draws nothing.
-  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) override;
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
-                std::string_view text, ColourValue colour) override;
-  SurfaceRect InkBounds(const TFont& font, std::string_view text) override;
+                std::string_view text, TextEncoding encoding, ColourValue colour) override;
+  SurfaceRect InkBounds(const TFont& font, std::string_view text, TextEncoding encoding) override;
 
   // The height of the font's character cell, as GDI's text metrics give it.
   std::int32_t LineHeight(const TFont& font);

@@ -56,8 +56,8 @@ std::int32_t WrappedLineCount(std::string_view text, std::int32_t width,
   }
 }
 
-std::int32_t HeadlessTextMetrics::TextWidth(const TFont& font, std::string_view text) {
-  return text_.TextWidth(font, ExpandTabs(text));
+std::int32_t HeadlessTextMetrics::TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) {
+  return text_.TextWidth(font, ExpandTabs(text), encoding);
 }
 
 void HeadlessTextMetrics::SetCodePage(CodePage code_page) {
@@ -69,7 +69,8 @@ std::int32_t HeadlessTextMetrics::LineHeight(const TFont& font) { return text_.L
 
 std::int32_t HeadlessTextMetrics::WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) {
   const std::int32_t lines =
-      WrappedLineCount(text, width, [&](std::string_view line) { return TextWidth(font, line); });
+      WrappedLineCount(text, width,
+                       [&](std::string_view line) { return TextWidth(font, line, TextEncoding::ProductCodePage); });
   return lines * LineHeight(font);
 }
 

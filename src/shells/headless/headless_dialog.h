@@ -25,7 +25,7 @@ class HeadlessTextMetrics : public DialogTextMetrics {
  public:
   explicit HeadlessTextMetrics(FreeTypeTextRenderer& text) : text_(text) {}
 
-  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) override;
   std::int32_t LineHeight(const TFont& font) override;
   std::int32_t WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) override;
   // The renderer measures, so it reads the texts in the same code page.

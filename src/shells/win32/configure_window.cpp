@@ -21,6 +21,7 @@
 #include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_registry.h"
 #include "shells/win32/win32_system.h"
+#include "shells/win32/win32_window.h"
 #include "shells/win32/window_handle.h"
 
 namespace ris {
@@ -70,20 +71,15 @@ OwnedWindow HiddenOwner() {
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
 }
 
-class ConfigureWindow {
+class ConfigureWindow final : public Win32Dialog {
  public:
   ConfigureWindow(TConfigureForm& form, Win32DialogHost& host, GdiDialogMetrics& metrics, const Win32System& system)
       : form_(form), host_(host), metrics_(metrics), system_(system) {}
-  ConfigureWindow(const ConfigureWindow&) = delete;
-  ConfigureWindow& operator=(const ConfigureWindow&) = delete;
 
   void Run(HWND owner) {
     EmptyDialogTemplate empty{};
     empty.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    // A Unicode dialog: its texts, in the product's code page, are converted
-    // to Unicode here, so they show whatever the system's own code page is.
-    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleA(nullptr), &empty.header, owner,
-                                                   &ConfigureWindow::Proc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = RunModal(empty.header, owner);
     // The dialog ends only with OK or Cancel, never with 0 or -1.
     if (result <= 0) {
       throw ESaverError("The configuration dialog could not be opened (system error " +
@@ -92,38 +88,16 @@ class ConfigureWindow {
   }
 
  private:
-  static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, l);
-    auto* self = reinterpret_cast<ConfigureWindow*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    if (message == WM_INITDIALOG) self->window_ = window;
-    INT_PTR result = FALSE;
-    self->Guarded([&] { result = self->Handle(message, w, l); });
-    return result;
-  }
-
-  // Nothing unwinds through the window system: a handler's failure is shown
-  // in the error box, and the dialog goes on.
-  template <typename Handler>
-  void Guarded(Handler&& handler) noexcept {
+  // A handler's failure is shown in the error box, and the dialog goes on.
+  void OnError() noexcept override {
     try {
-      handler();
-    } catch (const std::exception& error) {
-      ShowError(error.what());
-    } catch (...) {
-      ShowError("An unexpected error occurred in the configuration dialog.");
-    }
-  }
-
-  void ShowError(const char* message) const noexcept {
-    try {
-      ShowErrorBox(window_, message, system_.ApplicationTitle(), system_.TextCodePage());
+      ShowErrorBox(Handle(), CurrentExceptionMessage(), system_.ApplicationTitle(), system_.TextCodePage());
     } catch (...) {
       // Out of memory for the box's text: the dialog goes on without it.
     }
   }
 
-  INT_PTR Handle(UINT message, WPARAM w, LPARAM l) {
+  INT_PTR OnMessage(UINT message, WPARAM w, LPARAM l) override {
     switch (message) {
       case WM_INITDIALOG:
         OnInit();
@@ -149,7 +123,7 @@ class ConfigureWindow {
       case WM_SETCURSOR:
         if (IsLink(reinterpret_cast<HWND>(w))) {
           SetCursor(LoadCursor(nullptr, IDC_HAND));
-          SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+          SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
           return TRUE;
         }
         return FALSE;
@@ -157,7 +131,7 @@ class ConfigureWindow {
         OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l));
         return TRUE;
       case WM_DESTROY:
-        KillTimer(window_, kClockTimer);
+        KillTimer(Handle(), kClockTimer);
         return FALSE;
       default:
         return FALSE;
@@ -165,13 +139,13 @@ class ConfigureWindow {
   }
 
   void OnInit() {
-    host_.SetWindow(window_);
-    SetWindowTextW(window_, Widen(form_.Caption, form_.TextCodePage()).c_str());
-    MeasureAt(DpiOf(window_));
+    host_.SetWindow(Handle());
+    SetWindowTextW(Handle(), Widen(form_.Caption, form_.TextCodePage()).c_str());
+    MeasureAt(DpiOf(Handle()));
     CreateControls();
     PlaceWindow(nullptr);
     // A window timer keeps ticking while a chooser or a box is open.
-    SetTimer(window_, kClockTimer, kClockInterval, nullptr);
+    SetTimer(Handle(), kClockTimer, kClockInterval, nullptr);
   }
 
   // Texts are measured at the dpi the controls are drawn at.
@@ -201,7 +175,7 @@ class ConfigureWindow {
     if (id == 0) id = next_id_++;
     HWND control = CreateWindowExW(ex_style, Widen(window_class, kSystemCodePage).c_str(),
                                    Widen(text, form_.TextCodePage()).c_str(), WS_CHILD | style, rect.left, rect.top,
-                                   rect.right - rect.left, rect.bottom - rect.top, window_,
+                                   rect.right - rect.left, rect.bottom - rect.top, Handle(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
     if (control == nullptr) throw ESaverError("A control of the configuration dialog could not be created.");
@@ -215,7 +189,7 @@ class ConfigureWindow {
     placed_ = PlaceDialog(form_, metrics_);
     next_id_ = kFirstControlId;
     for (std::size_t i = 0; i < placed_.size(); ++i) CreateControl(i);
-    if (HWND ok = GetDlgItem(window_, IDOK)) SetFocus(ok);
+    if (HWND ok = GetDlgItem(Handle(), IDOK)) SetFocus(ok);
   }
 
   void CreateControl(std::size_t index) {
@@ -301,7 +275,7 @@ class ConfigureWindow {
     HWND spin = CreateWindowExA(0, UPDOWN_CLASSA, "",
                                 WS_CHILD | (placed.Visible ? WS_VISIBLE : 0) | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
                                     UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                                0, 0, 0, 0, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                0, 0, 0, 0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(field.MinValue()), field.MaxValue());
     SendMessageA(spin, UDM_SETPOS32, 0, field.Value());
@@ -323,8 +297,8 @@ class ConfigureWindow {
 
   static LRESULT CALLBACK SetListProc(HWND list, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<ConfigureWindow*>(data);
-    std::optional<LRESULT> handled;
-    self->Guarded([&] { handled = self->OnSetListInput(list, message, w, l); });
+    const auto handled = CallHandlerGuarded([&] { return self->OnSetListInput(list, message, w, l); },
+                                            [self] { self->OnError(); }, std::optional<LRESULT>());
     return handled ? *handled : DefSubclassProc(list, message, w, l);
   }
 
@@ -363,7 +337,7 @@ class ConfigureWindow {
   }
 
   void DestroyControls() {
-    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(window_, GW_CHILD)) {
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(Handle(), GW_CHILD)) {
       DestroyWindow(child);
     }
     placed_of_.clear();
@@ -422,7 +396,7 @@ class ConfigureWindow {
 
   void OnCommand(int id, int code, HWND control) {
     // Enter, Escape and the close box name the button by its id alone.
-    if (control == nullptr) control = GetDlgItem(window_, id);
+    if (control == nullptr) control = GetDlgItem(Handle(), id);
     const PlacedControl* placed = PlacedOf(control);
     if (placed == nullptr || placed->Control == nullptr) return;
     const DialogControl& line = *placed->Control;
@@ -431,7 +405,7 @@ class ConfigureWindow {
     PullFromControls();
     (form_.*line.Click)();
     if (form_.Closed()) {
-      EndDialog(window_, id == IDOK ? IDOK : IDCANCEL);
+      EndDialog(Handle(), id == IDOK ? IDOK : IDCANCEL);
       return;
     }
     UpdateSwatch();
@@ -483,10 +457,10 @@ class ConfigureWindow {
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
   }
 
-  void DrawText(HDC dc, const TFont& font, const std::string& text, RECT rect, UINT format) {
+  void DrawText(HDC dc, const TFont& font, const std::string& text, TextEncoding encoding, RECT rect, UINT format) {
     SelectObject(dc, fonts_.Get(font, dpi_));
     SetTextColor(dc, ScreenColor(font.Color));
-    const std::wstring wide = Widen(text, form_.TextCodePage());
+    const std::wstring wide = Widen(text, CodePageOf(encoding, form_.TextCodePage()));
     ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, format);
   }
 
@@ -517,7 +491,7 @@ class ConfigureWindow {
       const TLabelControl& label = StateOf<TLabelControl>(form_, *placed.Control);
       const RECT rect{Scale(placed.Bounds.Left - row.Left), Scale(placed.Bounds.Top - row.Top), item.rcItem.right,
                       item.rcItem.bottom};
-      DrawText(item.hDC, label.Font, label.Caption, rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+      DrawText(item.hDC, label.Font, label.Caption, label.Encoding, rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     }
   }
 
@@ -541,7 +515,8 @@ class ConfigureWindow {
     TFont font = list.Font;
     font.Color = selected ? clHighlightText : clWindowText;
     text.left += Scale(2);
-    DrawText(dc, font, items[item.itemID].Name, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawText(dc, font, items[item.itemID].Name, TextEncoding::ProductCodePage, text,
+             DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &item.rcItem);
   }
 
@@ -566,12 +541,12 @@ class ConfigureWindow {
       const RECT& work = monitor.rcWork;
       corner = {work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2};
     }
-    SetWindowPos(window_, nullptr, corner.x, corner.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, corner.x, corner.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void AdjustForFrame(RECT& rect) const {
-    const auto style = static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE));
-    const auto ex_style = static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE));
+    const auto style = static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE));
     using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjust_for_dpi = reinterpret_cast<AdjustForDpi>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
@@ -586,7 +561,6 @@ class ConfigureWindow {
   Win32DialogHost& host_;
   GdiDialogMetrics& metrics_;
   const Win32System& system_;
-  HWND window_ = nullptr;
   UINT dpi_ = kDefaultDpi;
   int next_id_ = kFirstControlId;
   std::vector<PlacedControl> placed_;
@@ -603,8 +577,8 @@ int RunConfigureDialog(const CommandLine& command, Win32System& system) {
   InitCommonControlsEx(&common);
   // Until the archive names the product, the application is the maker's.
   system.SetApplicationTitle(std::string(kMakerWebAddress));
-  Win32RegistryHive registry;
-  Win32Shell shell;
+  Win32RegistryHive registry(system);
+  Win32Shell shell(system);
   Win32DialogHost host;
   GdiDialogMetrics metrics(DpiOf(nullptr));
   const HWND given = WindowOf(command.ParentWindow);

@@ -376,7 +376,7 @@ int RunDisplay(DisplayPlace place, HWND parent_window, Win32System& system, Win3
   }
   if (place == DisplayPlace::OwnWindow) host.SetOwnWindowSize(OwnWindowStartSize());
 
-  Win32Platform platform{system, host, {}, {}, {}};
+  Win32Platform platform{system, host, Win32RegistryHive(system), {}, {}};
   const int exit_code = RunForm(platform, place, parent_window);
   // The form is gone and has stored the user's settings; what could not be
   // written is told now, when no saver runs any more. The host's preview

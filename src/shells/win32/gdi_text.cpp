@@ -34,23 +34,23 @@ GdiTextRenderer::GdiTextRenderer() {
 
 // Puts the font into the context and the text, in Unicode, into wide_; the
 // text's extent in that font.
-SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text) {
+SIZE GdiTextRenderer::Select(const TFont& font, std::string_view text, TextEncoding encoding) {
   SIZE extent{0, 0};
   HFONT handle = fonts_.Get(font);
   if (!dc_ || handle == nullptr || !selections_.Select(handle)) return extent;
-  WidenInto(wide_, text, TextCodePage());
+  WidenInto(wide_, text, CodePageFor(encoding));
   GetTextExtentPoint32W(dc_.Get(), wide_.data(), TextLength(wide_), &extent);
   return extent;
 }
 
-std::int32_t GdiTextRenderer::TextWidth(const TFont& font, std::string_view text) {
+std::int32_t GdiTextRenderer::TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) {
   if (text.empty()) return 0;
-  return Select(font, text).cx;
+  return Select(font, text, encoding).cx;
 }
 
-SurfaceRect GdiTextRenderer::InkBounds(const TFont& font, std::string_view text) {
+SurfaceRect GdiTextRenderer::InkBounds(const TFont& font, std::string_view text, TextEncoding encoding) {
   if (text.empty() || !dc_) return {};
-  const SIZE mask = MaskSizeFor(Select(font, text));
+  const SIZE mask = MaskSizeFor(Select(font, text, encoding));
   return BlockRect(0, 0, mask.cx, mask.cy);
 }
 
@@ -76,9 +76,9 @@ bool GdiTextRenderer::EnsureMask(std::int32_t width, std::int32_t height) {
 }
 
 void GdiTextRenderer::DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
-                               std::string_view text, ColourValue colour) {
+                               std::string_view text, TextEncoding encoding, ColourValue colour) {
   if (text.empty() || !dc_) return;
-  const SIZE mask = MaskSizeFor(Select(font, text));
+  const SIZE mask = MaskSizeFor(Select(font, text, encoding));
   const std::int32_t width = mask.cx;
   const std::int32_t height = mask.cy;
   if (width <= 0 || height <= 0) return;

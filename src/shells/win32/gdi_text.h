@@ -18,14 +18,14 @@ class GdiTextRenderer : public TextRenderer {
  public:
   GdiTextRenderer();
 
-  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) override;
   void DrawText(Surface& surface, const TFont& font, std::int32_t x, std::int32_t y,
-                std::string_view text, ColourValue colour) override;
-  SurfaceRect InkBounds(const TFont& font, std::string_view text) override;
+                std::string_view text, TextEncoding encoding, ColourValue colour) override;
+  SurfaceRect InkBounds(const TFont& font, std::string_view text, TextEncoding encoding) override;
   void Flush() override { GdiFlush(); }
 
  private:
-  SIZE Select(const TFont& font, std::string_view text);
+  SIZE Select(const TFont& font, std::string_view text, TextEncoding encoding);
   bool EnsureMask(std::int32_t width, std::int32_t height);
 
   // In this order: the context's own objects go back into it before the

@@ -32,26 +32,27 @@ UINT DpiOf(HWND window) {
 GdiDialogMetrics::GdiDialogMetrics(UINT dpi)
     : dpi_(std::max<UINT>(dpi, 1)), dc_(CreateCompatibleDC(nullptr)), selections_(dc_.Get()) {}
 
-RECT GdiDialogMetrics::Measure(const TFont& font, std::string_view text, std::int32_t width, UINT format) {
+RECT GdiDialogMetrics::Measure(const TFont& font, std::string_view text, TextEncoding encoding, std::int32_t width,
+                               UINT format) {
   RECT rect{0, 0, MulDiv(width, static_cast<int>(dpi_), kDefaultDpi), 0};
   if (!dc_) return rect;
   selections_.Select(fonts_.Get(font, dpi_));  // refused: measured in the context's own font
   // A label measures an empty text as one blank line.
-  const std::wstring measured = text.empty() ? std::wstring(L" ") : Widen(text, TextCodePage());
+  const std::wstring measured = text.empty() ? std::wstring(L" ") : Widen(text, CodePageOf(encoding, TextCodePage()));
   DrawTextW(dc_.Get(), measured.c_str(), static_cast<int>(measured.size()), &rect, format | DT_CALCRECT);
   return rect;
 }
 
-std::int32_t GdiDialogMetrics::TextWidth(const TFont& font, std::string_view text) {
-  return To96(Measure(font, text, 0, DT_SINGLELINE | DT_EXPANDTABS).right, dpi_);
+std::int32_t GdiDialogMetrics::TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) {
+  return To96(Measure(font, text, encoding, 0, DT_SINGLELINE | DT_EXPANDTABS).right, dpi_);
 }
 
 std::int32_t GdiDialogMetrics::LineHeight(const TFont& font) {
-  return To96(Measure(font, "", 0, DT_SINGLELINE).bottom, dpi_);
+  return To96(Measure(font, "", TextEncoding::ProductCodePage, 0, DT_SINGLELINE).bottom, dpi_);
 }
 
 std::int32_t GdiDialogMetrics::WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) {
-  return To96(Measure(font, text, width, DT_WORDBREAK | DT_EXPANDTABS).bottom, dpi_);
+  return To96(Measure(font, text, TextEncoding::ProductCodePage, width, DT_WORDBREAK | DT_EXPANDTABS).bottom, dpi_);
 }
 
 std::optional<TColor> Win32DialogHost::PickColor(TColor initial) {

@@ -31,12 +31,12 @@ class GdiDialogMetrics : public DialogTextMetrics {
   // The dialog moved to a screen of another dpi.
   void SetDpi(UINT dpi) noexcept { dpi_ = std::max<UINT>(dpi, 1); }
 
-  std::int32_t TextWidth(const TFont& font, std::string_view text) override;
+  std::int32_t TextWidth(const TFont& font, std::string_view text, TextEncoding encoding) override;
   std::int32_t LineHeight(const TFont& font) override;
   std::int32_t WrappedTextHeight(const TFont& font, std::string_view text, std::int32_t width) override;
 
  private:
-  RECT Measure(const TFont& font, std::string_view text, std::int32_t width, UINT format);
+  RECT Measure(const TFont& font, std::string_view text, TextEncoding encoding, std::int32_t width, UINT format);
 
   UINT dpi_;
   // Ended in reverse: the context's own font goes back in before the

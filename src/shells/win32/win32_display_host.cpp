@@ -2,9 +2,11 @@
 
 #include <mmsystem.h>
 
+#include <iterator>
 #include <vector>
 
 #include "shells/win32/saver_password.h"
+#include "shells/win32/wide_text.h"
 #include "shells/win32/win32_errors.h"
 #include "shells/win32/win32_system.h"
 
@@ -18,10 +20,13 @@ std::uint32_t Win32DisplayHost::ClockSeed() const {
   return static_cast<std::uint32_t>(counter.QuadPart) ^ GetTickCount();
 }
 
+// In Unicode, as the user's language writes it: the ANSI call would give
+// the system's code page, which the product's need not be.
 std::string LocalLongTimeText() {
-  char text[128] = {};
-  const int length = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, sizeof(text));
-  return length > 0 ? std::string(text, static_cast<std::size_t>(length - 1)) : std::string();
+  wchar_t text[128] = {};
+  const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, static_cast<int>(std::size(text)));
+  return length > 0 ? Narrow(std::wstring_view(text, static_cast<std::size_t>(length - 1)), kUtf8CodePage)
+                    : std::string();
 }
 
 std::string Win32DisplayHost::LongTimeText() const { return LocalLongTimeText(); }

@@ -13,7 +13,7 @@
 
 namespace ris {
 
-// The current local time in the user's long time format.
+// The current local time in the user's long time format, in UTF-8.
 std::string LocalLongTimeText();
 
 class Win32System;

@@ -34,7 +34,7 @@ void Win32System::EndWithError(const std::string& message, int exit_code) {
 }
 
 void Win32Shell::OpenWebAddress(const std::string& address) {
-  ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", Widen(address, system_.TextCodePage()).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace ris

@@ -20,9 +20,16 @@ class Win32System : public System {
   void EndWithError(const std::string& message, int exit_code) override;
 };
 
+// A web address comes from the product's settings, in its code page: it is
+// handed over in Unicode, converted from the code page `system` holds.
 class Win32Shell : public Shell {
  public:
+  explicit Win32Shell(const System& system) : system_(system) {}
+
   void OpenWebAddress(const std::string& address) override;
+
+ private:
+  const System& system_;
 };
 
 }  // namespace ris

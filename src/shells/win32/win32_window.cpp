@@ -22,11 +22,26 @@ void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
 
 }  // namespace
 
+WindowObject* WindowObject::Recover(HWND window, UINT message, int slot, WindowObject* arriving) noexcept {
+  if (arriving != nullptr) {
+    arriving->window_ = window;
+    SetWindowLongPtrA(window, slot, reinterpret_cast<LONG_PTR>(arriving));
+  }
+  auto* kept = reinterpret_cast<WindowObject*>(GetWindowLongPtrA(window, slot));
+  if (kept != nullptr && message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, slot, 0);
+    kept->window_ = nullptr;
+    return nullptr;
+  }
+  return kept;
+}
+
 Win32Window::~Win32Window() {
-  if (window_ == nullptr) return;
+  const HWND window = Handle();
+  if (window == nullptr) return;
   // Nothing reaches the object any more while its window goes.
-  SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-  DestroyWindow(window_);
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  DestroyWindow(window);
 }
 
 bool Win32Window::Create(const char* class_name, const Placement& placement) {
@@ -37,24 +52,29 @@ bool Win32Window::Create(const char* class_name, const Placement& placement) {
 }
 
 LRESULT CALLBACK Win32Window::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  Win32Window* arriving = nullptr;
   if (message == WM_NCCREATE) {
-    auto* created = static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTA*>(l)->lpCreateParams);
-    created->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    arriving = static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTA*>(l)->lpCreateParams);
   }
-  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = static_cast<Win32Window*>(Recover(window, message, GWLP_USERDATA, arriving));
   if (self == nullptr) return DefWindowProcA(window, message, w, l);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-    return DefWindowProcA(window, message, w, l);
-  }
-  try {
-    return self->OnMessage(message, w, l);
-  } catch (...) {
-    self->OnError();
-    return 0;
-  }
+  return CallHandlerGuarded([&] { return self->OnMessage(message, w, l); }, [self] { self->OnError(); },
+                            LRESULT{0});
+}
+
+INT_PTR Win32Dialog::RunModal(const DLGTEMPLATE& dialog_template, HWND owner) {
+  return DialogBoxIndirectParamW(GetModuleHandleA(nullptr), &dialog_template, owner, &Win32Dialog::Procedure,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+// Messages before WM_INITDIALOG (the dialog's font, its frame) find no
+// object yet and go to the system's handling.
+INT_PTR CALLBACK Win32Dialog::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  auto* arriving = message == WM_INITDIALOG ? reinterpret_cast<Win32Dialog*>(l) : nullptr;
+  auto* self = static_cast<Win32Dialog*>(Recover(window, message, DWLP_USER, arriving));
+  if (self == nullptr) return FALSE;
+  return CallHandlerGuarded([&] { return self->OnMessage(message, w, l); }, [self] { self->OnError(); },
+                            INT_PTR{FALSE});
 }
 
 }  // namespace ris
