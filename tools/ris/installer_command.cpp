@@ -72,10 +72,7 @@ std::uint32_t KilobytesOf(const std::vector<fs::path>& files) {
 }
 
 // A path as makensis reads it from a UTF-8 script.
-std::string Utf8Path(const fs::path& path) {
-  const std::u8string text = fs::absolute(path).u8string();
-  return std::string(text.begin(), text.end());
-}
+std::string Utf8Path(const fs::path& path) { return PathArgument(fs::absolute(path)); }
 
 // Opens the archive as the saver installed under the request's name would
 // (the check of ris list) and takes what setup shows from its settings, in
@@ -151,7 +148,7 @@ int BuildSetup(const fs::path& makensis, const InstallerProduct& product, const 
   if (!WriteScript(script, *text, report)) return 1;
   Progress progress(report.err);
   progress.Say("building the setup with makensis (" + std::to_string(product.PayloadKilobytes / 1024) + " MB)");
-  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "UTF8", script.string()});
+  const ProgramRun run = RunProgram(makensis, {"-V2", "-INPUTCHARSET", "UTF8", PathArgument(script)});
   std::error_code ignored;
   fs::remove(script, ignored);
   if (!run.Started) {

@@ -203,18 +203,14 @@ Result<fs::path, std::string> PreviewEngine(const CommandOptions& options) {
 }
 
 // The engine copied under the preview's name, beside its archive.
-std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+Result<SaverLaunch, std::string> PrepareSaver(const CommandOptions& options, const PreviewPlace& place) {
   const auto checked = PreviewEngine(options);
-  if (!checked) {
-    why = checked.error();
-    return std::nullopt;
-  }
+  if (!checked) return Failure{checked.error()};
   const fs::path& engine = *checked;
   const fs::path copy = place.Folder.Path() / (place.Name + ".scr");
   std::error_code error;
   if (!fs::copy_file(engine, copy, fs::copy_options::overwrite_existing, error)) {
-    why = "cannot copy the engine " + engine.string() + " (name it with --engine): " + error.message();
-    return std::nullopt;
+    return Failure{"cannot copy the engine " + engine.string() + " (name it with --engine): " + error.message()};
   }
   if (options.Has("--dialog")) return SaverLaunch{copy, {"/c"}};
   return SaverLaunch{copy, {"/s", "window"}};
@@ -229,18 +225,14 @@ std::optional<fs::path> SaverProgram(const CommandOptions& options) {
   return FindProgram("ris-saver", {});
 }
 
-std::optional<SaverLaunch> PrepareSaver(const CommandOptions& options, const PreviewPlace& place, std::string& why) {
+Result<SaverLaunch, std::string> PrepareSaver(const CommandOptions& options, const PreviewPlace& place) {
   if (options.Has("--dialog")) {
-    why = "the configuration dialog is a Windows window: run ris.exe preview --dialog (under Wine "
-          "on Linux); `ris dialog` lists its rows";
-    return std::nullopt;
+    return Failure{"the configuration dialog is a Windows window: run ris.exe preview --dialog (under Wine "
+                   "on Linux); `ris dialog` lists its rows"};
   }
   const auto program = SaverProgram(options);
-  if (!program) {
-    why = "ris-saver, the saver's Linux program, was not found (name it with --saver-program)";
-    return std::nullopt;
-  }
-  return SaverLaunch{*program, {"--archive", place.Archive().string()}};
+  if (!program) return Failure{"ris-saver, the saver's Linux program, was not found (name it with --saver-program)"};
+  return SaverLaunch{*program, {"--archive", PathArgument(place.Archive())}};
 }
 #endif
 
@@ -256,20 +248,17 @@ int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace&
     if (const auto written = WriteFileAtomically(place.Archive(), product.Archive); !written) {
       return report.Fail(written.error());
     }
-    std::string why;
     // What the last run stored would hide the defaults the maker just saved.
     ForgetStoredSettings(place.Name, product.Title, product.TitleCodePage);
-    const auto saver = StartProgram(launch.Program, launch.Arguments, why, std::nullopt, window);
-    if (!saver) {
-      report.Complain() << "cannot start " << launch.Program.string() << ": " << why << '\n';
-      return 1;
-    }
+    const auto started = StartProgram(launch.Program, launch.Arguments, std::nullopt, window);
+    if (!started) return report.Fail("cannot start " + launch.Program.string() + ": " + started.error());
+    StartedProgram& saver = **started;
     while (FolderState(folder) == shown) {
       if (g_stop != 0) return 0;
-      if (const auto exit_code = saver->ExitCode()) return *exit_code;
+      if (const auto exit_code = saver.ExitCode()) return *exit_code;
       std::this_thread::sleep_for(kWatchInterval);
     }
-    window = saver->MainWindowPlace();
+    window = saver.MainWindowPlace();
     report.out << "changed: showing " << folder.string() << " again\n";
   }  // the saver of the old content ends here, before its archive is replaced
 }
@@ -287,18 +276,13 @@ int RunPreviewCommand(Arguments arguments, const CommandReport& report) {
   const fs::path folder = options->Positional.front();
   const std::string product = FolderNameFor(fs::absolute(folder, fs_error).filename().string(), "Product.scr");
   const PreviewPlace place{ScratchFolder(), product + "-preview"};
-  std::string why;
-  const auto launch = PrepareSaver(*options, place, why);
-  int status = 1;
-  if (!launch) {
-    report.Complain() << why << '\n';
-  } else {
-    const auto previous_int = std::signal(SIGINT, OnStopSignal);
-    const auto previous_term = std::signal(SIGTERM, OnStopSignal);
-    status = Watch(folder, *launch, place, report);
-    std::signal(SIGINT, previous_int);
-    std::signal(SIGTERM, previous_term);
-  }
+  const auto launch = PrepareSaver(*options, place);
+  if (!launch) return report.Fail(launch.error());
+  const auto previous_int = std::signal(SIGINT, OnStopSignal);
+  const auto previous_term = std::signal(SIGTERM, OnStopSignal);
+  const int status = Watch(folder, *launch, place, report);
+  std::signal(SIGINT, previous_int);
+  std::signal(SIGTERM, previous_term);
   return status;
 }
 

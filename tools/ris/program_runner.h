@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
+
 namespace ris::tool {
 
 // A program by its name, without the executable suffix of the platform:
@@ -34,7 +36,7 @@ struct ProgramRun {
 // this much without a reader.
 inline constexpr std::size_t kMaxStandardInput = 4096;
 
-// Runs the program with the arguments, each passed as one argument, with
+// Runs the program with the arguments (UTF-8), each passed as one argument, with
 // this process's output streams, and waits for it. With `standard_input`,
 // the program reads those bytes (at most kMaxStandardInput) from a pipe
 // instead of this process's standard input: a way to hand it a secret that
@@ -64,13 +66,18 @@ class StartedProgram {
   virtual std::optional<WindowPlace> MainWindowPlace() = 0;
 };
 
-// Nothing, with the reason in `why`, when the program cannot be started.
-// `standard_input` as for RunProgram. `first_window` is where the program's
-// first ordinary window goes when the program leaves its place and size to
-// the system (Windows only).
-std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
-                                             const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input = std::nullopt,
-                                             std::optional<WindowPlace> first_window = std::nullopt);
+using Started = Result<std::unique_ptr<StartedProgram>, std::string>;
+
+// The program running, or why it cannot be started. `standard_input` as
+// for RunProgram. `first_window` is where the program's first ordinary
+// window goes when the program leaves its place and size to the system
+// (Windows only).
+Started StartProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     std::optional<std::string_view> standard_input = std::nullopt,
+                     std::optional<WindowPlace> first_window = std::nullopt);
+
+// A path as an argument of a started program: UTF-8, as every argument is
+// given, whatever the path holds.
+std::string PathArgument(const std::filesystem::path& path);
 
 }  // namespace ris::tool

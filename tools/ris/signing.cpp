@@ -61,10 +61,10 @@ std::optional<fs::path> OsslsigncodeFor(const CommandOptions& options, std::stri
 // paths, which carry the product's name.
 std::vector<std::string> SignArguments(const SigningKey& key, const fs::path& program,
                                        const fs::path& signed_copy) {
-  std::vector<std::string> arguments{"sign", "-pkcs12", key.Pfx.string(), "-readpass", "-", "-h", "sha256"};
+  std::vector<std::string> arguments{"sign", "-pkcs12", PathArgument(key.Pfx), "-readpass", "-", "-h", "sha256"};
   if (key.TimestampUrl) arguments.insert(arguments.end(), {"-ts", *key.TimestampUrl});
   if (key.SigningTime) arguments.insert(arguments.end(), {"-time", std::to_string(*key.SigningTime)});
-  arguments.insert(arguments.end(), {"-in", program.string(), "-out", signed_copy.string()});
+  arguments.insert(arguments.end(), {"-in", PathArgument(program), "-out", PathArgument(signed_copy)});
   return arguments;
 }
 

@@ -112,10 +112,9 @@ std::filesystem::path ThisProgramFolder() {
   return std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
 }
 
-std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
-                                             const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input,
-                                             std::optional<WindowPlace> /*first_window*/) {
+Started StartProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     std::optional<std::string_view> standard_input, std::optional<WindowPlace> /*first_window*/) {
+  std::string why;
   std::vector<std::string> owned{program.string()};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -145,8 +144,8 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
   }
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (!why.empty()) return nullptr;
-  return std::make_unique<PosixProgram>(child);
+  if (!why.empty()) return Failure{std::move(why)};
+  return Started(std::make_unique<PosixProgram>(child));
 }
 
 }  // namespace ris::tool

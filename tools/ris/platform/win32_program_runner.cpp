@@ -48,16 +48,13 @@ void AppendQuoted(std::wstring& line, std::wstring_view argument) {
 // The program (through the wide form of its path) and its arguments (UTF-8)
 // as one command line; nothing, with the reason, for an argument that
 // cannot be carried.
-std::optional<std::wstring> CommandLine(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                                        std::string& why) {
+Result<std::wstring, std::string> CommandLine(const std::filesystem::path& program,
+                                              const std::vector<std::string>& arguments) {
   std::wstring line;
   AppendQuoted(line, program.native());
   for (const std::string& argument : arguments) {
     const auto wide = WideFromUtf8(argument);
-    if (!wide) {
-      why = "an argument is not UTF-8 text without NUL bytes";
-      return std::nullopt;
-    }
+    if (!wide) return Failure{"an argument is not UTF-8 text without NUL bytes"};
     line += L' ';
     AppendQuoted(line, *wide);
   }
@@ -252,21 +249,17 @@ std::filesystem::path ThisProgramFolder() {
   }
 }
 
-std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& program,
-                                             const std::vector<std::string>& arguments, std::string& why,
-                                             std::optional<std::string_view> standard_input,
-                                             std::optional<WindowPlace> first_window) {
-  auto line = CommandLine(program, arguments, why);
-  if (!line) return nullptr;
+Started StartProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                     std::optional<std::string_view> standard_input, std::optional<WindowPlace> first_window) {
+  auto line = CommandLine(program, arguments);
+  if (!line) return Failure{line.error()};
   FilledPipe input;
   if (standard_input) {
     if (standard_input->size() > kMaxStandardInput) {
-      why = "more standard input than a pipe holds";
-      return nullptr;
+      return Failure{"more standard input than a pipe holds"};
     }
     if (const DWORD error = input.Fill(*standard_input)) {
-      why = SystemMessage(error);
-      return nullptr;
+      return Failure{SystemMessage(error)};
     }
   }
   STARTUPINFOEXW startup{};
@@ -274,8 +267,7 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
   InheritedHandles inherited;
   GiveStandardHandles(startup.StartupInfo, standard_input ? &input : nullptr, inherited);
   if (inherited.Any() && !inherited.Attach(startup)) {
-    why = SystemMessage(GetLastError());
-    return nullptr;
+    return Failure{SystemMessage(GetLastError())};
   }
   if (first_window) PlaceFirstWindow(startup.StartupInfo, *first_window);
   // Suspended until it is in its job, so that nothing it starts escapes it.
@@ -283,15 +275,14 @@ std::unique_ptr<StartedProgram> StartProgram(const std::filesystem::path& progra
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(program.c_str(), line->data(), nullptr, nullptr, inherited.Any(), flags, nullptr, nullptr,
                       &startup.StartupInfo, &process)) {
-    why = SystemMessage(GetLastError());
-    return nullptr;
+    return Failure{SystemMessage(GetLastError())};
   }
   // Where the system puts no job in another (before Windows 8, when ris runs
   // in one), the program runs without: it works, it only may outlive ris.
   OwnedKernelObject job = KillOnCloseJob();
   if (job && !AssignProcessToJobObject(job.Get(), process.hProcess)) job.Reset();
   ResumeThread(process.hThread);
-  return std::make_unique<Win32Program>(process, std::move(job));
+  return Started(std::make_unique<Win32Program>(process, std::move(job)));
 }
 
 }  // namespace ris::tool
