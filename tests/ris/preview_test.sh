@@ -40,6 +40,7 @@ the_findings='mean < 0.05 && maxima > 0.5'  # black but for lines of text
 mostly_green='mean.g > 0.5 && mean.r < 0.2'
 
 run_ris new "$work/Flowers" --title Flowers
+printf '// Blüten\r\n' >>"$work/Flowers/settings.txt"  # UTF-8: a routine note at every check of the folder
 "$ris" preview "$work/Flowers" >"$work/stdout" 2>"$work/stderr" &
 preview_pid=$!
 window=$(timeout 30 xdotool search --sync --name '^Flowers \(preview\)$' | head -n1)
@@ -71,6 +72,9 @@ rm "$work/Flowers/icons/EXAMPLE.png"
 sed -i 's/^BackgroundColor=.00000000/BackgroundColor=$0000FF00/; s/^showBackground=true/showBackground=false/' \
   "$work/Flowers/settings.txt"
 check "a default the user may change shows once saved again" screen_shows 10 "$mostly_green"
+
+check "a routine note is said once, not again at every save" \
+  test "$(grep -c "note: settings.txt: converted from UTF-8" "$work/stderr")" -eq 1
 
 # A click ends the saver, and with it the preview; its settings are its own.
 # (The saver restarted on the saved folder: its window again, then the click;

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <filesystem>
 #include <ostream>
+#include <set>
 #include <thread>
 
 #include "atomic_file.h"
@@ -122,15 +123,25 @@ PreviewProduct PreviewOf(const PackContent& content, PackFindings& findings) {
   return {ZipInMemory(settings, content.Pictures, findings), title, ProductCodePage(list)};
 }
 
+// Errors and warnings each time, as long as they hold; a routine note (a
+// text converted, a photo turned) once, not again at every save of the
+// folder. `told` keeps the notes said.
+void PrintFindings(const PackFindings& findings, std::set<std::string>& told, std::ostream& err) {
+  for (const std::string& line : findings.Lines()) {
+    if (!line.starts_with("note:") || told.insert(line).second) err << line << '\n';
+  }
+}
+
 // The folder as the saver will see it, or a product showing why `ris pack`
 // would refuse it.
-PreviewProduct PreviewArchive(const fs::path& folder, PlatformText& text, std::ostream& err) {
+PreviewProduct PreviewArchive(const fs::path& folder, PlatformText& text, std::set<std::string>& told,
+                              std::ostream& err) {
   PackFindings findings;
   PackContent content = CollectPackContent(folder, findings);
   CheckProductContent(content, {}, findings);
   std::optional<PreviewProduct> product;
   if (!findings.HasErrors()) product = PreviewOf(content, findings);
-  findings.Print(err);
+  PrintFindings(findings, told, err);
   if (findings.HasErrors()) return FindingsProduct(folder, findings, text);
   return *product;
 }
@@ -242,9 +253,10 @@ Result<SaverLaunch, std::string> PrepareSaver(const CommandOptions& options, con
 int Watch(const fs::path& folder, const SaverLaunch& launch, const PreviewPlace& place, const CommandReport& report) {
   const auto text = MakePlatformText();
   std::optional<WindowPlace> window;  // where the maker left the saver's window
+  std::set<std::string> told;         // the notes said already
   for (;;) {
     const std::vector<FileState> shown = FolderState(folder);
-    const PreviewProduct product = PreviewArchive(folder, *text, report.err);
+    const PreviewProduct product = PreviewArchive(folder, *text, told, report.err);
     if (const auto written = WriteFileAtomically(place.Archive(), product.Archive); !written) {
       return report.Fail(written.error());
     }
