@@ -277,7 +277,7 @@ std::optional<std::string> FromWebColour(std::string_view value) {
   const auto hex = value.substr(1);
   if (hex.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) return std::nullopt;
   std::string colour = "$00";
-  for (const std::size_t at : {4, 2, 0}) colour += UpperAscii(hex.substr(at, 2));
+  for (const std::size_t at : {std::size_t{4}, std::size_t{2}, std::size_t{0}}) colour += UpperAscii(hex.substr(at, 2));
   return colour;
 }
 
