@@ -51,11 +51,12 @@ void ReadInCodePage(std::string_view value, ris::CodePage code_page) {
   Require(utf8.find('\0') == std::string::npos);
 }
 
-// The shell is only ever handed a web address without a line break.
+// The shell is only ever handed a web address without a line break: one of
+// the two web schemes, as written ("https:www.example.com") or put in front.
 void ReadAsWebAddress(std::string_view value) {
   const auto address = ris::WebAddressToOpen(value);
   if (!address) return;
-  Require(address->starts_with("http://") || address->starts_with("https://"));
+  Require(address->starts_with("http:") || address->starts_with("https:"));
   Require(address->find_first_of("\r\n") == std::string::npos);
 }
 
