@@ -12,7 +12,7 @@ namespace ris::tool {
 
 // Converts an entry in a camera format and renames it to its new extension;
 // returns what was done ("WebP converted to JPEG"), or nothing for an entry
-// in no such format, which is left as it is.
+// in no such format. An entry that cannot be converted is left as it is.
 Result<std::optional<std::string>, std::string> ConvertCameraEntry(PackEntry& entry);
 
 }  // namespace ris::tool

@@ -16,11 +16,8 @@ void ConvertCameraPictures(std::vector<PackEntry>& pictures, PackFindings& findi
   for (PackEntry& picture : pictures) {
     if (!picture.Name.starts_with("backgrounds/") && !picture.Name.starts_with("icons/")) continue;
     const std::string name = picture.Name;
-    PackEntry converted = picture;
-    const auto done = ConvertCameraEntry(converted);
-    if (!done || !*done) continue;
-    findings.Note(name + ": " + **done + ", stored as " + converted.Name);
-    picture = std::move(converted);
+    const auto done = ConvertCameraEntry(picture);
+    if (done && *done) findings.Note(name + ": " + **done + ", stored as " + picture.Name);
   }
 }
 
