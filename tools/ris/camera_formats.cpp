@@ -15,12 +15,13 @@ namespace {
 
 constexpr int kJpegQuality = 90;
 
-// The densest pictures the formats' own encoders make: a uniform 8000 x
-// 6000 picture takes AVIF some 900 bytes, lossless WebP and JPEG XL some
-// 2000. None of these codes spends a fixed least amount on a pixel, so the
-// bound is what real files reach, with room to spare: a file claiming more
-// is refused before it costs anything.
-constexpr Density kCameraDensity{std::uint64_t{1} << 16, 1};
+// None of these codes spends a fixed least amount on a pixel, so the bound
+// is what their own encoders reach, with room to spare: a uniform 8000 x
+// 6000 picture takes AVIF some 900 bytes (54000 pixels a byte), lossless
+// WebP and JPEG XL some 2000. A file claiming more than four times that is
+// refused before it costs anything; the largest picture the saver decodes
+// then needs at least 256 bytes.
+constexpr Density kCameraDensity{std::uint64_t{1} << 18, 1};
 
 bool IsBrand(std::string_view brand, std::initializer_list<std::string_view> brands) {
   return std::find(brands.begin(), brands.end(), brand) != brands.end();

@@ -10,6 +10,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <limits>
 
 #include "camera_decoders.h"
@@ -49,7 +50,7 @@ std::string MissingCodec(CameraFormat format) {
 
 std::string Failed(CameraFormat format, std::string_view step, HRESULT result) {
   char code[16];
-  wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
   return std::string(CameraFormatName(format)) + ": " + std::string(step) + " failed (" + code + ")";
 }
 
