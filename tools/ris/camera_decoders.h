@@ -19,13 +19,20 @@ namespace ris::tool {
 
 using CameraDecode = Result<PixelImage, std::string>;
 
-CameraDecode DecodeHeif(std::string_view bytes);
-CameraDecode DecodeAvif(std::string_view bytes);
-CameraDecode DecodeWebP(std::string_view bytes);
-CameraDecode DecodeJpegXl(std::string_view bytes);
+// What a decode may cost: the file's size, and the most pixels its caller
+// takes (the saver's limit, or less).
+struct DecodeLimits {
+  std::size_t FileSize = 0;
+  std::int64_t MostPixels = kMaxPicturePixels;
+};
 
-// Why a picture of the declared size is not decoded from `file_size`
-// bytes, or nothing when it may be.
-std::optional<std::string> SizeRefusal(std::size_t file_size, std::int64_t width, std::int64_t height);
+CameraDecode DecodeHeif(std::string_view bytes, const DecodeLimits& limits);
+CameraDecode DecodeAvif(std::string_view bytes, const DecodeLimits& limits);
+CameraDecode DecodeWebP(std::string_view bytes, const DecodeLimits& limits);
+CameraDecode DecodeJpegXl(std::string_view bytes, const DecodeLimits& limits);
+
+// Why a picture of the declared size is not decoded, or nothing when it
+// may be.
+std::optional<std::string> SizeRefusal(const DecodeLimits& limits, std::int64_t width, std::int64_t height);
 
 }  // namespace ris::tool

@@ -43,12 +43,12 @@ std::optional<CameraFormat> IsoMediaFormat(std::string_view bytes) {
   return heif ? std::optional(CameraFormat::Heif) : std::nullopt;
 }
 
-CameraDecode Decode(CameraFormat format, std::string_view bytes) {
+CameraDecode Decode(CameraFormat format, std::string_view bytes, const DecodeLimits& limits) {
   switch (format) {
-    case CameraFormat::Heif: return DecodeHeif(bytes);
-    case CameraFormat::Avif: return DecodeAvif(bytes);
-    case CameraFormat::WebP: return DecodeWebP(bytes);
-    case CameraFormat::JpegXl: return DecodeJpegXl(bytes);
+    case CameraFormat::Heif: return DecodeHeif(bytes, limits);
+    case CameraFormat::Avif: return DecodeAvif(bytes, limits);
+    case CameraFormat::WebP: return DecodeWebP(bytes, limits);
+    case CameraFormat::JpegXl: return DecodeJpegXl(bytes, limits);
   }
   return Failure{std::string("unknown format")};
 }
@@ -80,22 +80,23 @@ std::string_view CameraFormatExtension(CameraFormat format) {
   return kExtensions[static_cast<std::size_t>(format)];
 }
 
-std::optional<std::string> SizeRefusal(std::size_t file_size, std::int64_t width, std::int64_t height) {
+std::optional<std::string> SizeRefusal(const DecodeLimits& limits, std::int64_t width, std::int64_t height) {
   const std::string size = std::to_string(width) + " x " + std::to_string(height);
   if (width <= 0 || height <= 0) return "it declares no picture size (" + size + ")";
-  if (!PictureSizeAllowed(width, height)) {
+  if (!PictureSizeAllowed(width, height) || width * height > limits.MostPixels) {
     return "its size, " + size + ", is beyond what the saver decodes (at most " + std::to_string(kMaxPictureSide) +
-           " pixels a side, " + std::to_string(kMaxPicturePixels) + " in all)";
+           " pixels a side, " + std::to_string(std::min(kMaxPicturePixels, limits.MostPixels)) + " in all)";
   }
-  if (!DecodeBudget("", file_size, kCameraDensity).Allows(width, height)) {
-    return "its declared size, " + size + ", is more than its " + std::to_string(file_size) +
+  if (!DecodeBudget("", limits.FileSize, kCameraDensity).Allows(width, height)) {
+    return "its declared size, " + size + ", is more than its " + std::to_string(limits.FileSize) +
            " bytes can hold: the file is broken";
   }
   return std::nullopt;
 }
 
-Result<StoredPicture, std::string> ConvertCameraPicture(CameraFormat format, std::string_view bytes) {
-  auto decoded = Decode(format, bytes);
+Result<StoredPicture, std::string> ConvertCameraPicture(CameraFormat format, std::string_view bytes,
+                                                        std::int64_t most_pixels) {
+  auto decoded = Decode(format, bytes, DecodeLimits{bytes.size(), most_pixels});
   if (!decoded) return Failure{decoded.error()};
   const PixelImage& picture = *decoded;
   if (ShowsTransparency(picture)) return StoredPicture{".png", EncodePng(picture)};

@@ -9,6 +9,7 @@
 // saver's limits (picture.h) or beyond what so few bytes can hold, and a
 // broken file gives a message, never a crash.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ std::string_view CameraFormatName(CameraFormat format);
 std::string_view CameraFormatExtension(CameraFormat format);
 
 // The picture decoded, upright, stored anew as JPEG or PNG; or why not.
-Result<StoredPicture, std::string> ConvertCameraPicture(CameraFormat format, std::string_view bytes);
+// A picture of more than `most_pixels` is refused before it is decoded.
+Result<StoredPicture, std::string> ConvertCameraPicture(CameraFormat format, std::string_view bytes,
+                                                        std::int64_t most_pixels = kMaxPicturePixels);
 
 }  // namespace ris::tool

@@ -1,6 +1,7 @@
 #include "camera_pixels.h"
 
 #include <array>
+#include <utility>
 
 namespace ris::tool {
 
@@ -18,7 +19,7 @@ PixelImage FromRgbaRows(const std::uint8_t* rows, std::size_t stride, std::int32
   return image;
 }
 
-PixelImage Turned(const PixelImage& picture, bool mirror, int quarters) {
+PixelImage Turned(PixelImage picture, bool mirror, int quarters) {
   quarters &= 3;
   if (!mirror && quarters == 0) return picture;
   const bool sideways = quarters % 2 == 1;
@@ -42,7 +43,7 @@ PixelImage Turned(const PixelImage& picture, bool mirror, int quarters) {
   return turned;
 }
 
-PixelImage UprightByExif(const PixelImage& picture, int orientation) {
+PixelImage UprightByExif(PixelImage picture, int orientation) {
   struct Turn {
     bool Mirror;
     int Quarters;
@@ -53,7 +54,7 @@ PixelImage UprightByExif(const PixelImage& picture, int orientation) {
       {{false, 0}, {true, 0}, {false, 2}, {true, 2}, {true, 3}, {false, 1}, {true, 1}, {false, 3}}};
   if (orientation < 1 || orientation > 8) return picture;
   const Turn turn = kTurns[static_cast<std::size_t>(orientation - 1)];
-  return Turned(picture, turn.Mirror, turn.Quarters);
+  return Turned(std::move(picture), turn.Mirror, turn.Quarters);
 }
 
 }  // namespace ris::tool

@@ -14,11 +14,11 @@ PixelImage FromRgbaRows(const std::uint8_t* rows, std::size_t stride, std::int32
                         bool has_alpha);
 
 // The picture turned `quarters` times 90 degrees clockwise, mirrored left
-// to right first when `mirror`.
-PixelImage Turned(const PixelImage& picture, bool mirror, int quarters);
+// to right first when `mirror`; one as it stands is handed back.
+PixelImage Turned(PixelImage picture, bool mirror, int quarters);
 
 // The picture upright as an EXIF orientation value (1..8) asks; any other
 // value leaves it as it is.
-PixelImage UprightByExif(const PixelImage& picture, int orientation);
+PixelImage UprightByExif(PixelImage picture, int orientation);
 
 }  // namespace ris::tool

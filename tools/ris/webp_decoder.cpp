@@ -3,6 +3,8 @@
 // orientation is applied, as browsers and photo viewers apply it.
 #include <webp/decode.h>
 
+#include <utility>
+
 #include "base/byte_reader.h"
 #include "camera_decoders.h"
 #include "camera_pixels.h"
@@ -47,13 +49,13 @@ std::string StatusText(VP8StatusCode status) {
 
 }  // namespace
 
-CameraDecode DecodeWebP(std::string_view bytes) {
+CameraDecode DecodeWebP(std::string_view bytes, const DecodeLimits& limits) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   WebPBitstreamFeatures features{};
   if (const VP8StatusCode status = WebPGetFeatures(data, bytes.size(), &features); status != VP8_STATUS_OK) {
     return Failure{"WebP: " + StatusText(status)};
   }
-  if (auto refusal = SizeRefusal(bytes.size(), features.width, features.height)) return Failure{"WebP: " + *refusal};
+  if (auto refusal = SizeRefusal(limits, features.width, features.height)) return Failure{"WebP: " + *refusal};
   if (features.has_animation) {
     return Failure{std::string("WebP: an animation; ris converts still pictures only (save one frame as JPEG or PNG)")};
   }
@@ -64,7 +66,7 @@ CameraDecode DecodeWebP(std::string_view bytes) {
                           stride * static_cast<std::size_t>(picture.Height), static_cast<int>(stride))) {
     return Failure{std::string("WebP: the picture data is broken")};
   }
-  return UprightByExif(picture, ExifOrientationOf(bytes));
+  return UprightByExif(std::move(picture), ExifOrientationOf(bytes));
 }
 
 }  // namespace ris::tool

@@ -6,6 +6,7 @@
 #include <avif/avif.h>
 
 #include <memory>
+#include <utility>
 
 #include "camera_decoders.h"
 #include "camera_pixels.h"
@@ -16,22 +17,46 @@ namespace {
 struct AvifDecoderDeleter {
   void operator()(avifDecoder* decoder) const noexcept { avifDecoderDestroy(decoder); }
 };
+using AvifDecoder = std::unique_ptr<avifDecoder, AvifDecoderDeleter>;
 
 std::string Message(avifResult result) { return std::string("AVIF: ") + avifResultToString(result); }
 
-PixelImage Upright(const PixelImage& picture, const avifImage& image) {
-  // irot counts quarter turns anticlockwise.
+struct Turn {
+  bool Mirror = false;
+  int Quarters = 0;
+};
+
+// irot's anticlockwise quarter turns followed by imir's mirror, as one
+// left-to-right mirror followed by clockwise quarter turns (a mirror after
+// a turn is the mirror before the opposite turn), so that the pixels are
+// moved once.
+Turn UprightTurn(const avifImage& image) {
   const int quarters = (image.transformFlags & AVIF_TRANSFORM_IROT) ? (4 - image.irot.angle % 4) % 4 : 0;
-  PixelImage turned = Turned(picture, false, quarters);
-  if (!(image.transformFlags & AVIF_TRANSFORM_IMIR)) return turned;
-  // Mode 1 exchanges left and right, mode 0 top and bottom.
-  return Turned(turned, true, image.imir.mode == 1 ? 0 : 2);
+  if (!(image.transformFlags & AVIF_TRANSFORM_IMIR)) return {false, quarters};
+  // Mode 1 exchanges left and right; mode 0 top and bottom, which is left
+  // and right and then a half turn.
+  return {true, ((image.imir.mode == 1 ? 0 : 2) - quarters + 4) % 4};
+}
+
+Result<PixelImage, std::string> Pixels(const avifImage& image) {
+  PixelImage picture = PixelImage::Blank(static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
+  picture.HasAlpha = image.alphaPlane != nullptr;
+  avifRGBImage rgb{};
+  avifRGBImageSetDefaults(&rgb, &image);
+  rgb.format = AVIF_RGB_FORMAT_BGRA;
+  rgb.depth = 8;
+  rgb.pixels = reinterpret_cast<std::uint8_t*>(picture.Pixels.data());
+  rgb.rowBytes = image.width * sizeof(Bgra);
+  if (const avifResult result = avifImageYUVToRGB(&image, &rgb); result != AVIF_RESULT_OK) {
+    return Failure{Message(result)};
+  }
+  return picture;
 }
 
 }  // namespace
 
-CameraDecode DecodeAvif(std::string_view bytes) {
-  const std::unique_ptr<avifDecoder, AvifDecoderDeleter> decoder(avifDecoderCreate());
+CameraDecode DecodeAvif(std::string_view bytes, const DecodeLimits& limits) {
+  AvifDecoder decoder(avifDecoderCreate());
   if (!decoder) return Failure{std::string("AVIF: out of memory")};
   decoder->imageDimensionLimit = kMaxPictureSide;
   decoder->imageSizeLimit = static_cast<std::uint32_t>(kMaxPicturePixels);
@@ -41,25 +66,20 @@ CameraDecode DecodeAvif(std::string_view bytes) {
       avifDecoderSetIOMemory(decoder.get(), reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   if (result == AVIF_RESULT_OK) result = avifDecoderParse(decoder.get());
   if (result != AVIF_RESULT_OK) return Failure{Message(result)};
-  const avifImage& declared = *decoder->image;
-  if (auto refusal = SizeRefusal(bytes.size(), declared.width, declared.height)) return Failure{"AVIF: " + *refusal};
+  const std::uint32_t width = decoder->image->width;
+  const std::uint32_t height = decoder->image->height;
+  if (auto refusal = SizeRefusal(limits, width, height)) return Failure{"AVIF: " + *refusal};
   result = avifDecoderNextImage(decoder.get());
   if (result != AVIF_RESULT_OK) return Failure{Message(result)};
-  const avifImage& image = *decoder->image;
-  if (image.width != declared.width || image.height != declared.height) {
+  if (decoder->image->width != width || decoder->image->height != height) {
     return Failure{std::string("AVIF: the decoded picture is not the size the file declares")};
   }
-  PixelImage picture = PixelImage::Blank(static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
-  picture.HasAlpha = image.alphaPlane != nullptr;
-  avifRGBImage rgb{};
-  avifRGBImageSetDefaults(&rgb, &image);
-  rgb.format = AVIF_RGB_FORMAT_BGRA;
-  rgb.depth = 8;
-  rgb.pixels = reinterpret_cast<std::uint8_t*>(picture.Pixels.data());
-  rgb.rowBytes = image.width * sizeof(Bgra);
-  result = avifImageYUVToRGB(&image, &rgb);
-  if (result != AVIF_RESULT_OK) return Failure{Message(result)};
-  return Upright(picture, image);
+  auto picture = Pixels(*decoder->image);
+  if (!picture) return Failure{picture.error()};
+  const Turn turn = UprightTurn(*decoder->image);
+  // The decoder's planes are let go before the pixels are turned.
+  decoder.reset();
+  return Turned(std::move(*picture), turn.Mirror, turn.Quarters);
 }
 
 }  // namespace ris::tool

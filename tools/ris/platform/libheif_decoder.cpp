@@ -26,7 +26,7 @@ std::string Message(const heif_error& error) {
 
 }  // namespace
 
-CameraDecode DecodeHeif(std::string_view bytes) {
+CameraDecode DecodeHeif(std::string_view bytes, const DecodeLimits& limits) {
   const HeifPointer<heif_context> context(heif_context_alloc());
   if (!context) return Failure{std::string("HEIC: out of memory")};
   heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
@@ -38,7 +38,7 @@ CameraDecode DecodeHeif(std::string_view bytes) {
   if (error.code != heif_error_Ok) return Failure{Message(error)};
   const int width = heif_image_handle_get_width(handle.get());
   const int height = heif_image_handle_get_height(handle.get());
-  if (auto refusal = SizeRefusal(bytes.size(), width, height)) return Failure{"HEIC: " + *refusal};
+  if (auto refusal = SizeRefusal(limits, width, height)) return Failure{"HEIC: " + *refusal};
   heif_image* decoded = nullptr;
   error = heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
   const HeifPointer<heif_image> image(decoded);

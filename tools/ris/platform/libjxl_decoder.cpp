@@ -27,7 +27,7 @@ void SwapRedAndBlue(PixelImage& picture) {
 
 }  // namespace
 
-CameraDecode DecodeJpegXl(std::string_view bytes) {
+CameraDecode DecodeJpegXl(std::string_view bytes, const DecodeLimits& limits) {
   const JxlDecoderPtr decoder = JxlDecoderMake(nullptr);
   if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
       JxlDecoderSetInput(decoder.get(), reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) !=
@@ -42,7 +42,7 @@ CameraDecode DecodeJpegXl(std::string_view bytes) {
         JxlBasicInfo info{};
         if (JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS) break;
         const auto [width, height] = UprightSize(info);
-        if (auto refusal = SizeRefusal(bytes.size(), width, height)) return Failure{"JPEG XL: " + *refusal};
+        if (auto refusal = SizeRefusal(limits, width, height)) return Failure{"JPEG XL: " + *refusal};
         picture = PixelImage::Blank(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
         picture.HasAlpha = info.alpha_bits > 0;
         continue;

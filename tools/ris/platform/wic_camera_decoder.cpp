@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 #include "camera_decoders.h"
 #include "camera_pixels.h"
@@ -67,7 +68,7 @@ int Orientation(IWICBitmapFrameDecode& frame) {
   return orientation;
 }
 
-CameraDecode DecodeWithWic(CameraFormat format, std::string_view bytes) {
+CameraDecode DecodeWithWic(CameraFormat format, std::string_view bytes, const DecodeLimits& limits) {
   const std::string name(CameraFormatName(format));
   if (bytes.size() > std::numeric_limits<DWORD>::max()) return Failure{name + ": the file is too large"};
   const ComScope com;
@@ -90,7 +91,7 @@ CameraDecode DecodeWithWic(CameraFormat format, std::string_view bytes) {
   UINT height = 0;
   if (SUCCEEDED(result)) result = frame->GetSize(&width, &height);
   if (FAILED(result)) return Failure{Failed(format, "reading the picture", result)};
-  if (auto refusal = SizeRefusal(bytes.size(), width, height)) return Failure{name + ": " + *refusal};
+  if (auto refusal = SizeRefusal(limits, width, height)) return Failure{name + ": " + *refusal};
   ComPtr<IWICFormatConverter> converter;
   result = factory->CreateFormatConverter(&converter);
   if (SUCCEEDED(result)) {
@@ -105,13 +106,20 @@ CameraDecode DecodeWithWic(CameraFormat format, std::string_view bytes) {
     result = converter->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(picture.Pixels.data()));
   }
   if (FAILED(result)) return Failure{Failed(format, "decoding the picture", result)};
-  return UprightByExif(picture, Orientation(*frame.Get()));
+  const int orientation = Orientation(*frame.Get());
+  return UprightByExif(std::move(picture), orientation);
 }
 
 }  // namespace
 
-CameraDecode DecodeHeif(std::string_view bytes) { return DecodeWithWic(CameraFormat::Heif, bytes); }
-CameraDecode DecodeAvif(std::string_view bytes) { return DecodeWithWic(CameraFormat::Avif, bytes); }
-CameraDecode DecodeJpegXl(std::string_view bytes) { return DecodeWithWic(CameraFormat::JpegXl, bytes); }
+CameraDecode DecodeHeif(std::string_view bytes, const DecodeLimits& limits) {
+  return DecodeWithWic(CameraFormat::Heif, bytes, limits);
+}
+CameraDecode DecodeAvif(std::string_view bytes, const DecodeLimits& limits) {
+  return DecodeWithWic(CameraFormat::Avif, bytes, limits);
+}
+CameraDecode DecodeJpegXl(std::string_view bytes, const DecodeLimits& limits) {
+  return DecodeWithWic(CameraFormat::JpegXl, bytes, limits);
+}
 
 }  // namespace ris::tool
