@@ -20,13 +20,6 @@ constexpr std::int64_t kMostPixels = ris::kMaxPicturePixels / 16;
 
 }  // namespace
 
-// Debian's libheif 1.15 keeps a 40-byte buffer of its AV1 decoder (dav1d)
-// when an AV1-coded HEIF image fails to decode: its leak, not ours, and
-// harmless to a command that ends. The AV1 decoder's frames carry no frame
-// pointers, so the stack LeakSanitizer sees ends in that library, by
-// whose name the leak is let pass.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdav1d.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto format = ris::tool::CameraFormatOf(bytes);
