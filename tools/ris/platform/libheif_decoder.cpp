@@ -1,5 +1,5 @@
-// HEIC through Debian's libheif, once the sizes its HEVC parameter sets
-// declare are found within the limits (hevc_sizes.h). libheif turns the picture by its irot and
+// HEIC through Debian's libheif, once what its boxes declare is found
+// within the limits (heif_declarations.h). libheif turns the picture by its irot and
 // imir properties as it decodes, which is how HEIF records orientation (its
 // EXIF orientation, if any, only repeats them), so the size asked of the
 // handle is the upright one.
@@ -9,7 +9,7 @@
 
 #include "camera_decoders.h"
 #include "camera_pixels.h"
-#include "platform/hevc_sizes.h"
+#include "platform/heif_declarations.h"
 
 namespace ris::tool {
 namespace {
@@ -29,12 +29,18 @@ std::string Message(const heif_error& error) {
 }  // namespace
 
 CameraDecode DecodeHeif(std::string_view bytes, const DecodeLimits& limits) {
-  const HevcSizes coded = HevcSizesIn(bytes);
-  if (!coded.Readable || coded.Sizes.empty()) {
+  const HeifDeclarations declared = HeifDeclarationsIn(bytes);
+  if (!declared.Readable || declared.CodedSizes.empty()) {
     return Failure{std::string("HEIC: no HEVC-coded picture with readable parameters in it")};
   }
-  for (const auto& [width, height] : coded.Sizes) {
+  if (declared.LongestExtent > bytes.size()) {
+    return Failure{std::string("HEIC: its picture data claims more bytes than the file holds: the file is broken")};
+  }
+  for (const auto& [width, height] : declared.CodedSizes) {
     if (auto refusal = SizeRefusal(limits, width, height)) return Failure{"HEIC: its coded picture: " + *refusal};
+  }
+  for (const auto& [width, height] : declared.CanvasSizes) {
+    if (auto refusal = SizeRefusal(limits, width, height)) return Failure{"HEIC: its tiled picture: " + *refusal};
   }
   const HeifPointer<heif_context> context(heif_context_alloc());
   if (!context) return Failure{std::string("HEIC: out of memory")};
