@@ -12,3 +12,4 @@ fi
 scripts=$(dirname "$0")
 "$scripts/build-libtiff.sh" mingw "$1"
 "$scripts/build-mingw-libdeflate.sh" "$1"
+"$scripts/build-mingw-libwebp.sh" "$1"

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev
+  libheif-dev libavif-dev libwebp-dev libjxl-dev libheif-examples libavif-bin webp libjxl-tools
   libfreetype-dev libfontconfig-dev fonts-liberation
   imagemagick netpbm libtiff-tools openimageio-tools
   zip unzip p7zip-full

@@ -44,6 +44,18 @@ run_ris_exe no-nsis installer 'C:\e2e\Demo.dat' --saver Demo.scr --engine 'C:\e2
 check "ris.exe installer names a makensis it cannot start" \
   eval '[[ $status -eq 1 ]] && said "cannot start '"'"'C:\nowhere\makensis.exe'"'"'"'
 
+# Photos of today's cameras: WebP through ris.exe's own libwebp, HEIC
+# through the codecs Windows has installed, which Wine lacks.
+mkdir -p "$folder/photos"
+convert -size 64x48 xc:red "$work/photo.png"
+convert "$work/photo.png" "$work/photo.jpg"
+cwebp -quiet "$work/photo.png" -o "$folder/photos/browser.webp"
+heif-enc -o "$folder/photos/phone.heic" "$work/photo.jpg" >/dev/null
+run_ris_exe photos new 'C:\e2e\photo-product' --title Photos --photos 'C:\e2e\photos'
+check "ris.exe converts a WebP photo and names the extension a HEIC photo needs" eval \
+  '[[ $(identify -format %m "$folder/photo-product/backgrounds/browser.jpg") == JPEG ]] &&
+   said "phone.heic: HEIC: Windows has no HEIC decoder installed: install \"HEIF Image Extensions\""'
+
 # ---------------------------------------------------------------- setup
 
 make_signer "$work"

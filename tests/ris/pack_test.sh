@@ -182,9 +182,13 @@ refused character-outside-code-page \
 refused unknown-code-page 'with_code_page "$product" 936' \
   "settings.txt: codePage in [general] is '936'; the saver knows code pages 1250, 1251, 1252, 1253, 1254, 1257"
 refused heic-photo 'rm "$product/icons/meadow.png"; printf "\0\0\0\x18ftypheic\0\0\0\0mif1heic" >"$product/icons/meadow.heic"' \
-  "icons/meadow.heic: the saver cannot show this picture: no decoder recognises its content or its extension: it is a HEIC picture; convert it to JPEG or PNG first"
+  "icons/meadow.heic: the saver cannot show this picture: no decoder recognises its content or its extension: it is a HEIC picture that ris could not convert: HEIC: "
 refused webp-picture 'rm "$product/icons/meadow.png"; printf "RIFF\x1a\0\0\0WEBPVP8L" >"$product/icons/meadow.webp"' \
-  "icons/meadow.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture"
+  "icons/meadow.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture that ris could not convert: WebP: the file ends early; convert it to JPEG or PNG first"
+refused webp-beyond-limits 'printf "RIFF\x16\0\0\0WEBPVP8L\x0a\0\0\0\x2f\xff\xff\xff\x0f\0\0\0\0\0" >"$product/icons/ocean.webp"' \
+  "icons/ocean.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture that ris could not convert: WebP: its size, 16384 x 16384, is beyond what the saver decodes"
+refused webp-beyond-its-bytes 'printf "RIFF\x16\0\0\0WEBPVP8L\x0a\0\0\0\x2f\xff\x0f\xfc\x0f\0\0\0\0\0" >"$product/icons/ocean.webp"' \
+  "icons/ocean.webp: the saver cannot show this picture: no decoder recognises its content or its extension: it is a WebP picture that ris could not convert: WebP: its declared size, 4096 x 16369, is more than its 30 bytes can hold"
 refused no-background 'rm "$product/backgrounds/ocean.ppm"' "set 'ocean' has no background (backgrounds/ocean.*)"
 refused no-moving-picture 'rm "$product/icons/meadow.png"' "set 'meadow' has no moving picture (icons/meadow.*)"
 refused no-thumbnail 'mv "$product/icons/thumbs/ocean.png" "$product/icons/thumbs/sea.png"' \

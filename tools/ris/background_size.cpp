@@ -29,14 +29,14 @@ std::optional<PixelImage> Decoded(const PackEntry& picture) {
   return **pixels;
 }
 
+}  // namespace
+
 std::string WithExtension(const std::string& name, const std::string& extension) {
   const std::size_t dot = name.rfind('.');
   const std::size_t slash = name.rfind('/');
   const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   return (has_extension ? name.substr(0, dot) : name) + extension;
 }
-
-}  // namespace
 
 std::pair<std::int32_t, std::int32_t> FittedSize(const PixelImage& picture, std::int32_t width, std::int32_t height) {
   if (picture.Width <= width && picture.Height <= height) return {picture.Width, picture.Height};

@@ -30,6 +30,10 @@ struct StoredPicture {
   std::string Bytes;
 };
 
+// The entry name with its extension ("backgrounds/x.webp") replaced by
+// `extension` (".jpg").
+std::string WithExtension(const std::string& name, const std::string& extension);
+
 // The largest size of the picture's shape within width x height, never
 // larger than the picture itself.
 std::pair<std::int32_t, std::int32_t> FittedSize(const PixelImage& picture, std::int32_t width, std::int32_t height);

@@ -31,9 +31,30 @@ class TiffReader {
   bool big_endian_;
 };
 
-// The orientation tag in the first directory of an EXIF block's TIFF data;
-// its offset counted from the start of that data.
-std::optional<ExifOrientation> OrientationInTiff(std::string_view tiff) {
+}  // namespace
+
+std::optional<ExifOrientation> FindExifOrientation(std::string_view jpeg) {
+  ByteReader reader(jpeg);
+  if (reader.U8() != kMarker || reader.U8() != kStartOfImage) return std::nullopt;
+  while (!reader.Overrun() && reader.Remaining() >= 4) {
+    if (reader.U8() != kMarker) return std::nullopt;
+    const std::uint8_t marker = reader.U8();
+    if (marker == kMarker) continue;  // fill byte before a marker
+    if (marker == kStartOfScan) return std::nullopt;
+    const std::uint16_t length = reader.U16Big();
+    if (length < 2) return std::nullopt;
+    const std::size_t start = reader.Position();
+    const std::string_view segment = reader.Bytes(length - 2u);
+    if (reader.Overrun()) return std::nullopt;
+    if (marker != kApp1 || !segment.starts_with(kExifHeader)) continue;
+    std::optional<ExifOrientation> found = FindTiffOrientation(segment.substr(kExifHeader.size()));
+    if (found) found->Offset += start + kExifHeader.size();
+    return found;
+  }
+  return std::nullopt;
+}
+
+std::optional<ExifOrientation> FindTiffOrientation(std::string_view tiff) {
   bool big_endian = false;
   if (tiff.starts_with(std::string_view("II*\0", 4))) {
     big_endian = false;
@@ -55,29 +76,6 @@ std::optional<ExifOrientation> OrientationInTiff(std::string_view tiff) {
     const std::optional<std::uint32_t> value = read.At(entry + 8, 2);
     if (type != kShortType || !value) return std::nullopt;
     return ExifOrientation{static_cast<std::uint16_t>(*value), entry + 8, big_endian};
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<ExifOrientation> FindExifOrientation(std::string_view jpeg) {
-  ByteReader reader(jpeg);
-  if (reader.U8() != kMarker || reader.U8() != kStartOfImage) return std::nullopt;
-  while (!reader.Overrun() && reader.Remaining() >= 4) {
-    if (reader.U8() != kMarker) return std::nullopt;
-    const std::uint8_t marker = reader.U8();
-    if (marker == kMarker) continue;  // fill byte before a marker
-    if (marker == kStartOfScan) return std::nullopt;
-    const std::uint16_t length = reader.U16Big();
-    if (length < 2) return std::nullopt;
-    const std::size_t start = reader.Position();
-    const std::string_view segment = reader.Bytes(length - 2u);
-    if (reader.Overrun()) return std::nullopt;
-    if (marker != kApp1 || !segment.starts_with(kExifHeader)) continue;
-    std::optional<ExifOrientation> found = OrientationInTiff(segment.substr(kExifHeader.size()));
-    if (found) found->Offset += start + kExifHeader.size();
-    return found;
   }
   return std::nullopt;
 }

@@ -23,6 +23,11 @@ struct ExifOrientation {
 // nothing for a file that is not a JPEG or has none.
 std::optional<ExifOrientation> FindExifOrientation(std::string_view jpeg);
 
+// The orientation tag in the first directory of an EXIF block's TIFF data
+// (from "II*\0" or "MM\0*" on, as WebP stores it); its offset counted from
+// the start of that data.
+std::optional<ExifOrientation> FindTiffOrientation(std::string_view tiff);
+
 // Writes `value` over the tag found in the same bytes.
 void SetExifOrientation(std::string& jpeg, const ExifOrientation& tag, std::uint16_t value);
 

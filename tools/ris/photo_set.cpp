@@ -7,6 +7,7 @@
 
 #include "base/ascii.h"
 #include "background_size.h"
+#include "camera_entry.h"
 #include "pack_findings.h"
 #include "photo_orientation.h"
 #include "pictures/file_format_list.h"
@@ -113,21 +114,36 @@ void UseSprite(const PackEntry& sprite, const PixelImage& pixels, PhotoSetPictur
   set.Thumbnail = {".png", EncodePng(ScalePicture(pixels, width, height, ScaleFilter::Nearest))};
 }
 
+// The picture as the saver reads it: converted first when in a camera
+// format, so that every later step works on a JPEG or PNG.
+Result<PackEntry, std::string> Readable(const PackEntry& picture, std::vector<std::string>& notes) {
+  PackEntry readable = picture;
+  const auto converted = ConvertCameraEntry(readable);
+  if (!converted) return Failure{picture.Name + ": " + converted.error()};
+  if (*converted) notes.push_back(**converted);
+  return readable;
+}
+
 }  // namespace
 
-Result<PhotoSetPictures, std::string> MakePhotoSet(const PackEntry& photo, const std::optional<PackEntry>& sprite) {
+Result<PhotoSetPictures, std::string> MakePhotoSet(const PackEntry& original, const std::optional<PackEntry>& sprite) {
   PhotoSetPictures set;
-  std::vector<PackEntry> upright{photo};
+  const auto photo = Readable(original, set.Notes);
+  if (!photo) return Failure{photo.error()};
+  std::vector<PackEntry> upright{*photo};
   PackFindings turned;
   TurnPhotosUpright(upright, false, turned);
   if (!turned.Lines().empty()) set.Notes.push_back("turned upright");
   const auto pixels = Decoded(upright.front());
-  if (!pixels) return Failure{photo.Name + ": " + pixels.error()};
+  if (!pixels) return Failure{original.Name + ": " + pixels.error()};
   set.Background = Background(upright.front(), *pixels, set.Notes);
   if (sprite) {
-    const auto sprite_pixels = Decoded(*sprite);
+    std::vector<std::string> sprite_notes;
+    const auto own_sprite = Readable(*sprite, sprite_notes);
+    if (!own_sprite) return Failure{own_sprite.error()};
+    const auto sprite_pixels = Decoded(*own_sprite);
     if (!sprite_pixels) return Failure{sprite->Name + ": " + sprite_pixels.error()};
-    UseSprite(*sprite, *sprite_pixels, set);
+    UseSprite(*own_sprite, *sprite_pixels, set);
   } else {
     GenerateSprites(*pixels, set);
   }

@@ -5,6 +5,7 @@
 #include <map>
 #include <tuple>
 
+#include "camera_formats.h"
 #include "pictures/file_format_list.h"
 #include "pictures/metafile_decoder.h"
 
@@ -12,28 +13,19 @@ namespace ris::tool {
 
 namespace {
 
-// Formats of today's cameras and browsers that no decoder of the saver
-// reads, told apart by their signatures, so the message can name them.
-std::string_view UnreadFormatName(std::string_view bytes) {
-  if (bytes.size() >= 12 && bytes.starts_with("RIFF") && bytes.substr(8, 4) == "WEBP") return "WebP";
-  if (bytes.size() < 12 || bytes.substr(4, 4) != "ftyp") return {};
-  const std::string_view brand = bytes.substr(8, 4);
-  if (brand == "avif" || brand == "avis") return "AVIF";
-  if (brand == "heic" || brand == "heix" || brand == "hevc" || brand == "heim" || brand == "heis" ||
-      brand == "mif1" || brand == "msf1") {
-    return "HEIC";
-  }
-  return {};
-}
-
+// A picture in a camera format reaches the check only when ris could not
+// convert it (a broken file, or on Windows a codec the system lacks): the
+// reason says why, and how to convert it by other means.
 std::string NoDecoderReason(std::string_view bytes) {
   std::string reason = "no decoder recognises its content or its extension";
-  const std::string_view format = UnreadFormatName(bytes);
-  if (format.empty()) return reason;
-  return reason.append(": it is a ")
-      .append(format)
-      .append(" picture; convert it to JPEG or PNG first (for instance with ImageMagick: convert photo.")
-      .append(format == "HEIC" ? "heic" : format == "AVIF" ? "avif" : "webp")
+  const std::optional<CameraFormat> format = CameraFormatOf(bytes);
+  if (!format) return reason;
+  const auto converted = ConvertCameraPicture(*format, bytes);
+  const std::string name(CameraFormatName(*format));
+  reason.append(": it is a ").append(name).append(" picture");
+  if (!converted) reason.append(" that ris could not convert: ").append(converted.error());
+  return reason.append("; convert it to JPEG or PNG first (for instance with ImageMagick: convert photo.")
+      .append(CameraFormatExtension(*format))
       .append(" photo.jpg)");
 }
 
