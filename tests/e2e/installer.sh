@@ -85,7 +85,7 @@ done
 check "setup's window is captioned with the product's title" test -n "$setup_window"
 if [[ -n $setup_window ]]; then
   sleep 1.5
-  import -window "$setup_window" "$build/e2e-setup.png"
+  timeout 20 import -window "$setup_window" "$build/e2e-setup.png"
   timeout 5 xdotool windowfocus --sync "$setup_window" key Escape >/dev/null 2>&1
 fi
 wait "$setup_pid" 2>/dev/null

@@ -19,7 +19,7 @@ showing() {
   local i shot=$work/preview.png area like
   for ((i = 0; i < $1 * 4; i++)); do
     xwin=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n1)
-    if [[ -n $xwin ]] && import -window "$xwin" "$shot" 2>/dev/null; then
+    if [[ -n $xwin ]] && timeout 10 import -window "$xwin" "$shot" 2>/dev/null; then
       area=$(identify -format '%[fx:w*h]' "$shot")
       like=$(pixels_like "$shot" "$(identify -format '%wx%h+0+0' "$shot")" "${4:-#00FF00}" 15)
       awk -v n="$like" -v a="$area" "BEGIN { exit !(n * 100 / a $3) }" && return 0

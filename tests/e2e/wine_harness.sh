@@ -206,7 +206,7 @@ centre_x=$((screen_w / 2))
 centre_y=$((screen_h / 2))
 pointer_home() { xdotool mousemove "$centre_x" "$centre_y"; }
 
-shot() { import -window root "$work/$1.png"; }
+shot() { timeout 20 import -window root "$work/$1.png"; }
 
 # plain_settings TITLE IMAGES: a product's settings text with no clock and no
 # set name over the pictures and no set change while a set shows.

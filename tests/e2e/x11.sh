@@ -40,7 +40,7 @@ for ((i = 0; i < 100; i++)); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 colours() { convert "$1" -format %k info:; }
-shot() { import -window root "$work/$1.png"; }
+shot() { timeout 20 import -window root "$work/$1.png"; }
 more_than() { [[ -n $1 ]] && (($1 > $2)); }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 # ended PID: the process is gone within 10 s.

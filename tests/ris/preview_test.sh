@@ -29,7 +29,7 @@ export DISPLAY=":$(head -n1 "$work/display")" XDG_CONFIG_HOME="$work/config" TMP
 # test passes on that.
 screen_shows() {
   for ((i = 0; i < $1 * 4; i++)); do
-    import -window root "$work/shot.png" 2>/dev/null &&
+    timeout 10 import -window root "$work/shot.png" 2>/dev/null &&
       [[ $(convert "$work/shot.png" -format "%[fx:$2]" info:) == 1 ]] && return 0
     sleep 0.25
   done
