@@ -71,9 +71,13 @@ export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
-# A server that stays up between programs makes each start quick.
-wineserver -p
 timeout 180 wineboot -i >"$work/setup.log" 2>&1 || setup_failed "wine prefix"
+# wineboot may return while the programs that fill the new prefix still
+# run; a program started then finds no system32 yet. The server ends once
+# they have: wait for that, then keep one up between programs, which makes
+# each start quick.
+timeout 180 wineserver -w || setup_failed "wine prefix settling"
+wineserver -p
 # No window manager runs on this X server, and Wine, when it hides a window
 # it let a window manager manage (a full-screen one among them), waits two
 # seconds for the manager to withdraw it: a saver would seem to go on for two
