@@ -7,12 +7,27 @@ namespace {
 
 using namespace std::string_view_literals;
 
+struct Case {
+  std::string_view text;
+  std::string_view refusal;  // a part of the reason; empty: accepted
+};
+
+// Each case accepted or refused, a refusal giving its reason.
+template <typename Check>
+void ExpectRefusals(std::initializer_list<Case> cases, Check check) {
+  for (const Case& c : cases) {
+    const auto refusal = check(c.text);
+    if (c.refusal.empty()) {
+      EXPECT_FALSE(refusal) << c.text;
+    } else {
+      ASSERT_TRUE(refusal) << c.text;
+      EXPECT_NE(refusal->find(c.refusal), std::string::npos) << *refusal;
+    }
+  }
+}
+
 TEST(TitleRefusal, RefusesWhatWouldNameAnotherKeyOrBreakACaption) {
-  struct Case {
-    std::string_view title;
-    std::string_view refusal;  // a part of the reason; empty: accepted
-  };
-  const Case cases[] = {
+  ExpectRefusals({
       {"Flowers", ""},
       {"Fleurs d'\xE9t\xE9", ""},
       {"", ""},  // no key at all: the saver keeps nothing
@@ -21,16 +36,7 @@ TEST(TitleRefusal, RefusesWhatWouldNameAnotherKeyOrBreakACaption) {
       {"Tab\tbed", "control character"},
       {"Microsoft\\Windows", "backslash"},
       {"   ", "nothing but blanks"},
-  };
-  for (const Case& c : cases) {
-    const auto refusal = TitleRefusal(c.title);
-    if (c.refusal.empty()) {
-      EXPECT_FALSE(refusal) << c.title;
-    } else {
-      ASSERT_TRUE(refusal) << c.title;
-      EXPECT_NE(refusal->find(c.refusal), std::string::npos) << *refusal;
-    }
-  }
+  }, TitleRefusal);
 }
 
 TEST(TitleRefusal, TheMessageShowsControlCharactersAsEscapes) {
@@ -38,11 +44,7 @@ TEST(TitleRefusal, TheMessageShowsControlCharactersAsEscapes) {
 }
 
 TEST(SaverNameRefusal, RefusesWhatWindowsCannotInstall) {
-  struct Case {
-    std::string_view name;
-    std::string_view refusal;
-  };
-  const Case cases[] = {
+  ExpectRefusals({
       {"Flowers.scr", ""},
       {"My Flowers 2.scr", ""},
       {"CONSOLE.scr", ""},
@@ -60,16 +62,7 @@ TEST(SaverNameRefusal, RefusesWhatWindowsCannotInstall) {
       {"Lpt1.tar.scr", "device"},
       {"nul .scr", "device"},
       {"Bl\xC3\xBCten.scr", "beyond ASCII"},
-  };
-  for (const Case& c : cases) {
-    const auto refusal = SaverNameRefusal(c.name);
-    if (c.refusal.empty()) {
-      EXPECT_FALSE(refusal) << c.name;
-    } else {
-      ASSERT_TRUE(refusal) << c.name;
-      EXPECT_NE(refusal->find(c.refusal), std::string::npos) << *refusal;
-    }
-  }
+  }, SaverNameRefusal);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "jpeg_writer.h"
 #include "picture_check.h"
-#include "pictures/file_format_list.h"
 #include "png_writer.h"
 #include "surface/scaler.h"
 
@@ -19,14 +18,6 @@ bool LargerThanAnyScreen(const PackEntry& picture) {
   const PictureCheck check = CheckPictureDecodes(picture.Name, picture.Bytes);
   return check.Verdict == PictureVerdict::Decodable &&
          std::int64_t{check.Width} * check.Height > kLargestScreenWidth * kLargestScreenHeight;
-}
-
-std::optional<PixelImage> Decoded(const PackEntry& picture) {
-  TPicture decoded;
-  if (!StandardFormatList().LoadPictureFromStream(decoded, AsBytes(picture.Bytes), picture.Name)) return std::nullopt;
-  const auto pixels = decoded.Pixels();
-  if (!pixels) return std::nullopt;
-  return **pixels;
 }
 
 }  // namespace
@@ -58,7 +49,7 @@ std::optional<StoredPicture> ShrunkToFit(const PixelImage& picture, std::string&
 void ShrinkOversizedBackgrounds(std::vector<PackEntry>& pictures, PackFindings& findings) {
   for (PackEntry& picture : pictures) {
     if (!IsBackground(picture) || !LargerThanAnyScreen(picture)) continue;
-    const auto pixels = Decoded(picture);
+    const auto pixels = DecodePixels(picture.Name, picture.Bytes);
     std::string note;
     const auto shrunk = pixels ? ShrunkToFit(*pixels, note) : std::nullopt;
     if (!shrunk) continue;

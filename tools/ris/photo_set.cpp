@@ -10,7 +10,7 @@
 #include "camera_entry.h"
 #include "pack_findings.h"
 #include "photo_orientation.h"
-#include "pictures/file_format_list.h"
+#include "picture_check.h"
 #include "png_writer.h"
 #include "surface/scaler.h"
 
@@ -22,17 +22,6 @@ namespace {
 constexpr std::int32_t kSpriteBox = 96;
 constexpr std::int32_t kThumbnailBox = kSpriteBox / 5;
 constexpr Bgra kFrameColour{255, 255, 255, 255};
-
-Result<PixelImage, std::string> Decoded(const PackEntry& picture) {
-  TPicture decoded;
-  const LoadResult loaded = StandardFormatList().LoadPictureFromStream(decoded, AsBytes(picture.Bytes), picture.Name);
-  if (!loaded) {
-    return Failure{loaded.Outcome == LoadOutcome::NoDecoder ? "no decoder of the saver reads it" : loaded.Message};
-  }
-  const auto pixels = decoded.Pixels();
-  if (!pixels) return Failure{pixels.error().Message};
-  return **pixels;
-}
 
 std::string LowerExtension(std::string_view file_name) {
   return FoldAscii(std::filesystem::path(file_name).extension().string());
@@ -134,14 +123,14 @@ Result<PhotoSetPictures, std::string> MakePhotoSet(const PackEntry& original, co
   PackFindings turned;
   TurnPhotosUpright(upright, false, turned);
   if (!turned.Lines().empty()) set.Notes.push_back("turned upright");
-  const auto pixels = Decoded(upright.front());
+  const auto pixels = DecodePixels(upright.front().Name, upright.front().Bytes);
   if (!pixels) return Failure{original.Name + ": " + pixels.error()};
   set.Background = Background(upright.front(), *pixels, set.Notes);
   if (sprite) {
     std::vector<std::string> sprite_notes;
     const auto own_sprite = Readable(*sprite, sprite_notes);
     if (!own_sprite) return Failure{own_sprite.error()};
-    const auto sprite_pixels = Decoded(*own_sprite);
+    const auto sprite_pixels = DecodePixels(own_sprite->Name, own_sprite->Bytes);
     if (!sprite_pixels) return Failure{sprite->Name + ": " + sprite_pixels.error()};
     UseSprite(*own_sprite, *sprite_pixels, set);
   } else {

@@ -74,4 +74,15 @@ PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view b
   return memo.Check(entry_name, bytes);
 }
 
+Result<PixelImage, std::string> DecodePixels(std::string_view entry_name, std::string_view bytes) {
+  TPicture decoded;
+  const LoadResult loaded = StandardFormatList().LoadPictureFromStream(decoded, AsBytes(bytes), entry_name);
+  if (!loaded) {
+    return Failure{loaded.Outcome == LoadOutcome::NoDecoder ? "no decoder of the saver reads it" : loaded.Message};
+  }
+  const auto pixels = decoded.Pixels();
+  if (!pixels) return Failure{pixels.error().Message};
+  return **pixels;
+}
+
 }  // namespace ris::tool

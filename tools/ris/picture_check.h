@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+#include "pictures/picture.h"
+
 namespace ris::tool {
 
 // A metafile is measured here but drawn only by Windows: it cannot be
@@ -20,5 +23,8 @@ struct PictureCheck {
 };
 
 PictureCheck CheckPictureDecodes(std::string_view entry_name, std::string_view bytes);
+
+// The picture's pixels as the saver decodes them, or why it cannot.
+Result<PixelImage, std::string> DecodePixels(std::string_view entry_name, std::string_view bytes);
 
 }  // namespace ris::tool
