@@ -34,7 +34,7 @@ preview_ended() { ! kill -0 "$preview_pid" 2>/dev/null; }
 
 wine reg add 'HKCU\Software\Canary' /v Keep /t REG_SZ /d yes /f >/dev/null 2>&1
 preview_of Canary  # or its findings, where the title is refused
-within 30 window_up '^(Canary|ris preview)' && press Escape
+within 30 window_up '^(Canary|ris preview)' && takes_keys && press Escape
 check "a title Canary NUL x: the preview ends, HKCU\\Software\\Canary keeps its value, the scratch folder goes" \
   eval 'within 10 preview_ended && wine reg query "HKCU\\Software\\Canary" /v Keep 2>/dev/null | grep -q yes &&
         [[ -z $(ls -A "$user/Temp") ]]'
