@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool x11-utils
   libx11-dev libxext-dev xscreensaver
-  nsis osslsigncode openssl
+  nsis osslsigncode openssl libssl-dev icoutils ccache
 )
 
 missing=()

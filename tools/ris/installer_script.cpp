@@ -1,7 +1,9 @@
 #include "installer_script.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "base/ascii.h"
 #include "data/settings.h"
@@ -20,7 +22,16 @@ namespace {
 // is a 64-bit program, and so is setup: it sees the system folder and the
 // registry as the saver does. The user's saver is set as Windows sets it, by its
 // short path, and what was set before is kept in the uninstall key, so that
-// the uninstaller can put it back if ours is still the one set then.
+// the uninstaller can put it back if ours is still the one set then. A
+// silent setup (/S) sets it only when asked to (/ACTIVATE): an
+// administrator deploying it chooses. /D= chooses the folder, for all users
+// too. Setup ends with 0 only when everything was installed.
+//
+// The wizard speaks the product's language: NSIS's translation for its
+// pages, the product's texts (the SetupTexts macro) for what is added here.
+// Its welcome page keeps the first and last paragraphs of NSIS's own: the
+// middle one asks to close every other program to spare a restart, which a
+// screen saver never needs.
 constexpr std::string_view kScriptBody = R"nsis(
 Target amd64-unicode
 ManifestDPIAware true
@@ -30,8 +41,13 @@ SetCompressor /SOLID lzma
 SetDateSave off
 RequestExecutionLevel user
 Name "${TITLE}"
-Caption "${TITLE} Setup"
-UninstallCaption "${TITLE} Uninstall"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_PICTURE}"
+!ifdef HEADER_PICTURE
+  !define MUI_HEADERIMAGE
+  !define MUI_HEADERIMAGE_BITMAP "${HEADER_PICTURE}"
+!endif
 BrandingText "${TITLE}"
 OutFile "${OUTPUT}"
 InstallDir "$LOCALAPPDATA\Programs\${FOLDER}"
@@ -51,21 +67,47 @@ ShowUninstDetails nevershow
 !define ERROR_ELEVATION_REQUIRED 740
 
 Var AllUsers
+Var Activate
+Var ChosenFolder
+Var WelcomeText
 Var OnlyMeButton
 Var AllUsersButton
 Var SaverPath
 Var ArchivePath
 
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings"
+!define MUI_FINISHPAGE_RUN_TEXT "$(RIS_OPEN_SETTINGS)"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenSaverSettings
+!define MUI_PAGE_CUSTOMFUNCTION_PRE WelcomeWithoutRestart
+!define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
 !insertmacro MUI_PAGE_WELCOME
+!ifdef LICENCE
+  !insertmacro MUI_PAGE_LICENSE "${LICENCE}"
+!endif
 Page custom UsersPage LeaveUsersPage
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "${LANGUAGE}"
+!insertmacro SetupTexts
+
+; NSIS's welcome text without its middle paragraph: the first paragraph ends
+; at the first line feed (some translations end it without a CR).
+Function WelcomeWithoutRestart
+  StrCpy $0 "$(MUI_TEXT_WELCOME_INFO_TEXT)"
+  StrLen $2 $0
+  StrCpy $1 0
+  ${DoWhile} $1 < $2
+    StrCpy $3 $0 1 $1
+    ${IfThen} $3 == "$\n" ${|} ${ExitDo} ${|}
+    IntOp $1 $1 + 1
+  ${Loop}
+  StrCpy $0 $0 $1
+  StrCpy $3 $0 1 -1
+  ${IfThen} $3 == "$\r" ${|} StrCpy $0 $0 -1 ${|}
+  StrCpy $WelcomeText "$0$\r$\n$\r$\n$(^ClickNext)"
+FunctionEnd
 
 ; Ends setup or the uninstaller when everyone's saver is asked for by
 ; someone who may not change it.
@@ -74,7 +116,7 @@ Function ${un}RequireAdministrator
   UserInfo::GetAccountType
   Pop $0
   ${If} $0 != "Admin"
-    MessageBox MB_ICONEXCLAMATION "Installing ${TITLE} for all users needs administrator rights." /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "$(RIS_ADMINISTRATOR_NEEDED)" /SD IDOK
     SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
     Quit
   ${EndIf}
@@ -103,6 +145,11 @@ FunctionEnd
 
 Function .onInit
   StrCpy $AllUsers 0
+  StrCpy $Activate 1
+  StrCpy $ChosenFolder ""
+  ${If} "$INSTDIR" != "$LOCALAPPDATA\Programs\${FOLDER}"
+    StrCpy $ChosenFolder "$INSTDIR"
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/ALLUSERS" $1
@@ -110,15 +157,22 @@ Function .onInit
     StrCpy $AllUsers 1
     Call RequireAdministrator
   ${EndIf}
+  ${If} ${Silent}
+    ClearErrors
+    ${GetOptions} $0 "/ACTIVATE" $1
+    ${If} ${Errors}
+      StrCpy $Activate 0
+    ${EndIf}
+  ${EndIf}
 FunctionEnd
 
 Function UsersPage
-  !insertmacro MUI_HEADER_TEXT "Who uses ${TITLE}" "Install the screen saver for yourself, or for everyone who uses this computer."
+  !insertmacro MUI_HEADER_TEXT "$(RIS_USERS_TITLE)" "$(RIS_USERS_SUBTITLE)"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateRadioButton} 0 0 100% 14u "&Only for me (no administrator rights needed)"
+  ${NSD_CreateRadioButton} 0 0 100% 14u "$(RIS_ONLY_ME)"
   Pop $OnlyMeButton
-  ${NSD_CreateRadioButton} 0 18u 100% 14u "For &all users of this computer (needs administrator rights)"
+  ${NSD_CreateRadioButton} 0 18u 100% 14u "$(RIS_ALL_USERS)"
   Pop $AllUsersButton
   ${If} $AllUsers == 1
     ${NSD_Check} $AllUsersButton
@@ -134,7 +188,7 @@ Function LeaveUsersPage
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
-      MessageBox MB_ICONEXCLAMATION "Installing for all users needs administrator rights: start setup as an administrator, or install only for yourself."
+      MessageBox MB_ICONEXCLAMATION "$(RIS_ADMINISTRATOR_CHOICE)"
       Abort
     ${EndIf}
   ${EndIf}
@@ -157,7 +211,14 @@ Function RegisterUninstaller
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${TITLE}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+!ifdef MAKERS_ICON
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT_ID}.ico"
+!else
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$SaverPath,0"
+!endif
+!ifdef PUBLISHER_URL
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "URLInfoAbout" "${PUBLISHER_URL}"
+!endif
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
@@ -172,25 +233,40 @@ Function RegisterUninstaller
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 FunctionEnd
 
+; A file that cannot be written ends setup with an error level: a silent
+; setup answers "ignore" to NSIS's question, which would otherwise go on.
 Section
   StrCpy $1 "$INSTDIR"
   ${If} $AllUsers == 1
     SetShellVarContext all
-    StrCpy $INSTDIR "$PROGRAMFILES64\${FOLDER}"
+    ${If} $ChosenFolder == ""
+      StrCpy $INSTDIR "$PROGRAMFILES64\${FOLDER}"
+    ${EndIf}
     StrCpy $1 "$SYSDIR"
   ${EndIf}
   StrCpy $SaverPath "$1\${SAVER}"
   StrCpy $ArchivePath "$1\${ARCHIVE}"
+  ClearErrors
   SetOutPath "$1"
   File "/oname=${SAVER}" "${ENGINE_SOURCE}"
   File "/oname=${ARCHIVE}" "${ARCHIVE_SOURCE}"
   SetOutPath "$INSTDIR"
+!ifdef MAKERS_ICON
+  File "/oname=${PRODUCT_ID}.ico" "${ICON}"
+!endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP "$(RIS_INSTALL_FAILED)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
 
   Call RememberPreviousSaver
-  Call ShortSaverPath
-  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$0"
-  !insertmacro SetScreenSaveActive 1
+  ${If} $Activate == 1
+    Call ShortSaverPath
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$0"
+    !insertmacro SetScreenSaveActive 1
+  ${EndIf}
   Call RegisterUninstaller
 SectionEnd
 
@@ -238,7 +314,7 @@ Function un.RemoveSettingsWhenAsked
   ClearErrors
   ${GetOptions} $0 "/REMOVESETTINGS" $1
   ${If} ${Errors}
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your own settings of ${TITLE} as well?" /SD IDNO IDYES remove
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RIS_REMOVE_SETTINGS)" /SD IDNO IDYES remove
     Return
   ${EndIf}
   remove:
@@ -252,6 +328,9 @@ Section Uninstall
   Call un.RestorePreviousSaver
   Delete "$SaverPath"
   Delete "$ArchivePath"
+!ifdef MAKERS_ICON
+  Delete "$INSTDIR\${PRODUCT_ID}.ico"
+!endif
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
@@ -322,6 +401,13 @@ std::optional<std::string> NsisQuoted(std::string_view text) {
 namespace {
 
 // The values the saver keeps under the user's key, removed one by one.
+// A text of the project's own (never a NUL, "$\\" or "${") as the inside of
+// an NSIS string.
+std::string Unquoted(std::string_view text) {
+  const std::string quoted = *NsisQuoted(text);
+  return quoted.substr(1, quoted.size() - 2);
+}
+
 std::string DeleteSaverValuesMacro() {
   std::string macro = "!macro DeleteSaverValues\n";
   for (const std::string& name : TSettings::UserValueNames()) {
@@ -330,10 +416,39 @@ std::string DeleteSaverValuesMacro() {
   return macro.append("!macroend\n");
 }
 
+// The texts setup adds, in its language, each with the title in place of
+// "{title}". The language's NSIS identifier is defined once its translation
+// is loaded, so the macro is inserted after MUI_LANGUAGE.
+std::string SetupTextsMacro(const SetupLanguage& language) {
+  static constexpr std::pair<SetupText, std::string_view> kNames[] = {
+      {SetupText::UsersTitle, "RIS_USERS_TITLE"},
+      {SetupText::UsersSubtitle, "RIS_USERS_SUBTITLE"},
+      {SetupText::OnlyMe, "RIS_ONLY_ME"},
+      {SetupText::AllUsers, "RIS_ALL_USERS"},
+      {SetupText::AdministratorNeeded, "RIS_ADMINISTRATOR_NEEDED"},
+      {SetupText::AdministratorChoice, "RIS_ADMINISTRATOR_CHOICE"},
+      {SetupText::OpenSaverSettings, "RIS_OPEN_SETTINGS"},
+      {SetupText::RemoveSettings, "RIS_REMOVE_SETTINGS"},
+      {SetupText::InstallFailed, "RIS_INSTALL_FAILED"},
+  };
+  static_assert(std::size(kNames) == kSetupTextCount);
+  const std::string language_id = "${LANG_" + UpperAscii(language.Name) + "}";
+  std::string macro = "!macro SetupTexts\n";
+  for (const auto& [text, name] : kNames) {
+    macro.append("  LangString ").append(name).append(" ").append(language_id).append(" \"");
+    std::string_view rest = language.Text(text);
+    for (std::size_t at; (at = rest.find("{title}")) != std::string_view::npos; rest.remove_prefix(at + 7)) {
+      macro.append(Unquoted(rest.substr(0, at))).append("${TITLE}");
+    }
+    macro.append(Unquoted(rest)).append("\"\n");
+  }
+  return macro.append("!macroend\n");
+}
+
 }  // namespace
 
 Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
-  const std::pair<std::string_view, std::string> definitions[] = {
+  std::vector<std::pair<std::string_view, std::string>> definitions = {
       {"TITLE", product.Title},
       {"VERSION", product.Version},
       {"PUBLISHER", product.Publisher},
@@ -345,7 +460,15 @@ Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
       {"ARCHIVE_SOURCE", product.ArchivePath},
       {"OUTPUT", product.OutputPath},
       {"PAYLOAD_KB", std::to_string(product.PayloadKilobytes)},
+      {"LANGUAGE", std::string(product.Language->Name)},
+      {"ICON", product.IconPath},
+      {"WIZARD_PICTURE", product.WizardPicturePath},
   };
+  // The brand's optional parts are defined only where present.
+  if (product.MakersIcon) definitions.emplace_back("MAKERS_ICON", "1");
+  if (product.HeaderPicturePath) definitions.emplace_back("HEADER_PICTURE", *product.HeaderPicturePath);
+  if (product.LicencePath) definitions.emplace_back("LICENCE", *product.LicencePath);
+  if (!product.PublisherUrl.empty()) definitions.emplace_back("PUBLISHER_URL", product.PublisherUrl);
   // No product text in this comment: a line break or a final backslash in
   // one would end or continue it.
   std::string script = "; A screen saver's setup, written by ris installer.\n";
@@ -358,7 +481,7 @@ Result<std::string, std::string> NsisScript(const InstallerProduct& product) {
     }
     script.append("!define ").append(name).append(" ").append(*quoted).append("\n");
   }
-  return script.append(DeleteSaverValuesMacro()).append(kScriptBody);
+  return script.append(DeleteSaverValuesMacro()).append(SetupTextsMacro(*product.Language)).append(kScriptBody);
 }
 
 }  // namespace ris::tool

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "setup_languages.h"
 
 namespace ris::tool {
 
@@ -17,12 +18,23 @@ struct InstallerProduct {
   std::string Title;
   std::string Version;     // as the list of installed programs shows it
   std::string Publisher;
+  std::string Copyright;   // as written: "(c) 2026 The Demo Makers"
   std::string SaverFile;   // "Flowers.scr"
   std::string ArchiveFile; // "Flowers.dat"
   std::string EnginePath;  // the files setup carries, as makensis finds them, in UTF-8
   std::string ArchivePath;
   std::string OutputPath;
   std::uint32_t PayloadKilobytes = 0;  // the saver and its archive
+  // The brand, as files makensis reads: the icon of setup and uninstaller
+  // (installed beside the uninstaller and shown in the list of installed
+  // programs when it is the maker's), the wizard's pictures, the licence.
+  std::string IconPath;
+  bool MakersIcon = false;
+  std::string WizardPicturePath;
+  std::optional<std::string> HeaderPicturePath;
+  std::optional<std::string> LicencePath;
+  std::string PublisherUrl;  // the list's "about" link; empty: none
+  const SetupLanguage* Language = &EnglishSetup();
 };
 
 // "Version 1.2 (beta)" -> "1.2 (beta)": the text from its first digit on, as

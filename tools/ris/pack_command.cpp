@@ -82,6 +82,7 @@ std::string BuildArchive(const PackRequest& request, const PackContent& content,
     progress.Count("packing", ++packed, content.Pictures.size(), picture.Name);
     AddEntry(writer, picture.Name, picture.Bytes, findings);
   }
+  for (const PackEntry& file : content.SetupFiles) AddEntry(writer, file.Name, file.Bytes, findings);
   std::string archive = writer.Finish();
   if (archive.size() > kMaxZipArchiveBytes) {
     std::string text = "the archive would be ";
@@ -114,7 +115,7 @@ int RunPackCommand(Arguments arguments, const CommandReport& report) {
     report.err << "error: cannot write '" << request->Output.string() << "': " << written.error() << '\n';
     return 1;
   }
-  report.out << "packed " << Counted(content.Pictures.size() + 1, "entry", "entries") << " in "
+  report.out << "packed " << Counted(content.Pictures.size() + content.SetupFiles.size() + 1, "entry", "entries") << " in "
              << Counted(set_count, "set", "sets") << " for " << request->Saver;
   if (findings.NoteCount() > 0) report.out << " (" << Counted(findings.NoteCount(), "note", "notes") << " above)";
   report.out << '\n';

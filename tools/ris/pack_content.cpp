@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::string_view kPictureFolders[] = {"backgrounds", "icons"};
 constexpr std::string_view kThumbnailFolder = "thumbs";  // inside icons
+constexpr std::string_view kSetupFolder = "setup";
 
 // The folder's items sorted by the bytes of their names, so that archives
 // depend neither on the order in which the file system lists them nor on
@@ -45,7 +46,7 @@ void LeaveOut(const fs::directory_entry& item, const std::string& shown, PackFin
   std::error_code error;
   const std::string kind = item.is_directory(error) ? "/" : "";
   findings.Warning("left out '" + shown + kind +
-                   "': a product holds only settings.txt, backgrounds/, icons/ and icons/thumbs/");
+                   "': a product holds only settings.txt, backgrounds/, icons/, icons/thumbs/ and setup/");
 }
 
 bool IsRegularFile(const fs::directory_entry& item) {
@@ -58,18 +59,16 @@ bool IsFolder(const fs::directory_entry& item) {
   return item.is_directory(error);
 }
 
-// Adds the files of one picture folder under `prefix` ("icons/"); only
+// Adds the files of one folder under `prefix` ("icons/") to `entries`; only
 // icons/ may hold a folder, its thumbnails.
-void CollectPictures(const fs::path& folder, const std::string& prefix, PackContent& content,
-                     PackFindings& findings) {
+void CollectFiles(const fs::path& folder, const std::string& prefix, std::vector<PackEntry>& entries,
+                  PackFindings& findings) {
   for (const fs::directory_entry& item : SortedItems(folder, prefix, findings)) {
     const std::string name = prefix + item.path().filename().string();
     if (IsRegularFile(item)) {
-      if (auto bytes = ReadEntryFile(item.path(), name, findings)) {
-        content.Pictures.push_back({name, std::move(*bytes)});
-      }
+      if (auto bytes = ReadEntryFile(item.path(), name, findings)) entries.push_back({name, std::move(*bytes)});
     } else if (prefix == "icons/" && item.path().filename() == kThumbnailFolder && IsFolder(item)) {
-      CollectPictures(item.path(), name + "/", content, findings);
+      CollectFiles(item.path(), name + "/", entries, findings);
     } else {
       LeaveOut(item, name, findings);
     }
@@ -87,7 +86,9 @@ void CollectTopLevelItem(const fs::directory_entry& item, PackContent& content,
   const bool picture_folder = std::find(std::begin(kPictureFolders), std::end(kPictureFolders),
                                         name) != std::end(kPictureFolders);
   if (picture_folder && IsFolder(item)) {
-    CollectPictures(item.path(), name + "/", content, findings);
+    CollectFiles(item.path(), name + "/", content.Pictures, findings);
+  } else if (name == kSetupFolder && IsFolder(item)) {
+    CollectFiles(item.path(), name + "/", content.SetupFiles, findings);
   } else {
     LeaveOut(item, name, findings);
   }

@@ -1,7 +1,8 @@
 #pragma once
-// The files of a product folder that go into its data archive: settings.txt
-// and the pictures in backgrounds/, icons/ and icons/thumbs/. Anything else
-// but the record of photos is left out, with a warning, so that a stray file is noticed rather than
+// The files of a product folder that go into its data archive: settings.txt,
+// the pictures in backgrounds/, icons/ and icons/thumbs/, and the files of
+// its setup program in setup/. Anything else but the record of photos is
+// left out, with a warning, so that a stray file is noticed rather than
 // shipped.
 
 #include <filesystem>
@@ -21,6 +22,7 @@ struct PackEntry {
 struct PackContent {
   std::optional<std::string> Settings;  // settings.txt's bytes, when read
   std::vector<PackEntry> Pictures;      // each folder listed in sorted name order
+  std::vector<PackEntry> SetupFiles;    // "setup/icon.ico": what the setup shows, never the saver
 };
 
 inline constexpr std::string_view kSettingsEntryName = "settings.txt";

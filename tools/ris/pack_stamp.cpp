@@ -47,9 +47,11 @@ PackStamp PackStampFor(std::string_view password, std::string_view settings,
   hash.Add(password);
   hash.Add(kSettingsEntryName);
   hash.Add(settings);
-  for (const PackEntry& picture : content.Pictures) {
-    hash.Add(picture.Name);
-    hash.Add(picture.Bytes);
+  for (const auto* entries : {&content.Pictures, &content.SetupFiles}) {
+    for (const PackEntry& entry : *entries) {
+      hash.Add(entry.Name);
+      hash.Add(entry.Bytes);
+    }
   }
   return {StampFromEnvironment(findings), hash.Seed()};
 }

@@ -5,6 +5,7 @@
 #include "photo_orientation.h"
 #include "set_checks.h"
 #include "settings_checks.h"
+#include "setup_brand.h"
 
 namespace ris::tool {
 namespace {
@@ -28,6 +29,8 @@ void PrepareProductContent(PackContent& content, ContentPreparation preparation,
     *content.Settings = PrepareSettingsText(*content.Settings, preparation.FixLineEnds, findings);
     CheckSettingsText(*content.Settings, findings);
     NamesInCodePage(SettingsCodePage(*content.Settings), content.Pictures, findings);
+    // What ris installer would refuse of the [setup] section, found here.
+    ReadSetupBrand(*content.Settings, SettingsCodePage(*content.Settings), content.SetupFiles, {}, findings);
   }
   ConvertCameraPictures(content.Pictures, findings);
   TurnPhotosUpright(content.Pictures, preparation.KeepOrientation, findings);

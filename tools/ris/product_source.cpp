@@ -21,7 +21,11 @@ std::string FolderName(std::string name) {
   return name;
 }
 
-PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindings& findings) {
+// Which entries to extract: all, or only those the setup program needs.
+enum class ArchiveEntries { All, Setup };
+
+PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindings& findings,
+                        ArchiveEntries wanted = ArchiveEntries::All) {
   PackContent content;
   const auto source = FileByteSource::Open(path);
   if (!source) {
@@ -36,6 +40,8 @@ PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindin
   const std::string password = ArchivePasswordFor(saver, kArchivePasswordPrefix);
   for (std::size_t i = 0; i < archive->EntryCount(); ++i) {
     const std::string name = FolderName(archive->Entry(i).Name);
+    const bool picture = name != kSettingsEntryName && !name.starts_with("setup/");
+    if (picture && wanted == ArchiveEntries::Setup) continue;
     auto bytes = archive->Extract(i, password);
     if (!bytes) {
       // A wrong password fails every entry alike: once is enough.
@@ -46,6 +52,8 @@ PackContent ReadArchive(const fs::path& path, std::string_view saver, PackFindin
     }
     if (name == kSettingsEntryName) {
       content.Settings = std::move(*bytes);
+    } else if (name.starts_with("setup/")) {
+      content.SetupFiles.push_back({name, std::move(*bytes)});
     } else if (!name.ends_with('/')) {
       content.Pictures.push_back({name, std::move(*bytes)});
     }
@@ -67,6 +75,10 @@ PackContent ReadProduct(const fs::path& input, std::string_view saver, PackFindi
     if (content.Settings) CheckSettingsText(*content.Settings, findings);
   }
   return content;
+}
+
+PackContent ReadArchivedSetup(const fs::path& archive, std::string_view saver, PackFindings& findings) {
+  return ReadArchive(archive, saver, findings, ArchiveEntries::Setup);
 }
 
 }  // namespace ris::tool

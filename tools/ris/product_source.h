@@ -1,7 +1,7 @@
 #pragma once
 // A product as the maker's commands see it, read from its content folder or
 // from its packed archive: the settings text and the pictures, named as in
-// the folder ("icons/thumbs/x.png").
+// the folder ("icons/thumbs/x.png"), and the setup program's files.
 
 #include <filesystem>
 #include <string_view>
@@ -17,5 +17,9 @@ namespace ris::tool {
 // checked. What cannot be read is an error in `findings`.
 PackContent ReadProduct(const std::filesystem::path& input, std::string_view saver,
                         PackFindings& findings);
+
+// Only the settings text and the setup/ files of a packed archive, as its
+// setup program needs them: the pictures are neither extracted nor checked.
+PackContent ReadArchivedSetup(const std::filesystem::path& archive, std::string_view saver, PackFindings& findings);
 
 }  // namespace ris::tool

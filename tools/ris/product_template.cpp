@@ -116,6 +116,26 @@ select=-1
 stretchSmallImages=true
 setStretchSmallImages=true
 
+[setup]
+// What the set-up program of ris installer shows of its maker; the saver
+// reads none of it. Files are named in the product's setup/ folder, such
+// as icon=setup/icon.ico; an empty value keeps the plain default.
+// The set-up's icon, also the saver's in the list of installed programs
+// (.ico, with 16, 32 and 48 pixel sizes).
+icon=
+// The picture beside the welcome and finish pages, shown at 164 x 314,
+// and the one at the top right of the other pages, shown at 150 x 57: any
+// picture a set may hold, scaled to fill.
+wizardPicture=
+headerPicture=
+// A text the user accepts before installing (UTF-8 or the code page).
+licence=
+// The maker's site in the list of installed programs; url when empty.
+publisherUrl=
+// The set-up's language (ris installer --languages lists them); when
+// empty, the language of codePage.
+language=
+
 [language]
 // The captions of the configuration dialog. "&" marks the letter of a
 // keyboard shortcut; the options of a choice are separated by ";".
