@@ -9,10 +9,6 @@ desktop_key='HKCU\Control Panel\Desktop'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Demo'
 previous_saver='C:\windows\system32\previous.scr'
 
-# reg_text KEY NAME is dialog.sh's; the value may hold blanks.
-reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
 # ris_exe NAME ARGUMENTS...: ris.exe under Wine, its output in $work/NAME.out.
 run_ris_exe() {
   local name=$1
@@ -76,12 +72,7 @@ done
 : >"$work/stderr"
 timeout 60 wine 'C:\e2e\DemoSetup.exe' >/dev/null 2>&1 &
 setup_pid=$!
-setup_window=
-for ((i = 0; i < 150; i++)); do
-  setup_window=$(xdotool search --name '^Bouncing Pictures Demo Setup$' 2>/dev/null | head -n1)
-  [[ -n $setup_window ]] && break
-  sleep 0.1
-done
+setup_window=$(window_named '^Bouncing Pictures Demo Setup$')
 check "setup's window is captioned with the product's title" test -n "$setup_window"
 if [[ -n $setup_window ]]; then
   sleep 1.5
@@ -92,7 +83,7 @@ wait "$setup_pid" 2>/dev/null
 
 wine reg add "$desktop_key" /v SCRNSAVE.EXE /t REG_SZ /d "$previous_saver" /f >/dev/null 2>&1
 wine reg delete "$settings_key" /f >/dev/null 2>&1
-timeout 60 wine 'C:\e2e\DemoSetup.exe' /S >/dev/null 2>&1
+timeout 60 wine 'C:\e2e\DemoSetup.exe' /S /ACTIVATE >/dev/null 2>&1
 check "silent setup ends with 0" [ $? -eq 0 ]
 
 programs=$(wine cmd /c 'echo %LOCALAPPDATA%\Programs' 2>/dev/null | tr -d '\r')

@@ -273,6 +273,20 @@ check_saver_cpu() {
   press Escape
   ends_with 0 >/dev/null
 }
+# reg_value KEY NAME: a value of any string type; it may hold blanks.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+# window_named REGEX: the X window of that name once it shows, within 15 s.
+window_named() {
+  local window i
+  for ((i = 0; i < 150; i++)); do
+    window=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [[ -n $window ]] && break
+    sleep 0.1
+  done
+  echo "$window"
+}
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'

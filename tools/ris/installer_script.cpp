@@ -78,6 +78,9 @@ Var ArchivePath
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "$(RIS_OPEN_SETTINGS)"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenSaverSettings
+; Room for a long title in a long language.
+!define MUI_WELCOMEPAGE_TITLE_3LINES
+!define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_PAGE_CUSTOMFUNCTION_PRE WelcomeWithoutRestart
 !define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
 !insertmacro MUI_PAGE_WELCOME
@@ -151,18 +154,18 @@ Function .onInit
     StrCpy $ChosenFolder "$INSTDIR"
   ${EndIf}
   ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/ALLUSERS" $1
-  ${IfNot} ${Errors}
-    StrCpy $AllUsers 1
-    Call RequireAdministrator
-  ${EndIf}
   ${If} ${Silent}
     ClearErrors
     ${GetOptions} $0 "/ACTIVATE" $1
     ${If} ${Errors}
       StrCpy $Activate 0
     ${EndIf}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/ALLUSERS" $1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+    Call RequireAdministrator
   ${EndIf}
 FunctionEnd
 
