@@ -117,12 +117,7 @@ fi
 done_with_saver
 saver='C:\e2e\Demo.scr'
 
-# The uninstaller runs from a copy of itself: its end is seen in the files.
-timeout 60 wine "$programs\\Bouncing Pictures Demo\\Uninstall.exe" /S >/dev/null 2>&1
-for ((i = 0; i < 100; i++)); do
-  [[ -e $installed ]] || break
-  sleep 0.2
-done
+uninstall_silently "$programs\\Bouncing Pictures Demo\\Uninstall.exe" "$installed"
 check "silent uninstall removes the files and the folder" test ! -e "$installed"
 check "silent uninstall removes the uninstaller's registration" \
   eval '! wine reg query "$uninstall_key" >/dev/null 2>&1'

@@ -71,11 +71,7 @@ check "its uninstall entry carries the publisher's address and the icon" eval \
       $(reg_value "HKCU\\$brand_key" DisplayIcon) == *"\\Bouncing Pictures Demo\\Demo.ico" ]]'
 check "a silent setup without /ACTIVATE leaves the user's saver alone" \
   test -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)"
-timeout 60 wine "$programs\\Bouncing Pictures Demo\\Uninstall.exe" /S >/dev/null 2>&1
-for ((i = 0; i < 100; i++)); do
-  [[ -e $installed ]] || break
-  sleep 0.2
-done
+uninstall_silently "$programs\\Bouncing Pictures Demo\\Uninstall.exe" "$installed"
 check "silent uninstall for one user removes the folder, the icon with it" test ! -e "$installed"
 
 # As an administrator writes it: /D= last and unquoted, blanks and all (Wine
@@ -89,11 +85,7 @@ check "silent setup for all users ends with 0: the saver in the system folder, t
 check "for all users: registered for the machine, and the saver set as asked" eval \
   '[[ $(reg_value "HKLM\\$brand_key" URLInfoAbout) == "https://www.example.org/demo" &&
       $(reg_value "$desktop_key" SCRNSAVE.EXE) == *"Demo.scr" ]]'
-timeout 60 wine 'C:\Brand Folder\Uninstall.exe' /S >/dev/null 2>&1
-for ((i = 0; i < 100; i++)); do
-  [[ -e $system32/Demo.scr ]] || break
-  sleep 0.2
-done
+uninstall_silently 'C:\Brand Folder\Uninstall.exe' "$system32/Demo.scr"
 check "silent uninstall for all users removes the saver and its registration" \
   eval '[[ ! -e $system32/Demo.scr ]] && ! wine reg query "HKLM\\$brand_key" >/dev/null 2>&1'
 

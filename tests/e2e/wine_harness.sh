@@ -287,6 +287,17 @@ window_named() {
   done
   echo "$window"
 }
+# uninstall_silently UNINSTALLER PATH: runs a setup's uninstaller with /S.
+# It goes on from a copy of itself, so its end is seen in the files: PATH
+# gone, within 20 s.
+uninstall_silently() {
+  local i
+  timeout 60 wine "$1" /S >/dev/null 2>&1
+  for ((i = 0; i < 100; i++)); do
+    [[ -e $2 ]] || break
+    sleep 0.2
+  done
+}
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'

@@ -25,7 +25,6 @@
 #include "data/settings_list.h"
 #include "data/zip_file_settings.h"
 #include "engine_check.h"
-#include "file_bytes.h"
 #include "installer_script.h"
 #include "packed_saver.h"
 #include "product_source.h"
@@ -36,7 +35,6 @@
 #include "settings_checks.h"
 #include "settings_lint.h"
 #include "setup_brand.h"
-#include "sha256.h"
 #include "signing.h"
 #include "text_encoding.h"
 #include "winget_manifest.h"
@@ -153,9 +151,9 @@ std::optional<fs::path> MakensisFor(const InstallerRequest& request, const Comma
   return std::nullopt;
 }
 
-bool WriteWhole(const fs::path& path, const std::string& script, const CommandReport& report) {
+bool WriteWhole(const fs::path& path, const std::string& bytes, const CommandReport& report) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << script;
+  out << bytes;
   out.close();
   if (out) return true;
   report.Complain() << "cannot write '" << path.string() << "'\n";
@@ -299,23 +297,6 @@ Result<WingetPackage, std::string> WingetPackageFor(const InstallerRequest& requ
   const std::string license = product.Copyright.empty() ? "Proprietary" : product.Copyright;
   return WingetPackage{*id, product.Version, product.Publisher, product.Title, license, product.PublisherUrl,
                        std::string(fs::path(product.SaverFile).stem().string()), url, {}};
-}
-
-// The manifest's files in SETUP.winget/ beside the setup, with its digest.
-Result<fs::path, std::string> WriteWingetManifests(const fs::path& setup, WingetPackage package) {
-  const auto bytes = ReadFileBytes(setup, std::uintmax_t{4} << 30);
-  if (!bytes) return Failure{"cannot read '" + setup.string() + "': " + bytes.error()};
-  package.InstallerSha256 = Sha256Hex(*bytes);
-  const fs::path folder = setup.parent_path() / (setup.stem().string() + ".winget");
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (error) return Failure{"cannot make '" + folder.string() + "': " + error.message()};
-  for (const WingetFile& file : WingetManifests(package)) {
-    if (const auto written = WriteFileAtomically(folder / file.Name, file.Text); !written) {
-      return Failure{"cannot write '" + (folder / file.Name).string() + "': " + written.error()};
-    }
-  }
-  return folder;
 }
 
 }  // namespace

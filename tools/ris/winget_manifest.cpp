@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <system_error>
 
+#include "atomic_file.h"
 #include "base/ascii.h"
+#include "file_bytes.h"
+#include "sha256.h"
 
 namespace ris::tool {
 
@@ -135,6 +139,23 @@ std::vector<WingetFile> WingetManifests(const WingetPackage& package) {
   return {{id + ".yaml", VersionManifest(package)},
           {id + ".installer.yaml", InstallerManifest(package)},
           {id + ".locale.en-US.yaml", LocaleManifest(package)}};
+}
+
+Result<std::filesystem::path, std::string> WriteWingetManifests(const std::filesystem::path& setup,
+                                                                WingetPackage package) {
+  const auto bytes = ReadFileBytes(setup, std::uintmax_t{4} << 30);
+  if (!bytes) return Failure{"cannot read '" + setup.string() + "': " + bytes.error()};
+  package.InstallerSha256 = Sha256Hex(*bytes);
+  const std::filesystem::path folder = setup.parent_path() / (setup.stem().string() + ".winget");
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) return Failure{"cannot make '" + folder.string() + "': " + error.message()};
+  for (const WingetFile& file : WingetManifests(package)) {
+    if (const auto written = WriteFileAtomically(folder / file.Name, file.Text); !written) {
+      return Failure{"cannot write '" + (folder / file.Name).string() + "': " + written.error()};
+    }
+  }
+  return folder;
 }
 
 }  // namespace ris::tool

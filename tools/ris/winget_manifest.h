@@ -5,6 +5,7 @@
 // every field the schema requires. One setup serves both scopes: the
 // machine's installer asks it to install for all users.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,5 +48,10 @@ std::optional<std::string> WingetVersionProblem(std::string_view version);
 std::string YamlQuoted(std::string_view text);
 
 std::vector<WingetFile> WingetManifests(const WingetPackage& package);
+
+// The manifest's files in SETUP.winget/ beside the setup, with the setup's
+// digest in place of the package's; the folder written.
+Result<std::filesystem::path, std::string> WriteWingetManifests(const std::filesystem::path& setup,
+                                                                WingetPackage package);
 
 }  // namespace ris::tool
