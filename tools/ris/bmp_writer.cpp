@@ -35,7 +35,8 @@ std::string EncodeBmp(const PixelImage& image) {
   AppendLittleEndian(out, pixel_bytes, 4);
   AppendLittleEndian(out, 2835, 4);  // 72 dots an inch, in dots a metre
   AppendLittleEndian(out, 2835, 4);
-  AppendLittleEndian(out, 0, 8);  // colours used, important
+  AppendLittleEndian(out, 0, 4);  // colours used
+  AppendLittleEndian(out, 0, 4);  // colours important
   for (std::uint32_t y = height; y-- > 0;) {
     const std::size_t row_start = out.size();
     for (std::uint32_t x = 0; x < width; ++x) {
