@@ -171,7 +171,14 @@ function renderField(field, flagFor) {
 function renderFields() {
   const box = $("fields"), focused = document.activeElement;
   if (focused && focused.dataset && focused.dataset.key && box.contains(focused)) {
-    return refreshFindings();  // the maker is typing: only the findings change
+    // The maker is typing: the field typed in stays as it is, the others
+    // show what the folder holds now.
+    for (const input of box.querySelectorAll("input[data-key]")) {
+      const field = product.fields.find(f => f.section === input.dataset.section && f.key === input.dataset.key);
+      if (input === focused || !field) continue;
+      if (input.type === "checkbox") input.checked = /^true$/i.test(field.value); else input.value = field.value;
+    }
+    return refreshFindings();
   }
   box.replaceChildren();
   for (const [name, sections, title] of groups) {
@@ -246,7 +253,9 @@ async function drawDialog() {
   let width = 0;
   for (const control of dialog.controls) {
     width = Math.max(width, control.x + control.width);
-    const drawn = element("div", {class: "k" + control.kind, title: control.name, text: control.caption.replace(/\r\n/g, "\n")});
+    // "&" marks a shortcut's letter, "&&" is an ampersand.
+    const text = control.caption.replace(/\r\n/g, "\n").replace(/&(&?)/g, "$1");
+    const drawn = element("div", {class: "k" + control.kind, title: control.name, text});
     Object.assign(drawn.style, {left: control.x + "px", top: control.y + "px", width: control.width + "px", height: control.height + "px"});
     box.append(drawn);
   }
