@@ -34,7 +34,8 @@ std::string Joined(const std::vector<std::string_view>& lines) {
   return text;
 }
 
-// The template's keys with the comment block standing above each.
+// The template's keys, each with the comment block above it and its
+// neighbours.
 std::vector<SettingsField> TemplateFields() {
   std::vector<SettingsField> fields;
   std::string section;
@@ -43,6 +44,7 @@ std::vector<SettingsField> TemplateFields() {
   for (std::string_view line : LinesOf(text)) {
     line = Trimmed(line.substr(0, line.find(kCrLf)));
     if (line.starts_with("//")) {
+      if (!fields.empty() && fields.back().Explanation == comment) comment.clear();  // a new block
       comment.append(comment.empty() ? "" : " ").append(Trimmed(line.substr(2)));
     } else if (line.starts_with("[") && line.ends_with("]")) {
       section = std::string(line.substr(1, line.size() - 2));
@@ -52,7 +54,7 @@ std::vector<SettingsField> TemplateFields() {
                           false, {}};
       field.Kind = ValueKindOf(field.Section, field.Key);
       fields.push_back(std::move(field));
-      comment.clear();
+      // The comment speaks for every key of its block, up to a blank line.
     } else {
       comment.clear();
     }

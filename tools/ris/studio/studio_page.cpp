@@ -151,8 +151,8 @@ function valueInput(field) {
 function renderField(field, flagFor) {
   const row = element("div", {class: "field", id: fieldId(field)});
   row.append(element("label", {class: "key", text: field.key}));
-  const controls = element("div");
-  controls.append(valueInput(field));
+  const controls = element("div"), value = valueInput(field);
+  controls.append(value.type === "checkbox" ? element("label", {}, value, " on") : value);
   if (flagFor) {
     const flag = valueInput(flagFor);
     controls.append(" ", element("label", {}, flag, " the user may change it"));
