@@ -6,9 +6,11 @@
 
 #include "archive/zip_archive.h"
 #include "atomic_file.h"
+#include "base/ascii.h"
 #include "base/errors.h"
 #include "base/result.h"
 #include "commands.h"
+#include "new_product.h"
 #include "dialog_layout.h"
 #include "file_bytes.h"
 #include "memory_archive.h"
@@ -57,48 +59,29 @@ int RunCommand(int (*command)(Arguments, const CommandReport&), const std::vecto
   return command(Arguments(views), report);
 }
 
-// The page's uploads as files in a scratch folder of their own, named only
-// by the set name they would give and an extension of letters and digits,
-// whatever the maker's system called them. Gone with this object.
-class UploadFolder {
- public:
-  explicit UploadFolder(const std::vector<Upload>& uploads) {
-    std::error_code error;
-    path_ = fs::temp_directory_path(error) / ("ris-studio-" + NewStudioToken().substr(0, 16));
-    fs::create_directories(path_, error);
-    std::vector<std::string> taken;
-    for (const Upload& upload : uploads) {
-      const std::string name = SetNameFor(upload.FileName, taken);
-      taken.push_back(name);
-      const fs::path file = path_ / (name + SafeExtension(upload.FileName));
-      if (WriteFileAtomically(file, upload.Bytes)) files_.push_back(file);
-    }
+// The page's photos as `ris add` takes photos it has read. They never become
+// files of their own: their names give set names (through SetNameFor, the
+// one rule for them) and extensions, and photos.txt records them as sent.
+std::vector<ReadPhoto> PhotosOf(const std::vector<Upload>& uploads) {
+  std::vector<ReadPhoto> photos;
+  for (const Upload& upload : uploads) {
+    photos.push_back({{upload.FileName, upload.Bytes}, "sent to ris studio as " + upload.FileName});
   }
-  UploadFolder(const UploadFolder&) = delete;
-  UploadFolder& operator=(const UploadFolder&) = delete;
-  ~UploadFolder() {
-    std::error_code error;
-    fs::remove_all(path_, error);
-  }
-  const fs::path& Path() const { return path_; }
-  const std::vector<fs::path>& Files() const { return files_; }
+  return photos;
+}
 
- private:
-  static std::string SafeExtension(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.size() - dot > 6) return "";
-    const std::string_view extension = name.substr(dot + 1);
-    const bool plain = std::all_of(extension.begin(), extension.end(), [](char c) {
-      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    });
-    std::string dotted;
-    if (plain) dotted.append(".").append(extension);
-    return dotted;
+// ".jpg" of "Photo.JPG": an extension of letters and digits alone, in lower
+// case, as a picture of a set is named; nothing for any other.
+std::string ExtensionOf(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.size() - dot > 6 || name.size() - dot < 2) return "";
+  std::string extension(".");
+  for (const char c : name.substr(dot + 1)) {
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return "";
+    extension += FoldAscii(c);
   }
-
-  fs::path path_;
-  std::vector<fs::path> files_;
-};
+  return extension;
+}
 
 // The files of the set folders, by set name (a file's stem).
 struct SetFiles {
@@ -130,10 +113,11 @@ std::string ForPage(std::string_view text, bool utf8, CodePage code_page) {
   return utf8 || IsUtf8Text(text) ? std::string(text) : ForTerminal(text, code_page);
 }
 
-// A version of the folder's files: their names, sizes and times.
+// A version of the folder's files: their names, sizes and times, those of
+// the folder itself too (a stray file there is one of pack's findings).
 std::string FolderVersion(const fs::path& folder, std::string_view settings) {
   std::size_t hash = std::hash<std::string_view>()(settings);
-  for (const std::string_view sub : kSetFolders) {
+  for (const std::string_view sub : {std::string_view("."), kSetFolders[0], kSetFolders[1], kSetFolders[2]}) {
     std::error_code error;
     for (fs::directory_iterator it(folder / std::string(sub), error), end; !error && it != end; it.increment(error)) {
       const auto size = it->is_regular_file(error) ? it->file_size(error) : 0;
@@ -189,9 +173,13 @@ Json StudioProduct::Describe() const {
   product["exists"] = fs::is_regular_file(folders_.Product / std::string(kSettingsEntryName), error);
   if (!product["exists"]) return product;
   const std::string text = SettingsText();
+  const std::string version = FolderVersion(folders_.Product, text);
+  // The page asks every two seconds; a folder that has not changed is not
+  // read and checked again.
+  if (version == described_version_) return described_;
   const bool utf8 = IsUtf8Text(text);
   const CodePage code_page = SettingsCodePage(text);
-  product["version"] = FolderVersion(folders_.Product, text);
+  product["version"] = version;
   product["saver"] = SaverName();
   Json fields = Json::array();
   for (const SettingsField& field : SettingsFields(text)) fields.push_back(FieldJson(field, utf8, code_page));
@@ -208,22 +196,23 @@ Json StudioProduct::Describe() const {
   Json lines = Json::array();
   for (const std::string& line : findings.Lines()) lines.push_back(ForPage(line, utf8, code_page));
   product["findings"] = lines;
+  described_version_ = version;
+  described_ = product;
   return product;
 }
 
 Json StudioProduct::Create(std::string_view title, std::string_view code_page, const std::vector<Upload>& photos) {
   CapturedReport captured;
-  std::vector<std::string> words{folders_.Product.string(), "--title", std::string(title), "--code-page",
-                                 std::string(code_page)};
-  const UploadFolder uploads(photos);
-  if (!photos.empty()) words.insert(words.end(), {"--photos", uploads.Path().string()});
-  return captured.Said(RunCommand(&RunNewCommand, words, captured.Report()));
+  const auto started =
+      StartProduct(folders_.Product, title, code_page.empty() ? std::nullopt : std::optional(std::string(code_page)),
+                   photos.empty());
+  if (!started) return Failed(started.error());
+  return captured.Said(AddPhotoSets(folders_.Product, PhotosOf(photos), std::nullopt, captured.Report()));
 }
 
 Json StudioProduct::AddPhotos(const std::vector<Upload>& photos) {
   CapturedReport captured;
-  const UploadFolder uploads(photos);
-  return captured.Said(AddPhotoSets(folders_.Product, uploads.Files(), std::nullopt, captured.Report()));
+  return captured.Said(AddPhotoSets(folders_.Product, PhotosOf(photos), std::nullopt, captured.Report()));
 }
 
 Json StudioProduct::SetValue(std::string_view section, std::string_view key, std::string_view value) {
@@ -282,15 +271,15 @@ Json StudioProduct::ReplacePicture(std::string_view set, std::string_view role, 
   const auto index = static_cast<std::size_t>(role_at - std::begin(kRoles));
   for (const SetFiles& files : SetsIn(folders_.Product)) {
     if (files.Name != set) continue;
-    const UploadFolder uploads({picture});
-    if (uploads.Files().empty()) return Failed("the picture could not be kept");
-    const fs::path& upload = uploads.Files().front();
     // Checked as pack checks it: a picture the saver can show.
-    auto checked = MakePhotoSet({upload.filename().string(), picture.Bytes}, std::nullopt);
-    if (!checked) return Failed(checked.error());
+    if (auto checked = MakePhotoSet({picture.FileName, picture.Bytes}, std::nullopt); !checked) {
+      return Failed(checked.error());
+    }
+    const std::string extension = ExtensionOf(picture.FileName);
+    if (extension.empty()) return Failed("the picture's name has no extension that tells its format");
     std::error_code error;
     if (!files.Files[index].empty()) fs::remove(folders_.Product / files.Files[index], error);
-    const fs::path target = folders_.Product / std::string(kSetFolders[index]) / (std::string(set) + upload.extension().string());
+    const fs::path target = folders_.Product / std::string(kSetFolders[index]) / (std::string(set) + extension);
     if (const auto written = WriteFileAtomically(target, picture.Bytes); !written) return Failed(written.error());
     return {{"ok", true}};
   }

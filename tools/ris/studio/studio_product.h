@@ -69,6 +69,8 @@ class StudioProduct {
   PackContent PreparedContent() const;
 
   StudioFolders folders_;
+  mutable std::string described_version_;  // of the folder as last described
+  mutable Json described_;
 };
 
 }  // namespace ris::tool
