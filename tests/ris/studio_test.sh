@@ -66,6 +66,13 @@ done
 curl -s --max-time 30 -H "X-Studio-Token: $token" -F "photo=@$work/noise.jpg" "$base/api/photos" >"$work/stderr"
 check "an upload that is no picture makes no set, and says why" eval \
   'grep -q "no set made of it" "$work/stderr" && [[ ! -e $work/product/backgrounds/noise.jpg ]]'
+api() { curl -s --max-time 10 -H "X-Studio-Token: $token" -H 'Content-Type: application/json' -d "$2" "$base/api/$1"; }
+cp "$work/product/settings.txt" "$work/settings.before"
+api settings '{"section":"general","key":"title\r\n[bounce]\r\nSpeed","value":"99"}' >/dev/null
+check "a setting the form does not have is not written" cmp -s "$work/settings.before" "$work/product/settings.txt"
+api sets/rename '{"from":"example","to":"../../escaped"}' >/dev/null
+check "a set renamed to a path stays a set of the folder" eval \
+  '[[ ! -e $work/escaped.png && $(ls "$work/product/backgrounds") == *escaped* ]]'
 check "the studio ends once no page has called for its idle time" ended_within 20
 
 start_studio

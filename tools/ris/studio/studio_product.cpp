@@ -217,6 +217,13 @@ Json StudioProduct::AddPhotos(const std::vector<Upload>& photos) {
 
 Json StudioProduct::SetValue(std::string_view section, std::string_view key, std::string_view value) {
   const std::string text = SettingsText();
+  // The form edits the keys it shows, and only those: a section or key the
+  // page made up could write lines of its own into the text.
+  const std::vector<SettingsField> fields = SettingsFields(text);
+  if (std::none_of(fields.begin(), fields.end(),
+                   [&](const SettingsField& field) { return field.Section == section && field.Key == key; })) {
+    return Failed("the form has no such setting");
+  }
   std::string stored(value);
   if (!IsUtf8Text(text)) {
     ConversionFailure failure;
@@ -239,7 +246,7 @@ Json StudioProduct::RenameSet(std::string_view from, std::string_view to) {
   if (found == sets.end()) return Failed("the product has no set of that name");
   std::vector<std::string> taken;
   for (const SetFiles& set : sets) {
-    if (set.Name != from) taken.push_back(set.Name);
+    if (set.Name != from) taken.push_back(FoldAscii(set.Name));
   }
   // The one rule for set names: what `ris add` makes of a photo's name.
   const std::string name = SetNameFor(std::string(to) + ".set", taken);
