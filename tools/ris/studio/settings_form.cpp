@@ -79,7 +79,10 @@ std::vector<SettingsField> SettingsFields(std::string_view text) {
 
 std::optional<std::string> WithSettingsValue(std::string_view text, std::string_view section, std::string_view key,
                                              std::string_view value) {
-  if (value.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+  if (value.find_first_of("\r\n") != std::string_view::npos || section.find_first_of("\r\n]") != std::string_view::npos ||
+      key.find_first_of("\r\n=") != std::string_view::npos) {
+    return std::nullopt;
+  }
   std::size_t key_line = 0;
   std::size_t section_line = 0;
   std::string written_key(key);

@@ -29,8 +29,9 @@ std::vector<SettingsField> SettingsFields(std::string_view text);
 // `text` with [section] key set to `value`: the line that sets it now
 // rewritten in place with its own spelling of the key and its line end, or,
 // when no line sets it, a line added below the section's header (the
-// section added at the end when there is none). Nothing when the value
-// holds a line end, which would end it.
+// section added at the end when there is none). Nothing when a line end in
+// any of them, a "]" in the section or a "=" in the key would make the line
+// another.
 std::optional<std::string> WithSettingsValue(std::string_view text, std::string_view section, std::string_view key,
                                              std::string_view value);
 
