@@ -319,7 +319,7 @@ Result<std::string, std::string> StudioProduct::Frame(std::string_view size) con
     const std::unique_ptr<PlatformText> text = MakePlatformText();
     const SetFrame frame = RenderFrame(*system, *text, run);
     if (!frame.Error.empty()) return Failure{frame.Error};
-    return EncodePng(frame.Frame);
+    return EncodePng(frame.Frame, 1);  // shown once, redrawn at the next edit
   } catch (const ProcessExit& exit) {
     return Failure{std::string(exit.what())};
   } catch (const ESaverError& failure) {
