@@ -66,6 +66,14 @@ done
 curl -s --max-time 30 -H "X-Studio-Token: $token" -F "photo=@$work/noise.jpg" "$base/api/photos" >"$work/stderr"
 check "an upload that is no picture makes no set, and says why" eval \
   'grep -q "no set made of it" "$work/stderr" && [[ ! -e $work/product/backgrounds/noise.jpg ]]'
+convert -size 40x30 xc:orange "$work/orange.png"
+curl -s --max-time 30 -H "X-Studio-Token: $token" -F set=example -F role=thumbnail -F "picture=@$work/orange.png" \
+  "$base/api/sets/replace" >/dev/null
+check "a set's thumbnail replaced by a picture" cmp -s "$work/orange.png" "$work/product/icons/thumbs/example.png"
+curl -s --max-time 30 -H "X-Studio-Token: $token" -F set=example -F role=sprite -F "picture=@$work/noise.jpg" \
+  "$base/api/sets/replace" >"$work/stderr"
+check "a picture the saver cannot show replaces nothing" eval \
+  'grep -q "JPEG error" "$work/stderr" && [[ ! -e $work/product/icons/example.jpg ]]'
 api() { curl -s --max-time 10 -H "X-Studio-Token: $token" -H 'Content-Type: application/json' -d "$2" "$base/api/$1"; }
 cp "$work/product/settings.txt" "$work/settings.before"
 api settings '{"section":"general","key":"title\r\n[bounce]\r\nSpeed","value":"99"}' >/dev/null

@@ -17,6 +17,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.common.exceptions import TimeoutException, WebDriverException
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 ris, work, engine = sys.argv[1:4]
@@ -128,6 +129,15 @@ try:
         text.write(b"\r\n".join(b"version=Version 2.0" if line.startswith(b"version=") else line for line in now))
     check("an edit made in a text editor shows in the page", until(
         driver, lambda: field("general", "version").get_attribute("value") == "Version 2.0", 10))
+
+    # A set renamed on its card.
+    name = driver.find_element(By.CSS_SELECTOR, ".card[data-set='photo 1'] input.name")
+    driver.execute_script("arguments[0].scrollIntoView()", name)
+    name.send_keys(Keys.CONTROL, "a")
+    name.send_keys("Harbour\n")
+    check("a set renamed on its card", until(driver, lambda: driver.find_elements(
+        By.CSS_SELECTOR, ".card[data-set='harbour']"), 10) and os.path.isfile(os.path.join(product, "backgrounds",
+                                                                                            "harbour.jpg")))
 
     # Build: the archive, byte for byte what ris pack makes of the folder, and the setup.
     driver.find_element(By.ID, "build").click()

@@ -244,6 +244,7 @@ Json StudioProduct::RenameSet(std::string_view from, std::string_view to) {
   const std::vector<SetFiles> sets = SetsIn(folders_.Product);
   const auto found = std::find_if(sets.begin(), sets.end(), [&](const SetFiles& set) { return set.Name == from; });
   if (found == sets.end()) return Failed("the product has no set of that name");
+  if (to.find_first_not_of(' ') == std::string_view::npos) return Failed("a set needs a name");
   std::vector<std::string> taken;
   for (const SetFiles& set : sets) {
     if (set.Name != from) taken.push_back(FoldAscii(set.Name));

@@ -122,7 +122,11 @@ class Server final : public StudioServer {
 
   void Route() {
     server_.Get("/", [](const httplib::Request&, httplib::Response& response) {
-      response.set_header("Content-Security-Policy", "default-src 'self' blob: 'unsafe-inline'");
+      // Nothing but its own and what it draws itself, and never inside
+      // another site's page.
+      response.set_header("Content-Security-Policy",
+                          "default-src 'self' blob: 'unsafe-inline'; frame-ancestors 'none'");
+      response.set_header("X-Frame-Options", "DENY");
       response.set_content(std::string(StudioPage()), "text/html; charset=utf-8");
     });
     server_.Get("/api/product", Locked([this](const httplib::Request&, httplib::Response& response) {
