@@ -12,6 +12,7 @@ constexpr std::string_view kPage = R"studio(<!doctype html>
 <head>
 <meta charset="utf-8">
 <title>ris studio</title>
+<link rel="icon" href="data:,">
 <style>
 body { font: 14px system-ui, sans-serif; margin: 0; background: #f4f4f6; color: #222; }
 header { background: #2b3a55; color: #fff; padding: 10px 18px; display: flex; gap: 18px; align-items: baseline; }
@@ -374,9 +375,14 @@ $("build").addEventListener("click", async () => {
   document.body.dataset.built = built.ok ? "yes" : "no";
 });
 
-// The server ends a minute after the last call; these calls keep it while
-// the page is open, and show edits made in a text editor.
+// The server ends a minute after the last call. The page's own calls show
+// edits made in a text editor; a worker's, which a browser does not slow
+// down in a tab left in the background, keep the server while it is open.
 setInterval(() => load(false), 2000);
+const heart = new Worker(URL.createObjectURL(new Blob([
+  "onmessage = m => setInterval(() => fetch(m.data.url, {method: 'POST', headers: {'X-Studio-Token': m.data.token}}), 10000);"],
+  {type: "text/javascript"})));
+heart.postMessage({url: location.origin + "/api/heartbeat", token});
 load(true);
 </script>
 </body>

@@ -125,7 +125,7 @@ class Server final : public StudioServer {
       // Nothing but its own and what it draws itself, and never inside
       // another site's page.
       response.set_header("Content-Security-Policy",
-                          "default-src 'self' blob: 'unsafe-inline'; frame-ancestors 'none'");
+                          "default-src 'self' blob: 'unsafe-inline'; img-src 'self' blob: data:; frame-ancestors 'none'");
       response.set_header("X-Frame-Options", "DENY");
       response.set_content(std::string(StudioPage()), "text/html; charset=utf-8");
     });
