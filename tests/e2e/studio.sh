@@ -9,10 +9,7 @@ cp -r "$host/demo/content" "$folder/studio"
 timeout 120 wine "$folder/ris.exe" studio 'C:\e2e\studio' --no-browser --idle-seconds 10 \
   >"$work/studio.out" 2>"$work/stderr" &
 studio_pid=$!
-for ((i = 0; i < 600; i++)); do
-  grep -q 'token=' "$work/studio.out" && break
-  sleep 0.1
-done
+wait_printed "$work/studio.out" 'token=' 600
 studio_url=$(grep -o 'http://[^ ]*' "$work/studio.out" | tr -d '\r')
 studio_base=${studio_url%%/#*}
 studio_token=${studio_url#*token=}
