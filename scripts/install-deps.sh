@@ -15,6 +15,8 @@ packages=(
   wine wine64 xvfb xdotool x11-utils
   libx11-dev libxext-dev xscreensaver
   nsis osslsigncode openssl libssl-dev icoutils ccache
+  libcpp-httplib-dev nlohmann-json3-dev
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -34,10 +34,7 @@ wine reg delete "$settings_key" /f >/dev/null 2>&1
 timeout 60 wine "$driver" --timeout=40 configure "$saver" /c -- describe wait=2500 cancel \
   >"$work/dialog-look.out" 2>"$work/dialog-look.err" &
 look_pid=$!
-for ((i = 0; i < 200; i++)); do
-  grep -q '^ready=1' "$work/dialog-look.out" && break
-  sleep 0.1
-done
+wait_printed "$work/dialog-look.out" '^ready=1' 200
 sleep 1
 shot dialog
 wait "$look_pid"

@@ -15,7 +15,7 @@ source "$here/wine_harness.sh" "$@"
 # One file a scenario, each over the harness; all of them, or those named
 # after BUILD_DIR (code_pages uses dialog's helpers: name dialog before it).
 scenarios=("${@:2}")
-((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer setup_brand setup_names preview preview_safety faults)
+((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer setup_brand setup_names preview preview_safety faults studio)
 for scenario in "${scenarios[@]}"; do
   source "$here/$scenario.sh"
 done

@@ -120,6 +120,17 @@ drive() {
   timeout 90 wine "$driver" "$@" >"$work/$name.out" 2>"$work/$name.err"
   cat "$work/$name.out" "$work/$name.err" >"$work/stderr"
 }
+# wait_printed FILE PATTERN TENTHS: waits until a program started in the
+# background has printed a line matching PATTERN into FILE, for at most
+# TENTHS tenths of a second.
+wait_printed() {
+  local i
+  for ((i = 0; i < $3; i++)); do
+    grep -q "$2" "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 # value NAME KEY: the first value the driver printed for KEY.
 value() { sed -n "s/^$2=//p" "$work/$1.out" | head -n1; }
 is() { [[ $(value "$1" "$2") == "$3" ]]; }

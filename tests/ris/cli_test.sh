@@ -45,7 +45,7 @@ expect folder 1 '' -- settings "$work"
 expect usage 2 '' -- settings
 expect unknown-command 2 '' -- frobnicate
 run_ris --help
-check "--help lists every command on stdout" test "$status" -eq 0 -a "$(grep -c '^  ris ' "$work/stdout")" -eq 12
+check "--help lists every command on stdout" test "$status" -eq 0 -a "$(grep -c '^  ris ' "$work/stdout")" -eq 13
 run_ris settings
 check "a command called wrongly shows its line of that list" grep -qxF 'usage: ris settings FILE' "$work/stderr"
 

@@ -53,5 +53,6 @@ int RunNewCommand(Arguments arguments, const CommandReport& report);
 int RunAddCommand(Arguments arguments, const CommandReport& report);
 int RunSheetCommand(Arguments arguments, const CommandReport& report);
 int RunPreviewCommand(Arguments arguments, const CommandReport& report);
+int RunStudioCommand(Arguments arguments, const CommandReport& report);
 
 }  // namespace ris::tool

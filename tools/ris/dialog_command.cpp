@@ -12,15 +12,12 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/zip_file_settings.h"
-#include "dialog/configure_form.h"
-#include "dialog/dialog_geometry.h"
+#include "dialog_layout.h"
 #include "platform_text.h"
-#include "shells/headless/headless_dialog.h"
 #include "packed_saver.h"
 #include "saver_name.h"
 #include "saver_system.h"
 #include "shells/headless/headless_system.h"
-#include "shells/headless/memory_hive.h"
 #include "text_encoding.h"
 
 namespace ris::tool {
@@ -58,15 +55,8 @@ int RunDialogCommand(Arguments arguments, const CommandReport& report) {
   if (!saver) return report.Misused(saver.error());
 
   const auto saver_system = SaverSystemFor(*saver, options->Positional.front());
-  HeadlessSystem& system = *saver_system;
-  MemoryHive registry;
-  HeadlessShell shell;
   const std::unique_ptr<PlatformText> text = MakePlatformText();
-  DialogTextMetrics& metrics = text->DialogMetrics();
-  HeadlessDialogHost host;
-  try {
-    const TConfigureForm form({system, registry, shell, host, metrics}, {rmConfigure, 0});
-    const std::vector<PlacedControl> placed = PlaceDialog(form, metrics);
+  const auto print = [&report](const TConfigureForm& form, const std::vector<PlacedControl>& placed) {
     const auto shown = [&form](std::string_view caption) { return ForTerminal(caption, form.TextCodePage()); };
     report.out << shown(form.Caption) << '\n';
     for (const auto* column : {&form.LeftItems, &form.RightItems}) {
@@ -84,6 +74,9 @@ int RunDialogCommand(Arguments arguments, const CommandReport& report) {
       report.out << "place\t" << control.Name << '\t' << b.Left << ',' << b.Top << ',' << b.Width << ','
                  << b.Height << '\t' << (control.Visible ? "shown" : "hidden") << '\n';
     }
+  };
+  try {
+    VisitDialogLayout(*saver_system, *text, print);
     return 0;
   } catch (const ProcessExit& exit) {
     report.err << ExplainedExit(exit, options->Positional.front(), *saver) << '\n';

@@ -50,6 +50,11 @@ constexpr std::array kSubcommands{
     Subcommand{{"preview", "preview CONTENT_DIR [--dialog] [--saver-program PATH] [--engine ENGINE.scr]",
                 "show a product folder in the saver, again whenever a file is saved"},
                &ris::tool::RunPreviewCommand},
+    Subcommand{{"studio",
+                "studio [FOLDER] [--out FOLDER] [--engine ENGINE.scr] [--no-browser] [--idle-seconds N]",
+                "make, preview, check and build a product in a browser page served on 127.0.0.1;\n"
+                "ends on Ctrl+C or a minute after the page is closed"},
+               &ris::tool::RunStudioCommand},
     Subcommand{{"sheet", "sheet ARCHIVE.dat|CONTENT_DIR --out SHEET.png [--saver FILE_NAME.scr]",
                 "draw every set of a product on one picture, with what pack says"},
                &ris::tool::RunSheetCommand},

@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "demo_sets.h"
 #include "installer_script.h"
+#include "new_product.h"
 #include "pack_content.h"
 #include "photo_sets_folder.h"
 #include "product_template.h"
@@ -37,8 +38,7 @@ Result<void, std::string> FolderIsFree(const fs::path& folder) {
 
 // The code page named with --code-page, 1252 without it; the reason for one
 // the saver has no table for.
-Result<CodePage, std::string> CodePageOption(const CommandOptions& options) {
-  const auto named = options.Value("--code-page");
+Result<CodePage, std::string> CodePageOption(const std::optional<std::string>& named) {
   if (!named) return kWesternCodePage;
   for (const CodePage code_page : TabledCodePages()) {
     if (*named == std::to_string(code_page)) return code_page;
@@ -62,6 +62,15 @@ Result<void, std::string> WriteProduct(const fs::path& folder, std::string_view 
 
 }  // namespace
 
+Result<void, std::string> StartProduct(const fs::path& folder, std::string_view title,
+                                       const std::optional<std::string>& code_page_named, bool example_set) {
+  const auto code_page = CodePageOption(code_page_named);
+  if (!code_page) return Failure{code_page.error()};
+  if (const auto problem = TitleProblem(title, *code_page)) return Failure{*problem};
+  if (const auto free = FolderIsFree(folder); !free) return free;
+  return WriteProduct(folder, title, *code_page, example_set);
+}
+
 int RunNewCommand(Arguments arguments, const CommandReport& report) {
   const auto options = ParseCommandOptions(arguments, {{"--title", "--code-page", "--photos", "--sprite"}, {}});
   if (!options) return report.Misused(options.error());
@@ -70,12 +79,8 @@ int RunNewCommand(Arguments arguments, const CommandReport& report) {
   if (!title || options->Positional.size() != 1) return report.Misused();
   if (options->Value("--sprite") && !photos) return report.Misused("--sprite goes with --photos");
   const fs::path folder = options->Positional.front();
-  const auto code_page = CodePageOption(*options);
-  if (!code_page) return report.Fail(code_page.error());
-  if (const auto problem = TitleProblem(*title, *code_page)) return report.Fail(*problem);
-  if (const auto free = FolderIsFree(folder); !free) return report.Fail(free.error());
-  if (const auto written = WriteProduct(folder, *title, *code_page, !photos); !written) {
-    return report.Fail(written.error());
+  if (const auto started = StartProduct(folder, *title, options->Value("--code-page"), !photos); !started) {
+    return report.Fail(started.error());
   }
   int status = 0;
   if (photos) {

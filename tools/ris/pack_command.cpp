@@ -16,6 +16,7 @@
 #include "data/zip_file_settings.h"
 #include "pack_content.h"
 #include "pack_findings.h"
+#include "pack_product.h"
 #include "pack_stamp.h"
 #include "packed_saver.h"
 #include "product_checks.h"
@@ -26,15 +27,6 @@
 namespace ris::tool {
 
 namespace {
-
-struct PackRequest {
-  std::filesystem::path Content;
-  std::filesystem::path Output;
-  std::string Saver;  // the saver's file name, without folders
-  bool FixLineEnds = false;
-  bool KeepOrientation = false;  // photos archived as stored, even sideways
-  bool Shrink = false;           // backgrounds larger than any screen shrunk
-};
 
 // The request, or why the call's words are off (nothing but the usage for
 // an empty reason).
@@ -96,27 +88,34 @@ std::string BuildArchive(const PackRequest& request, const PackContent& content,
 
 }  // namespace
 
+PackOutcome PackProduct(const PackRequest& request, Progress& progress) {
+  PackOutcome outcome;
+  PackContent content = CollectPackContent(request.Content, outcome.Findings);
+  outcome.SetCount = CheckContent(request, content, outcome.Findings, progress);
+  if (!outcome.Findings.HasErrors()) outcome.Archive = BuildArchive(request, content, outcome.Findings, progress);
+  if (outcome.Findings.HasErrors()) outcome.Archive.clear();
+  outcome.EntryCount = content.Pictures.size() + content.SetupFiles.size() + 1;
+  return outcome;
+}
+
 int RunPackCommand(Arguments arguments, const CommandReport& report) {
   const auto request = ParsePackArguments(arguments);
   if (!request) return report.Misused(request.error());
-  PackFindings findings;
-  PackContent content = CollectPackContent(request->Content, findings);
-  std::string archive;
-  std::size_t set_count = 0;
+  PackOutcome outcome;
   {
     Progress progress(report.err);
-    set_count = CheckContent(*request, content, findings, progress);
-    if (!findings.HasErrors()) archive = BuildArchive(*request, content, findings, progress);
+    outcome = PackProduct(*request, progress);
   }
+  const PackFindings& findings = outcome.Findings;
   findings.Print(report.err);
   if (findings.HasErrors()) return 1;
 
-  if (const auto written = WriteFileAtomically(request->Output, archive); !written) {
+  if (const auto written = WriteFileAtomically(request->Output, outcome.Archive); !written) {
     report.err << "error: cannot write '" << request->Output.string() << "': " << written.error() << '\n';
     return 1;
   }
-  report.out << "packed " << Counted(content.Pictures.size() + content.SetupFiles.size() + 1, "entry", "entries") << " in "
-             << Counted(set_count, "set", "sets") << " for " << request->Saver;
+  report.out << "packed " << Counted(outcome.EntryCount, "entry", "entries") << " in "
+             << Counted(outcome.SetCount, "set", "sets") << " for " << request->Saver;
   if (findings.NoteCount() > 0) report.out << " (" << Counted(findings.NoteCount(), "note", "notes") << " above)";
   report.out << '\n';
   return 0;

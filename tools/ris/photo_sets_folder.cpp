@@ -31,12 +31,6 @@ Result<PackEntry, std::string> ReadPicture(const fs::path& path) {
   return PackEntry{path.filename().string(), std::move(bytes).value()};
 }
 
-Result<PhotoSetPictures, std::string> SetFrom(const fs::path& photo, const std::optional<PackEntry>& sprite) {
-  const auto picture = ReadPicture(photo);
-  if (!picture) return Failure{picture.error()};
-  return MakePhotoSet(*picture, sprite);
-}
-
 Result<void, std::string> WriteSet(const fs::path& folder, const std::string& name, const PhotoSetPictures& set) {
   std::error_code error;
   fs::create_directories(folder / "backgrounds", error);
@@ -55,10 +49,12 @@ Result<void, std::string> WriteSet(const fs::path& folder, const std::string& na
   return {};
 }
 
-void Record(const fs::path& folder, const std::string& name, const fs::path& photo) {
-  std::error_code error;
+// One line of photos.txt: the set's name and where its photo came from,
+// which stays one line whatever the source's name holds.
+void Record(const fs::path& folder, const std::string& name, std::string source) {
+  std::replace_if(source.begin(), source.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   std::ofstream record(folder / kPhotoRecordName, std::ios::app | std::ios::binary);
-  record << name << '\t' << fs::absolute(photo, error).string() << '\n';
+  record << name << '\t' << source << '\n';
 }
 
 }  // namespace
@@ -71,22 +67,38 @@ int AddPhotoSets(const fs::path& folder, const std::vector<fs::path>& photos, co
     if (!read) return report.Fail(read.error());
     sprite_picture = std::move(read).value();
   }
+  int status = 0;
+  std::vector<ReadPhoto> read_photos;
+  for (const fs::path& photo : photos) {
+    auto picture = ReadPicture(photo);
+    if (!picture) {
+      status = report.Fail(picture.error() + "; no set made of it");
+      continue;
+    }
+    std::error_code error;
+    read_photos.push_back({std::move(picture).value(), fs::absolute(photo, error).string()});
+  }
+  return std::max(status, AddPhotoSets(folder, read_photos, sprite_picture, report));
+}
+
+int AddPhotoSets(const fs::path& folder, const std::vector<ReadPhoto>& photos, const std::optional<PackEntry>& sprite,
+                 const CommandReport& report) {
   std::vector<std::string> taken = SetNamesIn(folder);
   int status = 0;
-  for (const fs::path& photo : photos) {
-    const auto set = SetFrom(photo, sprite_picture);
+  for (const ReadPhoto& photo : photos) {
+    const auto set = MakePhotoSet(photo.Picture, sprite);
     if (!set) {
       status = report.Fail(set.error() + "; no set made of it");
       continue;
     }
-    const std::string name = SetNameFor(photo.filename().string(), taken);
+    const std::string name = SetNameFor(photo.Picture.Name, taken);
     if (const auto written = WriteSet(folder, name, *set); !written) {
       status = report.Fail(written.error());
       continue;
     }
     taken.push_back(name);
-    Record(folder, name, photo);
-    report.out << "set '" << name << "' from " << photo.string();
+    Record(folder, name, photo.Source);
+    report.out << "set '" << name << "' from " << photo.Source;
     for (const std::string& note : set->Notes) report.out << "; " << note;
     report.out << '\n';
   }

@@ -39,12 +39,12 @@ std::string RgbaRows(const PixelImage& image, bool filter_byte) {
 
 }  // namespace
 
-std::string EncodePng(const PixelImage& image) {
+std::string EncodePng(const PixelImage& image, int level) {
   const std::string rows = RgbaRows(image, true);
   uLongf packed_size = compressBound(static_cast<uLong>(rows.size()));
   std::string packed(packed_size, '\0');
   compress2(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
-            reinterpret_cast<const Bytef*>(rows.data()), static_cast<uLong>(rows.size()), 6);
+            reinterpret_cast<const Bytef*>(rows.data()), static_cast<uLong>(rows.size()), level);
   packed.resize(packed_size);
 
   std::string header;

@@ -10,8 +10,9 @@
 
 namespace ris::tool {
 
-// The picture as PNG file bytes (colour type 6, straight alpha).
-std::string EncodePng(const PixelImage& image);
+// The picture as PNG file bytes (colour type 6, straight alpha), deflated
+// at zlib's `level` (1, fastest, for a picture shown at once and dropped).
+std::string EncodePng(const PixelImage& image, int level = 6);
 
 // A presented frame as an opaque picture: the surface's fourth byte is
 // unused.

@@ -4,6 +4,7 @@
 // terminal shows it, so that logs and scripts read the findings alone.
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string_view>
 
@@ -13,6 +14,8 @@ class Progress {
  public:
   // Silent unless `err` is the standard error stream and that is a terminal.
   explicit Progress(std::ostream& err);
+  // Every line told to `listener` instead (a page that shows the step).
+  explicit Progress(std::function<void(std::string_view)> listener);
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
   ~Progress();
@@ -23,7 +26,8 @@ class Progress {
   void Say(std::string_view text);
 
  private:
-  std::ostream* shown_;  // null when silent
+  std::ostream* shown_ = nullptr;  // null when silent
+  std::function<void(std::string_view)> listener_;
   std::size_t width_ = 0;  // of the line on screen, to be cleared
 };
 

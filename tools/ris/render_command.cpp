@@ -6,8 +6,6 @@
 // registry file the user's settings are read from it and stored back, as a
 // saver does with the registry, so a second run shows what keys changed.
 #include <charconv>
-#include <chrono>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -25,6 +23,7 @@
 #include "packed_saver.h"
 #include "saver_name.h"
 #include "saver_system.h"
+#include "set_frame.h"
 #include "shells/headless/headless_system.h"
 #include "shells/headless/memory_hive.h"
 #include "shells/headless/offscreen_presenter.h"
@@ -92,17 +91,6 @@ std::optional<PixelSize> ScreenSizeOf(std::string_view text) {
     return std::nullopt;
   }
   return PixelSize{*width, *height};
-}
-
-std::uint32_t LocalSecondOfDay() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);  // the same, with the arguments the other way round
-#else
-  localtime_r(&now, &local);
-#endif
-  return static_cast<std::uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
 struct RenderRequest {

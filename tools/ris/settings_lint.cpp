@@ -332,6 +332,24 @@ constexpr std::array<std::string_view, 7> kPlaceholderKeys{
 
 }  // namespace
 
+KeyValueKind ValueKindOf(std::string_view section, std::string_view key) {
+  const ValueRule* rule = RuleFor(section, key);
+  if (rule == nullptr) return {IsFlag(section, key) ? "flag" : "text"};
+  switch (rule->Kind) {
+    case ValueKind::WholeNumber:
+    case ValueKind::OptionalNumber:
+      return {"number", rule->Least, rule->Most};
+    case ValueKind::Colour:
+      return {"colour"};
+    case ValueKind::Switch:
+    case ValueKind::StrictSwitch:
+      return {"switch"};
+    case ValueKind::Link:
+      break;
+  }
+  return {"link"};
+}
+
 void LintPlaceholders(const TSettingsList& settings, PackFindings& findings) {
   for (const std::string_view key : kPlaceholderKeys) {
     const KnownKeys::Known* known = Keys().Find("general", key);
