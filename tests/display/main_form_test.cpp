@@ -222,7 +222,7 @@ TEST(FrameComposer, AnImageOnAnExactHalfPixelIsDrawnAtTheEvenOne) {
     FrameScene scene;
     scene.Sprite = &images.Item(0);
     scene.Images = sprites;
-    scene.ClientWidth = 12;
+    scene.OverlayArea = {0, 0, 12, 12};
     FrameComposer composer;
     MarkImagePlaces(draw, scene);
     composer.Compose(draw, scene);

@@ -116,6 +116,13 @@ select=-1
 stretchSmallImages=true
 setStretchSmallImages=true
 
+[display]
+// With several monitors: 0 the pictures on the primary monitor, the others
+// black; 1 the background and moving pictures on every monitor, the clock
+// and the set's name on the primary; 2 one picture across all monitors.
+// The product's choice, never the user's.
+monitors=0
+
 [language]
 // The captions of the configuration dialog. "&" marks the letter of a
 // keyboard shortcut; the options of a choice are separated by ";".
