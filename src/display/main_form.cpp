@@ -94,13 +94,13 @@ void TMainForm::OpenArchiveAndSettings() {
 
 // The saver's scenes, one per window, as the product places them on the
 // monitors. A scene the host has no window for is left out, and so are the
-// monitors it would have shown.
+// monitors it would have shown. Scenes no longer placed go without
+// finalising their surfaces, which would drop the items every scene draws.
 void TMainForm::PlaceScenes() {
   if (mode_ != rmSaver) return;
   layout_ = LayOutMonitors(platform_.host.Monitors(), MonitorChoiceFrom(settings_->monitors));
   if (layout_.Scenes.empty()) return;
-  scenes_.front()->PlaceAt(layout_.Scenes.front());
-  for (std::size_t index = 1; index < layout_.Scenes.size(); ++index) {
+  for (std::size_t index = scenes_.size(); index < layout_.Scenes.size(); ++index) {
     Presenter* presenter = platform_.host.ScenePresenter(index);
     if (presenter == nullptr) {
       layout_.Scenes.resize(index);
@@ -110,8 +110,31 @@ void TMainForm::PlaceScenes() {
       break;
     }
     scenes_.push_back(std::make_unique<SceneView>(*presenter, platform_.text, DXImageList, PixelSize{}));
-    scenes_.back()->PlaceAt(layout_.Scenes[index]);
   }
+  scenes_.resize(layout_.Scenes.size());
+  for (std::size_t index = 0; index < scenes_.size(); ++index) scenes_[index]->PlaceAt(layout_.Scenes[index]);
+}
+
+void TMainForm::MonitorsChanged() {
+  if (!settings_ || layout_.Scenes.empty()) return;
+  PlaceScenes();
+  FollowScenes();
+  PlaceAllImages();
+}
+
+// The surfaces at the scenes' sizes, the newly placed ones brought up as
+// the others are, and drawn whole.
+void TMainForm::FollowScenes() {
+  const bool shown = scenes_.front()->Draw.Initialized();
+  for (const auto& scene : scenes_) {
+    if (scene->Draw.Initialized()) {
+      scene->Draw.Resize(scene->Size.Width, scene->Size.Height);
+    } else if (shown) {
+      static_cast<void>(scene->Draw.Initialize(scene->Size.Width, scene->Size.Height));
+    }
+  }
+  FollowBackgroundStretch();
+  PrepareTimedSetChange();
 }
 
 void TMainForm::NarrowSetsToSelection() {

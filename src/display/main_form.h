@@ -104,6 +104,10 @@ class TMainForm {
   // window alone, over the primary monitor.
   const MonitorLayout& Layout() const noexcept { return layout_; }
   std::size_t SceneCount() const noexcept { return scenes_.size(); }
+  // A monitor came, went or changed: the scenes are placed anew on the
+  // host's monitors, their images too, and drawn whole. The shell then
+  // puts its windows where Layout() says.
+  void MonitorsChanged();
   RunMode Mode() const noexcept { return mode_; }
 
   // Input.
@@ -162,6 +166,7 @@ class TMainForm {
 
   void OpenArchiveAndSettings();
   void PlaceScenes();
+  void FollowScenes();
   void NarrowSetsToSelection();
   void ArmSetChangeTimer();
   void PlaceAllImages();

@@ -31,6 +31,7 @@ class HeadlessDisplayHost : public DisplayHost {
 
   void Advance(Milliseconds elapsed) noexcept { now_ += elapsed; }
   void SetPasswordAccepted(bool accepted) noexcept { options_.PasswordAccepted = accepted; }
+  void SetMonitors(std::vector<ScreenRect> monitors) { options_.Monitors = std::move(monitors); }
   // Runs while the password is asked for, as a system dialog's modal loop
   // delivers the input that arrives meanwhile.
   void WhileAsked(std::function<void()> during) { while_asked_ = std::move(during); }
