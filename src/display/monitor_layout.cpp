@@ -39,10 +39,15 @@ std::optional<std::size_t> SceneOver(const std::vector<ScenePlace>& scenes, cons
   return std::nullopt;
 }
 
+// A monitor that shows part of the primary one's window keeps showing it.
 MonitorLayout PrimaryOnly(const std::vector<ScreenRect>& monitors) {
   MonitorLayout layout;
   layout.Scenes.push_back({monitors.front(), Whole(monitors.front()), {}});
-  for (const ScreenRect& monitor : monitors) layout.Monitors.push_back({monitor, SceneOver(layout.Scenes, monitor)});
+  const std::vector<ScreenRect> covered = MonitorsToCover(monitors, monitors.front());
+  for (const ScreenRect& monitor : monitors) {
+    const bool black = std::find(covered.begin(), covered.end(), monitor) != covered.end();
+    layout.Monitors.push_back({monitor, black ? std::nullopt : std::optional<std::size_t>(0)});
+  }
   return layout;
 }
 
