@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  libx11-dev libxext-dev xscreensaver
+  libx11-dev libxext-dev libxrandr-dev xscreensaver
   nsis osslsigncode openssl
 )
 

@@ -2,7 +2,8 @@
 # it on Xorg's two monitors with the second one on the side second_side of
 # the primary: the product's three choices of what the monitors show, each
 # compared with what the host's ris renders headless for the same monitors,
-# and the password asked once, whichever monitor the mouse or a key is on.
+# the password asked once, whichever monitor the mouse or a key is on, and
+# the Linux saver on the root window of the same monitors.
 
 # Where each monitor lies in the root window's screenshot, as WxH+X+Y (X
 # puts the leftmost, topmost monitor at 0,0).
@@ -95,10 +96,7 @@ cp "$password_cpl" "$WINEPREFIX/drive_c/windows/system32/password.cpl"
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 1 /f >/dev/null
 second_centre_x=$(($(crop_x "$second_crop") + second_w / 2))
 second_centre_y=$(($(crop_y "$second_crop") + second_h / 2))
-asked_once() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
-wine reg add 'HKCU\Software\RisE2E' /v "hold ms" /t REG_DWORD /d 1500 /f >/dev/null
+password_answers refusals=0 "hold ms=1500"
 pointer_home
 if launch password-mouse /s && until_shows password-mouse "$primary_crop"; then
   xdotool mousemove "$second_centre_x" "$second_centre_y"
@@ -109,8 +107,7 @@ else
   fail "monitors=0, second $second_side: password by mouse: saver window"
 fi
 done_with_saver
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
+password_answers refusals=0
 # The pointer rests on the second monitor from the start, so the saver's
 # window there (its black cover) is the one under it, and takes the key.
 xdotool mousemove "$second_centre_x" "$second_centre_y"
@@ -151,6 +148,24 @@ for choice in 1 2; do
     fail "monitors=$choice, second $second_side: the second monitor shows a picture"
   fi
   done_with_saver
+done
+
+# ---------------------------------------------------------------- the Linux saver
+
+# The host's ris-saver on the root window, over the same products: the
+# monitors XRandR tells show what the Windows saver shows.
+for choice in 1 2; do
+  xsetroot -solid black
+  HOME=$work/linux-home timeout 30 "$host/src/ris-saver" --root --archive "$folder/monitors$choice/Demo.dat" \
+    >"$work/linux.out" 2>&1 &
+  linux_pid=$!
+  if until_shows "root$choice" "$second_crop"; then
+    check "ris-saver --root, monitors=$choice, second $second_side: as rendered headless" shows_like "root$choice" "$choice"
+  else
+    fail "ris-saver --root, monitors=$choice, second $second_side: the second monitor shows a picture"
+  fi
+  kill "$linux_pid" 2>/dev/null
+  wait "$linux_pid" 2>/dev/null
 done
 
 # ---------------------------------------------------------------- processor time

@@ -289,6 +289,19 @@ check_saver_cpu() {
   press Escape
   ends_with 0 >/dev/null
 }
+# password_answers [NAME=NUMBER...]: the stand-in password.cpl's answers
+# afresh (see fake_password.cpp): "refusals", "hold ms", "crash"; it keeps
+# what it saw there too ("verify calls", ...).
+password_key='HKCU\Software\RisE2E'
+password_answers() {
+  wine reg delete "$password_key" /f >/dev/null 2>&1
+  local pair
+  for pair; do
+    wine reg add "$password_key" /v "${pair%%=*}" /t REG_DWORD /d "${pair#*=}" /f >/dev/null
+  done
+}
+# asked_once: the launched saver ends with 0 after one question of the password.
+asked_once() { ends_with 0 && [[ $(reg_dword "$password_key" "verify calls") == 0x1 ]]; }
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'
