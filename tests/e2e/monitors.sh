@@ -51,6 +51,22 @@ shows_like() {
   done
 }
 
+# until_like NAME CHOICE [COMMAND...]: runs COMMAND and screenshots NAME
+# until it shows what ris renders (shows_like), for up to 10 s.
+until_like() {
+  local name=$1 choice=$2 deadline=$((SECONDS + 10))
+  shift 2
+  while ((SECONDS < deadline)); do
+    "$@"
+    shot "$name"
+    shows_like "$name" "$choice" >"$work/like.out" && return 0
+    sleep 0.3
+  done
+  cat "$work/like.out"
+  cp "$work/$name.png" "$build/e2e-$name.png"  # what it showed instead
+  return 1
+}
+
 # until_shows NAME CROP: screenshots NAME until the crop shows a picture (more
 # than 50 colours), for up to 10 s.
 until_shows() {
@@ -149,6 +165,47 @@ for choice in 1 2; do
   fi
   done_with_saver
 done
+
+# ---------------------------------------------------------------- a monitor changes
+
+# The second monitor becomes 640 x 480 while the saver runs and the windows
+# are told (WM_DISPLAYCHANGE, which Wine does not send for a change XRandR
+# makes from outside: the driver broadcasts it as Windows would): the
+# picture there is fitted anew.
+find_monitors() {
+  primary_crop=$(monitor_crop DUMMY0)
+  second_crop=$(monitor_crop DUMMY1)
+  second_x=$(($(crop_x "$second_crop") - $(crop_x "$primary_crop")))
+  second_y=$(($(crop_y "$second_crop") - $(crop_y "$primary_crop")))
+  local size=${second_crop%%+*}
+  second_w=${size%x*}
+  second_h=${size#*x}
+}
+# second_mode WxH: the second monitor's size, right of the primary.
+second_mode() {
+  local mode="$1_60" w=${1%x*} h=${1#*x}
+  xrandr --newmode "$mode" $(awk -v w="$w" -v h="$h" 'BEGIN { printf "%.2f %d %d %d %d %d %d %d %d", (w + 160) * (h + 30) * 60 / 1e6,
+    w, w + 48, w + 80, w + 160, h, h + 3, h + 8, h + 30 }') +hsync -vsync 2>/dev/null
+  xrandr --addmode DUMMY1 "$mode" 2>/dev/null
+  xrandr --output DUMMY1 --mode "$mode" --right-of DUMMY0
+  find_monitors
+}
+if [[ $second_side == right ]]; then
+  saver='C:\e2e\monitors1\Demo.scr'
+  pointer_home
+  if launch monitors-change /s && until_shows monitors-change "$second_crop"; then
+    second_mode 640x480
+    # Told until Wine, which follows XRandR in a while, answers with the new size.
+    check "monitors=1: a second monitor changed to 640x480 is fitted anew" \
+      until_like monitors-changed 1 drive display-change displaychange
+    press Escape
+    ends_with 0 >/dev/null
+  else
+    fail "monitors=1: a monitor changes: saver window"
+  fi
+  done_with_saver
+  second_mode 800x600
+fi
 
 # ---------------------------------------------------------------- the Linux saver
 
