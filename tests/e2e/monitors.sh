@@ -6,15 +6,21 @@
 # the Linux saver on the root window of the same monitors.
 
 # Where each monitor lies in the root window's screenshot, as WxH+X+Y (X
-# puts the leftmost, topmost monitor at 0,0).
+# puts the leftmost, topmost monitor at 0,0), and the second one's place
+# and size in Windows' coordinates, where the primary's top-left corner is 0,0.
 monitor_crop() { xrandr --listmonitors | awk -v name="$1" '$NF == name { gsub(/\/[0-9]+/, "", $3); print $3 }'; }
-primary_crop=$(monitor_crop DUMMY0)
-second_crop=$(monitor_crop DUMMY1)
 crop_x() { local rest=${1#*+}; echo "${rest%+*}"; }
 crop_y() { echo "${1##*+}"; }
-# The second monitor in Windows' coordinates: the primary's top-left corner is 0,0.
-second_x=$(($(crop_x "$second_crop") - $(crop_x "$primary_crop")))
-second_y=$(($(crop_y "$second_crop") - $(crop_y "$primary_crop")))
+find_monitors() {
+  primary_crop=$(monitor_crop DUMMY0)
+  second_crop=$(monitor_crop DUMMY1)
+  second_x=$(($(crop_x "$second_crop") - $(crop_x "$primary_crop")))
+  second_y=$(($(crop_y "$second_crop") - $(crop_y "$primary_crop")))
+  local size=${second_crop%%+*}
+  second_w=${size%x*}
+  second_h=${size#*x}
+}
+find_monitors
 echo "     monitors: primary $primary_crop, second $second_crop (at $second_x,$second_y in Windows)"
 
 # monitors_product NAME CHOICE [IMAGES]: the demo product with [display]
@@ -172,15 +178,6 @@ done
 # are told (WM_DISPLAYCHANGE, which Wine does not send for a change XRandR
 # makes from outside: the driver broadcasts it as Windows would): the
 # picture there is fitted anew.
-find_monitors() {
-  primary_crop=$(monitor_crop DUMMY0)
-  second_crop=$(monitor_crop DUMMY1)
-  second_x=$(($(crop_x "$second_crop") - $(crop_x "$primary_crop")))
-  second_y=$(($(crop_y "$second_crop") - $(crop_y "$primary_crop")))
-  local size=${second_crop%%+*}
-  second_w=${size%x*}
-  second_h=${size#*x}
-}
 # second_mode WxH: the second monitor's size, right of the primary.
 second_mode() {
   local mode="$1_60" w=${1%x*} h=${1#*x}
