@@ -11,15 +11,16 @@
 # Needs Xvfb, wine (64-bit), xdotool and ImageMagick.
 here=$(cd "$(dirname "$0")" && pwd)
 
-# One file a scenario, each over the harness; all of them, or those named
-# after BUILD_DIR (code_pages uses dialog's helpers: name dialog before it).
+# One file a scenario, each over the harness; all those on one monitor, or
+# those named after BUILD_DIR (code_pages uses dialog's helpers: name dialog
+# before it).
 scenarios=("${@:2}")
-((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer setup_names preview preview_safety faults monitors)
+((${#scenarios[@]} > 0)) || scenarios=(saver metafile dialog code_pages installer setup_names preview preview_safety faults)
 
-# The monitors scenario runs on two monitors of their own X server, once
-# with the second monitor right of, left of and above the primary, each in
-# a run of this script of its own: a Wine prefix keeps the monitors it was
-# made on. The other scenarios run first, on Xvfb.
+# The monitors scenario, when named, runs on two monitors of their own X
+# server, once with the second monitor right of, left of and above the
+# primary, each in a run of this script of its own: a Wine prefix keeps the
+# monitors it was made on. The other scenarios named run first, on Xvfb.
 if [[ " ${scenarios[*]} " == *" monitors "* && -z ${second_side:-} ]]; then
   others=()
   for scenario in "${scenarios[@]}"; do [[ $scenario == monitors ]] || others+=("$scenario"); done
