@@ -92,6 +92,8 @@ done <<'TABLE'
 TABLE
 run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@-1280
 check "a monitor without its place" exited 2
+run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@40000,0
+check "monitors too far apart for one picture" eval 'exited 2 && said "too far apart"'
 run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@-1280,-200
 check "left of and above the primary" frame_size 3200x1280
 

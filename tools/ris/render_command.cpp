@@ -137,6 +137,15 @@ std::optional<std::vector<ScreenRect>> MonitorsOf(std::string_view text) {
   return monitors;
 }
 
+// The desktop is drawn as one picture.
+bool DesktopFits(const std::vector<ScreenRect>& monitors) {
+  SurfaceRect box;
+  for (const ScreenRect& monitor : monitors) {
+    box = BoundingBox(box, {monitor.Left, monitor.Top, monitor.Right, monitor.Bottom});
+  }
+  return PictureSizeAllowed(box.Width(), box.Height());
+}
+
 std::uint32_t LocalSecondOfDay() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm local{};
@@ -190,6 +199,7 @@ Result<RenderRequest, std::string> ReadRequest(Arguments arguments) {
   if (const auto monitors = options->Value("--monitors")) {
     const auto placed = MonitorsOf(*monitors);
     if (!placed) return Failure{"--monitors takes WxH,WxH@X,Y... (the primary first), not " + *monitors};
+    if (!DesktopFits(*placed)) return Failure{"the monitors lie too far apart to draw as one picture"};
     if (options->Value("--size")) return Failure{"--size and --monitors both give the screen: give one"};
     if (request.Mode == rmPreview) return Failure{"the preview has no monitors of its own: leave out --monitors"};
     request.Host.Monitors = *placed;
