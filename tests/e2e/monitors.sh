@@ -215,6 +215,13 @@ for choice in 1 2; do
   linux_pid=$!
   if until_shows "root$choice" "$second_crop"; then
     check "ris-saver --root, monitors=$choice, second $second_side: as rendered headless" shows_like "root$choice" "$choice"
+    if [[ $second_side == right && $choice == 1 ]]; then
+      # The root window follows XRandR's monitors: a new size places the scenes anew.
+      second_mode 640x480
+      check "ris-saver --root, monitors=1: a second monitor changed to 640x480 is fitted anew" \
+        until_like root-changed 1
+      second_mode 800x600
+    fi
   else
     fail "ris-saver --root, monitors=$choice, second $second_side: the second monitor shows a picture"
   fi
