@@ -232,11 +232,10 @@ class X11Saver {
     }
   }
 
-  // The root window of several monitors changes its size with them: the
-  // scenes are placed anew. Any other window is the one scene.
+  // The root window changes its size with the monitors: the scenes are
+  // placed anew on them. Any other window is the one scene.
   void FollowNewSize(std::int32_t width, std::int32_t height) {
-    if (host_.ScenePresenters().empty() && form_.Layout().Scenes.size() <= 1 &&
-        target_.window != DefaultRootWindow(display_)) {
+    if (target_.window != DefaultRootWindow(display_)) {
       form_.FormResize(width, height);
       return;
     }
