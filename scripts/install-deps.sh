@@ -13,7 +13,8 @@ packages=(
   zip unzip p7zip-full
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev
   wine wine64 xvfb xdotool x11-utils
-  libx11-dev libxext-dev xscreensaver
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libx11-dev libxext-dev libxrandr-dev xscreensaver
   nsis osslsigncode openssl libssl-dev icoutils ccache
   libcpp-httplib-dev nlohmann-json3-dev
   chromium chromium-driver python3-selenium

@@ -15,6 +15,11 @@
 // `peak_bytes` is the most memory held at once above what was held before
 // the iteration, as the allocation counter sees operator new (libjpeg's own
 // working memory is not in it).
+//
+// Once running, a product that shows a picture on every monitor draws its
+// frames on each, with nrImages moving pictures of its own: with a second
+// monitor of 1280 x 1024 beside the 1920 x 1080 one, a frame presents twice
+// the pixels (`pixels_presented`) and should cost no more than that share.
 
 #include <benchmark/benchmark.h>
 
@@ -26,6 +31,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -103,12 +109,18 @@ class Products {
 
   const std::string& Jpeg() const { return jpeg_; }
 
-  std::filesystem::path Archive(int sets) {
-    const auto name = "Demo" + std::to_string(sets) + ".dat";
+  // The product of `sets` sets; with `monitors` its choice of what several
+  // monitors show, and no timed set change.
+  std::filesystem::path Archive(int sets, std::optional<int> monitors = std::nullopt) {
+    std::string variant = std::to_string(sets);
+    if (monitors) variant.append(1, 'm').append(std::to_string(*monitors));
+    const auto name = "Demo" + variant + ".dat";
     const auto archive = folder_.Path() / name;
     if (std::filesystem::exists(archive)) return archive;
-    const auto content = "content" + std::to_string(sets);
-    folder_.Write(content + "/settings.txt", settings_);
+    const auto content = "content" + variant;
+    std::string settings = settings_;
+    if (monitors) settings += "\r\n[sets]\r\nSetTime=0\r\n[display]\r\nmonitors=" + std::to_string(*monitors) + "\r\n";
+    folder_.Write(content + "/settings.txt", settings);
     std::string names = " settings.txt";
     for (int set = 0; set < sets; ++set) {
       const std::string base = "set" + std::to_string(set);
@@ -142,7 +154,8 @@ FreeTypeTextRenderer& SystemFonts() {
 
 // Everything a shell gives the form, for one saver over one archive.
 struct Platform {
-  explicit Platform(const std::filesystem::path& archive) {
+  explicit Platform(const std::filesystem::path& archive, std::vector<ScreenRect> monitors = {})
+      : host({kScreen, 1, 12 * 3600, true, std::move(monitors)}) {
     system.MapFile(ArchiveNameFor(kSaverPath), archive);
   }
 
@@ -151,7 +164,7 @@ struct Platform {
   HeadlessSystem system{kSaverPath};
   MemoryHive hive;
   OffscreenPresenter presenter;
-  HeadlessDisplayHost host{{kScreen, 1, 12 * 3600, true}};
+  HeadlessDisplayHost host;
 };
 
 // Ticks until the presenter has one more frame than `before`.
@@ -245,7 +258,28 @@ void BM_DecodeFloor(benchmark::State& state) {
   state.counters["jpeg_bytes"] = static_cast<double>(jpeg.size());
 }
 
+// One running frame of a product with a picture on every monitor: on the
+// 1920 x 1080 monitor alone, and with a 1280 x 1024 one right of it.
+void BM_FrameOnMonitors(benchmark::State& state) {
+  std::vector<ScreenRect> monitors{{0, 0, kScreen.Width, kScreen.Height}};
+  if (state.range(0) == 2) monitors.push_back({kScreen.Width, 0, kScreen.Width + 1280, 1024});
+  Platform platform(Products::Get().Archive(1, 1), monitors);
+  TMainForm form(platform.View(), rmSaver);
+  form.Show();
+  PresentNextFrame(form, platform, 0);
+  std::int64_t copied = 0;
+  for (auto _ : state) {
+    PresentNextFrame(form, platform, platform.presenter.FramesPresented());
+    copied += platform.presenter.PixelsCopied();
+    if (const OffscreenPresenter* second = platform.host.SceneFrames(1)) copied += second->PixelsCopied();
+  }
+  state.counters["scenes"] = static_cast<double>(form.SceneCount());
+  // What a frame puts on the screens, all scenes together.
+  state.counters["pixels_presented"] = benchmark::Counter(static_cast<double>(copied), benchmark::Counter::kAvgIterations);
+}
+
 BENCHMARK(BM_DecodeFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameOnMonitors)->ArgName("monitors")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StartUp)->ArgName("sets")->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetChange)->ArgName("sets")->Arg(40)->Unit(benchmark::kMillisecond);
 // Preparing waits a frame interval before it starts: a fixed number of

@@ -142,8 +142,8 @@ class Display {
     TDXDraw::FillSurface(back, 0x00402010);
     TDXImageList::StretchDrawItem(layer_.images.Item(0), back, SurfaceRect{0, 0, kScreenWidth, kScreenHeight});
     for (const Position& at : positions) TDXImageList::DrawItem(layer_.images.Item(1), back, at.X, at.Y);
-    DrawClockOverlay(layer_.draw.SurfaceCanvas(), clock_font_, kScreenWidth, clock_text_);
-    DrawSetNameOverlay(layer_.draw.SurfaceCanvas(), name_font_, set_name_);
+    DrawClockOverlay(layer_.draw.SurfaceCanvas(), clock_font_, {0, 0, kScreenWidth, kScreenHeight}, clock_text_);
+    DrawSetNameOverlay(layer_.draw.SurfaceCanvas(), name_font_, {0, 0, kScreenWidth, kScreenHeight}, set_name_);
     layer_.draw.ReleaseCanvas();
   }
 
@@ -191,7 +191,7 @@ class ComposedDisplay {
     scene_.BackgroundPlace = SurfaceRect{0, 0, screen.Width, screen.Height};
     scene_.Sprite = &layer_.images.Item(1);
     scene_.Images = moving_;
-    scene_.ClientWidth = screen.Width;
+    scene_.OverlayArea = {0, 0, screen.Width, screen.Height};
     scene_.Clock = OverlayText{ClockFont(), clock_texts_[0]};
     scene_.SetName = OverlayText{SetNameFont(), "meadow"};
     Frame(true, false);  // the first frame scales and loads the glyphs

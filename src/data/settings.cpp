@@ -90,6 +90,7 @@ TSettings::TSettings(const TSettingsList& defaults, RegistryHive& hive,
       pixels_per_inch_(pixels_per_inch),
       Registry(hive, title_) {
   noBouncingLogos = StrToBool(defaults.ReadValueDef("false", "noBouncingLogos", "bounce"));
+  monitors = TryStrToInt(defaults.ReadValue("monitors", "display")).value_or(0);
   for (const UserSetting& setting : UserSettings()) LoadSetting(setting, defaults);
   problems_ = Registry.LoadProblems();
 

@@ -45,6 +45,10 @@ class TSettings {
   std::int32_t Speed = 0;
   bool fixedSpeed = false;
   bool noBouncingLogos = false;  // a fixed product switch, never user-settable
+  // The maker's choice of monitors, never user-settable: 0 the primary one
+  // only, 1 every monitor, 2 one picture across all (see MonitorChoiceFrom).
+  // Anything but a number reads as 0.
+  std::int32_t monitors = 0;
   std::int32_t clock = 0;        // 0 none, 1 current time, 2 running time
   std::int32_t filename = 0;     // 0 shows the set name, 1 hides it
   bool showBackground = false;

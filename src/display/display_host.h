@@ -6,11 +6,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/pixel_size.h"
+#include "display/screen_cover.h"
 #include "surface/frame_timer.h"
 
 namespace ris {
+
+class Presenter;
 
 class DisplayHost {
  public:
@@ -28,6 +32,17 @@ class DisplayHost {
   virtual std::string LongTimeText() const = 0;
 
   virtual PixelSize ScreenSize() const = 0;
+
+  // The monitors the saver may place scenes on, the primary one first, in
+  // desktop coordinates; one of the screen's size where only the primary
+  // (or a window) is drawn into.
+  virtual std::vector<ScreenRect> Monitors() const { return {{0, 0, ScreenSize().Width, ScreenSize().Height}}; }
+
+  // Where the frames of scene `scene` (1 on; the first one goes to the
+  // platform's presenter) are shown; nothing when the host has no window
+  // for it, and the scene is then not composed. Asked once per scene, while
+  // the form is being created; the presenter must outlive the form.
+  virtual Presenter* ScenePresenter(std::size_t /*scene*/) { return nullptr; }
 
   // Raises (true) or lowers (false) the mouse cursor's display count.
   virtual void ShowCursor(bool show) = 0;

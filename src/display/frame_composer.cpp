@@ -76,9 +76,9 @@ void FrameComposer::MarkOverlays(DirtyRegion& changes, TCanvas& canvas, const Fr
   // be covered by the changes, which keep to it too.
   const SurfaceRect surface = changes.Bounds();
   SurfaceRect clock;
-  if (scene.Clock) clock = ClockOverlayBounds(canvas, scene.Clock->Font, scene.ClientWidth, scene.Clock->Text);
+  if (scene.Clock) clock = ClockOverlayBounds(canvas, scene.Clock->Font, scene.OverlayArea, scene.Clock->Text);
   SurfaceRect set_name;
-  if (scene.SetName) set_name = SetNameOverlayBounds(canvas, scene.SetName->Font, scene.SetName->Text);
+  if (scene.SetName) set_name = SetNameOverlayBounds(canvas, scene.SetName->Font, scene.OverlayArea, scene.SetName->Text);
   clock = Intersection(clock, surface);
   set_name = Intersection(set_name, surface);
   for (const SurfaceRect& bounds : {clock_bounds_, clock, set_name_bounds_, set_name}) changes.Add(bounds);
@@ -103,10 +103,10 @@ void FrameComposer::CoverTouchedOverlays(DirtyRegion& changes) const {
 
 void FrameComposer::DrawOverlays(TCanvas& canvas, const FrameScene& scene, const DirtyRegion& changes) const {
   if (scene.Clock && changes.Touches(clock_bounds_)) {
-    DrawClockOverlay(canvas, scene.Clock->Font, scene.ClientWidth, scene.Clock->Text);
+    DrawClockOverlay(canvas, scene.Clock->Font, scene.OverlayArea, scene.Clock->Text);
   }
   if (scene.SetName && changes.Touches(set_name_bounds_)) {
-    DrawSetNameOverlay(canvas, scene.SetName->Font, scene.SetName->Text);
+    DrawSetNameOverlay(canvas, scene.SetName->Font, scene.OverlayArea, scene.SetName->Text);
   }
 }
 

@@ -45,7 +45,9 @@ struct FrameScene {
   // The moving images, all showing the sprite at their positions.
   TPictureCollectionItem* Sprite = nullptr;
   std::span<const TBouncingImage> Images;
-  std::int32_t ClientWidth = 0;  // the clock keeps to its right edge
+  // Where the clock and the set's name keep: the clock to its top-right
+  // corner, the name to its top-left one.
+  SurfaceRect OverlayArea;
   std::optional<OverlayText> Clock;
   std::optional<OverlayText> SetName;
 };

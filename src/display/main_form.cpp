@@ -35,13 +35,12 @@ PixelSize FormSizeFor(RunMode mode, PixelSize screen) noexcept {
 }
 
 TMainForm::TMainForm(DisplayPlatform platform, RunMode mode)
-    : DXDraw(platform.presenter, platform.text, DXImageList),
-      platform_(platform),
-      mode_(mode),
-      client_size_(FormSizeFor(mode, platform.host.ScreenSize())),
-      random_(platform.host.ClockSeed()) {
-  DXDraw.OnInitialize = [this] { DXDrawInitialize(); };
-  DXDraw.OnFinalize = [this] { DXDrawFinalize(); };
+    : platform_(platform), mode_(mode), random_(platform.host.ClockSeed()) {
+  scenes_.push_back(std::make_unique<SceneView>(platform.presenter, platform.text, DXImageList,
+                                                FormSizeFor(mode, platform.host.ScreenSize())));
+  TDXDraw& draw = scenes_.front()->Draw;
+  draw.OnInitialize = [this] { DXDrawInitialize(); };
+  draw.OnFinalize = [this] { DXDrawFinalize(); };
   DXTimer.SetOnTimer([this](std::int32_t lag_count) { DXTimerTimer(lag_count); });
   tClock.SetInterval(kClockInterval);
   tClock.SetOnTimer([this](std::int32_t) { tClockTimer(ClockSender::ClockTimer); });
@@ -56,7 +55,8 @@ TMainForm::TMainForm(DisplayPlatform platform, RunMode mode)
 }
 
 TMainForm::~TMainForm() {
-  DXDraw.Finalize();
+  // The further scenes first: the form's own surface stops the frames.
+  for (auto scene = scenes_.rbegin(); scene != scenes_.rend(); ++scene) (*scene)->Draw.Finalize();
   FormDestroy();
 }
 
@@ -64,6 +64,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate() {
   OpenArchiveAndSettings();
+  PlaceScenes();
   tClock.SetEnabled(true, platform_.host.TickCount());
   NarrowSetsToSelection();
   archive_->SelectRandomSet(random_);
@@ -91,6 +92,51 @@ void TMainForm::OpenArchiveAndSettings() {
   settings_->SetProblemHandler([this](const std::string& problem) { platform_.host.SaveFailed(problem); });
 }
 
+// The saver's scenes, one per window, as the product places them on the
+// monitors. A scene the host has no window for is left out, and so are the
+// monitors it would have shown. Scenes no longer placed go without
+// finalising their surfaces, which would drop the items every scene draws.
+void TMainForm::PlaceScenes() {
+  if (mode_ != rmSaver) return;
+  layout_ = LayOutMonitors(platform_.host.Monitors(), MonitorChoiceFrom(settings_->monitors));
+  if (layout_.Scenes.empty()) return;
+  for (std::size_t index = scenes_.size(); index < layout_.Scenes.size(); ++index) {
+    Presenter* presenter = platform_.host.ScenePresenter(index);
+    if (presenter == nullptr) {
+      layout_.Scenes.resize(index);
+      for (MonitorShows& monitor : layout_.Monitors) {
+        if (monitor.Scene >= index) monitor.Scene.reset();
+      }
+      break;
+    }
+    scenes_.push_back(std::make_unique<SceneView>(*presenter, platform_.text, DXImageList, PixelSize{}));
+  }
+  scenes_.resize(layout_.Scenes.size());
+  for (std::size_t index = 0; index < scenes_.size(); ++index) scenes_[index]->PlaceAt(layout_.Scenes[index]);
+}
+
+void TMainForm::MonitorsChanged() {
+  if (!settings_ || layout_.Scenes.empty()) return;
+  PlaceScenes();
+  FollowScenes();
+  PlaceAllImages();
+}
+
+// The surfaces at the scenes' sizes, the newly placed ones brought up as
+// the others are, and drawn whole.
+void TMainForm::FollowScenes() {
+  const bool shown = scenes_.front()->Draw.Initialized();
+  for (const auto& scene : scenes_) {
+    if (scene->Draw.Initialized()) {
+      scene->Draw.Resize(scene->Size.Width, scene->Size.Height);
+    } else if (shown) {
+      static_cast<void>(scene->Draw.Initialize(scene->Size.Width, scene->Size.Height));
+    }
+  }
+  FollowBackgroundStretch();
+  PrepareTimedSetChange();
+}
+
 void TMainForm::NarrowSetsToSelection() {
   const StringList& selection = settings_->SelectedSetList;
   if (selection.empty() || selection.front() == kAllSets) return;
@@ -112,22 +158,25 @@ void TMainForm::ArmSetChangeTimer() {
   tSetChange.SetEnabled(true, platform_.host.TickCount());
 }
 
+// Every scene has nrImages images of its own, placed scene by scene.
 void TMainForm::PlaceAllImages() {
-  images_.clear();
   const std::int32_t count = std::clamp(settings_->nrImages, 0, kMaxImages);
-  images_.reserve(static_cast<std::size_t>(count));
-  while (static_cast<std::int32_t>(images_.size()) < count) AddImage();
+  for (const auto& scene : scenes_) {
+    scene->Images.clear();
+    scene->Images.reserve(static_cast<std::size_t>(count));
+    while (static_cast<std::int32_t>(scene->Images.size()) < count) AddImage(*scene);
+  }
 }
 
-// Places one more image, clear of those before it.
-void TMainForm::AddImage() {
-  const PixelSize playfield = Preview() ? client_size_ : platform_.host.ScreenSize();
-  const PlacementParams params{ItemSize(sprite_item_), playfield, settings_->fixedSpeed};
-  images_.push_back(PlaceImage(images_, params, random_));
+// Places one more image, clear of those before it and of the parts no
+// monitor shows.
+void TMainForm::AddImage(SceneView& scene) {
+  const PlacementParams params{ItemSize(sprite_item_), scene.Size, settings_->fixedSpeed, scene.Unseen};
+  scene.Images.push_back(PlaceImage(scene.Images, params, random_));
 }
 
 void TMainForm::LoadSetImages() {
-  DXDraw.Changes().AddWhole();  // another set: other pictures, another name
+  ChangeEveryScene();  // another set: other pictures, another name
   const TImageSet* set = CurrentSet();
   if (set == nullptr) return;  // an archive without sets shows the colour only
   PreparedSet prepared = preparation_ ? preparation_->Take(PicturesOf(*set)) : PreparedSet{};
@@ -178,24 +227,46 @@ void TMainForm::PutIntoItem(std::int32_t item_index, ItemPicture picture, bool t
 
 // ---------------------------------------------------------------- surface
 
+// The further scenes come up first, so that the form's own, which starts
+// the frames, finds them ready.
 void TMainForm::Show() {
-  const auto built = DXDraw.Initialize(client_size_.Width, client_size_.Height);
-  if (!built) platform_.host.ShowException(built.error().Message);
+  for (auto scene = scenes_.rbegin(); scene != scenes_.rend(); ++scene) {
+    const auto built = (*scene)->Draw.Initialize((*scene)->Size.Width, (*scene)->Size.Height);
+    if (!built && scene + 1 == scenes_.rend()) platform_.host.ShowException(built.error().Message);
+  }
+}
+
+void TMainForm::ChangeEveryScene() {
+  for (const auto& scene : scenes_) scene->Draw.Changes().AddWhole();
 }
 
 void TMainForm::FormResize(std::int32_t width, std::int32_t height) {
   if (width <= 0 || height <= 0) return;
-  client_size_ = {width, height};
-  DXDraw.Resize(width, height);
+  SceneView& own = *scenes_.front();
+  // Overlays in the corners of the whole scene stay there; those of the
+  // primary monitor's part of a larger scene keep their place.
+  if (own.OverlayArea == SurfaceRect{0, 0, own.Size.Width, own.Size.Height}) own.OverlayArea = {0, 0, width, height};
+  own.Size = {width, height};
+  own.Draw.Resize(width, height);
   FollowBackgroundStretch();
   PrepareTimedSetChange();  // the next background covers the new size
 }
 
-// The size the background is stretched to on a surface of the client's
-// size; nothing when it is not drawn stretched.
+// The size the background's pixels must cover to be stretched on every
+// scene: its stretch on a surface as wide as the widest scene and as high
+// as the highest, which is at least its stretch on each; nothing when it is
+// not drawn stretched.
 PixelSize TMainForm::BackgroundStretchSize(const TPicture& picture) const {
-  return ris::BackgroundStretchSize(client_size_, {picture.Width(), picture.Height()},
+  return ris::BackgroundStretchSize(LargestScene(), {picture.Width(), picture.Height()},
                                     settings_->stretchSmallImages);
+}
+
+PixelSize TMainForm::LargestScene() const noexcept {
+  PixelSize largest;
+  for (const auto& scene : scenes_) {
+    largest = {std::max(largest.Width, scene->Size.Width), std::max(largest.Height, scene->Size.Height)};
+  }
+  return largest;
 }
 
 // A larger window may need more of the background's pixels than were
@@ -246,41 +317,49 @@ std::optional<Milliseconds> TMainForm::TimerInterval(FormTimer timer) const {
 
 void TMainForm::FireTimer(FormTimer timer) { TimerOf(timer).Fire(platform_.host.TickCount()); }
 
-const Surface* TMainForm::BackSurface() const noexcept {
-  return DXDraw.Initialized() ? &DXDraw.BackSurface() : nullptr;
+const Surface* TMainForm::BackSurface(std::size_t scene) const noexcept {
+  if (scene >= scenes_.size() || !scenes_[scene]->Draw.Initialized()) return nullptr;
+  return &scenes_[scene]->Draw.BackSurface();
 }
 
 // ---------------------------------------------------------------- frames
 
+// Each tick draws every scene, each where it changed.
 void TMainForm::DXTimerTimer(std::int32_t /*lag_count: every tick is one frame*/) {
-  if (!DXDraw.SurfaceReady()) return;
-  if (!settings_) {
-    // Start-up failed before the settings existed: a plain black frame.
-    DXDraw.Changes().AddWhole();
-    TDXDraw::FillSurface(DXDraw.BackSurface(), 0);
-  } else {
-    const FrameScene scene = Scene();
-    MarkImagePlaces(DXDraw, scene);  // where the images were
-    MoveImages();
-    MarkImagePlaces(DXDraw, scene);  // and where they are now
-    composer_.Compose(DXDraw, scene);
-  }
-  DXDraw.ReleaseCanvas();
-  DXDraw.PresentFrame();
+  for (const auto& scene : scenes_) DrawScene(*scene);
 }
 
-FrameScene TMainForm::Scene() {
+void TMainForm::DrawScene(SceneView& scene) {
+  TDXDraw& draw = scene.Draw;
+  if (!draw.SurfaceReady()) return;
+  if (!settings_) {
+    // Start-up failed before the settings existed: a plain black frame.
+    draw.Changes().AddWhole();
+    TDXDraw::FillSurface(draw.BackSurface(), 0);
+  } else {
+    const FrameScene frame = Scene(scene);
+    MarkImagePlaces(draw, frame);  // where the images were
+    MoveImages(scene);
+    MarkImagePlaces(draw, frame);  // and where they are now
+    scene.Composer.Compose(draw, frame);
+  }
+  draw.ReleaseCanvas();
+  draw.PresentFrame();
+}
+
+FrameScene TMainForm::Scene(SceneView& view) {
   FrameScene scene;
   scene.Colour = static_cast<ColourValue>(settings_->BackgroundColor);
   if (settings_->showBackground) {
-    const Surface& back = DXDraw.BackSurface();
+    const Surface& back = view.Draw.BackSurface();
     scene.Background = &DXImageList.Item(kBackgroundItem);
     scene.BackgroundPlace = BackgroundRect({back.Width(), back.Height()}, ItemSize(kBackgroundItem),
                                            settings_->stretchSmallImages);
   }
   scene.Sprite = &DXImageList.Item(static_cast<std::size_t>(sprite_item_));
-  scene.Images = ImagesTakingPart(images_, settings_->nrImages);
-  scene.ClientWidth = client_size_.Width;
+  scene.Images = ImagesTakingPart(view.Images, settings_->nrImages);
+  scene.OverlayArea = view.OverlayArea;
+  if (view.OverlayArea.Empty()) return scene;
   if (settings_->clock > kNoClock) {
     scene.Clock = OverlayText{OverlayFont(settings_->ClockFontDialog->Font), clock_text_};
   }
@@ -290,11 +369,11 @@ FrameScene TMainForm::Scene() {
   return scene;
 }
 
-void TMainForm::MoveImages() {
-  const auto moving = ImagesTakingPart(images_, settings_->nrImages);
-  const MotionParams params{ItemSize(sprite_item_), client_size_, settings_->bounceImages};
+void TMainForm::MoveImages(SceneView& scene) {
+  const auto moving = ImagesTakingPart(scene.Images, settings_->nrImages);
+  const MotionParams params{ItemSize(sprite_item_), scene.Size, settings_->bounceImages, scene.Unseen};
   const std::int64_t steps = std::min(StepsPerFrame(settings_->Speed, Preview()), kMaxStepsPerFrame);
-  for (std::int64_t step = 0; step < steps; ++step) MotionStep(moving, params, grid_);
+  for (std::int64_t step = 0; step < steps; ++step) MotionStep(moving, params, scene.Grid);
 }
 
 // A copy of an overlay's font; the preview's window is smaller than the
@@ -334,7 +413,7 @@ void TMainForm::FormKeyDown(std::uint16_t key) {
 
 // Whatever a key changes, the next frame is composed whole.
 void TMainForm::ApplyKey(std::uint16_t key) {
-  DXDraw.Changes().AddWhole();
+  ChangeEveryScene();
   TSettings& settings = *settings_;
   switch (ActionForKey(key)) {
     case KeyAction::NextSet:
@@ -404,8 +483,10 @@ void TMainForm::ChangeImageCount(std::int32_t change) {
   }
   if (count >= kMaxImages) return;
   count = std::max(count + 1, 0);
-  images_.resize(static_cast<std::size_t>(std::max(count - 1, 0)));
-  if (count > 0) AddImage();
+  for (const auto& scene : scenes_) {
+    scene->Images.resize(static_cast<std::size_t>(std::max(count - 1, 0)));
+    if (count > 0) AddImage(*scene);
+  }
   PrepareTimedSetChange();  // placing drew from the random source the timer draws from
 }
 
@@ -473,7 +554,7 @@ SetPictures TMainForm::PicturesOf(const TImageSet& set) const {
   SetPictures pictures;
   if (!set.Backgrounds.empty()) pictures.Background = set.Backgrounds.front();
   if (!settings_->noBouncingLogos && !set.Images.empty()) pictures.Sprite = set.Images.front();
-  pictures.Client = client_size_;
+  pictures.Client = LargestScene();
   pictures.StretchSmallImages = settings_->stretchSmallImages;
   return pictures;
 }

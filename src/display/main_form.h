@@ -25,6 +25,8 @@
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
 #include "display/frame_composer.h"
+#include "display/monitor_layout.h"
+#include "display/scene_view.h"
 #include "display/set_preparation.h"
 #include "startup/command_line.h"
 #include "surface/draw_surface.h"
@@ -93,7 +95,19 @@ class TMainForm {
   // The window's client area changed: the playfield, the clock's place and
   // the back surface follow it. A minimised window (no area) keeps them.
   void FormResize(std::int32_t width, std::int32_t height);
-  PixelSize ClientSize() const noexcept { return client_size_; }
+  PixelSize ClientSize() const noexcept { return scenes_.front()->Size; }
+
+  // In saver mode, what each monitor shows, as the product chose it: the
+  // shell puts a window over each scene's place (the first is the form's
+  // own) and covers the monitors that show none in black. Empty in the
+  // preview and where start-up failed before the settings: the form's
+  // window alone, over the primary monitor.
+  const MonitorLayout& Layout() const noexcept { return layout_; }
+  std::size_t SceneCount() const noexcept { return scenes_.size(); }
+  // A monitor came, went or changed: the scenes are placed anew on the
+  // host's monitors, their images too, and drawn whole. The shell then
+  // puts its windows where Layout() says.
+  void MonitorsChanged();
   RunMode Mode() const noexcept { return mode_; }
 
   // Input.
@@ -120,16 +134,15 @@ class TMainForm {
   // The shell's own timer for it ticked.
   void FireTimer(FormTimer timer);
 
-  // The last frame, to paint the window again; nothing before the drawing
-  // surface came up.
-  const Surface* BackSurface() const noexcept;
+  // The last frame of a scene, to paint its window again; nothing before
+  // the drawing surface came up.
+  const Surface* BackSurface(std::size_t scene = 0) const noexcept;
 
  private:
   friend class MainFormProbe;
 
   // The components of the form.
   TDXImageList DXImageList{2};
-  TDXDraw DXDraw;
   TDXTimer DXTimer;     // frames
   TDXTimer tClock;      // the clock text, every second
   TDXTimer tSetChange;  // a random set every SetTime seconds
@@ -152,10 +165,12 @@ class TMainForm {
   static constexpr std::int32_t kMovingItem = 1;
 
   void OpenArchiveAndSettings();
+  void PlaceScenes();
+  void FollowScenes();
   void NarrowSetsToSelection();
   void ArmSetChangeTimer();
   void PlaceAllImages();
-  void AddImage();
+  void AddImage(SceneView& scene);
   void ChangeSet(std::int32_t index);
   void ApplyKey(std::uint16_t key);
   void ChangeImageCount(std::int32_t change);
@@ -165,14 +180,17 @@ class TMainForm {
   void LoadItem(std::int32_t item_index, const std::vector<std::string>& entries, bool transparent);
   void PutIntoItem(std::int32_t item_index, ItemPicture picture, bool transparent);
   PixelSize BackgroundStretchSize(const TPicture& picture) const;
+  PixelSize LargestScene() const noexcept;
+  void ChangeEveryScene();
   std::int32_t NextTimedSet(RandomSource& random) const;
   SetPictures PicturesOf(const TImageSet& set) const;
   void StartPreparation();
   void PrepareTimedSetChange();
   void FollowBackgroundStretch();
 
-  FrameScene Scene();
-  void MoveImages();
+  void DrawScene(SceneView& scene);
+  FrameScene Scene(SceneView& scene);
+  void MoveImages(SceneView& scene);
   TFont OverlayFont(const TFont& font) const;
   PixelSize ItemSize(std::int32_t item_index);
   const TImageSet* CurrentSet() const;
@@ -180,14 +198,14 @@ class TMainForm {
 
   DisplayPlatform platform_;
   RunMode mode_;
-  PixelSize client_size_;
   RandomSource random_;
   ComponentClassRegistry classes_;
   std::unique_ptr<TZipFileSettings> archive_;
   std::unique_ptr<TSettings> settings_;
-  std::vector<TBouncingImage> images_;
-  CollisionGrid grid_;
-  FrameComposer composer_;
+  // The form's own scene first; the drawing surfaces build the image list's
+  // items, so the scenes go before it.
+  std::vector<std::unique_ptr<SceneView>> scenes_;
+  MonitorLayout layout_;
   std::int32_t sprite_item_ = kBackgroundItem;
   std::uint32_t running_seconds_ = 0;
   std::string clock_text_;

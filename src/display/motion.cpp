@@ -1,6 +1,7 @@
 #include "display/motion.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "base/rounding.h"
@@ -40,7 +41,61 @@ void MoveAlongAxis(float& position, float& direction, std::int64_t limit) noexce
   }
 }
 
+// The picture's pixels at the position, as the frame draws them.
+bool InWall(const TVector& position, PixelSize picture, std::span<const SurfaceRect> walls) noexcept {
+  const double left = position.X;
+  const double top = position.Y;
+  const double right = left + picture.Width;
+  const double bottom = top + picture.Height;
+  return std::any_of(walls.begin(), walls.end(), [&](const SurfaceRect& wall) {
+    return left < wall.Right && wall.Left < right && top < wall.Bottom && wall.Top < bottom;
+  });
+}
+
+// A way out of a wall: the coordinate the image takes on one axis and the
+// sign its direction takes there.
+struct WayOut {
+  double To = 0;
+  bool Fits = false;  // the picture stays on the playfield there
+  bool AlongX = false;
+  float Away = 1.0f;
+};
+
+// Moves the image out of one wall it overlaps, by the least distance that
+// keeps the picture on the playfield.
+void LeaveWall(TBouncingImage& image, PixelSize picture, PixelSize playfield, const SurfaceRect& wall) noexcept {
+  const std::int64_t w = picture.Width;
+  const std::int64_t h = picture.Height;
+  const WayOut ways[] = {
+      {static_cast<double>(wall.Left - w), wall.Left - w >= 0, true, -1.0f},
+      {static_cast<double>(wall.Right), wall.Right + w <= playfield.Width, true, 1.0f},
+      {static_cast<double>(wall.Top - h), wall.Top - h >= 0, false, -1.0f},
+      {static_cast<double>(wall.Bottom), wall.Bottom + h <= playfield.Height, false, 1.0f},
+  };
+  const auto distance = [&](const WayOut& way) {
+    return std::abs(way.To - (way.AlongX ? image.Position.X : image.Position.Y));
+  };
+  const WayOut* best = nullptr;
+  for (const WayOut& way : ways) {
+    if (way.Fits && (best == nullptr || distance(way) < distance(*best))) best = &way;
+  }
+  if (best == nullptr) return;
+  float& position = best->AlongX ? image.Position.X : image.Position.Y;
+  float& direction = best->AlongX ? image.Direction.X : image.Direction.Y;
+  position = static_cast<float>(best->To);
+  direction = std::copysign(direction, best->Away);
+}
+
 }  // namespace
+
+void KeepOutOfWalls(std::span<TBouncingImage> images, PixelSize picture, PixelSize playfield,
+                    std::span<const SurfaceRect> walls) noexcept {
+  for (TBouncingImage& image : images) {
+    for (const SurfaceRect& wall : walls) {
+      if (InWall(image.Position, picture, std::span(&wall, 1))) LeaveWall(image, picture, playfield, wall);
+    }
+  }
+}
 
 TVector InitialDirection(double r1, double r2, bool fixed_speed) noexcept {
   TVector direction(ToSingle(static_cast<long double>(r1) - 0.5L),
@@ -61,8 +116,12 @@ TBouncingImage PlaceImage(std::span<const TBouncingImage> earlier, const Placeme
     const double r1 = random.NextReal();
     const double r2 = random.NextReal();
     image.Direction = InitialDirection(r1, r2, params.FixedSpeed);
-    if (!OverlapsAny(image.Position, earlier, params.Picture.Width)) break;
+    if (!OverlapsAny(image.Position, earlier, params.Picture.Width) &&
+        !InWall(image.Position, params.Picture, params.Walls)) {
+      break;
+    }
   }
+  KeepOutOfWalls(std::span(&image, 1), params.Picture, params.Playfield, params.Walls);
   return image;
 }
 
@@ -84,6 +143,7 @@ void MoveImages(std::span<TBouncingImage> images, PixelSize picture, PixelSize p
 void MotionStep(std::span<TBouncingImage> images, const MotionParams& params, CollisionGrid& grid) {
   MoveImages(images, params.Picture, params.Playfield);
   if (params.BounceImages) grid.Collide(images, params.Picture.Width);
+  KeepOutOfWalls(images, params.Picture, params.Playfield, params.Walls);
 }
 
 std::int64_t StepsPerFrame(std::int32_t speed, bool preview) noexcept {

@@ -29,6 +29,7 @@
 #include "base/random_source.h"
 #include "display/bouncing_image.h"
 #include "display/collision_grid.h"
+#include "surface/surface_rect.h"
 
 namespace ris {
 
@@ -37,12 +38,15 @@ struct PlacementParams {
   PixelSize Picture;    // w x h of the moving picture
   PixelSize Playfield;  // W x H: the display's client area in preview mode, else the screen
   bool FixedSpeed = false;
+  // Parts of the playfield no monitor shows (see KeepOutOfWalls).
+  std::span<const SurfaceRect> Walls = {};
 };
 
 struct MotionParams {
   PixelSize Picture;    // w x h of the moving picture
   PixelSize Playfield;  // Wc x Hc: the display's client area
   bool BounceImages = false;
+  std::span<const SurfaceRect> Walls = {};
 };
 
 // Attempts at placing an image clear of the earlier ones; the last attempt
@@ -53,6 +57,7 @@ inline constexpr int kPlacementAttempts = 100;
 // discs of the `earlier` images where 100 attempts find such a place. Each
 // attempt draws, in this order: x in [0, W - w), y in [0, H - h) (0 on an
 // axis where the picture does not fit), then two reals for the direction.
+// A place in a wall counts as taken; the last attempt is put out of walls.
 TBouncingImage PlaceImage(std::span<const TBouncingImage> earlier, const PlacementParams& params,
                           RandomSource& random);
 
@@ -73,8 +78,17 @@ std::span<TBouncingImage> ImagesTakingPart(std::span<TBouncingImage> images,
 // on each axis in every step.
 void MoveImages(std::span<TBouncingImage> images, PixelSize picture, PixelSize playfield) noexcept;
 
+// Puts every image whose picture overlaps a wall (a part of the playfield no
+// monitor shows) back out of it across the wall's nearest side that leaves
+// the picture on the playfield, its direction on that axis turned away from
+// the wall: the walls rebound the images as the edges do. Nothing without
+// walls, nor for an image no side can take.
+void KeepOutOfWalls(std::span<TBouncingImage> images, PixelSize picture, PixelSize playfield,
+                    std::span<const SurfaceRect> walls) noexcept;
+
 // One motion step: MoveImages, then, when BounceImages is set, the collision
-// pass through `grid` (see collision_grid.h), which keeps its buffers.
+// pass through `grid` (see collision_grid.h), which keeps its buffers, then
+// KeepOutOfWalls.
 void MotionStep(std::span<TBouncingImage> images, const MotionParams& params, CollisionGrid& grid);
 
 // Motion steps per frame: S + 1, where S is `speed`, or in the preview speed

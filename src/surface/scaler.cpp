@@ -227,12 +227,24 @@ const PixelImage& ScaledPictureCache::Scaled(const PixelImage& picture, std::int
   // at the screen's size costs no resampling and no second buffer.
   if (width == picture.Width && height == picture.Height) return picture;
   const Key key{&picture, picture.Pixels.data(), picture.Width, picture.Height, width, height, filter};
-  if (key_ != key) {
-    ScalePictureInto(picture, width, height, filter, scaled_);
-    ++rescales_;
-    key_ = key;
+  ++uses_;
+  const auto kept = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.Of == key; });
+  if (kept != entries_.end()) {
+    kept->LastUse = uses_;
+    return kept->Scaled;
   }
-  return scaled_;
+  if (entries_.size() < kEntries) {
+    entries_.emplace_back();
+  }
+  Entry& entry = *std::min_element(entries_.begin(), entries_.end(),
+                                   [](const Entry& a, const Entry& b) { return a.LastUse < b.LastUse; });
+  // Forgotten first: should the scaling throw, no entry names pixels it lacks.
+  entry.Of = {};
+  ScalePictureInto(picture, width, height, filter, entry.Scaled);
+  ++rescales_;
+  entry.Of = key;
+  entry.LastUse = uses_;
+  return entry.Scaled;
 }
 
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,

@@ -10,8 +10,10 @@
 // aligned. Weights are integers over a common denominator per axis and the
 // result is rounded once, so a solid picture stays solid at any size.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "pictures/picture.h"
 #include "surface/surface.h"
@@ -50,18 +52,23 @@ ScaleFilter StretchFilter(std::optional<ColourValue> key) noexcept;
 void StretchDrawPicture(Surface& surface, const PixelImage& picture, SurfaceRect rect,
                         std::optional<ColourValue> key, SurfaceRect clip = kUnclipped);
 
-// Keeps the scaled result for one picture, size and filter. A picture is
+// Keeps the scaled results of the last few pictures, sizes and filters, so
+// that one picture drawn at several sizes every frame (a background on
+// monitors of different sizes) is resampled once per size. A picture is
 // known by its address and its pixel buffer: the cache cannot see pixels
 // changed in place, so whoever changes them calls Forget.
 class ScaledPictureCache {
  public:
-  // The picture scaled as asked, resampled only if the picture, the size or
-  // the filter differs from the last call. The reference stays valid until
-  // the next call or Forget.
+  // The sizes kept at once; the least recently used goes first.
+  static constexpr std::size_t kEntries = 8;
+
+  // The picture scaled as asked, resampled only if no kept result has that
+  // picture, size and filter. The reference stays valid until the next call
+  // or Forget.
   const PixelImage& Scaled(const PixelImage& picture, std::int32_t width, std::int32_t height,
                            ScaleFilter filter);
 
-  void Forget() noexcept { key_.reset(); }
+  void Forget() noexcept { entries_.clear(); }
 
   // How many times the cache resampled, for tests and measurements.
   std::uint64_t RescaleCount() const noexcept { return rescales_; }
@@ -78,9 +85,14 @@ class ScaledPictureCache {
 
     friend bool operator==(const Key&, const Key&) = default;
   };
+  struct Entry {
+    Key Of;
+    PixelImage Scaled;
+    std::uint64_t LastUse = 0;
+  };
 
-  std::optional<Key> key_;
-  PixelImage scaled_;
+  std::vector<Entry> entries_;
+  std::uint64_t uses_ = 0;
   std::uint64_t rescales_ = 0;
 };
 

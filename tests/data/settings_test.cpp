@@ -272,6 +272,18 @@ TEST_F(SettingsModel, NoBouncingLogosIsAStrictBoolean) {
   EXPECT_THROW(with("noBouncingLogos=maybe"), EConvertError);
 }
 
+TEST_F(SettingsModel, MonitorsIsTheMakersNumberAndNeverStopsTheSaver) {
+  const auto with = [&](const std::string& lines) {
+    UseProductText(std::string(kProductText) + lines);
+    return Load()->monitors;
+  };
+  EXPECT_EQ(with(""), 0);
+  EXPECT_EQ(with("[Display]\r\nmonitors=2\r\n"), 2);
+  EXPECT_EQ(with("[display]\r\nmonitors=every\r\n"), 0);
+  Store("display monitors", Dword(1));  // the user's key cannot choose it
+  EXPECT_EQ(with(""), 0);
+}
+
 TEST_F(SettingsModel, ProductWithoutFontsOrTitleStillWorks) {
   std::string text = kProductText;
   text.replace(text.find("title=Demo"), 10, "title=");

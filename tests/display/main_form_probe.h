@@ -16,7 +16,9 @@ class MainFormProbe {
 
   TZipFileSettings* Archive() const noexcept { return form_.archive_.get(); }
   TSettings* Settings() const noexcept { return form_.settings_.get(); }
-  const std::vector<TBouncingImage>& Images() const noexcept { return form_.images_; }
+  const std::vector<TBouncingImage>& Images(std::size_t scene = 0) const noexcept {
+    return form_.scenes_.at(scene)->Images;
+  }
   std::uint32_t RunningSeconds() const noexcept { return form_.running_seconds_; }
   const std::string& ClockText() const noexcept { return form_.clock_text_; }
   std::int32_t SpriteItem() const noexcept { return form_.sprite_item_; }

@@ -49,7 +49,7 @@ std::map<std::string, std::string> BaseSettings() {
           {"nrImages", "1"},               {"Speed", "0"},
           {"fixedSpeed", "false"},         {"clock", "2"},
           {"filename", "0"},               {"SetTime", "0"},
-          {"selectedSets", "*all*"},
+          {"selectedSets", "*all*"},       {"monitors", "0"},
           {"clockFont", "object F: TFontDialog;  Font.Color = clRed;  Font.Height = -16;  "
                         "Font.Name = 'Arial';end"},
           {"filenameFont", "object F: TFontDialog;  Font.Color = clYellow;  Font.Height = -12;  "
@@ -64,13 +64,14 @@ std::string SettingsText(const std::map<std::string, std::string>& values) {
       {"clocksettings", {"clock", "clockFont"}},
       {"FilenameSettings", {"filename", "filenameFont"}},
       {"sets", {"selectedSets", "SetTime"}},
-      {"backgrounds", {"stretchSmallImages"}}};
+      {"backgrounds", {"stretchSmallImages"}},
+      {"display", {"monitors"}}};
   std::string text;
   for (const auto& [section, keys] : sections) {
     text += "[" + section + "]\r\n";
     for (const auto& key : keys) {
       text += key + "=" + values.at(key) + "\r\n";
-      if (key != "title" && key != "noBouncingLogos") text += "set" + key + "=true\r\n";
+      if (key != "title" && key != "noBouncingLogos" && key != "monitors") text += "set" + key + "=true\r\n";
     }
   }
   return text;
@@ -222,7 +223,7 @@ TEST(FrameComposer, AnImageOnAnExactHalfPixelIsDrawnAtTheEvenOne) {
     FrameScene scene;
     scene.Sprite = &images.Item(0);
     scene.Images = sprites;
-    scene.ClientWidth = 12;
+    scene.OverlayArea = {0, 0, 12, 12};
     FrameComposer composer;
     MarkImagePlaces(draw, scene);
     composer.Compose(draw, scene);
@@ -735,6 +736,51 @@ TEST_F(MainForm, ResizingMovesThePlayfieldClockAndBackSurface) {
   EXPECT_TRUE(position.X <= 640 - 16 && position.Y <= 400 - 16);
   ASSERT_GE(text_.Calls.size(), 2u);
   EXPECT_EQ(text_.Calls[text_.Calls.size() - 3].X, 640 - 8 * BoxTextRenderer::kAdvance - 2);
+}
+
+TEST_F(MainForm, EveryMonitorHasImagesOfItsOwnAndFollowsTheMonitorsAsTheyChange) {
+  auto settings = BaseSettings();
+  settings["monitors"] = "1";
+  settings["nrImages"] = "3";
+  Pack(settings);
+  host_.SetMonitors({{0, 0, 1024, 768}, {-640, -100, 0, 380}});
+  Start();
+  Tick();
+  ASSERT_EQ(form_->SceneCount(), 2u);
+  ASSERT_EQ(Probe().Images(1).size(), 3u);
+  for (const TBouncingImage& image : Probe().Images(1)) {
+    EXPECT_TRUE(image.Position.X <= 640 - 16 && image.Position.Y <= 480 - 16);
+  }
+  EXPECT_EQ(host_.SceneFrames(1)->LastFrame().Width(), 640);
+  EXPECT_EQ(text_.Calls.size(), 4u);  // the clock and the name, on the primary alone
+
+  host_.SetMonitors({{0, 0, 800, 600}});
+  form_->MonitorsChanged();
+  Tick();
+  EXPECT_EQ(form_->SceneCount(), 1u);
+  EXPECT_EQ(presenter_.LastFrame().Width(), 800);
+}
+
+TEST_F(MainForm, AcrossAllMonitorsNoImageEntersWhatNoMonitorShows) {
+  auto settings = BaseSettings();
+  settings["monitors"] = "2";
+  settings["nrImages"] = "20";
+  settings["Speed"] = "20";
+  Pack(settings);
+  host_.SetMonitors({{0, 0, 400, 300}, {400, 0, 600, 150}});
+  Start();
+  const SurfaceRect unseen{400, 150, 600, 300};
+  ASSERT_EQ(form_->Layout().Scenes.at(0).Unseen, std::vector{unseen});
+  for (int frame = 0; frame < 100; ++frame) {
+    Tick();
+    for (const TBouncingImage& image : Probe().Images()) {
+      const SurfaceRect place{static_cast<std::int32_t>(image.Position.X), static_cast<std::int32_t>(image.Position.Y),
+                              static_cast<std::int32_t>(image.Position.X) + 16,
+                              static_cast<std::int32_t>(image.Position.Y) + 16};
+      ASSERT_FALSE(Overlap(place, unseen)) << "frame " << frame << " at " << image.Position.X << ","
+                                           << image.Position.Y;
+    }
+  }
 }
 
 TEST_F(MainForm, ATickWithALostSurfaceMovesAndDrawsNothing) {

@@ -194,6 +194,39 @@ TEST(MotionStep, MovesTheImagesTakingPartThenBouncesOnlyWhenAsked) {
   }
 }
 
+// Two monitors across one playfield of 3200 x 1080: the part below the
+// smaller right one (1920..3200 x 1024..1080) is a wall; pictures 100 x 50.
+TEST(KeepOutOfWalls, PutsAnImageOutAcrossTheNearestSideThatKeepsItOnThePlayfield) {
+  const std::vector<SurfaceRect> walls{{1920, 1024, 3200, 1080}};
+  const struct {
+    TVector position, direction, expected_position, expected_direction;
+  } cases[] = {
+      {{2500, 1000}, {1, 1}, {2500, 974}, {1, -1}},     // up, turned away
+      {{1850, 1010}, {1, 1}, {1820, 1010}, {-1, 1}},    // left: nearer than up
+      {{1000, 1030}, {1, 1}, {1000, 1030}, {1, 1}},     // beside the wall
+      {{2500, 900}, {-2, 3}, {2500, 900}, {-2, 3}},     // above it
+  };
+  for (const auto& c : cases) {
+    std::vector<TBouncingImage> images{{c.position, c.direction}};
+    KeepOutOfWalls(images, {100, 50}, {3200, 1080}, walls);
+    EXPECT_EQ(images[0].Position, c.expected_position) << c.position.X << "," << c.position.Y;
+    EXPECT_EQ(images[0].Direction, c.expected_direction) << c.position.X << "," << c.position.Y;
+  }
+  // A wall no side can be left across leaves the image as it is.
+  std::vector<TBouncingImage> pinned{{{10, 10}, {1, 1}}};
+  KeepOutOfWalls(pinned, {100, 50}, {120, 60}, std::vector<SurfaceRect>{{0, 0, 120, 60}});
+  EXPECT_EQ(pinned[0].Position, (TVector{10, 10}));
+}
+
+TEST(PlaceImage, NeverInAWallWhereThereIsRoom) {
+  const std::vector<SurfaceRect> walls{{0, 0, 300, 200}};  // all but a strip on the right
+  RandomSource random(7);
+  for (int i = 0; i < 50; ++i) {
+    const TBouncingImage image = PlaceImage({}, {{20, 20}, {400, 200}, false, walls}, random);
+    EXPECT_GE(image.Position.X, 300.0f);
+  }
+}
+
 TEST(StepsPerFrame, IsSpeedPlusOneAndInThePreviewRoundedSpeedOverSixPointFour) {
   const struct { std::int32_t speed; bool preview; std::int64_t steps; } cases[] = {
       {0, false, 1}, {5, false, 6}, {-1, false, 0}, {kInt32Min, false, 0},

@@ -141,7 +141,7 @@ pointer_home
 # ---------------------------------------------------------------- password
 
 cp "$password_cpl" "$WINEPREFIX/drive_c/windows/system32/password.cpl"
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
+password_answers
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 1 /f >/dev/null
 if launch password /s; then
   sleep 0.5
@@ -154,9 +154,9 @@ if launch password /s; then
   else
     fail "an accepted password ends the saver: it had ended before"
   fi
-  calls=$(reg_dword 'HKCU\Software\RisE2E' "verify calls")
+  calls=$(reg_dword "$password_key" "verify calls")
   check "the password check was asked twice (${calls:-never})" [ "$calls" = 0x2 ]
-  window_ok=$(reg_dword 'HKCU\Software\RisE2E' "verify window ok")
+  window_ok=$(reg_dword "$password_key" "verify window ok")
   check "the password check is handed the saver's window" [ "$window_ok" = 0x1 ]
 else
   fail "password: saver window"
@@ -169,7 +169,7 @@ ends_after_one_escape() {
   local name=$1 what=$2 calls=$3
   if launch "$name" /s && takes_keys; then
     press Escape
-    ended_after_calls() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == "$calls" ]]; }
+    ended_after_calls() { ends_with 0 && [[ $(reg_dword "$password_key" "verify calls") == "$calls" ]]; }
     check "$what" ended_after_calls
   else
     fail "$what: saver window"
@@ -178,37 +178,30 @@ ends_after_one_escape() {
 }
 
 # The setting as a number, and a check that accepts at once.
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
+password_answers refusals=0
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
 ends_after_one_escape password-number "password setting as a number: asked, accepted, ended" 0x1
 
 # A check that fails inside the library counts as passed; the saver survives it.
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v crash /t REG_DWORD /d 1 /f >/dev/null
+password_answers crash=1
 ends_after_one_escape password-crash "a check that crashes counts as passed, exit 0" 0x1
 
 # The clock and set-change timers are the window's own: they go on ticking
 # while the system's password dialog runs its modal loop.
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
-wine reg add 'HKCU\Software\RisE2E' /v "hold ms" /t REG_DWORD /d 3500 /f >/dev/null
+password_answers refusals=0 "hold ms=3500"
 ends_after_one_escape password-hold "a password dialog held 3.5 s: asked, accepted, ended" 0x1
-ticks=$(reg_dword 'HKCU\Software\RisE2E' "timer ticks while asked")
+ticks=$(reg_dword "$password_key" "timer ticks while asked")
 ticked() { [[ -n $ticks ]] && ((ticks >= 3)); }
 check "the clock ticks on during the password dialog (${ticks:-no} ticks in 3.5 s)" ticked
 
 # A close asked while the question runs (as a click on another monitor's
 # cover would ask) asks nothing more: one question, then the end.
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\RisE2E' /v refusals /t REG_DWORD /d 0 /f >/dev/null
-wine reg add 'HKCU\Software\RisE2E' /v "hold ms" /t REG_DWORD /d 2000 /f >/dev/null
+password_answers refusals=0 "hold ms=2000"
 if launch password-again /s; then
   sleep 0.5
   press Escape
   sleep 0.5
   drive close-again close "$(value password-again hwnd)"
-  asked_once() { ends_with 0 && [[ $(reg_dword 'HKCU\Software\RisE2E' "verify calls") == 0x1 ]]; }
   check "a close asked during the password question asks nothing more" asked_once
 else
   fail "close during the question: saver window"
@@ -217,7 +210,7 @@ done_with_saver
 
 # Switched off again: no call at all.
 wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null
-wine reg delete 'HKCU\Software\RisE2E' /f >/dev/null 2>&1
+password_answers
 ends_after_one_escape password-off "password off: no check, the saver ends" ""
 wine reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
 rm -f "$WINEPREFIX/drive_c/windows/system32/password.cpl"

@@ -54,17 +54,33 @@ done
 host=$(sed -n 's/^RIS_HOST_TOOLS_DIR:PATH=//p' "$build/CMakeCache.txt")
 host_ris=$host/tools/ris/ris
 
-# Xvfb picks a free display itself and names it on descriptor 5 once it
-# accepts clients. -noreset keeps its state (Num Lock) between clients.
-Xvfb -displayfd 5 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
-  5>"$work/display" 2>"$work/setup.log" &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do
-  [[ -s $work/display ]] && break
-  sleep 0.1
-done
-[[ -s $work/display ]] || setup_failed "Xvfb start"
-DISPLAY=":$(head -n1 "$work/display")"
+if [[ -n ${second_side:-} ]]; then
+  # Two monitors (run.sh sets second_side for the scenarios on them): Xorg's
+  # dummy driver with two XRandR outputs, the primary at the screen size and
+  # a second of second_w x second_h on that side of it. Xvfb would give Wine
+  # one monitor. The first free display number from 80 on.
+  second_w=800
+  second_h=600
+  two_monitors=${TWO_MONITORS_TOOL:-$here/../../../shared/tools/two-monitors.sh}
+  for ((number = 80; number < 200; number++)); do
+    [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]] || break
+  done
+  xvfb_pid=$("$two_monitors" "$number" "${screen_w}x${screen_h}" "${second_w}x${second_h}" "$second_side" \
+    2>"$work/setup.log") || setup_failed "two monitors on Xorg ($two_monitors)"
+  DISPLAY=":$number"
+else
+  # Xvfb picks a free display itself and names it on descriptor 5 once it
+  # accepts clients. -noreset keeps its state (Num Lock) between clients.
+  Xvfb -displayfd 5 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
+    5>"$work/display" 2>"$work/setup.log" &
+  xvfb_pid=$!
+  for ((i = 0; i < 100; i++)); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+  done
+  [[ -s $work/display ]] || setup_failed "Xvfb start"
+  DISPLAY=":$(head -n1 "$work/display")"
+fi
 export DISPLAY
 
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
@@ -309,6 +325,19 @@ uninstall_silently() {
     sleep 0.2
   done
 }
+# password_answers [NAME=NUMBER...]: the stand-in password.cpl's answers
+# afresh (see fake_password.cpp): "refusals", "hold ms", "crash"; it keeps
+# what it saw there too ("verify calls", ...).
+password_key='HKCU\Software\RisE2E'
+password_answers() {
+  wine reg delete "$password_key" /f >/dev/null 2>&1
+  local pair
+  for pair; do
+    wine reg add "$password_key" /v "${pair%%=*}" /t REG_DWORD /d "${pair#*=}" /f >/dev/null
+  done
+}
+# asked_once: the launched saver ends with 0 after one question of the password.
+asked_once() { ends_with 0 && [[ $(reg_dword "$password_key" "verify calls") == 0x1 ]]; }
 reg_dword() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk '/REG_DWORD/ { print $NF }'

@@ -64,6 +64,39 @@ check "malformed key" exited 2
 render --size 0x10
 check "empty screen" exited 2
 
+# Two monitors, the second right of the primary and smaller: 1920..3200 x
+# 1024..1080 lies on no monitor. The 64 x 48 background fits a 1920 x 1080
+# monitor at 240..1680, a 1280 x 1024 one at 32..992 down, and the 3200 x
+# 1080 box of both at 880..2320. One archive per choice of the product.
+pixel_is() { [[ $(convert "$work/frame.png" -format "%[hex:p{$1}]" info:) == "$2"* ]]; }
+part_has() { convert "$work/frame.png" -crop "$1" +repage -format %c histogram:info:- | grep -qi -- "$2"; }
+part_lacks() { ! part_has "$@"; }
+only_grey() { [[ $(convert "$work/frame.png" -crop "$1" +repage -format %k info:) == 1 ]] && part_has "$1" "#404040"; }
+strip=1280x56+1920+1024
+while read -r choice name checks; do
+  sed "s/^\[backgrounds\]/[display]\r\nmonitors=$choice\r\n[backgrounds]/" "$content/settings.txt" >"$work/settings.txt"
+  (cd "$work" && cp -r "$content/backgrounds" "$content/icons" . && zip -q -r -P rimagesRENDE monitors.dat settings.txt \
+    backgrounds icons && rm -rf backgrounds icons)
+  run_ris render "$work/monitors.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@1920,0 \
+    --seconds 1
+  check "monitors=$choice: the desktop's box" frame_size 3200x1080
+  check "monitors=$choice: nothing shown where no monitor is" only_grey "$strip"
+  for check_word in $checks; do
+    IFS=: read -r what where colour <<<"$check_word"
+    check "monitors=$choice $name: $what ${where//+/ } ${colour:-}" "$what" "${where//_/,}" "${colour:-}"
+  done
+done <<'TABLE'
+0 primary-only pixel_is:500_540:2040C0 part_has:1920x1080+0+0:#FFFFFF part_has:1280x1024+1920+0:#000000 part_lacks:1280x1024+1920+0:#2040C0
+1 every-monitor pixel_is:500_540:2040C0 pixel_is:3000_540:2040C0 pixel_is:2000_10:000000 part_has:1280x1024+1920+0:#FF8000 part_lacks:1280x1024+1920+0:#FFFFFF part_has:1920x1080+0+0:#FFFFFF
+2 across-all pixel_is:500_540:000000 pixel_is:1930_540:2040C0 pixel_is:3000_540:000000 part_has:1920x1080+0+0:#FFFFFF part_lacks:1280x1024+1920+0:#FFFFFF
+TABLE
+run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@-1280
+check "a monitor without its place" exited 2
+run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@40000,0
+check "monitors too far apart for one picture" eval 'exited 2 && said "too far apart"'
+run_ris render "$work/render.dat" --saver Render.scr --out "$work/frame.png" --monitors 1920x1080,1280x1024@-1280,-200
+check "left of and above the primary" frame_size 3200x1280
+
 run_ris render "$work/render.dat" --saver Other.scr --out "$work/frame.png"
 check "wrong saver name" exited 2
 check "wrong saver name: the archive was not packed by ris" said "was not packed by ris"

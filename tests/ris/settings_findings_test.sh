@@ -27,6 +27,8 @@ nrImages=10|nrImage=12|error: settings.txt, [bounce] nrImages: missing, and the 
 nrImages=10|nrImages=-5|warning: settings.txt line @N, [bounce] nrImages: '-5' is outside what the saver takes: write one from 1 to 10000, such as nrImages=10
 nrImages=10|nrImages=100000|warning: settings.txt line @N, [bounce] nrImages: '100000' is outside what the saver takes: write one from 1 to 10000, such as nrImages=10
 clock=1|clock=3|warning: settings.txt line @N, [clocksettings] clock: '3' is outside what the saver takes: write one from 0 to 2, such as clock=1
+monitors=0|monitors=3|warning: settings.txt line @N, [display] monitors: '3' is outside what the saver takes: write one from 0 to 2, such as monitors=0
+monitors=0|monitors=all|warning: settings.txt line @N, [display] monitors: 'all' is not a whole number and is not read: write one from 0 to 2, such as monitors=0
 bounceImages=true|bounceImages=yes|warning: settings.txt line @N, [bounce] bounceImages: 'yes' reads as false: write true or false
 BackgroundColor=$00000000|BackgroundColor=#FF0000|error: settings.txt line @N, [general] BackgroundColor: '#FF0000' is not a colour the saver reads: write $00BBGGRR in hexadecimal (blue, green, red), here BackgroundColor=$000000FF
 SetTime=30|SetTme=30|warning: settings.txt line @N, [sets] SetTme: the saver reads no such key; did you mean SetTime?

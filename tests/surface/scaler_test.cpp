@@ -251,7 +251,7 @@ TEST(StretchDrawPicture, KeyedStretchNeverBlendsTheKeyIntoNeighbours) {
 }
 
 // Each step stretches a picture to a size; the counter must move only when
-// the picture, the size or the filter changes.
+// a picture, size and filter comes that no kept result has.
 struct CacheStep {
   int Picture;  // 0 or 1
   std::int32_t Width, Height;
@@ -264,8 +264,9 @@ TEST(ScaledPictureCache, RescalesOnlyWhenPictureSizeOrFilterChanges) {
   const CacheStep steps[] = {
       {0, 8, 6, false, 1}, {0, 8, 6, false, 1}, {0, 8, 6, false, 1},  // same every frame
       {0, 9, 6, false, 2}, {0, 9, 7, false, 3}, {0, 9, 7, false, 3},  // size
-      {1, 9, 7, false, 4}, {1, 9, 7, false, 4}, {0, 9, 7, false, 5},  // picture
-      {0, 9, 7, true, 6},  {0, 9, 7, true, 6},                         // filter
+      {1, 9, 7, false, 4}, {1, 9, 7, false, 4}, {0, 9, 7, false, 4},  // picture; the first one kept
+      {0, 9, 7, true, 5},  {0, 9, 7, true, 5},                         // filter
+      {0, 8, 6, false, 5}, {0, 9, 7, false, 5},                        // two sizes in turn, as on two monitors
   };
   ScaledPictureCache cache;
   Surface surface = BackgroundSurface();
@@ -276,6 +277,16 @@ TEST(ScaledPictureCache, RescalesOnlyWhenPictureSizeOrFilterChanges) {
     ASSERT_EQ(cache.RescaleCount(), step.RescalesAfter);
     ASSERT_EQ(surface.Row(0)[0], pictures[step.Picture].Pixels[0]);
   }
+}
+
+TEST(ScaledPictureCache, KeepsTheMostRecentSizesOnly) {
+  const PixelImage picture = PixelImage::Blank(4, 4, Grey(50));
+  ScaledPictureCache cache;
+  for (std::int32_t width = 1; width <= 9; ++width) cache.Scaled(picture, width, 2, ScaleFilter::Smooth);
+  cache.Scaled(picture, 9, 2, ScaleFilter::Smooth);  // kept
+  EXPECT_EQ(cache.RescaleCount(), 9u);
+  cache.Scaled(picture, 1, 2, ScaleFilter::Smooth);  // the least recent went
+  EXPECT_EQ(cache.RescaleCount(), 10u);
 }
 
 TEST(ScaledPictureCache, RepeatedHitsReuseOneBufferAndForgetRescales) {

@@ -40,7 +40,7 @@ constexpr std::array kSubcommands{
                &ris::tool::RunDecodeCommand},
     Subcommand{{"render",
                 "render ARCHIVE.dat --saver FILE_NAME.scr --out FRAME.png [--size WxH] [--seconds S]\n"
-                "         [--seed N] [--mode saver|preview] [--registry FILE.reg]\n"
+                "         [--monitors WxH,WxH@X,Y...] [--seed N] [--mode saver|preview] [--registry FILE.reg]\n"
                 "         [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]",
                 "run the display headless and write its last frame"},
                &ris::tool::RunRenderCommand},

@@ -116,6 +116,13 @@ select=-1
 stretchSmallImages=true
 setStretchSmallImages=true
 
+[display]
+// With several monitors: 0 the pictures on the primary monitor, the others
+// black; 1 the background and moving pictures on every monitor, the clock
+// and the set's name on the primary; 2 one picture across all monitors.
+// The product's choice, never the user's.
+monitors=0
+
 [setup]
 // What the set-up program of ris installer shows of its maker; the saver
 // reads none of it. Files are named in the product's setup/ folder, such

@@ -1,11 +1,16 @@
 // ris render ARCHIVE.dat --saver FILE_NAME.scr --out FRAME.png [--size WxH]
-//   [--seconds S] [--seed N] [--mode saver|preview] [--registry FILE.reg]
-//   [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]
+//   [--monitors WxH,WxH@X,Y...] [--seconds S] [--seed N] [--mode saver|preview]
+//   [--registry FILE.reg] [--key VK@SECONDS ...] [--mouse X,Y@SECONDS ...]
 // Runs the saver's own display headless on a virtual clock, with the given
 // keys and mouse moves, and writes the last frame it presented. With a
 // registry file the user's settings are read from it and stored back, as a
 // saver does with the registry, so a second run shows what keys changed.
+// With monitors (the primary first, at 0,0 unless placed; every other one
+// placed) the frame is the desktop's bounding box as the monitors show it.
 #include <charconv>
+#include <cstdlib>
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -15,6 +20,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "data/zip_file_settings.h"
+#include "desktop_frame.h"
 #include "display/main_form.h"
 #include "platform_text.h"
 #include "png_writer.h"
@@ -93,6 +99,65 @@ std::optional<PixelSize> ScreenSizeOf(std::string_view text) {
   return PixelSize{*width, *height};
 }
 
+// One monitor: "WxH" or "WxH@X,Y"; the rest of the list after it.
+std::optional<ScreenRect> NextMonitor(std::string_view& text, bool placed_by_default) {
+  const std::size_t at = text.find('@');
+  const std::size_t comma = text.find(',');
+  const bool placed = at != std::string_view::npos && (comma == std::string_view::npos || at < comma);
+  const auto size = ScreenSizeOf(text.substr(0, placed ? at : comma));
+  if (!size) return std::nullopt;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::size_t end = placed ? at : comma;
+  if (placed) {
+    const std::size_t x_end = text.find(',', at);
+    if (x_end == std::string_view::npos) return std::nullopt;
+    const std::size_t y_end = text.find(',', x_end + 1);
+    const auto left = WholeNumber<std::int32_t>(text.substr(at + 1, x_end - at - 1));
+    const auto top = WholeNumber<std::int32_t>(text.substr(x_end + 1, y_end - x_end - 1));
+    constexpr std::int32_t kFarthest = 1 << 20;  // far beyond any desktop, far within 32 bits
+    if (!left || !top || std::abs(*left) > kFarthest || std::abs(*top) > kFarthest) return std::nullopt;
+    x = *left;
+    y = *top;
+    end = y_end;
+  } else if (!placed_by_default) {
+    return std::nullopt;
+  }
+  text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+  return ScreenRect{x, y, x + size->Width, y + size->Height};
+}
+
+std::optional<std::vector<ScreenRect>> MonitorsOf(std::string_view text) {
+  std::vector<ScreenRect> monitors;
+  while (!text.empty() && monitors.size() < kMaxMonitors) {
+    const auto monitor = NextMonitor(text, monitors.empty());
+    if (!monitor) return std::nullopt;
+    monitors.push_back(*monitor);
+  }
+  if (monitors.empty() || !text.empty()) return std::nullopt;
+  return monitors;
+}
+
+// The desktop is drawn as one picture.
+bool DesktopFits(const std::vector<ScreenRect>& monitors) {
+  SurfaceRect box;
+  for (const ScreenRect& monitor : monitors) {
+    box = BoundingBox(box, {monitor.Left, monitor.Top, monitor.Right, monitor.Bottom});
+  }
+  return PictureSizeAllowed(box.Width(), box.Height());
+}
+
+std::uint32_t LocalSecondOfDay() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);  // the same, with the arguments the other way round
+#else
+  localtime_r(&now, &local);
+#endif
+  return static_cast<std::uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+}
+
 struct RenderRequest {
   std::string Archive;
   std::string Saver;
@@ -109,7 +174,9 @@ struct RenderRequest {
 Result<RenderRequest, std::string> ReadRequest(Arguments arguments) {
   const auto options = ParseCommandOptions(
       arguments,
-      {{"--saver", "--out", "--size", "--seconds", "--seed", "--mode", "--registry", "--key", "--mouse"}, {}});
+      {{"--saver", "--out", "--size", "--monitors", "--seconds", "--seed", "--mode", "--registry", "--key",
+        "--mouse"},
+       {}});
   if (!options) return Failure{options.error()};
   RenderRequest request;
   const auto out = options->Value("--out");
@@ -130,6 +197,16 @@ Result<RenderRequest, std::string> ReadRequest(Arguments arguments) {
   }
   request.Mode = mode == "preview" ? rmPreview : rmSaver;
   request.Host = {*size, *seed, LocalSecondOfDay(), true};
+  if (const auto monitors = options->Value("--monitors")) {
+    const auto placed = MonitorsOf(*monitors);
+    if (!placed) return Failure{"--monitors takes WxH,WxH@X,Y... (the primary first), not " + *monitors};
+    if (!DesktopFits(*placed)) return Failure{"the monitors lie too far apart to draw as one picture"};
+    if (options->Value("--size")) return Failure{"--size and --monitors both give the screen: give one"};
+    if (request.Mode == rmPreview) return Failure{"the preview has no monitors of its own: leave out --monitors"};
+    request.Host.Monitors = *placed;
+    const ScreenRect& primary = placed->front();
+    request.Host.Screen = {primary.Right - primary.Left, primary.Bottom - primary.Top};
+  }
   request.Duration = *seconds;
 
   for (const std::string& key : options->All("--key")) {
@@ -163,6 +240,17 @@ std::string Describe(RunEnd end, Milliseconds at) {
   return "time up after " + when;
 }
 
+// The last frame of every scene, the form's own first.
+std::vector<const Surface*> SceneFrames(const OffscreenPresenter& own, const HeadlessDisplayHost& host,
+                                        const MonitorLayout& layout) {
+  std::vector<const Surface*> frames{&own.LastFrame()};
+  for (std::size_t scene = 1; scene < layout.Scenes.size(); ++scene) {
+    const OffscreenPresenter* presenter = host.SceneFrames(scene);
+    frames.push_back(presenter != nullptr && presenter->FramesPresented() > 0 ? &presenter->LastFrame() : nullptr);
+  }
+  return frames;
+}
+
 int Render(const RenderRequest& request, const CommandReport& report) {
   const auto saver_system = SaverSystemFor(request.Saver, request.Archive);
   HeadlessSystem& system = *saver_system;
@@ -171,9 +259,11 @@ int Render(const RenderRequest& request, const CommandReport& report) {
   const std::unique_ptr<PlatformText> text = MakePlatformText();
   HeadlessDisplayHost host(request.Host);
   RunEnd end = RunEnd::TimeUp;
+  MonitorLayout layout;
   {
     TMainForm form({system, *hive, presenter, text->Renderer(), host}, request.Mode);
     end = RunHeadlessDisplay(form, host, request.Inputs, request.Duration);
+    layout = form.Layout();
   }  // the form is gone: the user's settings are stored
   if (request.Registry) static_cast<RegFileHive&>(*hive).Commit();
   for (const std::string& message : host.Errors()) report.err << message << '\n';
@@ -181,8 +271,11 @@ int Render(const RenderRequest& request, const CommandReport& report) {
     report.Complain() << "the display ended before it presented a frame\n";
     return 1;
   }
-  if (const auto written = WriteFileAtomically(request.Out, EncodePng(OpaqueImage(presenter.LastFrame())));
-      !written) {
+  PixelImage frame = DesktopFrame(layout, SceneFrames(presenter, host, layout));
+  // Without monitors, or where the display ended before it placed scenes:
+  // its own window's frame.
+  if (request.Host.Monitors.empty() || frame.Pixels.empty()) frame = OpaqueImage(presenter.LastFrame());
+  if (const auto written = WriteFileAtomically(request.Out, EncodePng(frame)); !written) {
     return report.Fail(written.error());
   }
   report.out << Describe(end, host.TickCount()) << '\n';

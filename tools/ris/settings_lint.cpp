@@ -52,6 +52,7 @@ constexpr std::array kValueRules{
     ValueRule{"sets", "SetTime", ValueKind::WholeNumber, 0, 86400},
     ValueRule{"sets", "select", ValueKind::OptionalNumber, -1, 1},
     ValueRule{"backgrounds", "stretchSmallImages", ValueKind::Switch},
+    ValueRule{"display", "monitors", ValueKind::OptionalNumber, 0, 2},
 };
 
 // A (section, key) pair as the reader finds it: both folded.

@@ -17,4 +17,20 @@ bool HeadlessDisplayHost::VerifySaverPassword() {
   return options_.PasswordAccepted;
 }
 
+std::vector<ScreenRect> HeadlessDisplayHost::Monitors() const {
+  if (options_.Monitors.empty()) return DisplayHost::Monitors();
+  return options_.Monitors;
+}
+
+Presenter* HeadlessDisplayHost::ScenePresenter(std::size_t scene) {
+  if (scene == 0) return nullptr;
+  while (scene_presenters_.size() < scene) scene_presenters_.push_back(std::make_unique<OffscreenPresenter>());
+  return scene_presenters_[scene - 1].get();
+}
+
+const OffscreenPresenter* HeadlessDisplayHost::SceneFrames(std::size_t scene) const noexcept {
+  if (scene == 0 || scene > scene_presenters_.size()) return nullptr;
+  return scene_presenters_[scene - 1].get();
+}
+
 }  // namespace ris

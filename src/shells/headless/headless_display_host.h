@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "display/display_host.h"
+#include "shells/headless/offscreen_presenter.h"
 
 namespace ris {
 
@@ -20,12 +22,16 @@ class HeadlessDisplayHost : public DisplayHost {
     // The local time of day, in seconds after midnight, when the clock reads 0.
     std::uint32_t StartSecondOfDay = 12 * 3600;
     bool PasswordAccepted = true;
+    // The desktop's monitors, the primary one first; none: one of the
+    // screen's size.
+    std::vector<ScreenRect> Monitors = {};
   };
 
   explicit HeadlessDisplayHost(Options options) : options_(options) {}
 
   void Advance(Milliseconds elapsed) noexcept { now_ += elapsed; }
   void SetPasswordAccepted(bool accepted) noexcept { options_.PasswordAccepted = accepted; }
+  void SetMonitors(std::vector<ScreenRect> monitors) { options_.Monitors = std::move(monitors); }
   // Runs while the password is asked for, as a system dialog's modal loop
   // delivers the input that arrives meanwhile.
   void WhileAsked(std::function<void()> during) { while_asked_ = std::move(during); }
@@ -35,6 +41,11 @@ class HeadlessDisplayHost : public DisplayHost {
   // 24-hour "HH:mm:ss", the long time format of many locales.
   std::string LongTimeText() const override;
   PixelSize ScreenSize() const override { return options_.Screen; }
+  std::vector<ScreenRect> Monitors() const override;
+  // Each further scene's frames are kept in memory, as the first one's are.
+  Presenter* ScenePresenter(std::size_t scene) override;
+  // The presenter of a further scene (1 on), once the form asked for it.
+  const OffscreenPresenter* SceneFrames(std::size_t scene) const noexcept;
   void ShowCursor(bool show) override { cursor_count_ += show ? 1 : -1; }
   bool VerifySaverPassword() override;
   void ShowException(const std::string& message) override { errors_.push_back(message); }
@@ -51,6 +62,7 @@ class HeadlessDisplayHost : public DisplayHost {
   int cursor_count_ = 0;
   int password_questions_ = 0;
   std::function<void()> while_asked_;
+  std::vector<std::unique_ptr<OffscreenPresenter>> scene_presenters_;  // scene 1 first
   std::vector<std::string> errors_;
   std::vector<std::string> save_failures_;
 };

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -10,9 +11,11 @@
 #include "base/errors.h"
 #include "display/key_actions.h"
 #include "display/main_form.h"
+#include "display/monitor_layout.h"
 #include "shells/win32/gdi_presenter.h"
 #include "shells/win32/gdi_text.h"
 #include "shells/win32/monitors.h"
+#include "shells/win32/owned_handle.h"
 #include "shells/win32/save_failures.h"
 #include "shells/win32/wide_text.h"
 #include "shells/win32/win32_display_host.h"
@@ -25,7 +28,15 @@ namespace ris {
 namespace {
 
 constexpr char kWindowClass[] = "RisDisplayWindow";
+constexpr char kSceneClass[] = "RisSceneWindow";
 constexpr char kCoverClass[] = "RisCoverWindow";
+// The saver's windows stay above every other and have no taskbar button.
+constexpr DWORD kFullScreenExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE;
+// The power setting that tells when the monitors go off and come back
+// (GUID_CONSOLE_DISPLAY_STATE), spelt out so that no GUID library is needed.
+constexpr GUID kConsoleDisplayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr DWORD kDisplayOff = 0;
 constexpr DWORD kOwnWindowStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
 
 // The clock and the set change run on timers of the window: the system goes
@@ -38,13 +49,36 @@ struct WindowTimer {
 };
 constexpr WindowTimer kWindowTimers[] = {{1, FormTimer::Clock}, {2, FormTimer::SetChange}};
 
+class SceneWindow;
+class CoverWindow;
+
 struct DisplayState {
   TMainForm& Form;
   Win32DisplayHost& Host;
   DisplayPlace Place;
   HWND Window = nullptr;
   UINT ArmedIntervals[std::size(kWindowTimers)] = {};
+  std::vector<std::unique_ptr<SceneWindow>> Scenes = {};  // the further scenes' windows, scene 1 first
+  std::vector<std::unique_ptr<CoverWindow>> Covers = {};  // over the monitors that show no scene
+  // While the monitors are off nothing is drawn; the timers of the clock
+  // and the set change go on.
+  bool DisplaysOff = false;
 };
+
+void PlaceWindows(DisplayState& state);
+
+// The monitors went off, came back or were dimmed, as the system's power
+// plan has it: the saver keeps nothing on.
+void FollowDisplayPower(DisplayState& state, WPARAM w, LPARAM l) {
+  if (w != PBT_POWERSETTINGCHANGE) return;
+  const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(l);
+  if (setting == nullptr || setting->PowerSetting != kConsoleDisplayState || setting->DataLength < sizeof(DWORD)) {
+    return;
+  }
+  DWORD display_state = 0;
+  std::memcpy(&display_state, setting->Data, sizeof display_state);
+  state.DisplaysOff = display_state == kDisplayOff;
+}
 
 // Arms, re-arms or stops each window timer as the form's timer now stands.
 void SyncWindowTimers(DisplayState& state) {
@@ -140,6 +174,16 @@ bool HandleMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPA
       EndPaint(window, &paint);
       return true;
     }
+    case WM_DISPLAYCHANGE:
+      // A monitor came or went, or changed its size: every window is
+      // placed anew over the monitors as they are now.
+      if (state.Place != DisplayPlace::FullScreen) return false;
+      form.MonitorsChanged();
+      PlaceWindows(state);
+      return true;
+    case WM_POWERBROADCAST:
+      FollowDisplayPower(state, w, l);
+      return false;
     default:
       return state.Place == DisplayPlace::OwnWindow ? HandleOwnWindowInput(state, message, w)
                                                     : HandleInput(state, window, message, w, l);
@@ -233,8 +277,8 @@ class DisplayWindow final : public DisplayPart {
       const LONG ex_style = GetWindowLongA(parent, GWL_EXSTYLE) & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST);
       return {static_cast<DWORD>(ex_style), static_cast<DWORD>(style), 0, 0, size.Width, size.Height, parent};
     }
-    // A tool window has no taskbar button; topmost keeps it above everything.
-    return {WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, 0, 0, size.Width, size.Height, nullptr};
+    // Over the primary monitor until the windows are placed.
+    return {kFullScreenExStyle, kFullScreenStyle, 0, 0, size.Width, size.Height, nullptr};
   }
 };
 
@@ -246,10 +290,84 @@ class CoverWindow final : public DisplayPart {
   CoverWindow(DisplayState& state, const ScreenRect& monitor) : DisplayPart(state, HandleInput) {
     // A monitor whose cover cannot be made stays uncovered; the saver runs
     // on the main one.
-    Create(kCoverClass, {WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, monitor.Left, monitor.Top,
+    Create(kCoverClass, {kFullScreenExStyle, kFullScreenStyle, monitor.Left, monitor.Top,
                          monitor.Right - monitor.Left, monitor.Bottom - monitor.Top, state.Window});
   }
 };
+
+// The scene (1 on) whose window this is; none for another window.
+std::size_t SceneOf(const DisplayState& state, HWND window);
+
+// A further scene's window paints its scene and passes input on as a cover
+// does.
+bool HandleSceneMessage(DisplayState& state, HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message != WM_PAINT) return HandleInput(state, window, message, w, l);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  if (const Surface* frame = state.Form.BackSurface(SceneOf(state, window))) GdiPresenter::Copy(dc, *frame);
+  EndPaint(window, &paint);
+  return true;
+}
+
+// The window of a scene of its own on a further monitor, owned by the main
+// window as a cover is.
+class SceneWindow final : public DisplayPart {
+ public:
+  SceneWindow(DisplayState& state, const ScreenRect& place) : DisplayPart(state, HandleSceneMessage) {
+    // Without it the monitor shows the desktop beneath: the saver cannot go on so.
+    if (!Create(kSceneClass, {kFullScreenExStyle, kFullScreenStyle, place.Left, place.Top, place.Right - place.Left,
+                              place.Bottom - place.Top, state.Window})) {
+      ThrowLastError("A window of the saver on a further monitor could not be created");
+    }
+  }
+  using DisplayPart::Handle;
+
+ private:
+  LRESULT OnMessage(UINT message, WPARAM w, LPARAM l) override {
+    if (message == WM_ERASEBKGND) return 1;  // every pixel is painted by the frame
+    return DisplayPart::OnMessage(message, w, l);
+  }
+};
+
+std::size_t SceneOf(const DisplayState& state, HWND window) {
+  for (std::size_t index = 0; index < state.Scenes.size(); ++index) {
+    if (state.Scenes[index]->Handle() == window) return index + 1;
+  }
+  return SIZE_MAX;
+}
+
+void MoveWindowTo(HWND window, const ScreenRect& place) {
+  SetWindowPos(window, HWND_TOPMOST, place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top,
+               SWP_NOACTIVATE);
+}
+
+// The windows as the form's layout has them: its own over the first scene,
+// one over each further scene, showing it through the host's presenter for
+// it, and a black cover over each monitor that shows none.
+void PlaceWindows(DisplayState& state) {
+  const MonitorLayout& layout = state.Form.Layout();
+  if (!layout.Scenes.empty()) MoveWindowTo(state.Window, layout.Scenes.front().Desktop);
+  const std::size_t further = layout.Scenes.empty() ? 0 : layout.Scenes.size() - 1;
+  if (state.Scenes.size() > further) state.Scenes.resize(further);
+  for (std::size_t index = 0; index < further; ++index) {
+    const ScreenRect& place = layout.Scenes[index + 1].Desktop;
+    if (index < state.Scenes.size()) {
+      MoveWindowTo(state.Scenes[index]->Handle(), place);
+    } else {
+      state.Scenes.push_back(std::make_unique<SceneWindow>(state, place));
+    }
+    if (GdiPresenter* presenter = state.Host.SceneGdiPresenter(index + 1)) {
+      presenter->SetWindow(state.Scenes[index]->Handle());
+    }
+  }
+  state.Covers.clear();
+  // Start-up failed before the product's choice was known: the primary
+  // monitor alone, as a saver of one monitor shows it.
+  const MonitorLayout primary_only = LayOutMonitors(DesktopMonitors(), MonitorChoice::PrimaryOnly);
+  for (const MonitorShows& monitor : (layout.Scenes.empty() ? primary_only : layout).Monitors) {
+    if (!monitor.Scene) state.Covers.push_back(std::make_unique<CoverWindow>(state, monitor.Monitor));
+  }
+}
 
 // The host shows its preview window a little after starting the preview;
 // until then there is nothing to draw into. A request to quit meanwhile
@@ -269,14 +387,6 @@ bool WaitUntilVisible(HWND parent) {
   return IsWindow(parent) != FALSE;
 }
 
-std::vector<std::unique_ptr<CoverWindow>> CoverOtherMonitors(DisplayState& state) {
-  std::vector<std::unique_ptr<CoverWindow>> covers;
-  for (const ScreenRect& monitor : OtherMonitorRects()) {
-    covers.push_back(std::make_unique<CoverWindow>(state, monitor));
-  }
-  return covers;
-}
-
 // Sleeps until a message arrives or the next frame is due, never polling;
 // ends when the window is gone (closed, or destroyed with the preview's
 // host) or the thread is asked to quit. No quit request is posted when the
@@ -291,14 +401,14 @@ int RunMessageLoop(DisplayState& state) {
       DispatchMessageA(&message);
     }
     try {
-      form.PollFrameTimer();
+      if (!state.DisplaysOff) form.PollFrameTimer();
       EndIfCloseAllowed(state);
       if (IsWindow(state.Window)) SyncWindowTimers(state);
     } catch (...) {
       ShowHandlerError(state);
     }
     if (!IsWindow(state.Window)) return 0;
-    const auto due = form.TimeUntilNextFrame();
+    const auto due = state.DisplaysOff ? std::nullopt : form.TimeUntilNextFrame();
     MsgWaitForMultipleObjectsEx(0, nullptr, due ? *due : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
@@ -352,8 +462,12 @@ int RunForm(Win32Platform& platform, DisplayPlace place, HWND parent_window) {
   state.Window = window;
   platform.Presenter.SetWindow(window);
   platform.Host.SetWindow(window);
-  std::vector<std::unique_ptr<CoverWindow>> covers;
-  if (place == DisplayPlace::FullScreen) covers = CoverOtherMonitors(state);
+  // Told when the monitors go off, so that nothing is drawn for nobody.
+  const OwnedPowerNotify power(place == DisplayPlace::FullScreen ? RegisterPowerSettingNotification(
+                                                                        window, &kConsoleDisplayState,
+                                                                        DEVICE_NOTIFY_WINDOW_HANDLE)
+                                                                  : nullptr);
+  if (place == DisplayPlace::FullScreen) PlaceWindows(state);
   if (place == DisplayPlace::OwnWindow) CaptionWithTitle(window, platform);
   if (place != DisplayPlace::HostPreview) SetForegroundWindow(window);
   form.Show();

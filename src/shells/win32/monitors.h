@@ -1,6 +1,5 @@
 #pragma once
-// The monitors of the desktop that get a black window of the saver besides
-// its main window on the primary one.
+// The monitors of the desktop, as the saver places its scenes on them.
 
 #include <vector>
 
@@ -8,6 +7,7 @@
 
 namespace ris {
 
-std::vector<ScreenRect> OtherMonitorRects();
+// Every monitor's rectangle in desktop coordinates, the primary one first.
+std::vector<ScreenRect> DesktopMonitors();
 
 }  // namespace ris

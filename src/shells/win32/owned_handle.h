@@ -49,7 +49,11 @@ inline void CloseRegistryKey(HKEY key) noexcept { RegCloseKey(key); }
 inline void CloseLibrary(HMODULE module) noexcept { FreeLibrary(module); }
 inline void CloseEnhancedMetafile(HENHMETAFILE metafile) noexcept { DeleteEnhMetaFile(metafile); }
 inline void CloseWindowHandle(HWND window) noexcept { DestroyWindow(window); }
+inline void ClosePowerNotify(HPOWERNOTIFY notify) noexcept { UnregisterPowerSettingNotification(notify); }
 }  // namespace owned_handle
+
+// A window's registration for a power setting's notifications.
+using OwnedPowerNotify = Owned<HPOWERNOTIFY, &owned_handle::ClosePowerNotify>;
 
 // Fonts, bitmaps, brushes.
 template <typename Object>

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "shells/win32/monitors.h"
 #include "shells/win32/saver_password.h"
 #include "shells/win32/wide_text.h"
 #include "shells/win32/win32_errors.h"
@@ -34,6 +35,23 @@ std::string Win32DisplayHost::LongTimeText() const { return LocalLongTimeText();
 PixelSize Win32DisplayHost::ScreenSize() const {
   if (own_window_size_) return *own_window_size_;
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+std::vector<ScreenRect> Win32DisplayHost::Monitors() const {
+  if (own_window_size_) return DisplayHost::Monitors();
+  std::vector<ScreenRect> monitors = DesktopMonitors();
+  return monitors.empty() ? DisplayHost::Monitors() : monitors;
+}
+
+Presenter* Win32DisplayHost::ScenePresenter(std::size_t scene) {
+  if (own_window_size_ || scene == 0) return nullptr;
+  while (scene_presenters_.size() < scene) scene_presenters_.push_back(std::make_unique<GdiPresenter>());
+  return scene_presenters_[scene - 1].get();
+}
+
+GdiPresenter* Win32DisplayHost::SceneGdiPresenter(std::size_t scene) const noexcept {
+  if (scene == 0 || scene > scene_presenters_.size()) return nullptr;
+  return scene_presenters_[scene - 1].get();
 }
 
 void Win32DisplayHost::ShowCursor(bool show) {

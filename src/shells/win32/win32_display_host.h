@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "display/display_host.h"
+#include "shells/win32/gdi_presenter.h"
 
 namespace ris {
 
@@ -32,6 +34,12 @@ class Win32DisplayHost : public DisplayHost {
   std::uint32_t ClockSeed() const override;
   std::string LongTimeText() const override;
   PixelSize ScreenSize() const override;
+  // Full screen, the desktop's monitors; a window of its own is one.
+  std::vector<ScreenRect> Monitors() const override;
+  // Full screen, a presenter for each further scene's window, which the
+  // shell gives its window once it made it.
+  Presenter* ScenePresenter(std::size_t scene) override;
+  GdiPresenter* SceneGdiPresenter(std::size_t scene) const noexcept;
   void ShowCursor(bool show) override;
   bool VerifySaverPassword() override;
   void ShowException(const std::string& message) override;
@@ -53,6 +61,7 @@ class Win32DisplayHost : public DisplayHost {
   bool errors_shown_ = false;
   int cursor_raised_ = 0;
   std::vector<std::string> save_failures_;
+  std::vector<std::unique_ptr<GdiPresenter>> scene_presenters_;  // scene 1 first
 };
 
 }  // namespace ris

@@ -1,12 +1,39 @@
 #include "shells/x11/x11_display_host.h"
 
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 
 namespace ris {
 
-X11DisplayHost::X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size)
-    : display_(display), window_(window), own_window_(own_window), size_(size) {}
+X11DisplayHost::X11DisplayHost(Display* display, Window window, bool own_window, bool spans_monitors,
+                               PixelSize size)
+    : display_(display), window_(window), own_window_(own_window), spans_monitors_(spans_monitors), size_(size) {}
+
+std::vector<ScreenRect> X11DisplayHost::Monitors() const {
+  int event_base = 0;
+  int error_base = 0;
+  if (!spans_monitors_ || !XRRQueryExtension(display_, &event_base, &error_base)) return DisplayHost::Monitors();
+  int count = 0;
+  XRRMonitorInfo* found = XRRGetMonitors(display_, window_, True, &count);
+  std::vector<ScreenRect> monitors;
+  for (int i = 0; i < count; ++i) {
+    const XRRMonitorInfo& monitor = found[i];
+    const ScreenRect rect{monitor.x, monitor.y, monitor.x + monitor.width, monitor.y + monitor.height};
+    monitors.insert(monitor.primary ? monitors.begin() : monitors.end(), rect);
+  }
+  if (found != nullptr) XRRFreeMonitors(found);
+  return monitors.empty() ? DisplayHost::Monitors() : monitors;
+}
+
+// Every scene is drawn into the root window, each at its place.
+Presenter* X11DisplayHost::ScenePresenter(std::size_t scene) {
+  if (!spans_monitors_ || scene == 0) return nullptr;
+  while (presenters_.size() < scene) presenters_.push_back(std::make_unique<X11Presenter>(display_, window_));
+  return presenters_[scene - 1].get();
+}
 
 Milliseconds X11DisplayHost::TickCount() const {
   timespec now{};

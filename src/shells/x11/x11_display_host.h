@@ -1,12 +1,18 @@
 #pragma once
 // The display host on Linux: a monotonic millisecond clock, the time of day
-// in the locale's format, the size of the window drawn into, a cursor shown
-// or hidden in a window of the saver's own, no password of its own (a
-// screen locker asks for one), errors on standard error.
+// in the locale's format, the size of the window drawn into, on the root
+// window the monitors XRandR tells and a presenter into it for each further
+// scene, a cursor shown or hidden in a window of the saver's own, no
+// password of its own (a screen locker asks for one), errors on standard
+// error.
 
 #include <X11/Xlib.h>
 
+#include <memory>
+#include <vector>
+
 #include "display/display_host.h"
+#include "shells/x11/x11_presenter.h"
 #include "shells/x11/x11_resources.h"
 
 namespace ris {
@@ -14,7 +20,8 @@ namespace ris {
 class X11DisplayHost : public DisplayHost {
  public:
   // `own_window`: the program made the window and may hide the cursor in it.
-  X11DisplayHost(Display* display, Window window, bool own_window, PixelSize size);
+  // `spans_monitors`: the window is the root window, over every monitor.
+  X11DisplayHost(Display* display, Window window, bool own_window, bool spans_monitors, PixelSize size);
   X11DisplayHost(const X11DisplayHost&) = delete;
   X11DisplayHost& operator=(const X11DisplayHost&) = delete;
 
@@ -24,6 +31,12 @@ class X11DisplayHost : public DisplayHost {
   std::uint32_t ClockSeed() const override;
   std::string LongTimeText() const override;
   PixelSize ScreenSize() const override { return size_; }
+  // The root window's monitors, in its coordinates, the primary one first;
+  // any other window is one monitor of its size.
+  std::vector<ScreenRect> Monitors() const override;
+  Presenter* ScenePresenter(std::size_t scene) override;
+  // The presenters of the further scenes, scene 1 first.
+  const std::vector<std::unique_ptr<X11Presenter>>& ScenePresenters() const noexcept { return presenters_; }
   void ShowCursor(bool show) override;
   bool VerifySaverPassword() override { return true; }
   void ShowException(const std::string& message) override;
@@ -38,7 +51,9 @@ class X11DisplayHost : public DisplayHost {
   Display* display_;
   Window window_;
   bool own_window_;
+  bool spans_monitors_;
   PixelSize size_;
+  std::vector<std::unique_ptr<X11Presenter>> presenters_;
   int cursor_count_ = 0;
   OwnedCursor blank_cursor_;
   bool errors_shown_ = false;

@@ -140,12 +140,26 @@ std::optional<Target> OpenTarget(Display* display, const HackOptions& options, c
   return target;
 }
 
+// On the root window of several monitors, each scene's frames go to its
+// place; elsewhere the one scene fills the window.
+void PlaceScenes(const TMainForm& form, X11Presenter& own, const X11DisplayHost& host) {
+  const std::vector<ScenePlace>& scenes = form.Layout().Scenes;
+  if (scenes.empty()) return;
+  own.SetOrigin(scenes.front().Desktop.Left, scenes.front().Desktop.Top);
+  const auto& further = host.ScenePresenters();
+  for (std::size_t scene = 1; scene < scenes.size() && scene <= further.size(); ++scene) {
+    further[scene - 1]->SetOrigin(scenes[scene].Desktop.Left, scenes[scene].Desktop.Top);
+  }
+}
+
 class X11Saver {
  public:
   X11Saver(Display* display, const Target& target, TMainForm& form, X11DisplayHost& host,
            X11Presenter& presenter)
       : display_(display), target_(target), form_(form), host_(host), presenter_(presenter),
-        delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
+        delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)),
+        black_(display, XCreateGC(display, target.window, 0, nullptr)) {
+    XSetForeground(display_, black_.Get(), BlackPixel(display_, DefaultScreen(display_)));
     if (target_.own) {
       XSetWMProtocols(display_, target_.window, &delete_window_, 1);
       XMapRaised(display_, target_.window);
@@ -153,7 +167,9 @@ class X11Saver {
   }
 
   void Run() {
+    PlaceScenes(form_, presenter_, host_);
     form_.Show();
+    CoverBlack(kUnclipped);
     while (Running()) {
       HandleQueuedEvents();
       if (!Running()) break;
@@ -193,14 +209,18 @@ class X11Saver {
         if (event.xconfigure.width != host_.ScreenSize().Width ||
             event.xconfigure.height != host_.ScreenSize().Height) {
           host_.SetSize({event.xconfigure.width, event.xconfigure.height});
-          form_.FormResize(event.xconfigure.width, event.xconfigure.height);
+          FollowNewSize(event.xconfigure.width, event.xconfigure.height);
         }
         break;
-      case Expose:
+      case Expose: {
         // Frames put only what changed: what the window lost is put back.
-        presenter_.Repaint(
-            BlockRect(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+        const SurfaceRect lost =
+            BlockRect(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+        presenter_.Repaint(lost);
+        for (const auto& further : host_.ScenePresenters()) further->Repaint(lost);
+        CoverBlack(lost);
         break;
+      }
       case ClientMessage:
         if (static_cast<Atom>(event.xclient.data.l[0]) == delete_window_) form_.Close();
         break;
@@ -209,6 +229,30 @@ class X11Saver {
         break;
       default:
         break;
+    }
+  }
+
+  // The root window changes its size with the monitors: the scenes are
+  // placed anew on them. Any other window is the one scene.
+  void FollowNewSize(std::int32_t width, std::int32_t height) {
+    if (target_.window != DefaultRootWindow(display_)) {
+      form_.FormResize(width, height);
+      return;
+    }
+    form_.MonitorsChanged();
+    PlaceScenes(form_, presenter_, host_);
+    CoverBlack(kUnclipped);
+  }
+
+  // The monitors that show no scene, black within `area` of the window.
+  void CoverBlack(SurfaceRect area) {
+    for (const MonitorShows& monitor : form_.Layout().Monitors) {
+      if (monitor.Scene) continue;
+      const SurfaceRect black = Intersection(
+          area, {monitor.Monitor.Left, monitor.Monitor.Top, monitor.Monitor.Right, monitor.Monitor.Bottom});
+      if (black.Empty()) continue;
+      XFillRectangle(display_, target_.window, black_.Get(), black.Left, black.Top,
+                     static_cast<unsigned>(black.Width()), static_cast<unsigned>(black.Height()));
     }
   }
 
@@ -226,6 +270,7 @@ class X11Saver {
   X11DisplayHost& host_;
   X11Presenter& presenter_;
   Atom delete_window_;
+  OwnedGc black_;
 };
 
 // The product's title in UTF-8; its name where the settings give no title.
@@ -247,7 +292,8 @@ int ShowProduct(Display* display, const Target& target, System& system, const Ha
   OverrideHive hive(stored);
   OverrideFromSwitches(options, hive);
   FreeTypeTextRenderer text;
-  X11DisplayHost host(display, target.window, static_cast<bool>(target.own), target.size);
+  X11DisplayHost host(display, target.window, static_cast<bool>(target.own),
+                      options.Where == HackOptions::Target::Root, target.size);
   {
     TMainForm form({system, hive, presenter, text, host}, rmSaver);
     // The title is known once the form has read the product's settings.

@@ -85,10 +85,12 @@ void X11Presenter::CopyIntoImage(const Surface& back_surface, SurfaceRect rect) 
 void X11Presenter::Put(SurfaceRect rect) {
   const auto w = static_cast<unsigned>(rect.Width());
   const auto h = static_cast<unsigned>(rect.Height());
+  const int x = rect.Left + origin_x_;
+  const int y = rect.Top + origin_y_;
   if (shared_) {
-    XShmPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, rect.Left, rect.Top, w, h, False);
+    XShmPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, x, y, w, h, False);
   } else {
-    XPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, rect.Left, rect.Top, w, h);
+    XPutImage(display_, window_, gc_.Get(), image_.get(), rect.Left, rect.Top, x, y, w, h);
   }
 }
 
@@ -114,7 +116,7 @@ void X11Presenter::Present(const Surface& back_surface, const DirtyRegion& chang
 
 void X11Presenter::Repaint(SurfaceRect rect) {
   if (!image_) return;
-  const SurfaceRect area = Intersection(rect, {0, 0, image_->width, image_->height});
+  const SurfaceRect area = Intersection(Offset(rect, -origin_x_, -origin_y_), {0, 0, image_->width, image_->height});
   if (area.Empty()) return;
   Put(area);
   XSync(display_, False);

@@ -32,9 +32,16 @@ class X11Presenter : public Presenter {
   void Present(const Surface& back_surface, const DirtyRegion& changed,
                bool wait_for_vertical_blank) override;
 
-  // Puts the last frame's part within `rect` into the window again (after
-  // an Expose event).
+  // Puts the last frame's part within `rect` (window coordinates) into the
+  // window again (after an Expose event).
   void Repaint(SurfaceRect rect);
+
+  // Where the frame's top-left corner goes in the window: a scene's place
+  // on the root window of several monitors.
+  void SetOrigin(std::int32_t x, std::int32_t y) noexcept {
+    origin_x_ = x;
+    origin_y_ = y;
+  }
 
  private:
   // False when no image could be had; `fresh` tells that it holds no frame yet.
@@ -55,6 +62,8 @@ class X11Presenter : public Presenter {
   // The segment outlives the image made over it.
   std::optional<SharedSegment> segment_;
   OwnedImage image_;
+  std::int32_t origin_x_ = 0;
+  std::int32_t origin_y_ = 0;
 };
 
 }  // namespace ris

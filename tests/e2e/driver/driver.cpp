@@ -837,6 +837,16 @@ int configure(const std::wstring& saver, const Arguments& all) {
   return 0;
 }
 
+// displaychange: tells every top-level window that the monitors changed,
+// as Windows does when they do (WM_DISPLAYCHANGE, broadcast with the primary
+// monitor's depth and size). Wine follows a change XRandR makes from
+// outside in what it answers about the monitors, but tells no window.
+int display_change() {
+  const LPARAM size = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  put("sent", SendMessageTimeoutW(HWND_BROADCAST, WM_DISPLAYCHANGE, 32, size, SMTO_ABORTIFHUNG, 5000, nullptr) != 0);
+  return 0;
+}
+
 // close HWND: asks a window to close, as the system does (WM_CLOSE).
 int close_window(const std::wstring& handle) {
   const auto number = static_cast<ULONG_PTR>(std::wcstoull(handle.c_str(), nullptr, 10));
@@ -1030,6 +1040,7 @@ int usage() {
       "  timing SAVER A B       start-up and set change as the screen shows them\n"
       "  keys                   prints the virtual keys pressed on its window\n"
       "  hold                   keeps Wine's desktop alive until the timeout\n"
+      "  displaychange          tells every window the monitors changed\n"
       "  inherit PROGRAM ARGS   a driver PROGRAM starts says if a handle reached it\n",
       stderr);
   return 2;
@@ -1049,6 +1060,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (next < argc && std::wcscmp(argv[next], L"keys") == 0) return keys();
   if (next < argc && std::wcscmp(argv[next], L"hold") == 0) return hold();
+  if (next < argc && std::wcscmp(argv[next], L"displaychange") == 0) return display_change();
   if (argc - next < 2) return usage();
   const std::wstring command = argv[next];
   const std::wstring saver = argv[next + 1];
