@@ -206,6 +206,9 @@ class MetafileDecoder final : public ImageDecoder {
         frame.Width, frame.Height, false,
         [player, bytes, frame, budget](PixelSize cover) -> Result<PixelImage, DecodeError> {
           const PixelSize size = MetafileDrawnSize(frame, cover);
+          // The size drawn at is held whole: it must fit what the bytes
+          // can paint, as any decoded picture must.
+          if (!budget.Allows(size.Width, size.Height)) return Failure{budget.Refusal()};
           if (frame.Records > budget.PassesOver(std::uint64_t{static_cast<std::uint32_t>(size.Width)} *
                                                 static_cast<std::uint32_t>(size.Height))) {
             return Failure{budget.Refusal()};
