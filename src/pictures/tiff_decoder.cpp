@@ -202,12 +202,14 @@ std::optional<DecodeError> ReadBands(const TiffMemoryFile& file, const TiffLayou
   }
   image.req_orientation = ORIENTATION_TOPLEFT;
   const auto width = static_cast<std::size_t>(layout.Size.Width);
+  const auto height = static_cast<std::uint32_t>(layout.Size.Height);
   std::vector<Bgra> band(width * layout.BandRows);
   std::optional<DecodeError> error;
-  for (std::uint32_t top = 0; top < static_cast<std::uint32_t>(layout.Size.Height) && !error; top += layout.BandRows) {
-    const std::uint32_t count = std::min<std::uint32_t>(layout.BandRows, static_cast<std::uint32_t>(layout.Size.Height) - top);
+  for (std::uint32_t top = 0; top < height && !error; top += layout.BandRows) {
+    const std::uint32_t count = std::min(layout.BandRows, height - top);
     image.row_offset = static_cast<int>(top);
-    if (TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(band.data()), layout.Size.Width, count) != 1 ||
+    if (TIFFRGBAImageGet(&image, reinterpret_cast<std::uint32_t*>(band.data()), static_cast<std::uint32_t>(width),
+                         count) != 1 ||
         file.HadError()) {
       error = ReadFailure(file, layout, format);
       break;
