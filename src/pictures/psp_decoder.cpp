@@ -31,7 +31,7 @@
 #include <optional>
 #include <vector>
 
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"

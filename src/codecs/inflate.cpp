@@ -1,4 +1,4 @@
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
