@@ -454,25 +454,43 @@ std::optional<DecodeError> StreamRows(const PngInfo& info, ImageDataStream& stre
   });
 }
 
-// The passes of an interlaced picture each cover the whole picture, so it
-// is put together whole before its rows are reduced.
-std::optional<DecodeError> StreamInterlaced(const PngInfo& info, ImageDataStream& stream, ShownRows& rows) {
-  PixelImage whole = PixelImage::Blank(static_cast<std::int32_t>(info.Width), static_cast<std::int32_t>(info.Height));
+// The passes of an interlaced picture each cover the whole picture: at its
+// own size it is put together whole, reduced its rows' parts are added to
+// the sums of the shown picture pass by pass.
+template <typename PutPart>
+std::optional<DecodeError> StreamPasses(const PngInfo& info, ImageDataStream& stream, PutPart put_part) {
+  std::vector<Bgra> part(info.Width);
   for (const Pass& pass : PassesOf(info)) {
     const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
     const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
     if (width == 0) continue;
     auto error = StreamPass(info, width, height, stream, [&](std::uint32_t y, const std::uint8_t* row) {
-      const std::size_t out_y = std::size_t{pass.Y0} + std::size_t{y} * pass.DY;
-      return ConvertRow(row, {whole.Pixels.data() + out_y * info.Width + pass.X0, pass.DX, width}, info);
+      if (!ConvertRow(row, {part.data(), 1, width}, info)) return false;
+      put_part(pass, pass.Y0 + y * pass.DY, std::span<const Bgra>(part).first(width));
+      return true;
     });
     if (error) return error;
   }
-  for (std::int32_t y = 0; y < whole.Height; ++y) {
-    std::ranges::copy(whole.Row(y), rows.Next().begin());
-    rows.Commit();
-  }
   return std::nullopt;
+}
+
+Result<PixelImage, DecodeError> DecodeInterlaced(const PngInfo& info, ImageDataStream& stream, PixelSize shown) {
+  const PixelSize own{static_cast<std::int32_t>(info.Width), static_cast<std::int32_t>(info.Height)};
+  if (shown == own) {
+    PixelImage whole = PixelImage::Blank(own.Width, own.Height);
+    auto error = StreamPasses(info, stream, [&](const Pass& pass, std::uint32_t y, std::span<const Bgra> part) {
+      Bgra* out = whole.Pixels.data() + std::size_t{y} * info.Width + pass.X0;
+      for (std::size_t i = 0; i < part.size(); ++i) out[i * pass.DX] = part[i];
+    });
+    if (error) return Failure{*error};
+    return whole;
+  }
+  ShownPasses sums(own, shown);
+  auto error = StreamPasses(info, stream, [&](const Pass& pass, std::uint32_t y, std::span<const Bgra> part) {
+    sums.AddRow(static_cast<std::int32_t>(y), static_cast<std::int32_t>(pass.X0), static_cast<std::int32_t>(pass.DX), part);
+  });
+  if (error) return Failure{*error};
+  return std::move(sums).Finish();
 }
 
 // The header's checks, and the budget: the rows inflate from the image
@@ -515,12 +533,19 @@ Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data, PixelSize cover) {
   if (!read) return Failure{read.error()};
   const PngInfo& info = *read;
   const PixelSize own{static_cast<std::int32_t>(info.Width), static_cast<std::int32_t>(info.Height)};
-  ShownRows rows(own, ShownSize(own, cover));
+  const PixelSize shown = ShownSize(own, cover);
   ImageDataStream stream(info);
-  auto error = info.Interlaced ? StreamInterlaced(info, stream, rows) : StreamRows(info, stream, rows);
-  if (!error) error = stream.Finish();
-  if (error) return Failure{*error};
-  PixelImage image = std::move(rows).Finish();
+  PixelImage image;
+  if (info.Interlaced) {
+    auto decoded = DecodeInterlaced(info, stream, shown);
+    if (!decoded) return decoded;
+    image = std::move(decoded).value();
+  } else {
+    ShownRows rows(own, shown);
+    if (auto error = StreamRows(info, stream, rows)) return Failure{*error};
+    image = std::move(rows).Finish();
+  }
+  if (auto error = stream.Finish()) return Failure{*error};
   image.HasAlpha = info.HasTransparency || info.Colour == kGreyAlpha || info.Colour == kRgba;
   return image;
 }

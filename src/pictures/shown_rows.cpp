@@ -142,4 +142,73 @@ PixelImage ShownRows::Finish() && {
   return std::move(output_);
 }
 
+// A source pixel covers target units [i * T, (i + 1) * T) of an axis that
+// shrinks, where a target pixel covers S units; an axis kept at its own
+// size maps each pixel onto itself.
+ShownPasses::Share ShownPasses::Axis::Of(std::int64_t index) const noexcept {
+  if (Target >= Source) return {index, 1, 0};
+  const std::int64_t begin = index * Target;
+  const std::int64_t target = begin / Source;
+  const std::int64_t split = std::min((target + 1) * Source, begin + Target);
+  return {target, static_cast<std::uint32_t>(split - begin), static_cast<std::uint32_t>(begin + Target - split)};
+}
+
+ShownPasses::ShownPasses(PixelSize own, PixelSize shown)
+    : shown_(shown),
+      across_{own.Width, shown.Width},
+      down_{own.Height, shown.Height},
+      row_sums_((static_cast<std::size_t>(shown.Width) + 1) * 4),
+      sums_(static_cast<std::size_t>(shown.Width) * static_cast<std::size_t>(shown.Height) * 4) {
+  columns_.reserve(static_cast<std::size_t>(own.Width));
+  for (std::int64_t x = 0; x < own.Width; ++x) columns_.push_back(across_.Of(x));
+}
+
+// Levels reduced across are at most 255 * 256 in 256ths, and a shown row
+// gathers at most S such rows' weight in all: within 32 bits. The row's
+// sums have a column to spare past the last, which the last source column
+// adds nothing to, so that no add needs a test.
+void ShownPasses::AddRow(std::int32_t y, std::int32_t first, std::int32_t step, std::span<const Bgra> pixels) {
+  std::ranges::fill(row_sums_, 0u);
+  const auto add = [&](std::int64_t target, std::uint32_t weight, const Bgra& pixel) {
+    std::uint32_t* sums = &row_sums_[static_cast<std::size_t>(target) * 4];
+    sums[0] += weight * pixel.B;
+    sums[1] += weight * pixel.G;
+    sums[2] += weight * pixel.R;
+    sums[3] += weight * pixel.A;
+  };
+  auto x = static_cast<std::size_t>(first);
+  for (const Bgra& pixel : pixels) {
+    const Share& share = columns_[x];
+    add(share.Target, share.Weight, pixel);
+    add(share.Target + 1, share.NextWeight, pixel);
+    x += static_cast<std::size_t>(step);
+  }
+  // The mean across in 256ths, sum * 256 / across, as a multiplication by
+  // the reciprocal in 32 fraction bits: sums stay below 2^23 and the
+  // reciprocal below 2^40, so the product fits 64 bits.
+  const std::uint64_t reciprocal = ((std::uint64_t{1} << 40) + across_.Denominator() / 2) / across_.Denominator();
+  for (std::uint32_t& sum : row_sums_) {
+    sum = static_cast<std::uint32_t>((sum * reciprocal + (std::uint64_t{1} << 31)) >> 32);
+  }
+  const Share share = down_.Of(y);
+  for (const auto& [row, weight] : {std::pair{share.Target, share.Weight}, std::pair{share.Target + 1, share.NextWeight}}) {
+    if (weight == 0 || row >= shown_.Height) continue;
+    const std::size_t values = static_cast<std::size_t>(shown_.Width) * 4;
+    std::uint32_t* sums = &sums_[static_cast<std::size_t>(row) * values];
+    for (std::size_t i = 0; i < values; ++i) sums[i] += weight * row_sums_[i];
+  }
+}
+
+PixelImage ShownPasses::Finish() && {
+  PixelImage image = PixelImage::Blank(shown_.Width, shown_.Height);
+  const std::uint64_t denominator = std::uint64_t{down_.Denominator()} * 256;
+  const auto mean = [&](std::size_t i) {
+    return static_cast<std::uint8_t>((sums_[i] + denominator / 2) / denominator);
+  };
+  for (std::size_t p = 0; p < image.Pixels.size(); ++p) {
+    image.Pixels[p] = Bgra{mean(4 * p), mean(4 * p + 1), mean(4 * p + 2), mean(4 * p + 3)};
+  }
+  return image;
+}
+
 }  // namespace ris

@@ -77,4 +77,42 @@ class ShownRows {
   std::int64_t target_row_ = 0;               // in feed order, the row down_sums_[0] gathers
 };
 
+// The same reduction for pictures whose rows come in several passes, each
+// giving a row's pixels in part (interlaced PNG): the sums of the whole
+// shown picture are kept, a row's part reduced across as it comes, in
+// 256ths of a level. The result is within one step of each channel of the
+// exact mean.
+class ShownPasses {
+ public:
+  // `shown` no larger than `own` on either side.
+  ShownPasses(PixelSize own, PixelSize shown);
+
+  // Pixels of source row y at columns first, first + step, ...
+  void AddRow(std::int32_t y, std::int32_t first, std::int32_t step, std::span<const Bgra> pixels);
+
+  // The shown picture; pixels no pass gave count as zero.
+  PixelImage Finish() &&;
+
+ private:
+  // Where one source pixel falls on an axis: at most two target pixels.
+  struct Share {
+    std::int64_t Target = 0;
+    std::uint32_t Weight = 0;      // on Target
+    std::uint32_t NextWeight = 0;  // on Target + 1
+  };
+  struct Axis {
+    std::int64_t Source = 1;
+    std::int64_t Target = 1;
+    std::uint32_t Denominator() const noexcept { return Target < Source ? static_cast<std::uint32_t>(Source) : 1; }
+    Share Of(std::int64_t index) const noexcept;
+  };
+
+  PixelSize shown_;
+  Axis across_;
+  Axis down_;
+  std::vector<Share> columns_;           // each source column's share, worked out once
+  std::vector<std::uint32_t> row_sums_;  // one row's part, reduced across, 4 per shown column
+  std::vector<std::uint32_t> sums_;      // the whole shown picture, in 256ths
+};
+
 }  // namespace ris

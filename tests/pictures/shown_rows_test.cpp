@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "pictures/file_format_list.h"
 #include "pictures/row_decoder.h"
@@ -61,6 +63,32 @@ TEST(ShownRows, EqualsTheWholePictureScaled) {
     EXPECT_EQ(reduced.Width, expected.Width);
     EXPECT_EQ(reduced.Height, expected.Height);
     EXPECT_TRUE(reduced.Pixels == expected.Pixels) << c.Own.Width << "x" << c.Own.Height;
+  }
+}
+
+bool WithinAStep(const PixelImage& a, const PixelImage& b);
+
+// Rows given in parts over the passes of Adam7, each part's pixels a step
+// apart: within a step of the whole picture scaled.
+TEST(ShownPasses, EqualsTheWholePictureScaledWithinAStep) {
+  struct Pass {
+    std::int32_t X0, Y0, DX, DY;
+  };
+  constexpr Pass kAdam7[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  const std::pair<PixelSize, PixelSize> sizes[] = {{{37, 23}, {10, 7}}, {{64, 64}, {64, 5}}, {{9, 40}, {3, 40}}};
+  for (const auto& [own, shown] : sizes) {
+    const PixelImage whole = Noise(own);
+    ShownPasses sums(own, shown);
+    for (const Pass& pass : kAdam7) {
+      for (std::int32_t y = pass.Y0; y < own.Height; y += pass.DY) {
+        std::vector<Bgra> part;
+        for (std::int32_t x = pass.X0; x < own.Width; x += pass.DX) part.push_back(whole.Pixels[static_cast<std::size_t>(y * own.Width + x)]);
+        sums.AddRow(y, pass.X0, pass.DX, part);
+      }
+    }
+    EXPECT_TRUE(WithinAStep(std::move(sums).Finish(), ScalePicture(whole, shown.Width, shown.Height)))
+        << own.Width << "x" << own.Height;
   }
 }
 

@@ -18,7 +18,8 @@ namespace {
 using ris::testing_support::LiveBytes;
 using ris::testing_support::PeakBytes;
 
-// What a decode may hold beyond the shown picture: a band of rows of the
+// What a decode may hold: the shown picture and its sums (an interlaced
+// picture keeps 16 bytes of sums a shown pixel), a band of rows of the
 // picture's width at the widest samples, the libtiff raster band, the
 // decoded data its bytes could hold at deflate's density, and a little.
 std::size_t MostHeld(ris::PixelSize own, ris::PixelSize shown, std::size_t bytes) {
@@ -27,7 +28,7 @@ std::size_t MostHeld(ris::PixelSize own, ris::PixelSize shown, std::size_t bytes
   };
   constexpr std::size_t kBandRowBytes = 64 * 16;
   constexpr std::size_t kRasterBand = std::size_t{16} << 20;
-  return 4 * pixels(shown) + kBandRowBytes * static_cast<std::size_t>(own.Width) + kRasterBand +
+  return 20 * pixels(shown) + kBandRowBytes * static_cast<std::size_t>(own.Width) + kRasterBand +
          ris::kDeflateDensity.Pixels * bytes + (std::size_t{1} << 20);
 }
 
