@@ -49,10 +49,6 @@ constexpr Density kRunLengthDensity{255, 2};
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kLargestHeaderSize = 124;
 
-std::string_view AsText(ByteSpan bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
 struct InfoHeader {
   std::uint32_t Size = 0;
   std::int64_t Width = 0;
@@ -71,7 +67,7 @@ bool WindowsHeaderSize(std::uint32_t size) {
 
 Result<InfoHeader, DecodeError> ReadInfoHeader(ByteSpan dib, std::string_view format) {
   InfoHeader header;
-  ByteReader size_reader(AsText(dib));
+  ByteReader size_reader(dib);
   header.Size = size_reader.U32();
   if (size_reader.Overrun()) return Failure{decode_errors::ReadError(format)};
   const bool known = header.Size == kCoreHeaderSize || (header.Size >= 16 && header.Size <= 64) ||
@@ -234,7 +230,7 @@ Result<std::array<std::uint32_t, 4>, DecodeError> ReadMasks(ByteSpan dib, const 
     masks = header.Masks;
     if (header.Size < 52) {  // the masks follow the header
       const std::size_t count = compression == kAlphaBitFields ? 4 : 3;
-      ByteReader reader(AsText(dib.subspan(at)));
+      ByteReader reader(dib.subspan(at));
       for (std::size_t i = 0; i < count; ++i) masks[i] = reader.U32();
       if (reader.Overrun()) return Failure{decode_errors::ReadError(format)};
       at += count * 4;
@@ -419,9 +415,7 @@ Result<PixelImage, DecodeError> DecodeDib(const DibLayout& layout, bool icon, Pi
   if (layout.RunLengths) {
     ShownRows rows(layout.Size(), shown, layout.Order(), layout.Pixels.Colours[0]);
     UnpackRunLengths(layout, rows);
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = icon;
-    return image;
+    return std::move(rows).Finish(icon);
   }
   const bool alpha_used = AlphaUsed(layout);
   ShownRows rows(layout.Size(), shown, layout.Order());
@@ -439,7 +433,7 @@ Result<DibLayout, DecodeError> ReadFileLayout(ByteSpan data) {
   ByteSpan dib = data;
   std::int64_t bits_at = -1;
   if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-    ByteReader reader(AsText(data));
+    ByteReader reader(data);
     reader.Skip(10);
     const std::uint32_t offset = reader.U32();
     if (reader.Overrun()) return Failure{decode_errors::ReadError(kShortName)};
@@ -463,9 +457,7 @@ class BitmapDecoder final : public RowDecoder {
  protected:
   bool BitmapFormat() const override { return true; }
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
-    auto layout = ReadFileLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size();
+    return SizeOfLayout(ReadFileLayout(data));
   }
 };
 
@@ -479,7 +471,7 @@ Result<PixelImage, DecodeError> DecodeDibImage(ByteSpan info_and_bits, bool icon
 }
 
 int DibBitCount(ByteSpan info_and_bits) noexcept {
-  ByteReader reader(AsText(info_and_bits));
+  ByteReader reader(info_and_bits);
   const std::uint32_t size = reader.U32();
   reader.Skip(size == kCoreHeaderSize ? 6 : 10);
   const std::uint16_t bits = reader.U16();

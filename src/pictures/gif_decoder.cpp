@@ -214,7 +214,7 @@ struct GifLayout {
   int Transparent = kNoTransparency;  // the palette index shown transparent
   std::size_t CodeAt = 0;
 
-  PixelSize Canvas() const noexcept {
+  PixelSize Size() const noexcept {
     return {static_cast<std::int32_t>(CanvasWidth), static_cast<std::int32_t>(CanvasHeight)};
   }
 };
@@ -262,7 +262,7 @@ std::optional<DecodeError> PlaceOnScreen(GifLayout& layout, std::uint16_t screen
 }
 
 Result<GifLayout, DecodeError> ReadLayout(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(6);
   const std::uint16_t screen_width = reader.U16();
   const std::uint16_t screen_height = reader.U16();
@@ -370,7 +370,7 @@ class ImageRows {
 };
 
 bool IsGif(ByteSpan data) {
-  const std::string_view head = raster::AsText(data.first(std::min<std::size_t>(data.size(), 6)));
+  const std::string_view head = AsText(data.first(std::min<std::size_t>(data.size(), 6)));
   return head == "GIF87a" || head == "GIF89a";
 }
 
@@ -386,7 +386,7 @@ class GifDecoder final : public RowDecoder {
     auto read = ReadLayout(data);
     if (!read) return Failure{read.error()};
     const GifLayout& layout = *read;
-    ShownRows rows(layout.Canvas(), ShownSize(layout.Canvas(), cover), ShownRows::Order::TopDown, Bgra{0, 0, 0, 0});
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover), ShownRows::Order::TopDown, Bgra{0, 0, 0, 0});
     ImageRows image_rows(data, layout);
     for (std::int64_t y = 0; y < layout.Top + layout.Height; ++y) {
       const std::span<Bgra> row = rows.Next();
@@ -397,17 +397,13 @@ class GifDecoder final : public RowDecoder {
       }
       rows.Commit();
     }
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = true;
-    return image;
+    return std::move(rows).Finish(true);
   }
 
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
     if (!IsGif(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
-    auto layout = ReadLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Canvas();
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

@@ -39,7 +39,7 @@ struct Header {
 
 std::optional<Header> ReadHeader(ByteSpan data) {
   if (data.size() < kHeaderSize) return std::nullopt;
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   if (reader.U8() != 0x0A) return std::nullopt;
   Header h;
   h.Version = reader.U8();
@@ -65,7 +65,7 @@ std::optional<Header> ReadHeader(ByteSpan data) {
 // scanlines found: everything before the first pixel.
 struct PcxLayout {
   Header H;
-  PixelSize Size;
+  PixelSize Own;
   bool Indexed = false;    // up to 4 bits of index over the planes
   bool Mapped256 = false;  // one 8-bit plane and the 256-colour palette
   bool TrueColour = false; // red, green, blue (and alpha) planes
@@ -73,6 +73,7 @@ struct PcxLayout {
   ByteSpan Body;
 
   std::size_t Line() const noexcept { return std::size_t{H.LineBytes} * H.Planes; }
+  PixelSize Size() const noexcept { return Own; }
 };
 
 void ReadPalette(ByteSpan data, PcxLayout& layout) {
@@ -109,7 +110,7 @@ Result<PcxLayout, DecodeError> ReadLayout(ByteSpan data) {
   const std::int64_t width = std::int64_t{h.XMax} - h.XMin + 1;
   const std::int64_t height = std::int64_t{h.YMax} - h.YMin + 1;
   if (!PictureSizeAllowed(width, height)) return Failure{decode_errors::TooLarge(kShortName)};
-  layout.Size = {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+  layout.Own = {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
   layout.Indexed = h.Bits < 8 && h.Bits * h.Planes <= 4;
   layout.Mapped256 = h.Bits == 8 && h.Planes == 1;
   layout.TrueColour = h.Bits == 8 && h.Planes >= 3;
@@ -205,24 +206,20 @@ class PcxDecoder final : public RowDecoder {
     auto read = ReadLayout(data);
     if (!read) return Failure{read.error()};
     const PcxLayout& layout = *read;
-    ShownRows rows(layout.Size, ShownSize(layout.Size, cover));
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover));
     Scanlines scanlines(layout);
     std::vector<std::uint8_t> scan(layout.Line());
-    for (std::int32_t y = 0; y < layout.Size.Height; ++y) {
+    for (std::int32_t y = 0; y < layout.Size().Height; ++y) {
       if (auto error = scanlines.Fill(scan)) return Failure{*error};
       ConvertScanline(layout, scan.data(), rows.Next());
       rows.Commit();
     }
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = layout.TrueColour && layout.H.Planes == 4;
-    return image;
+    return std::move(rows).Finish(layout.TrueColour && layout.H.Planes == 4);
   }
 
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
-    auto layout = ReadLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size;
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

@@ -149,7 +149,7 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   if (!IsPngSignature(data)) return Failure{decode_errors::InvalidFormat(kFormat)};
   PngInfo info;
   info.PaletteAlpha.fill(255);
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(kSignature.size());
   bool first = true;
   for (;;) {

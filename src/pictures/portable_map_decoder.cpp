@@ -209,9 +209,7 @@ class PortableMapDecoder final : public RowDecoder {
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
     if (!IsPortableMap(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
-    auto header = ReadHeader(data);
-    if (!header) return Failure{header.error()};
-    return header->Size();
+    return SizeOfLayout(ReadHeader(data));
   }
 };
 

@@ -43,11 +43,11 @@ struct PsdHeader {
 };
 
 bool IsPsd(ByteSpan data) {
-  return data.size() >= 6 && raster::AsText(data.first(4)) == "8BPS" && data[4] == 0 && data[5] == 1;
+  return data.size() >= 6 && AsText(data.first(4)) == "8BPS" && data[4] == 0 && data[5] == 1;
 }
 
 std::optional<PsdHeader> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(12);
   PsdHeader h;
   h.Channels = reader.U16Big();
@@ -108,7 +108,7 @@ std::optional<DecodeError> FindRows(ByteSpan body, PsdLayout& layout) {
   // Two bytes of PackBits give at most 128 bytes.
   const DecodeBudget budget(kShortName, body.size(), Density{128, 2 * layout.Used() * layout.SampleBytes()});
   if (!budget.Allows(h.Width, h.Height)) return budget.Refusal();
-  ByteReader counts(raster::AsText(body));
+  ByteReader counts(body);
   std::size_t position = rows * 2;
   for (std::size_t i = 0; i < used_rows; ++i) {
     const std::size_t length = counts.U16Big();
@@ -187,7 +187,7 @@ class ChannelRows {
 
 // CMYK samples are stored inverted: the ink's complement times the black's.
 void ConvertRow(const PsdLayout& layout, const ChannelRows& samples, std::span<Bgra> row) {
-  const auto* colours = reinterpret_cast<const std::uint8_t*>(layout.H.ModeData.data());
+  const std::uint8_t* colours = AsBytes(layout.H.ModeData).data();
   for (std::size_t x = 0; x < row.size(); ++x) {
     const auto at = [&](std::size_t c) { return samples.At(c, x); };
     Bgra& pixel = row[x];
@@ -222,16 +222,12 @@ class PsdDecoder final : public RowDecoder {
       ConvertRow(layout, samples, rows.Next());
       rows.Commit();
     }
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = layout.Alpha;
-    return image;
+    return std::move(rows).Finish(layout.Alpha);
   }
 
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
-    auto layout = ReadLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size();
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

@@ -30,4 +30,12 @@ class RowDecoder : public ImageDecoder, public std::enable_shared_from_this<RowD
   virtual bool BitmapFormat() const { return false; }
 };
 
+// The size of the layout a decoder reads before any pixel, or why it could
+// not be read: what Measure gives for most decoders.
+template <typename Layout>
+Result<PixelSize, DecodeError> SizeOfLayout(const Result<Layout, DecodeError>& layout) {
+  if (!layout) return Failure{layout.error()};
+  return layout->Size();
+}
+
 }  // namespace ris

@@ -35,7 +35,7 @@ struct Header {
 };
 
 std::optional<Header> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   if (reader.U16Big() != 474) return std::nullopt;
   Header h;
   h.Storage = reader.U8();
@@ -85,7 +85,7 @@ Result<SgiLayout, DecodeError> ReadLayout(ByteSpan data) {
   if (!budget.Allows(h.X, h.Y)) return Failure{budget.Refusal()};
   // The tables must be present, and each row's code long enough to fill it.
   if (layout.Body.size() / 8 < rows) return Failure{decode_errors::ReadError(kShortName)};
-  ByteReader tables(raster::AsText(layout.Body));
+  ByteReader tables(layout.Body);
   layout.Offsets.resize(rows);
   layout.Lengths.resize(rows);
   for (auto& offset : layout.Offsets) offset = tables.U32Big();
@@ -172,16 +172,12 @@ class SgiDecoder final : public RowDecoder {
       if (!ReadRow(data, layout, y, values, rows.Next())) return Failure{decode_errors::CompressionError(kShortName)};
       rows.Commit();
     }
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = layout.H.Z == 2 || layout.H.Z == 4;
-    return image;
+    return std::move(rows).Finish(layout.H.Z == 2 || layout.H.Z == 4);
   }
 
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
-    auto layout = ReadLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size();
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

@@ -130,7 +130,7 @@ void ShownRows::EmitRow(std::int64_t target_row, std::size_t accumulator) {
   std::ranges::fill(sums, 0);
 }
 
-PixelImage ShownRows::Finish() && {
+PixelImage ShownRows::Finish(bool has_alpha) && {
   if (Reduces()) {
     // The rows never given still weigh in, as the fill the picture has there.
     while (given_ < own_.Height) {
@@ -139,6 +139,7 @@ PixelImage ShownRows::Finish() && {
     }
   }
   AllocateOutput();
+  output_.HasAlpha = has_alpha;
   return std::move(output_);
 }
 

@@ -39,8 +39,9 @@ class ShownRows {
   void Commit();
   std::int32_t RowsGiven() const noexcept { return given_; }
 
-  // The picture at the shown size; rows not given are `fill`.
-  PixelImage Finish() &&;
+  // The picture at the shown size; rows not given are `fill`. `has_alpha`
+  // tells whether the format carried transparency.
+  PixelImage Finish(bool has_alpha = false) &&;
 
  private:
   struct Axis {

@@ -49,7 +49,7 @@ struct Header {
 };
 
 std::optional<Header> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   Header h;
   h.IdLength = reader.U8();
   h.MapType = reader.U8();
@@ -258,16 +258,12 @@ class TargaDecoder final : public RowDecoder {
     ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover),
                    top_down ? ShownRows::Order::TopDown : ShownRows::Order::BottomUp);
     if (auto error = DecodeRows(layout, rows)) return Failure{*error};
-    PixelImage image = std::move(rows).Finish();
-    image.HasAlpha = layout.HasAlpha();
-    return image;
+    return std::move(rows).Finish(layout.HasAlpha());
   }
 
  protected:
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
-    auto layout = ReadLayout(data);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size();
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

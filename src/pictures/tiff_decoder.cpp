@@ -78,7 +78,7 @@ std::uint16_t Field16(TIFF* tif, std::uint32_t tag, std::uint16_t otherwise) {
 
 // What decides how the rows are read, gathered once the checks passed.
 struct TiffLayout {
-  PixelSize Size;
+  PixelSize Own;
   bool Jpeg = false;
   // Bilevel and grey pages of one sample in strips, stored top down, are
   // read a row at a time through the codec; everything else in bands
@@ -87,6 +87,8 @@ struct TiffLayout {
   std::uint16_t Bits = 1;
   bool MinIsWhite = false;
   std::uint32_t BandRows = 1;  // rows per band: whole strips or tiles where they fit
+
+  PixelSize Size() const noexcept { return Own; }
 };
 
 bool IsGreyRows(TIFF* tif) {
@@ -137,7 +139,7 @@ Result<TiffLayout, DecodeError> CheckLayout(const TiffMemoryFile& file, std::str
     return Failure{ErrorFromLibrary(refusal, layout.Jpeg, format).value_or(decode_errors::ColorConversionFailed())};
   }
   if (TIFFIsCODECConfigured(Compression(tif)) != 1) return Failure{decode_errors::CompressionError(format)};
-  layout.Size = {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+  layout.Own = {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
   layout.GreyRows = IsGreyRows(tif);
   layout.Bits = Field16(tif, TIFFTAG_BITSPERSAMPLE, 1);
   layout.MinIsWhite = Field16(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) == PHOTOMETRIC_MINISWHITE;
@@ -171,7 +173,7 @@ std::optional<DecodeError> ReadGreyRows(const TiffMemoryFile& file, const TiffLa
   const std::array<std::uint8_t, 256> levels = GreyLevels(layout);
   const unsigned bits = layout.Bits;
   const unsigned mask = (1u << bits) - 1;
-  for (std::int32_t y = 0; y < layout.Size.Height; ++y) {
+  for (std::int32_t y = 0; y < layout.Own.Height; ++y) {
     if (TIFFReadScanline(tif, samples.data(), static_cast<std::uint32_t>(y), 0) != 1 || file.HadError()) {
       return ReadFailure(file, layout, format);
     }
@@ -201,8 +203,8 @@ std::optional<DecodeError> ReadBands(const TiffMemoryFile& file, const TiffLayou
     return ErrorFromLibrary(refusal, layout.Jpeg, format).value_or(decode_errors::ColorConversionFailed());
   }
   image.req_orientation = ORIENTATION_TOPLEFT;
-  const auto width = static_cast<std::size_t>(layout.Size.Width);
-  const auto height = static_cast<std::uint32_t>(layout.Size.Height);
+  const auto width = static_cast<std::size_t>(layout.Own.Width);
+  const auto height = static_cast<std::uint32_t>(layout.Own.Height);
   std::vector<Bgra> band(width * layout.BandRows);
   std::optional<DecodeError> error;
   for (std::uint32_t top = 0; top < height && !error; top += layout.BandRows) {
@@ -244,9 +246,7 @@ class TiffDecoder final : public RowDecoder {
   Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
     if (!IsTiffHeader(data)) return MeasureRawFaxPage(data, kShortName);
     const TiffMemoryFile file(data);
-    auto layout = CheckLayout(file, kShortName);
-    if (!layout) return Failure{layout.error()};
-    return layout->Size;
+    return SizeOfLayout(CheckLayout(file, kShortName));
   }
 };
 
@@ -263,14 +263,12 @@ Result<PixelImage, DecodeError> DecodeTiffImage(ByteSpan data, std::string_view 
   const TiffMemoryFile file(data);
   auto layout = CheckLayout(file, format);
   if (!layout) return Failure{layout.error()};
-  ShownRows rows(layout->Size, ShownSize(layout->Size, cover));
+  ShownRows rows(layout->Own, ShownSize(layout->Own, cover));
   bool alpha = false;
   auto error = layout->GreyRows ? ReadGreyRows(file, *layout, rows, format)
                                 : ReadBands(file, *layout, rows, format, alpha);
   if (error) return Failure{*error};
-  PixelImage image = std::move(rows).Finish();
-  image.HasAlpha = alpha;
-  return image;
+  return std::move(rows).Finish(alpha);
 }
 
 std::shared_ptr<const ImageDecoder> MakeTiffDecoder() { return std::make_shared<const TiffDecoder>(); }

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ris::ByteSpan bytes(data + 4, size - 4);
   const auto* decoder = dynamic_cast<const ris::RowDecoder*>(ris::StandardFormatList().ChooseDecoder(bytes, ""));
   if (decoder == nullptr) return 0;
-  const auto picture = decoder->DecodeArriving(ris::ArrivingBytes::Complete({reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
+  const auto picture = decoder->DecodeArriving(ris::ArrivingBytes::Complete(std::string(ris::AsText(bytes))));
   if (!picture) return 0;
   const ris::PixelSize own{picture->Width(), picture->Height()};
   const std::size_t before = LiveBytes();
