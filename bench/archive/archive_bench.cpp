@@ -22,7 +22,7 @@
 #define RIS_HAVE_TSC 1
 #endif
 
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 #include "archive/zip_crypto.h"
 #include "base/random_source.h"
 

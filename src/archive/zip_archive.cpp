@@ -8,7 +8,7 @@
 #include <system_error>
 #include <utility>
 
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 #include "archive/zip_crypto.h"
 #include "archive/zip_directory.h"
 #include "archive/zip_records.h"

@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/byte_span.h"
+
 namespace ris {
 
 class ByteReader {
  public:
+  explicit ByteReader(ByteSpan bytes) noexcept : bytes_(AsText(bytes)) {}
+  // Bytes that came as text (an archive entry read into a string).
   explicit ByteReader(std::string_view bytes) noexcept : bytes_(bytes) {}
 
   std::uint16_t U16() noexcept { return static_cast<std::uint16_t>(Little(2)); }

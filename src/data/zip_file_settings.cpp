@@ -171,7 +171,7 @@ LoadResult TZipFileSettings::LoadEntryPicture(TPicture& picture, std::string_vie
     picture = std::move(*read_early);
     return {LoadOutcome::Loaded, {}};
   }
-  return formats.LoadPictureFromStream(picture, data, entry_name);
+  return formats.LoadPictureFromStream(picture, bytes, entry_name);
 }
 
 PictureReader TZipFileSettings::OwnPictureReader() const {
@@ -185,10 +185,11 @@ PictureReader TZipFileSettings::OwnPictureReader() const {
   return [archive, password = password_](const std::string& entry_name) -> std::optional<TPicture> {
     const auto index = archive->FindEntry(entry_name);
     if (!index) return std::nullopt;
-    const auto bytes = archive->Extract(*index, password);
+    auto bytes = archive->Extract(*index, password);
     if (!bytes) return std::nullopt;
     TPicture picture;
-    if (!StandardFormatList().LoadPictureFromStream(picture, AsBytes(*bytes), entry_name)) return std::nullopt;
+    const auto kept = ArrivingBytes::Complete(std::move(bytes).value());
+    if (!StandardFormatList().LoadPictureFromStream(picture, kept, entry_name)) return std::nullopt;
     return picture;
   };
 }

@@ -29,7 +29,7 @@ struct Header {
 };
 
 std::optional<Header> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   if (reader.U16() != kMagic) return std::nullopt;
   Header h;
   h.Width = reader.U16();

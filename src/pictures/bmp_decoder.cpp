@@ -19,10 +19,13 @@
 #include <bit>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/decoders.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -46,10 +49,6 @@ constexpr Density kRunLengthDensity{255, 2};
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kLargestHeaderSize = 124;
 
-std::string_view AsText(ByteSpan bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
 struct InfoHeader {
   std::uint32_t Size = 0;
   std::int64_t Width = 0;
@@ -68,7 +67,7 @@ bool WindowsHeaderSize(std::uint32_t size) {
 
 Result<InfoHeader, DecodeError> ReadInfoHeader(ByteSpan dib, std::string_view format) {
   InfoHeader header;
-  ByteReader size_reader(AsText(dib));
+  ByteReader size_reader(dib);
   header.Size = size_reader.U32();
   if (size_reader.Overrun()) return Failure{decode_errors::ReadError(format)};
   const bool known = header.Size == kCoreHeaderSize || (header.Size >= 16 && header.Size <= 64) ||
@@ -183,75 +182,22 @@ void DecodeRow(const std::uint8_t* row, const PixelFormat& format, std::span<Bgr
   }
 }
 
-// Run-length encoded rows (RLE8 and RLE4), counted from the first stored row.
-void DecodeRunLengths(ByteSpan data, bool four_bit, bool top_down, const Palette& colours,
-                      PixelImage& image) {
-  const std::int64_t width = image.Width;
-  const std::int64_t height = image.Height;
-  std::int64_t x = 0;
-  std::int64_t y = 0;
-  const auto put = [&](std::uint8_t index) {
-    if (x < width && y < height) {
-      const auto row = static_cast<std::int32_t>(top_down ? y : height - 1 - y);
-      image.At(static_cast<std::int32_t>(x), row) = colours[index];
-    }
-    ++x;
-  };
-  std::size_t at = 0;
-  while (at + 2 <= data.size() && y < height) {
-    const unsigned count = data[at];
-    const std::uint8_t value = data[at + 1];
-    at += 2;
-    if (count > 0) {
-      for (unsigned i = 0; i < count && x < width; ++i) {
-        put(four_bit ? static_cast<std::uint8_t>(i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
-      }
-      continue;
-    }
-    if (value == 0) {  // end of line
-      x = 0;
-      ++y;
-    } else if (value == 1) {  // end of bitmap
-      break;
-    } else if (value == 2) {  // move right and up
-      if (at + 2 > data.size()) break;
-      x = std::min<std::int64_t>(x + data[at], width);
-      y += data[at + 1];
-      at += 2;
-    } else {  // `value` literal pixels, padded to a whole word
-      const std::size_t bytes = four_bit ? (value + 1U) / 2 : value;
-      if (at + bytes > data.size()) break;
-      for (unsigned i = 0; i < value && x < width; ++i) {
-        const std::uint8_t byte = data[at + (four_bit ? i / 2 : i)];
-        put(four_bit ? static_cast<std::uint8_t>(i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
-      }
-      at += bytes + (bytes & 1);
-    }
-  }
-}
+// Everything the headers, masks and palette say, checked before any pixel.
+struct DibLayout {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  bool TopDown = false;
+  bool RunLengths = false;
+  bool FourBit = false;  // RLE4
+  PixelFormat Pixels;
+  ByteSpan Bits;
+  std::uint64_t Stride = 0;  // bytes per uncompressed row
 
-bool AlphaUnused(const PixelImage& image) {
-  return std::all_of(image.Pixels.begin(), image.Pixels.end(), [](Bgra p) { return p.A == 0; });
-}
+  ShownRows::Order Order() const noexcept { return TopDown ? ShownRows::Order::TopDown : ShownRows::Order::BottomUp; }
+  PixelSize Size() const noexcept { return {Width, Height}; }
+};
 
-void MakeOpaque(PixelImage& image) {
-  for (Bgra& pixel : image.Pixels) pixel.A = 255;
-}
-
-// `bits_at` is where the pixel bits start within `dib`, as a file header
-// gave it; negative when they follow the palette directly.
-Result<PixelImage, DecodeError> DecodeDib(ByteSpan dib, std::int64_t bits_at, bool icon,
-                                          std::string_view format) {
-  auto read = ReadInfoHeader(dib, format);
-  if (!read) return Failure{read.error()};
-  const InfoHeader& header = *read;
-
-  const bool top_down = header.Height < 0;
-  std::int64_t height = top_down ? -header.Height : header.Height;
-  if (icon) height /= 2;
-  if (header.Width <= 0 || height <= 0) return Failure{decode_errors::InvalidFormat(format)};
-  if (!PictureSizeAllowed(header.Width, height)) return Failure{decode_errors::TooLarge(format)};
-
+Result<PixelFormat, DecodeError> ReadPixelFormat(const InfoHeader& header, std::string_view format) {
   PixelFormat pixels;
   pixels.Bits = header.Bits;
   switch (header.Bits) {
@@ -271,14 +217,20 @@ Result<PixelImage, DecodeError> DecodeDib(ByteSpan dib, std::int64_t bits_at, bo
                                  (compression == kRle4 && header.Bits == 4) ||
                                  (bit_fields && (header.Bits == 16 || header.Bits == 32));
   if (!valid_compression) return Failure{decode_errors::InvalidFormat(format)};
+  return pixels;
+}
 
-  std::uint64_t at = header.Size;
+// The colour masks, after the header where it is too short to hold them;
+// `at` moves past them.
+Result<std::array<std::uint32_t, 4>, DecodeError> ReadMasks(ByteSpan dib, const InfoHeader& header, bool icon,
+                                                            std::uint64_t& at, std::string_view format) {
+  const std::uint32_t compression = header.Compression;
   std::array<std::uint32_t, 4> masks{};
-  if (bit_fields) {
+  if (compression == kBitFields || compression == kAlphaBitFields) {
     masks = header.Masks;
     if (header.Size < 52) {  // the masks follow the header
       const std::size_t count = compression == kAlphaBitFields ? 4 : 3;
-      ByteReader reader(AsText(dib.subspan(at)));
+      ByteReader reader(dib.subspan(at));
       for (std::size_t i = 0; i < count; ++i) masks[i] = reader.U32();
       if (reader.Overrun()) return Failure{decode_errors::ReadError(format)};
       at += count * 4;
@@ -290,97 +242,222 @@ Result<PixelImage, DecodeError> DecodeDib(ByteSpan dib, std::int64_t bits_at, bo
   } else if (header.Bits == 32) {
     masks = {0xFF0000, 0xFF00, 0xFF, icon ? 0xFF000000U : 0};
   }
-  pixels.Red = MaskChannel(masks[0]);
-  pixels.Green = MaskChannel(masks[1]);
-  pixels.Blue = MaskChannel(masks[2]);
-  pixels.Alpha = MaskChannel(masks[3]);
+  return masks;
+}
 
-  // The palette: for 8 bits and fewer it colours the indices; for more
-  // bits it is only an optional hint that the bits follow.
+// The palette: for 8 bits and fewer it colours the indices; for more bits
+// it is only an optional hint that the bits follow. Gives the entries the
+// header counts, which the bits follow.
+Result<std::uint64_t, DecodeError> ReadPalette(ByteSpan dib, const InfoHeader& header, std::uint64_t at,
+                                               Palette& colours, std::string_view format) {
   const std::uint64_t entry_size = header.Core ? 3 : 4;
   const std::uint64_t entries = header.ColorsUsed != 0 ? header.ColorsUsed
                                 : header.Bits <= 8     ? (std::uint64_t{1} << header.Bits)
                                                        : 0;
-  pixels.Colours.fill(Bgra{0, 0, 0, 255});
+  colours.fill(Bgra{0, 0, 0, 255});
   if (header.Bits <= 8) {
     const std::uint64_t used = std::min<std::uint64_t>(entries, std::uint64_t{1} << header.Bits);
     if (at + used * entry_size > dib.size()) return Failure{decode_errors::InvalidPalette(format)};
     for (std::uint64_t i = 0; i < used; ++i) {
       const std::uint8_t* entry = dib.data() + at + i * entry_size;
-      pixels.Colours[i] = Bgra{entry[0], entry[1], entry[2], 255};
+      colours[i] = Bgra{entry[0], entry[1], entry[2], 255};
     }
   }
+  return entries * entry_size;
+}
+
+// `bits_at` is where the pixel bits start within `dib`, as a file header
+// gave it; negative when they follow the palette directly.
+Result<DibLayout, DecodeError> ReadLayout(ByteSpan dib, std::int64_t bits_at, bool icon, std::string_view format) {
+  auto read = ReadInfoHeader(dib, format);
+  if (!read) return Failure{read.error()};
+  const InfoHeader& header = *read;
+  DibLayout layout;
+  layout.TopDown = header.Height < 0;
+  std::int64_t height = layout.TopDown ? -header.Height : header.Height;
+  if (icon) height /= 2;
+  if (header.Width <= 0 || height <= 0) return Failure{decode_errors::InvalidFormat(format)};
+  if (!PictureSizeAllowed(header.Width, height)) return Failure{decode_errors::TooLarge(format)};
+  layout.Width = static_cast<std::int32_t>(header.Width);
+  layout.Height = static_cast<std::int32_t>(height);
+
+  auto pixels = ReadPixelFormat(header, format);
+  if (!pixels) return Failure{pixels.error()};
+  layout.Pixels = *pixels;
+  std::uint64_t at = header.Size;
+  const auto masks = ReadMasks(dib, header, icon, at, format);
+  if (!masks) return Failure{masks.error()};
+  layout.Pixels.Red = MaskChannel((*masks)[0]);
+  layout.Pixels.Green = MaskChannel((*masks)[1]);
+  layout.Pixels.Blue = MaskChannel((*masks)[2]);
+  layout.Pixels.Alpha = MaskChannel((*masks)[3]);
+  const auto palette_bytes = ReadPalette(dib, header, at, layout.Pixels.Colours, format);
+  if (!palette_bytes) return Failure{palette_bytes.error()};
   if (bits_at < static_cast<std::int64_t>(header.Size) || static_cast<std::uint64_t>(bits_at) > dib.size()) {
-    bits_at = static_cast<std::int64_t>(at + entries * entry_size);
+    bits_at = static_cast<std::int64_t>(at + *palette_bytes);
   }
   if (static_cast<std::uint64_t>(bits_at) > dib.size()) return Failure{decode_errors::ReadError(format)};
-  const ByteSpan bits = dib.subspan(static_cast<std::size_t>(bits_at));
+  layout.Bits = dib.subspan(static_cast<std::size_t>(bits_at));
 
-  const auto width = static_cast<std::int32_t>(header.Width);
-  const auto rows = static_cast<std::int32_t>(height);
-  if (compression == kRle8 || compression == kRle4) {
-    if (const DecodeBudget budget(format, dib.size(), kRunLengthDensity); !budget.Allows(width, rows)) {
+  layout.RunLengths = header.Compression == kRle8 || header.Compression == kRle4;
+  layout.FourBit = header.Compression == kRle4;
+  if (layout.RunLengths) {
+    if (const DecodeBudget budget(format, dib.size(), kRunLengthDensity); !budget.Allows(layout.Width, layout.Height)) {
       return Failure{budget.Refusal()};
     }
-    PixelImage image = PixelImage::Blank(width, rows, pixels.Colours[0]);
-    DecodeRunLengths(bits, compression == kRle4, top_down, pixels.Colours, image);
-    if (icon) image.HasAlpha = true;
-    return image;
+    return layout;
   }
+  layout.Stride = (static_cast<std::uint64_t>(layout.Width) * static_cast<std::uint64_t>(header.Bits) + 31) / 32 * 4;
+  if (layout.Stride * static_cast<std::uint64_t>(layout.Height) > layout.Bits.size()) {
+    return Failure{decode_errors::ReadError(format)};
+  }
+  return layout;
+}
 
-  const std::uint64_t stride = (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(header.Bits) + 31) / 32 * 4;
-  const std::uint64_t mask_stride = (static_cast<std::uint64_t>(width) + 31) / 32 * 4;
-  if (stride * static_cast<std::uint64_t>(rows) > bits.size()) return Failure{decode_errors::ReadError(format)};
-
-  PixelImage image = PixelImage::Blank(width, rows);
-  for (std::int32_t r = 0; r < rows; ++r) {
-    const std::int32_t y = top_down ? r : rows - 1 - r;
-    DecodeRow(bits.data() + static_cast<std::uint64_t>(r) * stride, pixels, image.Row(y));
-  }
-  bool own_alpha = pixels.Alpha.Present();
-  if (own_alpha && AlphaUnused(image)) {
-    MakeOpaque(image);
-    own_alpha = false;
-  }
-  image.HasAlpha = own_alpha;
-  if (icon) {
-    image.HasAlpha = true;
-    const std::uint64_t mask_at = stride * static_cast<std::uint64_t>(rows);
-    // An AND mask cut short is ignored: the picture stays opaque.
-    if (!own_alpha && mask_at + mask_stride * static_cast<std::uint64_t>(rows) <= bits.size()) {
-      for (std::int32_t r = 0; r < rows; ++r) {
-        const std::uint8_t* mask = bits.data() + mask_at + static_cast<std::uint64_t>(r) * mask_stride;
-        const std::span<Bgra> row = image.Row(top_down ? r : rows - 1 - r);
-        for (std::size_t x = 0; x < row.size(); ++x) {
-          if ((mask[x / 8] >> (7 - x % 8)) & 1) row[x].A = 0;
-        }
+// Run-length encoded rows (RLE8 and RLE4), counted from the first stored
+// row; pixels no code sets keep palette entry 0, the rows' fill.
+void UnpackRunLengths(const DibLayout& layout, ShownRows& rows) {
+  const ByteSpan data = layout.Bits;
+  const std::int64_t width = layout.Width;
+  const std::int64_t height = layout.Height;
+  const bool four_bit = layout.FourBit;
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+  std::span<Bgra> row = rows.Next();
+  const auto next_row = [&] {
+    rows.Commit();
+    row = rows.Next();
+    ++y;
+  };
+  const auto put = [&](std::uint8_t index) {
+    if (x < width) row[static_cast<std::size_t>(x)] = layout.Pixels.Colours[index];
+    ++x;
+  };
+  std::size_t at = 0;
+  while (at + 2 <= data.size() && y < height) {
+    const unsigned count = data[at];
+    const std::uint8_t value = data[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (unsigned i = 0; i < count && x < width; ++i) {
+        put(four_bit ? static_cast<std::uint8_t>(i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
       }
+      continue;
+    }
+    if (value == 0) {  // end of line
+      x = 0;
+      next_row();
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // move right and up
+      if (at + 2 > data.size()) break;
+      x = std::min<std::int64_t>(x + data[at], width);
+      for (unsigned up = data[at + 1]; up > 0 && y < height; --up) next_row();
+      at += 2;
+    } else {  // `value` literal pixels, padded to a whole word
+      const std::size_t bytes = four_bit ? (value + 1U) / 2 : value;
+      if (at + bytes > data.size()) break;
+      for (unsigned i = 0; i < value && x < width; ++i) {
+        const std::uint8_t byte = data[at + (four_bit ? i / 2 : i)];
+        put(four_bit ? static_cast<std::uint8_t>(i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
+      }
+      at += bytes + (bytes & 1);
     }
   }
+  if (y < height) rows.Commit();
+}
+
+const std::uint8_t* StoredRow(const DibLayout& layout, std::int32_t r) {
+  return layout.Bits.data() + static_cast<std::uint64_t>(r) * layout.Stride;
+}
+
+// A declared alpha channel that is zero in every pixel is taken as unused;
+// it is looked for in the stored bits, before any row is converted.
+bool AlphaUsed(const DibLayout& layout) {
+  if (!layout.Pixels.Alpha.Present()) return false;
+  std::vector<Bgra> row(static_cast<std::size_t>(layout.Width));
+  for (std::int32_t r = 0; r < layout.Height; ++r) {
+    DecodeRow(StoredRow(layout, r), layout.Pixels, row);
+    if (std::ranges::any_of(row, [](Bgra p) { return p.A != 0; })) return true;
+  }
+  return false;
+}
+
+void ConvertRows(const DibLayout& layout, bool alpha_used, ShownRows& rows) {
+  for (std::int32_t r = 0; r < layout.Height; ++r) {
+    const std::span<Bgra> row = rows.Next();
+    DecodeRow(StoredRow(layout, r), layout.Pixels, row);
+    if (!alpha_used) {
+      for (Bgra& pixel : row) pixel.A = 255;
+    }
+    rows.Commit();
+  }
+}
+
+// An icon's AND mask: bit 1 makes a pixel transparent. A mask cut short is
+// ignored: the picture stays opaque.
+void ApplyIconMask(const DibLayout& layout, PixelImage& image) {
+  const std::uint64_t mask_stride = (static_cast<std::uint64_t>(layout.Width) + 31) / 32 * 4;
+  const std::uint64_t mask_at = layout.Stride * static_cast<std::uint64_t>(layout.Height);
+  if (mask_at + mask_stride * static_cast<std::uint64_t>(layout.Height) > layout.Bits.size()) return;
+  for (std::int32_t r = 0; r < layout.Height; ++r) {
+    const std::uint8_t* mask = layout.Bits.data() + mask_at + static_cast<std::uint64_t>(r) * mask_stride;
+    const std::span<Bgra> row = image.Row(layout.TopDown ? r : layout.Height - 1 - r);
+    for (std::size_t x = 0; x < row.size(); ++x) {
+      if ((mask[x / 8] >> (7 - x % 8)) & 1) row[x].A = 0;
+    }
+  }
+}
+
+// Icons are decoded at their own size, their mask applied after.
+Result<PixelImage, DecodeError> DecodeDib(const DibLayout& layout, bool icon, PixelSize cover) {
+  const PixelSize shown = icon ? layout.Size() : ShownSize(layout.Size(), cover);
+  if (layout.RunLengths) {
+    ShownRows rows(layout.Size(), shown, layout.Order(), layout.Pixels.Colours[0]);
+    UnpackRunLengths(layout, rows);
+    return std::move(rows).Finish(icon);
+  }
+  const bool alpha_used = AlphaUsed(layout);
+  ShownRows rows(layout.Size(), shown, layout.Order());
+  ConvertRows(layout, alpha_used, rows);
+  PixelImage image = std::move(rows).Finish();
+  image.HasAlpha = alpha_used || icon;
+  if (icon && !alpha_used) ApplyIconMask(layout, image);
   return image;
 }
 
-class BitmapDecoder final : public ImageDecoder {
+// A file starts with the "BM" header and the offset of the bits; a .dib
+// may start with the information header.
+Result<DibLayout, DecodeError> ReadFileLayout(ByteSpan data) {
+  constexpr std::size_t kFileHeaderSize = 14;
+  ByteSpan dib = data;
+  std::int64_t bits_at = -1;
+  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+    ByteReader reader(data);
+    reader.Skip(10);
+    const std::uint32_t offset = reader.U32();
+    if (reader.Overrun()) return Failure{decode_errors::ReadError(kShortName)};
+    dib = data.subspan(kFileHeaderSize);
+    if (offset >= kFileHeaderSize) bits_at = std::int64_t{offset} - std::int64_t{kFileHeaderSize};
+  }
+  return ReadLayout(dib, bits_at, false, kShortName);
+}
+
+class BitmapDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return false; }
   bool Recognises(ByteSpan /*data*/) const override { return false; }
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    auto layout = ReadFileLayout(data);
+    if (!layout) return Failure{layout.error()};
+    return DecodeDib(*layout, false, cover);
+  }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    constexpr std::size_t kFileHeaderSize = 14;
-    ByteSpan dib = data;
-    std::int64_t bits_at = -1;
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-      ByteReader reader(AsText(data));
-      reader.Skip(10);
-      const std::uint32_t offset = reader.U32();
-      if (reader.Overrun()) return Failure{decode_errors::ReadError(kShortName)};
-      dib = data.subspan(kFileHeaderSize);
-      if (offset >= kFileHeaderSize) bits_at = std::int64_t{offset} - std::int64_t{kFileHeaderSize};
-    }
-    auto image = DecodeDib(dib, bits_at, false, kShortName);
-    if (!image) return Failure{image.error()};
-    return TPicture::FromPixels(std::move(image).value(), true);
+ protected:
+  bool BitmapFormat() const override { return true; }
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    return SizeOfLayout(ReadFileLayout(data));
   }
 };
 
@@ -388,11 +465,13 @@ class BitmapDecoder final : public ImageDecoder {
 
 Result<PixelImage, DecodeError> DecodeDibImage(ByteSpan info_and_bits, bool icon_mask_follows,
                                                std::string_view format) {
-  return DecodeDib(info_and_bits, -1, icon_mask_follows, format);
+  auto layout = ReadLayout(info_and_bits, -1, icon_mask_follows, format);
+  if (!layout) return Failure{layout.error()};
+  return DecodeDib(*layout, icon_mask_follows, {});
 }
 
 int DibBitCount(ByteSpan info_and_bits) noexcept {
-  ByteReader reader(AsText(info_and_bits));
+  ByteReader reader(info_and_bits);
   const std::uint32_t size = reader.U32();
   reader.Skip(size == kCoreHeaderSize ? 6 : 10);
   const std::uint16_t bits = reader.U16();

@@ -37,7 +37,7 @@ class CutDecoder final : public ImageDecoder {
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
     if (data.size() < kHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
-    ByteReader reader(raster::AsText(data));
+    ByteReader reader(data);
     const std::uint16_t width = reader.U16();
     const std::uint16_t height = reader.U16();
     reader.Skip(2);  // reserved

@@ -26,7 +26,7 @@ struct Section {
 
 // The TIFF section the header names; none without the magic or a preview.
 std::optional<Section> TiffSection(ByteSpan data) {
-  ByteReader reader(raster::AsText(data.first(std::min(data.size(), kHeaderSize))));
+  ByteReader reader(data.first(std::min(data.size(), kHeaderSize)));
   if (reader.U32() != kMagic) return std::nullopt;
   reader.Skip(16);  // PostScript and metafile sections
   Section tiff;

@@ -78,14 +78,29 @@ const ImageDecoder* TFileFormatList::DecoderForArriving(std::string_view entry_n
   return decoder && decoder->ReadsArriving() ? decoder : nullptr;
 }
 
+namespace {
+
+LoadResult Loaded(TPicture& target, Result<TPicture, DecodeError> decoded) {
+  if (!decoded) return {LoadOutcome::Failed, decoded.error().Message};
+  target = std::move(decoded).value();
+  return {LoadOutcome::Loaded, {}};
+}
+
+}  // namespace
+
 LoadResult TFileFormatList::LoadPictureFromStream(TPicture& target, ByteSpan data,
                                                   std::string_view entry_name) const {
   const ImageDecoder* decoder = ChooseDecoder(data, entry_name);
   if (!decoder) return {LoadOutcome::NoDecoder, {}};
-  auto decoded = decoder->Decode(data);
-  if (!decoded) return {LoadOutcome::Failed, decoded.error().Message};
-  target = std::move(decoded).value();
-  return {LoadOutcome::Loaded, {}};
+  return Loaded(target, decoder->Decode(data));
+}
+
+LoadResult TFileFormatList::LoadPictureFromStream(TPicture& target,
+                                                  const std::shared_ptr<const ArrivingBytes>& bytes,
+                                                  std::string_view entry_name) const {
+  const ImageDecoder* decoder = ChooseDecoder(ByteSpan(bytes->Data(), bytes->WaitFor(bytes->Size())), entry_name);
+  if (!decoder) return {LoadOutcome::NoDecoder, {}};
+  return Loaded(target, decoder->DecodeArriving(bytes));
 }
 
 }  // namespace ris

@@ -57,6 +57,11 @@ class TFileFormatList {
   // Decodes `data` into `target` with the decoder ChooseDecoder gives.
   LoadResult LoadPictureFromStream(TPicture& target, ByteSpan data,
                                    std::string_view entry_name) const;
+  // The same for bytes the picture may keep: a decoder that produces its
+  // rows in order keeps them and decodes the pixels on first use, at the
+  // size they are shown at.
+  LoadResult LoadPictureFromStream(TPicture& target, const std::shared_ptr<const ArrivingBytes>& bytes,
+                                   std::string_view entry_name) const;
 
   std::size_t DecoderCount() const noexcept { return decoders_.size(); }
   // The decoders' short names in list order, the order their recognisers

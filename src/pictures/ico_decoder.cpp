@@ -34,7 +34,7 @@ class IconDecoder final : public ImageDecoder {
   bool Recognises(ByteSpan /*data*/) const override { return false; }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    const std::string_view text = AsText(data);
     ByteReader directory(text);
     const std::uint16_t reserved = directory.U16();
     const std::uint16_t type = directory.U16();

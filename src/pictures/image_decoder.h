@@ -8,17 +8,11 @@
 #include <string_view>
 
 #include "base/arriving_bytes.h"
+#include "base/byte_span.h"
 #include "base/result.h"
 #include "pictures/picture.h"
 
 namespace ris {
-
-using ByteSpan = std::span<const std::uint8_t>;
-
-// The bytes of a text, such as an archive entry read into a string.
-inline ByteSpan AsBytes(std::string_view text) noexcept {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
 
 class ImageDecoder {
  public:

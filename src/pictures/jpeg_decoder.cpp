@@ -325,7 +325,7 @@ class JpegDecoder final : public ImageDecoder {
   bool Recognises(ByteSpan /*data*/) const override { return false; }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    return DecodeArriving(ArrivingBytes::Complete({reinterpret_cast<const char*>(data.data()), data.size()}));
+    return DecodeArriving(ArrivingBytes::Complete(std::string(AsText(data))));
   }
 
   bool ReadsArriving() const override { return true; }

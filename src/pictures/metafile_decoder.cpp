@@ -76,7 +76,7 @@ Result<MetafileFrame, DecodeError> Sized(MetafileFrame frame) {
 // `frame`; false when one does not fit.
 template <typename Visit>
 bool WalkWmfRecords(ByteSpan wmf, MetafileFrame& frame, Visit visit) {
-  ByteReader reader(raster::AsText(wmf));
+  ByteReader reader(wmf);
   reader.Skip(kWmfHeaderSize);
   if (reader.Overrun()) return false;
   frame.Records = 0;
@@ -95,14 +95,14 @@ void IgnoreRecord(std::uint16_t /*function*/, const ByteReader& /*parameters*/) 
 
 Result<MetafileFrame, DecodeError> MeasurePlaceable(ByteSpan data) {
   if (data.size() < kPlaceableSize + kWmfHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(4 + 2);
   const auto left = static_cast<std::int16_t>(reader.U16());
   const auto top = static_cast<std::int16_t>(reader.U16());
   const auto right = static_cast<std::int16_t>(reader.U16());
   const auto bottom = static_cast<std::int16_t>(reader.U16());
   const std::uint16_t inch = reader.U16();
-  if (reader.Overrun() || inch == 0 || !PlainWmfHeader(ByteReader(raster::AsText(data.subspan(kPlaceableSize))))) {
+  if (reader.Overrun() || inch == 0 || !PlainWmfHeader(ByteReader(data.subspan(kPlaceableSize)))) {
     return Failure{decode_errors::InvalidFormat(kShortName)};
   }
   const double inches_wide = std::abs(right - left) / static_cast<double>(inch);
@@ -140,7 +140,7 @@ Result<MetafileFrame, DecodeError> MeasurePlain(ByteSpan data) {
 // whole 32-bit words and end within the file's size, which must lie within
 // the data.
 std::optional<std::size_t> EnhancedRecords(ByteSpan data) {
-  ByteReader header(raster::AsText(data));
+  ByteReader header(data);
   header.Skip(4);
   const std::uint32_t header_size = header.U32();
   header.Skip(kEmfFileSizeAt - kEmfRecordStart);
@@ -148,7 +148,7 @@ std::optional<std::size_t> EnhancedRecords(ByteSpan data) {
   if (header.Overrun() || header_size < kEmfHeaderFields || header_size > file_size || file_size > data.size()) {
     return std::nullopt;
   }
-  ByteReader records(raster::AsText(data.first(file_size)));
+  ByteReader records(data.first(file_size));
   std::size_t count = 0;
   while (records.Remaining() > 0) {
     records.Skip(4);
@@ -162,7 +162,7 @@ std::optional<std::size_t> EnhancedRecords(ByteSpan data) {
 }
 
 Result<MetafileFrame, DecodeError> MeasureEnhanced(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(8);
   std::int32_t bounds[4];
   std::int32_t frame_rect[4];
@@ -206,6 +206,9 @@ class MetafileDecoder final : public ImageDecoder {
         frame.Width, frame.Height, false,
         [player, bytes, frame, budget](PixelSize cover) -> Result<PixelImage, DecodeError> {
           const PixelSize size = MetafileDrawnSize(frame, cover);
+          // The size drawn at is held whole: it must fit what the bytes
+          // can paint, as any decoded picture must.
+          if (!budget.Allows(size.Width, size.Height)) return Failure{budget.Refusal()};
           if (frame.Records > budget.PassesOver(std::uint64_t{static_cast<std::uint32_t>(size.Width)} *
                                                 static_cast<std::uint32_t>(size.Height))) {
             return Failure{budget.Refusal()};
@@ -218,12 +221,12 @@ class MetafileDecoder final : public ImageDecoder {
 }  // namespace
 
 Result<MetafileFrame, DecodeError> MeasureMetafile(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   const std::uint32_t key = reader.U32();
   if (reader.Overrun()) return Failure{decode_errors::ReadError(kShortName)};
   if (key == kPlaceableKey) return MeasurePlaceable(data);
   if (key == 1) return MeasureEnhanced(data);
-  if (PlainWmfHeader(ByteReader(raster::AsText(data)))) return MeasurePlain(data);
+  if (PlainWmfHeader(ByteReader(data))) return MeasurePlain(data);
   return Failure{decode_errors::InvalidFormat(kShortName)};
 }
 

@@ -87,7 +87,7 @@ class PcdDecoder final : public ImageDecoder {
 
   bool Recognises(ByteSpan data) const override {
     return data.size() >= kSignatureOffset + kSignature.size() &&
-           raster::AsText(data.subspan(kSignatureOffset, kSignature.size())) == kSignature;
+           AsText(data.subspan(kSignatureOffset, kSignature.size())) == kSignature;
   }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {

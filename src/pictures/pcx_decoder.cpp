@@ -11,6 +11,7 @@
 #include "pictures/pcx_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -36,7 +39,7 @@ struct Header {
 
 std::optional<Header> ReadHeader(ByteSpan data) {
   if (data.size() < kHeaderSize) return std::nullopt;
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   if (reader.U8() != 0x0A) return std::nullopt;
   Header h;
   h.Version = reader.U8();
@@ -58,109 +61,165 @@ std::optional<Header> ReadHeader(ByteSpan data) {
   return h;
 }
 
-class PcxDecoder final : public ImageDecoder {
+// The header checked against the bytes, the palette read and the
+// scanlines found: everything before the first pixel.
+struct PcxLayout {
+  Header H;
+  PixelSize Own;
+  bool Indexed = false;    // up to 4 bits of index over the planes
+  bool Mapped256 = false;  // one 8-bit plane and the 256-colour palette
+  bool TrueColour = false; // red, green, blue (and alpha) planes
+  std::array<Bgra, 256> Palette{};
+  ByteSpan Body;
+
+  std::size_t Line() const noexcept { return std::size_t{H.LineBytes} * H.Planes; }
+  PixelSize Size() const noexcept { return Own; }
+};
+
+void ReadPalette(ByteSpan data, PcxLayout& layout) {
+  const Header& h = layout.H;
+  if (layout.Mapped256) {
+    const ByteSpan body = layout.Body;
+    if (body.size() >= 769 && body[body.size() - 769] == 0x0C) {
+      const ByteSpan colours = body.last(768);
+      for (std::size_t i = 0; i < 256; ++i) {
+        layout.Palette[i] = Bgra{colours[i * 3 + 2], colours[i * 3 + 1], colours[i * 3], 255};
+      }
+      layout.Body = body.first(body.size() - 769);
+    } else {
+      for (std::size_t i = 0; i < 256; ++i) layout.Palette[i] = raster::Grey(static_cast<std::uint8_t>(i));
+    }
+  } else if (layout.Indexed) {
+    for (std::size_t i = 0; i < 16; ++i) {
+      layout.Palette[i] = Bgra{data[16 + i * 3 + 2], data[16 + i * 3 + 1], data[16 + i * 3], 255};
+    }
+    if (h.Bits == 1 && h.Planes == 1 && layout.Palette[0] == layout.Palette[1]) {
+      layout.Palette[0] = raster::Grey(0);  // no usable header palette: black and white
+      layout.Palette[1] = raster::Grey(255);
+    }
+  }
+}
+
+Result<PcxLayout, DecodeError> ReadLayout(ByteSpan data) {
+  if (data.size() < kHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
+  const auto read = ReadHeader(data);
+  if (!read) return Failure{decode_errors::InvalidFormat(kShortName)};
+  PcxLayout layout;
+  layout.H = *read;
+  const Header& h = layout.H;
+  const std::int64_t width = std::int64_t{h.XMax} - h.XMin + 1;
+  const std::int64_t height = std::int64_t{h.YMax} - h.YMin + 1;
+  if (!PictureSizeAllowed(width, height)) return Failure{decode_errors::TooLarge(kShortName)};
+  layout.Own = {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+  layout.Indexed = h.Bits < 8 && h.Bits * h.Planes <= 4;
+  layout.Mapped256 = h.Bits == 8 && h.Planes == 1;
+  layout.TrueColour = h.Bits == 8 && h.Planes >= 3;
+  if (!layout.Indexed && !layout.Mapped256 && !layout.TrueColour) {
+    return Failure{decode_errors::NotSupported("This colour layout is", kShortName)};
+  }
+  if (std::uint64_t{h.LineBytes} * 8 < static_cast<std::uint64_t>(width) * h.Bits) {
+    return Failure{decode_errors::InvalidFormat(kShortName)};
+  }
+  layout.Body = data.subspan(kHeaderSize);
+  ReadPalette(data, layout);
+  // The scanlines (at least a bit per pixel) are refused when the data
+  // cannot fill them: raw, it needs all its bytes; a two-byte run gives at
+  // most 63.
+  const std::size_t total = layout.Line() * static_cast<std::size_t>(height);
+  if (h.Encoding == 0 && layout.Body.size() < total) return Failure{decode_errors::ReadError(kShortName)};
+  if (const DecodeBudget budget(kShortName, layout.Body.size(), Density{63, 2}); !budget.AllowsAmount(total)) {
+    return Failure{budget.Refusal()};
+  }
+  return layout;
+}
+
+// The scanlines one at a time, raw or run-length coded; runs may cross
+// plane and line boundaries, and a run past the last scanline is the
+// encoder's padding.
+class Scanlines {
+ public:
+  explicit Scanlines(const PcxLayout& layout) : body_(layout.Body), coded_(layout.H.Encoding == 1) {}
+
+  std::optional<DecodeError> Fill(std::span<std::uint8_t> line) {
+    if (!coded_) {
+      std::copy_n(body_.begin() + static_cast<std::ptrdiff_t>(in_), line.size(), line.begin());
+      in_ += line.size();
+      return std::nullopt;
+    }
+    std::size_t out = 0;
+    while (out < line.size()) {
+      if (left_ == 0) {
+        if (in_ >= body_.size()) return decode_errors::ReadError(kShortName);
+        value_ = body_[in_++];
+        left_ = 1;
+        if (value_ >= 0xC0) {
+          left_ = value_ & 0x3Fu;
+          if (in_ >= body_.size()) return decode_errors::ReadError(kShortName);
+          value_ = body_[in_++];
+        }
+      }
+      const std::size_t count = std::min(left_, line.size() - out);
+      std::fill_n(&line[out], count, value_);
+      out += count;
+      left_ -= count;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  ByteSpan body_;
+  bool coded_;
+  std::size_t in_ = 0;
+  std::size_t left_ = 0;  // bytes of the current run not yet written
+  std::uint8_t value_ = 0;
+};
+
+void ConvertScanline(const PcxLayout& layout, const std::uint8_t* scan, std::span<Bgra> row) {
+  const Header& h = layout.H;
+  for (std::size_t x = 0; x < row.size(); ++x) {
+    if (layout.TrueColour) {
+      row[x] = Bgra{scan[2 * h.LineBytes + x], scan[h.LineBytes + x], scan[x],
+                    h.Planes == 4 ? scan[3 * h.LineBytes + x] : std::uint8_t{255}};
+    } else if (layout.Mapped256) {
+      row[x] = layout.Palette[scan[x]];
+    } else {
+      // Plane p gives bits p*Bits.. of the index.
+      unsigned index = 0;
+      const std::size_t bit = x * h.Bits;
+      for (unsigned p = 0; p < h.Planes; ++p) {
+        const std::uint8_t byte = scan[p * h.LineBytes + bit / 8];
+        const unsigned field = (byte >> (8 - h.Bits - bit % 8)) & ((1u << h.Bits) - 1u);
+        index |= field << (p * h.Bits);
+      }
+      row[x] = layout.Palette[index];
+    }
+  }
+}
+
+class PcxDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
   bool Recognises(ByteSpan data) const override { return ReadHeader(data.first(std::min(data.size(), kHeaderSize))).has_value(); }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    if (data.size() < kHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
-    const auto read = ReadHeader(data);
-    if (!read) return Failure{decode_errors::InvalidFormat(kShortName)};
-    const Header& h = *read;
-    const std::int64_t width = std::int64_t{h.XMax} - h.XMin + 1;
-    const std::int64_t height = std::int64_t{h.YMax} - h.YMin + 1;
-    if (!PictureSizeAllowed(width, height)) return Failure{decode_errors::TooLarge(kShortName)};
-    const bool indexed = h.Bits < 8 && h.Bits * h.Planes <= 4;
-    const bool mapped256 = h.Bits == 8 && h.Planes == 1;
-    const bool truecolour = h.Bits == 8 && h.Planes >= 3;
-    if (!indexed && !mapped256 && !truecolour) {
-      return Failure{decode_errors::NotSupported("This colour layout is", kShortName)};
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    auto read = ReadLayout(data);
+    if (!read) return Failure{read.error()};
+    const PcxLayout& layout = *read;
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover));
+    Scanlines scanlines(layout);
+    std::vector<std::uint8_t> scan(layout.Line());
+    for (std::int32_t y = 0; y < layout.Size().Height; ++y) {
+      if (auto error = scanlines.Fill(scan)) return Failure{*error};
+      ConvertScanline(layout, scan.data(), rows.Next());
+      rows.Commit();
     }
-    if (std::uint64_t{h.LineBytes} * 8 < static_cast<std::uint64_t>(width) * h.Bits) {
-      return Failure{decode_errors::InvalidFormat(kShortName)};
-    }
+    return std::move(rows).Finish(layout.TrueColour && layout.H.Planes == 4);
+  }
 
-    ByteSpan body = data.subspan(kHeaderSize);
-    std::vector<Bgra> palette(256);
-    if (mapped256) {
-      if (body.size() >= 769 && body[body.size() - 769] == 0x0C) {
-        const ByteSpan colours = body.last(768);
-        for (std::size_t i = 0; i < 256; ++i) {
-          palette[i] = Bgra{colours[i * 3 + 2], colours[i * 3 + 1], colours[i * 3], 255};
-        }
-        body = body.first(body.size() - 769);
-      } else {
-        for (std::size_t i = 0; i < 256; ++i) palette[i] = raster::Grey(static_cast<std::uint8_t>(i));
-      }
-    } else if (indexed) {
-      for (std::size_t i = 0; i < 16; ++i) {
-        palette[i] = Bgra{data[16 + i * 3 + 2], data[16 + i * 3 + 1], data[16 + i * 3], 255};
-      }
-      if (h.Bits == 1 && h.Planes == 1 && palette[0] == palette[1]) {
-        palette[0] = raster::Grey(0);  // no usable header palette: black and white
-        palette[1] = raster::Grey(255);
-      }
-    }
-
-    const std::size_t line = std::size_t{h.LineBytes} * h.Planes;
-    const std::size_t total = line * static_cast<std::size_t>(height);
-    // The scanlines (at least a bit per pixel) are refused before they are
-    // allocated when the data cannot fill them: raw, it needs all its
-    // bytes; a two-byte run gives at most 63.
-    if (h.Encoding == 0 && body.size() < total) return Failure{decode_errors::ReadError(kShortName)};
-    if (const DecodeBudget budget(kShortName, body.size(), Density{63, 2}); !budget.AllowsAmount(total)) {
-      return Failure{budget.Refusal()};
-    }
-    std::vector<std::uint8_t> raw(total);
-    if (h.Encoding == 0) {
-      std::copy_n(body.begin(), total, raw.begin());
-    } else {
-      std::size_t in = 0;
-      std::size_t out = 0;
-      while (out < total) {
-        if (in >= body.size()) return Failure{decode_errors::ReadError(kShortName)};
-        std::uint8_t value = body[in++];
-        std::size_t count = 1;
-        if (value >= 0xC0) {
-          count = value & 0x3Fu;
-          if (in >= body.size()) return Failure{decode_errors::ReadError(kShortName)};
-          value = body[in++];
-        }
-        // A run past the last scanline is the encoder's padding: cut it.
-        count = std::min(count, total - out);
-        std::fill_n(&raw[out], count, value);
-        out += count;
-      }
-    }
-
-    PixelImage image = PixelImage::Blank(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-    image.HasAlpha = truecolour && h.Planes == 4;
-    for (std::int32_t y = 0; y < image.Height; ++y) {
-      const std::uint8_t* scan = &raw[static_cast<std::size_t>(y) * line];
-      for (std::int32_t x = 0; x < image.Width; ++x) {
-        const auto ux = static_cast<std::size_t>(x);
-        Bgra& pixel = image.At(x, y);
-        if (truecolour) {
-          pixel = Bgra{scan[2 * h.LineBytes + ux], scan[h.LineBytes + ux], scan[ux],
-                       h.Planes == 4 ? scan[3 * h.LineBytes + ux] : std::uint8_t{255}};
-        } else if (mapped256) {
-          pixel = palette[scan[ux]];
-        } else {
-          // Plane p gives bits p*Bits.. of the index.
-          unsigned index = 0;
-          const std::size_t bit = ux * h.Bits;
-          for (unsigned p = 0; p < h.Planes; ++p) {
-            const std::uint8_t byte = scan[p * h.LineBytes + bit / 8];
-            const unsigned field = (byte >> (8 - h.Bits - bit % 8)) & ((1u << h.Bits) - 1u);
-            index |= field << (p * h.Bits);
-          }
-          pixel = palette[index];
-        }
-      }
-    }
-    return TPicture::FromPixels(std::move(image), false);
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

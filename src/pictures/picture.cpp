@@ -61,13 +61,14 @@ bool TPicture::OwnSize(const PixelImage& pixels) const noexcept {
   return pixels.Width == width_ && pixels.Height == height_;
 }
 
-// Pixels cover a size when they are the whole picture, or reduced but at
-// least that wide and high.
+// Pixels cover a size when they are the whole picture, or reduced but on
+// each side at least as long as the cover or as the picture's own side.
 bool TPicture::Covers(const PixelImage& pixels, PixelSize cover) const noexcept {
   if (OwnSize(pixels)) return true;
   const bool empty_cover = cover.Width <= 0 || cover.Height <= 0;
-  return !empty_cover && pixels.Width >= cover.Width && pixels.Height >= cover.Height &&
-         pixels.Width <= width_ && pixels.Height <= height_;
+  return !empty_cover && (pixels.Width >= cover.Width || pixels.Width == width_) &&
+         (pixels.Height >= cover.Height || pixels.Height == height_) && pixels.Width <= width_ &&
+         pixels.Height <= height_;
 }
 
 Result<std::shared_ptr<const PixelImage>, DecodeError> TPicture::SharedPixels(PixelSize cover) const {

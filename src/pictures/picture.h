@@ -60,8 +60,9 @@ struct DecodeError {
 using DeferredDecode = std::function<Result<PixelImage, DecodeError>()>;
 
 // A decode that can give fewer pixels than the picture's own size when no
-// more are needed: the result covers `cover` (at least as wide and as high)
-// or is the picture at its own size. An empty `cover` asks for its own size.
+// more are needed: the result covers `cover` (each side at least as long as
+// the cover's or the picture's own) or is the picture at its own size. An
+// empty `cover` asks for its own size.
 using ReducibleDecode = std::function<Result<PixelImage, DecodeError>(PixelSize cover)>;
 
 class TPicture {

@@ -1,6 +1,7 @@
 #include "pictures/png_decoder.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +16,8 @@
 #include "pictures/decoders.h"
 #include "pictures/png_unfilter.h"
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -146,7 +149,7 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   if (!IsPngSignature(data)) return Failure{decode_errors::InvalidFormat(kFormat)};
   PngInfo info;
   info.PaletteAlpha.fill(255);
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   reader.Skip(kSignature.size());
   bool first = true;
   for (;;) {
@@ -185,28 +188,63 @@ Result<PngInfo, DecodeError> ReadChunks(ByteSpan data) {
   return info;
 }
 
-// The zlib stream spread over the IDAT chunks, inflated in one call into
-// `out`, which it must fill exactly. The pieces are joined first unless
-// there is only one. libdeflate is asked directly, not through the
-// archive's inflate, because a stream that runs on past the picture has a
-// message of its own.
-std::optional<DecodeError> InflateImageData(const PngInfo& info, std::span<std::uint8_t> out) {
-  std::vector<std::uint8_t> joined;
-  ByteSpan stream = info.Idat.front();
-  if (info.Idat.size() > 1) {
-    joined.reserve(static_cast<std::size_t>(info.IdatBytes));
-    for (const ByteSpan piece : info.Idat) joined.insert(joined.end(), piece.begin(), piece.end());
-    stream = joined;
+// The zlib stream spread over the IDAT chunks, inflated a row at a time:
+// only the row being unfiltered and the one above it are held.
+class ImageDataStream {
+ public:
+  explicit ImageDataStream(const PngInfo& info) : pieces_(info.Idat) {
+    ready_ = inflateInit(&stream_) == Z_OK;
   }
-  const std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> inflater(
-      libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
-  if (!inflater) return decode_errors::CompressionError(kFormat);
-  switch (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), out.data(), out.size(), nullptr)) {
-    case LIBDEFLATE_SUCCESS: return std::nullopt;
-    case LIBDEFLATE_INSUFFICIENT_SPACE: return decode_errors::ExtraCompressedData(kFormat);
-    default: return decode_errors::CompressionError(kFormat);
+  ~ImageDataStream() {
+    if (ready_) inflateEnd(&stream_);
   }
-}
+  ImageDataStream(const ImageDataStream&) = delete;
+  ImageDataStream& operator=(const ImageDataStream&) = delete;
+
+  // Fills `out` from the stream; a stream that ends first is damaged.
+  std::optional<DecodeError> Read(std::span<std::uint8_t> out) {
+    if (!ready_) return decode_errors::CompressionError(kFormat);
+    stream_.next_out = out.data();
+    stream_.avail_out = static_cast<uInt>(out.size());
+    while (stream_.avail_out > 0) {
+      if (ended_ || !Inflate()) return decode_errors::CompressionError(kFormat);
+    }
+    return std::nullopt;
+  }
+
+  // After the last row the stream must end, with its checksum.
+  std::optional<DecodeError> Finish() {
+    std::uint8_t extra = 0;
+    while (!ended_) {
+      stream_.next_out = &extra;
+      stream_.avail_out = 1;
+      if (!Inflate()) return decode_errors::CompressionError(kFormat);
+      if (stream_.avail_out == 0) return decode_errors::ExtraCompressedData(kFormat);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // One step of inflate, fed the next piece when the last is used up;
+  // false for damage or a stream cut short.
+  bool Inflate() {
+    if (stream_.avail_in == 0) {
+      if (next_piece_ == pieces_.size()) return false;
+      const ByteSpan piece = pieces_[next_piece_++];
+      stream_.next_in = const_cast<Bytef*>(piece.data());  // zlib's input is not written to
+      stream_.avail_in = static_cast<uInt>(piece.size());
+    }
+    const int status = inflate(&stream_, Z_NO_FLUSH);
+    ended_ = status == Z_STREAM_END;
+    return status == Z_OK || ended_ || (status == Z_BUF_ERROR && stream_.avail_in == 0);
+  }
+
+  std::span<const ByteSpan> pieces_;
+  std::size_t next_piece_ = 0;
+  z_stream stream_{};
+  bool ready_ = false;
+  bool ended_ = false;
+};
 
 // --- Conversion of one unfiltered row to pixels at out[0], out[step], ...
 
@@ -359,52 +397,127 @@ std::uint64_t FilteredSize(const PngInfo& info) {
 }
 
 // 8-bit RGB without a colour key and 8-bit RGBA, not interlaced: the rows
-// unfilter straight into the picture's pixels.
+// unfilter straight into pixels.
 bool GoesStraightToBgra(const PngInfo& info) noexcept {
   const bool keyless_rgb = info.Colour == kRgb && !info.HasTransparency;
   return info.Depth == 8 && !info.Interlaced && (keyless_rgb || info.Colour == kRgba);
 }
 
-std::optional<DecodeError> UnfilterToBgra(const PngInfo& info, const std::uint8_t* filtered, PixelImage& image) {
-  const std::vector<Bgra> zeros(info.Width, Bgra{0, 0, 0, 0});
-  if (!png::UnfilterRowsToBgra(filtered, info.Channels, info.Width, info.Height, zeros.data(), image.Pixels.data())) {
-    return decode_errors::InvalidFormat(kFormat);
+// One row of filter byte and filtered bytes, padded for the vector path.
+std::vector<std::uint8_t> FilteredRow(const PngInfo& info, std::uint32_t width) {
+  return std::vector<std::uint8_t>(info.RowBytes(width) + 1 + png::kFilteredPadding);
+}
+
+// Rows of the common layouts: each unfiltered from its filtered bytes
+// straight into pixels, against the pixels of the row above.
+std::optional<DecodeError> StreamStraight(const PngInfo& info, ImageDataStream& stream, ShownRows& rows) {
+  std::vector<std::uint8_t> filtered = FilteredRow(info, info.Width);
+  std::vector<Bgra> prior(info.Width, Bgra{0, 0, 0, 0});
+  const std::span<std::uint8_t> row_bytes(filtered.data(), info.RowBytes(info.Width) + 1);
+  for (std::uint32_t y = 0; y < info.Height; ++y) {
+    if (auto error = stream.Read(row_bytes)) return error;
+    const std::span<Bgra> out = rows.Next();
+    if (!png::UnfilterRowsToBgra(filtered.data(), info.Channels, info.Width, 1, prior.data(), out.data())) {
+      return decode_errors::InvalidFormat(kFormat);
+    }
+    std::ranges::copy(out, prior.begin());
+    rows.Commit();
   }
   return std::nullopt;
 }
 
-// Every other picture: each row unfiltered in place, then converted.
-std::optional<DecodeError> UnfilterAndConvert(const PngInfo& info, std::uint8_t* filtered, PixelImage& image) {
+// The rows of one pass (the whole picture when not interlaced), each
+// unfiltered in place against the one above and handed to `put`.
+template <typename Put>
+std::optional<DecodeError> StreamPass(const PngInfo& info, std::uint32_t width, std::uint32_t height,
+                                      ImageDataStream& stream, Put put) {
   const std::size_t bpp = std::max<std::size_t>(1, info.BitsPerPixel() / 8);
-  const std::vector<std::uint8_t> zeros(info.RowBytes(info.Width));
+  const std::size_t size = info.RowBytes(width);
+  std::vector<std::uint8_t> filtered = FilteredRow(info, width);
+  std::vector<std::uint8_t> prior(size);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    if (auto error = stream.Read({filtered.data(), size + 1})) return error;
+    std::uint8_t* row = filtered.data() + 1;
+    if (!png::UnfilterRow(filtered[0], row, prior.data(), size, bpp)) return decode_errors::InvalidFormat(kFormat);
+    if (!put(y, static_cast<const std::uint8_t*>(row))) return decode_errors::InvalidPalette(kFormat);
+    std::copy_n(row, size, prior.begin());
+  }
+  return std::nullopt;
+}
+
+std::optional<DecodeError> StreamRows(const PngInfo& info, ImageDataStream& stream, ShownRows& rows) {
+  if (GoesStraightToBgra(info)) return StreamStraight(info, stream, rows);
+  return StreamPass(info, info.Width, info.Height, stream, [&](std::uint32_t, const std::uint8_t* row) {
+    const bool converted = ConvertRow(row, {rows.Next().data(), 1, info.Width}, info);
+    rows.Commit();
+    return converted;
+  });
+}
+
+// The passes of an interlaced picture each cover the whole picture: at its
+// own size it is put together whole, reduced its rows' parts are added to
+// the sums of the shown picture pass by pass.
+template <typename PutPart>
+std::optional<DecodeError> StreamPasses(const PngInfo& info, ImageDataStream& stream, PutPart put_part) {
+  std::vector<Bgra> part(info.Width);
   for (const Pass& pass : PassesOf(info)) {
     const std::uint32_t width = PassSide(info.Width, pass.X0, pass.DX);
     const std::uint32_t height = PassSide(info.Height, pass.Y0, pass.DY);
     if (width == 0) continue;
-    const std::size_t size = info.RowBytes(width);
-    const std::uint8_t* prior = zeros.data();
-    for (std::uint32_t y = 0; y < height; ++y) {
-      std::uint8_t* row = filtered + 1;
-      if (!png::UnfilterRow(filtered[0], row, prior, size, bpp)) return decode_errors::InvalidFormat(kFormat);
-      const std::size_t out_y = std::size_t{pass.Y0} + std::size_t{y} * pass.DY;
-      Bgra* out = image.Pixels.data() + out_y * info.Width + pass.X0;
-      if (!ConvertRow(row, {out, pass.DX, width}, info)) return decode_errors::InvalidPalette(kFormat);
-      prior = row;
-      filtered += size + 1;
-    }
+    auto error = StreamPass(info, width, height, stream, [&](std::uint32_t y, const std::uint8_t* row) {
+      if (!ConvertRow(row, {part.data(), 1, width}, info)) return false;
+      put_part(pass, pass.Y0 + y * pass.DY, std::span<const Bgra>(part).first(width));
+      return true;
+    });
+    if (error) return error;
   }
   return std::nullopt;
 }
 
-class PngDecoder final : public ImageDecoder {
+Result<PixelImage, DecodeError> DecodeInterlaced(const PngInfo& info, ImageDataStream& stream, PixelSize shown) {
+  const PixelSize own{static_cast<std::int32_t>(info.Width), static_cast<std::int32_t>(info.Height)};
+  if (shown == own) {
+    PixelImage whole = PixelImage::Blank(own.Width, own.Height);
+    auto error = StreamPasses(info, stream, [&](const Pass& pass, std::uint32_t y, std::span<const Bgra> part) {
+      Bgra* out = whole.Pixels.data() + std::size_t{y} * info.Width + pass.X0;
+      for (std::size_t i = 0; i < part.size(); ++i) out[i * pass.DX] = part[i];
+    });
+    if (error) return Failure{*error};
+    return whole;
+  }
+  ShownPasses sums(own, shown);
+  auto error = StreamPasses(info, stream, [&](const Pass& pass, std::uint32_t y, std::span<const Bgra> part) {
+    sums.AddRow(static_cast<std::int32_t>(y), static_cast<std::int32_t>(pass.X0), static_cast<std::int32_t>(pass.DX), part);
+  });
+  if (error) return Failure{*error};
+  return std::move(sums).Finish();
+}
+
+// The header's checks, and the budget: the rows inflate from the image
+// data, and too few bytes to fill the picture are refused before any pixel.
+Result<PngInfo, DecodeError> ReadChecked(ByteSpan data) {
+  auto read = ReadChunks(data);
+  if (!read) return read;
+  if (const DecodeBudget budget(kFormat, read->IdatBytes, kDeflateDensity); !budget.AllowsAmount(FilteredSize(*read))) {
+    return Failure{budget.Refusal()};
+  }
+  return read;
+}
+
+class PngDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kFormat; }
   bool IsExtended() const override { return true; }
   bool Recognises(ByteSpan data) const override { return IsPngSignature(data); }
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    auto image = DecodePngImage(data);
-    if (!image) return Failure{image.error()};
-    return TPicture::FromPixels(std::move(image).value(), false);
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    return DecodePngImage(data, cover);
+  }
+
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    auto info = ReadChecked(data);
+    if (!info) return Failure{info.error()};
+    return PixelSize{static_cast<std::int32_t>(info->Width), static_cast<std::int32_t>(info->Height)};
   }
 };
 
@@ -415,30 +528,25 @@ bool IsPngSignature(ByteSpan data) noexcept {
          std::equal(kSignature.begin(), kSignature.end(), data.begin());
 }
 
-Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data) {
-  auto read = ReadChunks(data);
+Result<PixelImage, DecodeError> DecodePngImage(ByteSpan data, PixelSize cover) {
+  auto read = ReadChecked(data);
   if (!read) return Failure{read.error()};
   const PngInfo& info = *read;
-  // The rows inflate from the image data: too few bytes to fill the
-  // picture are refused before the picture is allocated.
-  if (const DecodeBudget budget(kFormat, info.IdatBytes, kDeflateDensity); !budget.AllowsAmount(FilteredSize(info))) {
-    return Failure{budget.Refusal()};
-  }
-
-  const auto filtered_size = static_cast<std::size_t>(FilteredSize(info));
-  // Every byte but the padding is inflated into, so none is cleared first.
-  const auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filtered_size + png::kFilteredPadding);
-  std::fill_n(filtered.get() + filtered_size, png::kFilteredPadding, std::uint8_t{0});
-  if (auto error = InflateImageData(info, {filtered.get(), filtered_size})) return Failure{*error};
-
+  const PixelSize own{static_cast<std::int32_t>(info.Width), static_cast<std::int32_t>(info.Height)};
+  const PixelSize shown = ShownSize(own, cover);
+  ImageDataStream stream(info);
   PixelImage image;
-  image.Width = static_cast<std::int32_t>(info.Width);
-  image.Height = static_cast<std::int32_t>(info.Height);
+  if (info.Interlaced) {
+    auto decoded = DecodeInterlaced(info, stream, shown);
+    if (!decoded) return decoded;
+    image = std::move(decoded).value();
+  } else {
+    ShownRows rows(own, shown);
+    if (auto error = StreamRows(info, stream, rows)) return Failure{*error};
+    image = std::move(rows).Finish();
+  }
+  if (auto error = stream.Finish()) return Failure{*error};
   image.HasAlpha = info.HasTransparency || info.Colour == kGreyAlpha || info.Colour == kRgba;
-  image.Pixels.resize(std::size_t{info.Width} * info.Height);
-  const auto error = GoesStraightToBgra(info) ? UnfilterToBgra(info, filtered.get(), image)
-                                              : UnfilterAndConvert(info, filtered.get(), image);
-  if (error) return Failure{*error};
   return image;
 }
 

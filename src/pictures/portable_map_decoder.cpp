@@ -11,6 +11,8 @@
 #include <optional>
 
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -72,100 +74,142 @@ class TextCursor {
   std::size_t position_;
 };
 
-class PortableMapDecoder final : public ImageDecoder {
+// What the text header says, and where the samples start.
+struct MapHeader {
+  int Kind = 0;  // the n of "P<n>"
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+  std::uint32_t MaxVal = 1;
+  std::size_t SamplesAt = 0;
+
+  bool Plain() const noexcept { return Kind <= 3; }
+  bool Bitmap() const noexcept { return Kind == 1 || Kind == 4; }
+  std::size_t Channels() const noexcept { return (Kind == 3 || Kind == 6) ? 3 : 1; }
+  std::size_t SampleBytes() const noexcept { return MaxVal > 255 ? 2 : 1; }
+  std::uint64_t Samples() const noexcept { return std::uint64_t{Width} * Height * Channels(); }
+  PixelSize Size() const noexcept { return {static_cast<std::int32_t>(Width), static_cast<std::int32_t>(Height)}; }
+};
+
+DecodeError MissingField(const TextCursor& cursor) {
+  return cursor.AtEnd() ? decode_errors::ReadError(kShortName) : decode_errors::InvalidFormat(kShortName);
+}
+
+// The header, checked against the bytes that follow it: every sample must
+// be there (plain samples take a character at least) before any pixel.
+Result<MapHeader, DecodeError> ReadHeader(ByteSpan data) {
+  MapHeader header;
+  header.Kind = data[1] - '0';
+  TextCursor cursor(data, 2);
+  const auto width = cursor.Number();
+  const auto height = cursor.Number();
+  const auto maxval = header.Bitmap() ? std::optional<std::uint32_t>{1} : cursor.Number();
+  if (!width || !height || !maxval) return Failure{MissingField(cursor)};
+  if (*maxval == 0 || *maxval > 65535) return Failure{decode_errors::InvalidColorFormat(kShortName)};
+  if (!PictureSizeAllowed(*width, *height)) return Failure{decode_errors::TooLarge(kShortName)};
+  header.Width = *width;
+  header.Height = *height;
+  header.MaxVal = *maxval;
+  header.SamplesAt = cursor.Position();
+  if (header.Plain()) {
+    if (data.size() - header.SamplesAt < header.Samples()) return Failure{decode_errors::ReadError(kShortName)};
+    return header;
+  }
+  // Binary maps: exactly one white-space character ends the header.
+  if (header.SamplesAt >= data.size()) return Failure{decode_errors::ReadError(kShortName)};
+  if (!IsSpace(data[header.SamplesAt])) return Failure{decode_errors::InvalidFormat(kShortName)};
+  ++header.SamplesAt;
+  const std::size_t raster = data.size() - header.SamplesAt;
+  const bool complete = header.Bitmap() ? raster / ((std::size_t{header.Width} + 7) / 8) >= header.Height
+                                        : raster / header.SampleBytes() >= header.Samples();
+  if (!complete) return Failure{decode_errors::ReadError(kShortName)};
+  return header;
+}
+
+Bgra PixelOf(const std::uint8_t (&samples)[3], std::size_t channels) {
+  return channels == 3 ? Bgra{samples[2], samples[1], samples[0], 255} : raster::Grey(samples[0]);
+}
+
+std::optional<DecodeError> ReadPlainRows(ByteSpan data, const MapHeader& header, ShownRows& rows) {
+  TextCursor cursor(data, header.SamplesAt);
+  for (std::uint32_t y = 0; y < header.Height; ++y) {
+    for (Bgra& pixel : rows.Next()) {
+      std::uint8_t samples[3] = {0, 0, 0};
+      for (std::size_t c = 0; c < header.Channels(); ++c) {
+        const auto value = header.Bitmap() ? cursor.Bit() : cursor.Number();
+        if (!value) return MissingField(cursor);
+        samples[c] = header.Bitmap() ? static_cast<std::uint8_t>(*value ? 0 : 255)
+                                     : raster::ScaleToByte(*value, header.MaxVal);
+      }
+      pixel = PixelOf(samples, header.Channels());
+    }
+    rows.Commit();
+  }
+  return std::nullopt;
+}
+
+// Eight pixels a byte, 1 black, rows padded to whole bytes.
+void ReadBitRows(ByteSpan raster, const MapHeader& header, ShownRows& rows) {
+  const std::size_t row_bytes = (std::size_t{header.Width} + 7) / 8;
+  for (std::uint32_t y = 0; y < header.Height; ++y) {
+    const ByteSpan packed = raster.subspan(y * row_bytes, row_bytes);
+    const std::span<Bgra> row = rows.Next();
+    for (std::size_t x = 0; x < row.size(); ++x) {
+      const bool black = (packed[x / 8] >> (7 - x % 8)) & 1;
+      row[x] = raster::Grey(black ? 0 : 255);
+    }
+    rows.Commit();
+  }
+}
+
+void ReadSampleRows(ByteSpan raster, const MapHeader& header, ShownRows& rows) {
+  const std::size_t sample_bytes = header.SampleBytes();
+  std::size_t at = 0;
+  const auto next = [&]() -> std::uint8_t {
+    std::uint32_t value = raster[at++];
+    if (sample_bytes == 2) value = (value << 8) | raster[at++];
+    return raster::ScaleToByte(value, header.MaxVal);
+  };
+  for (std::uint32_t y = 0; y < header.Height; ++y) {
+    for (Bgra& pixel : rows.Next()) {
+      std::uint8_t samples[3] = {0, 0, 0};
+      for (std::size_t c = 0; c < header.Channels(); ++c) samples[c] = next();
+      pixel = PixelOf(samples, header.Channels());
+    }
+    rows.Commit();
+  }
+}
+
+bool IsPortableMap(ByteSpan data) noexcept {
+  return data.size() >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' && IsSpace(data[2]);
+}
+
+class PortableMapDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool Recognises(ByteSpan data) const override { return IsPortableMap(data); }
 
-  bool Recognises(ByteSpan data) const override {
-    return data.size() >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' && IsSpace(data[2]);
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    if (!IsPortableMap(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
+    auto read = ReadHeader(data);
+    if (!read) return Failure{read.error()};
+    const MapHeader& header = *read;
+    ShownRows rows(header.Size(), ShownSize(header.Size(), cover));
+    const ByteSpan raster = data.subspan(header.SamplesAt);
+    if (header.Plain()) {
+      if (auto error = ReadPlainRows(data, header, rows)) return Failure{*error};
+    } else if (header.Bitmap()) {
+      ReadBitRows(raster, header, rows);
+    } else {
+      ReadSampleRows(raster, header, rows);
+    }
+    return std::move(rows).Finish();
   }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    if (!Recognises(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
-    const int kind = data[1] - '0';
-    const bool plain = kind <= 3;
-    const bool bitmap = kind == 1 || kind == 4;
-    const std::size_t channels = (kind == 3 || kind == 6) ? 3 : 1;
-
-    TextCursor cursor(data, 2);
-    const auto width = cursor.Number();
-    const auto height = cursor.Number();
-    std::optional<std::uint32_t> maxval = 1;
-    if (!bitmap) maxval = cursor.Number();
-    if (!width || !height || !maxval) {
-      return Failure{cursor.AtEnd() ? decode_errors::ReadError(kShortName)
-                                    : decode_errors::InvalidFormat(kShortName)};
-    }
-    if (*maxval == 0 || *maxval > 65535) return Failure{decode_errors::InvalidColorFormat(kShortName)};
-    if (!PictureSizeAllowed(*width, *height)) return Failure{decode_errors::TooLarge(kShortName)};
-
-    const auto w = static_cast<std::int32_t>(*width);
-    const auto h = static_cast<std::int32_t>(*height);
-    const std::uint64_t samples = std::uint64_t{*width} * *height * channels;
-
-    if (plain) {
-      // Each sample takes at least one character: refuse before allocating.
-      if (data.size() - cursor.Position() < samples) return Failure{decode_errors::ReadError(kShortName)};
-      PixelImage image = PixelImage::Blank(w, h);
-      for (Bgra& pixel : image.Pixels) {
-        std::uint8_t rgb[3] = {0, 0, 0};
-        for (std::size_t c = 0; c < channels; ++c) {
-          const auto value = bitmap ? cursor.Bit() : cursor.Number();
-          if (!value) {
-            return Failure{cursor.AtEnd() ? decode_errors::ReadError(kShortName)
-                                          : decode_errors::InvalidFormat(kShortName)};
-          }
-          rgb[c] = bitmap ? static_cast<std::uint8_t>(*value ? 0 : 255) : raster::ScaleToByte(*value, *maxval);
-        }
-        pixel = channels == 3 ? Bgra{rgb[2], rgb[1], rgb[0], 255} : raster::Grey(rgb[0]);
-      }
-      return TPicture::FromPixels(std::move(image), false);
-    }
-
-    // Binary maps: exactly one white-space character ends the header.
-    std::size_t position = cursor.Position();
-    if (position >= data.size()) return Failure{decode_errors::ReadError(kShortName)};
-    if (!IsSpace(data[position])) return Failure{decode_errors::InvalidFormat(kShortName)};
-    ++position;
-    const ByteSpan raster = data.subspan(position);
-
-    if (bitmap) {
-      const std::size_t row_bytes = (static_cast<std::size_t>(w) + 7) / 8;
-      if (raster.size() / row_bytes < static_cast<std::size_t>(h)) {
-        return Failure{decode_errors::ReadError(kShortName)};
-      }
-      PixelImage image = PixelImage::Blank(w, h);
-      for (std::int32_t y = 0; y < h; ++y) {
-        const ByteSpan row = raster.subspan(static_cast<std::size_t>(y) * row_bytes, row_bytes);
-        for (std::int32_t x = 0; x < w; ++x) {
-          const bool black = (row[static_cast<std::size_t>(x) / 8] >> (7 - x % 8)) & 1;
-          image.At(x, y) = raster::Grey(black ? 0 : 255);
-        }
-      }
-      return TPicture::FromPixels(std::move(image), false);
-    }
-
-    const std::size_t sample_bytes = *maxval > 255 ? 2 : 1;
-    if (raster.size() / sample_bytes < samples) return Failure{decode_errors::ReadError(kShortName)};
-    PixelImage image = PixelImage::Blank(w, h);
-    std::size_t at = 0;
-    const auto next = [&]() -> std::uint8_t {
-      std::uint32_t value = raster[at++];
-      if (sample_bytes == 2) value = (value << 8) | raster[at++];
-      return raster::ScaleToByte(value, *maxval);
-    };
-    for (Bgra& pixel : image.Pixels) {
-      if (channels == 3) {
-        const std::uint8_t r = next();
-        const std::uint8_t g = next();
-        const std::uint8_t b = next();
-        pixel = Bgra{b, g, r, 255};
-      } else {
-        pixel = raster::Grey(next());
-      }
-    }
-    return TPicture::FromPixels(std::move(image), false);
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    if (!IsPortableMap(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
+    return SizeOfLayout(ReadHeader(data));
   }
 };
 

@@ -14,148 +14,220 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
 
 constexpr std::string_view kShortName = "PSD";
 
-class PsdDecoder final : public ImageDecoder {
+// The header's fields, in file order.
+struct PsdHeader {
+  std::uint16_t Channels = 0;
+  std::uint32_t Height = 0;
+  std::uint32_t Width = 0;
+  std::uint16_t Depth = 0;
+  std::uint16_t Mode = 0;
+  std::string_view ModeData;  // the palette of indexed pictures
+  std::uint16_t Compression = 0;
+  std::size_t ImageAt = 0;    // where the merged image's data starts
+};
+
+bool IsPsd(ByteSpan data) {
+  return data.size() >= 6 && AsText(data.first(4)) == "8BPS" && data[4] == 0 && data[5] == 1;
+}
+
+std::optional<PsdHeader> ReadHeader(ByteSpan data) {
+  ByteReader reader(data);
+  reader.Skip(12);
+  PsdHeader h;
+  h.Channels = reader.U16Big();
+  h.Height = reader.U32Big();
+  h.Width = reader.U32Big();
+  h.Depth = reader.U16Big();
+  h.Mode = reader.U16Big();
+  h.ModeData = reader.Bytes(reader.U32Big());
+  reader.Skip(reader.U32Big());  // image resources
+  reader.Skip(reader.U32Big());  // layers and masks
+  h.Compression = reader.U16Big();
+  if (reader.Overrun()) return std::nullopt;
+  h.ImageAt = reader.Position();
+  return h;
+}
+
+// The header checked, and where each used channel's rows lie, checked
+// against the bytes present: everything before the first pixel.
+struct PsdLayout {
+  PsdHeader H;
+  std::size_t ColourChannels = 0;
+  bool Alpha = false;  // a channel beyond the colours, and not indexed
+  std::vector<ByteSpan> Rows;  // channel c's row y at c * height + y, as stored
+
+  std::size_t Used() const noexcept { return ColourChannels + (Alpha ? 1 : 0); }
+  std::size_t SampleBytes() const noexcept { return H.Depth / 8u; }
+  PixelSize Size() const noexcept { return {static_cast<std::int32_t>(H.Width), static_cast<std::int32_t>(H.Height)}; }
+};
+
+std::optional<DecodeError> CheckHeader(const PsdHeader& h, std::size_t& colour_channels) {
+  if (h.Depth != 8 && h.Depth != 16) return decode_errors::InvalidBitDepth();
+  switch (h.Mode) {
+    case 1: case 2: colour_channels = 1; break;
+    case 3: colour_channels = 3; break;
+    case 4: colour_channels = 4; break;
+    default: return decode_errors::NotSupported("This colour mode is", kShortName);
+  }
+  if (h.Channels < colour_channels || h.Channels > 56) return decode_errors::InvalidColorFormat(kShortName);
+  if (h.Mode == 2 && h.ModeData.size() < 768) return decode_errors::InvalidPalette(kShortName);
+  if (h.Compression > 1) return decode_errors::NotSupported("This compression is", kShortName);
+  if (!PictureSizeAllowed(h.Width, h.Height)) return decode_errors::TooLarge(kShortName);
+  return std::nullopt;
+}
+
+std::optional<DecodeError> FindRows(ByteSpan body, PsdLayout& layout) {
+  const PsdHeader& h = layout.H;
+  const std::size_t row_bytes = std::size_t{h.Width} * layout.SampleBytes();
+  const std::size_t used_rows = layout.Used() * h.Height;
+  layout.Rows.reserve(used_rows);
+  if (h.Compression == 0) {
+    if (body.size() / row_bytes < used_rows) return decode_errors::ReadError(kShortName);
+    for (std::size_t i = 0; i < used_rows; ++i) layout.Rows.push_back(body.subspan(i * row_bytes, row_bytes));
+    return std::nullopt;
+  }
+  // A 16-bit byte count for every row of every channel, then the rows.
+  const std::size_t rows = std::size_t{h.Height} * h.Channels;
+  if (body.size() / 2 < rows) return decode_errors::ReadError(kShortName);
+  // Two bytes of PackBits give at most 128 bytes.
+  const DecodeBudget budget(kShortName, body.size(), Density{128, 2 * layout.Used() * layout.SampleBytes()});
+  if (!budget.Allows(h.Width, h.Height)) return budget.Refusal();
+  ByteReader counts(body);
+  std::size_t position = rows * 2;
+  for (std::size_t i = 0; i < used_rows; ++i) {
+    const std::size_t length = counts.U16Big();
+    if (length > body.size() - std::min(position, body.size())) return decode_errors::ReadError(kShortName);
+    layout.Rows.push_back(body.subspan(position, length));
+    position += length;
+  }
+  return std::nullopt;
+}
+
+Result<PsdLayout, DecodeError> ReadLayout(ByteSpan data) {
+  if (!IsPsd(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
+  const auto header = ReadHeader(data);
+  if (!header) return Failure{decode_errors::ReadError(kShortName)};
+  PsdLayout layout;
+  layout.H = *header;
+  if (auto error = CheckHeader(layout.H, layout.ColourChannels)) return Failure{*error};
+  layout.Alpha = layout.H.Mode != 2 && layout.H.Channels > layout.ColourChannels;
+  if (auto error = FindRows(data.subspan(layout.H.ImageAt), layout)) return Failure{*error};
+  return layout;
+}
+
+// Unpacks one PackBits row; false unless it fills the row exactly.
+bool UnpackBits(ByteSpan packed, std::span<std::uint8_t> row) {
+  std::size_t in = 0;
+  std::size_t out = 0;
+  while (in < packed.size() && out < row.size()) {
+    const auto control = static_cast<std::int8_t>(packed[in++]);
+    if (control >= 0) {
+      const std::size_t count = static_cast<std::size_t>(control) + 1;
+      if (count > packed.size() - in || count > row.size() - out) return false;
+      std::copy_n(&packed[in], count, &row[out]);
+      in += count;
+      out += count;
+    } else if (control != -128) {
+      const std::size_t count = static_cast<std::size_t>(1 - control);
+      if (in >= packed.size() || count > row.size() - out) return false;
+      std::fill_n(&row[out], count, packed[in++]);
+      out += count;
+    }
+  }
+  return out == row.size();
+}
+
+// Each used channel's row y, its samples' high bytes one after another.
+class ChannelRows {
+ public:
+  explicit ChannelRows(const PsdLayout& layout)
+      : layout_(layout),
+        packed_(std::size_t{layout.H.Width} * layout.SampleBytes()),
+        samples_(layout.Used() * layout.H.Width) {}
+
+  bool Read(std::size_t y) {
+    const std::size_t width = layout_.H.Width;
+    const std::size_t bytes = layout_.SampleBytes();
+    for (std::size_t c = 0; c < layout_.Used(); ++c) {
+      const ByteSpan stored = layout_.Rows[c * layout_.H.Height + y];
+      const std::uint8_t* source = stored.data();
+      if (layout_.H.Compression == 1) {
+        if (!UnpackBits(stored, packed_)) return false;
+        source = packed_.data();
+      }
+      std::uint8_t* target = &samples_[c * width];
+      for (std::size_t x = 0; x < width; ++x) target[x] = source[x * bytes];
+    }
+    return true;
+  }
+
+  std::uint8_t At(std::size_t channel, std::size_t x) const { return samples_[channel * layout_.H.Width + x]; }
+
+ private:
+  const PsdLayout& layout_;
+  std::vector<std::uint8_t> packed_;
+  std::vector<std::uint8_t> samples_;
+};
+
+// CMYK samples are stored inverted: the ink's complement times the black's.
+void ConvertRow(const PsdLayout& layout, const ChannelRows& samples, std::span<Bgra> row) {
+  const std::uint8_t* colours = AsBytes(layout.H.ModeData).data();
+  for (std::size_t x = 0; x < row.size(); ++x) {
+    const auto at = [&](std::size_t c) { return samples.At(c, x); };
+    Bgra& pixel = row[x];
+    switch (layout.H.Mode) {
+      case 1: pixel = raster::Grey(at(0)); break;
+      case 2: pixel = Bgra{colours[512 + at(0)], colours[256 + at(0)], colours[at(0)], 255}; break;
+      case 3: pixel = Bgra{at(2), at(1), at(0), 255}; break;
+      default: {
+        const auto ink = [&](std::size_t c) { return static_cast<std::uint8_t>((unsigned{at(c)} * at(3) + 127) / 255); };
+        pixel = Bgra{ink(2), ink(1), ink(0), 255};
+        break;
+      }
+    }
+    if (layout.Alpha) pixel.A = at(layout.ColourChannels);
+  }
+}
+
+class PsdDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
+  bool Recognises(ByteSpan data) const override { return IsPsd(data); }
 
-  bool Recognises(ByteSpan data) const override {
-    return data.size() >= 6 && raster::AsText(data.first(4)) == "8BPS" && data[4] == 0 && data[5] == 1;
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    auto read = ReadLayout(data);
+    if (!read) return Failure{read.error()};
+    const PsdLayout& layout = *read;
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover));
+    ChannelRows samples(layout);
+    for (std::size_t y = 0; y < layout.H.Height; ++y) {
+      if (!samples.Read(y)) return Failure{decode_errors::CompressionError(kShortName)};
+      ConvertRow(layout, samples, rows.Next());
+      rows.Commit();
+    }
+    return std::move(rows).Finish(layout.Alpha);
   }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    if (!Recognises(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
-    ByteReader reader(raster::AsText(data));
-    reader.Skip(12);
-    const std::uint16_t channels = reader.U16Big();
-    const std::uint32_t height = reader.U32Big();
-    const std::uint32_t width = reader.U32Big();
-    const std::uint16_t depth = reader.U16Big();
-    const std::uint16_t mode = reader.U16Big();
-    const std::uint32_t mode_data_length = reader.U32Big();
-    const std::string_view mode_data = reader.Bytes(mode_data_length);
-    reader.Skip(reader.U32Big());  // image resources
-    reader.Skip(reader.U32Big());  // layers and masks
-    const std::uint16_t compression = reader.U16Big();
-    if (reader.Overrun()) return Failure{decode_errors::ReadError(kShortName)};
-
-    if (depth != 8 && depth != 16) return Failure{decode_errors::InvalidBitDepth()};
-    std::size_t colour_channels = 0;
-    switch (mode) {
-      case 1: case 2: colour_channels = 1; break;
-      case 3: colour_channels = 3; break;
-      case 4: colour_channels = 4; break;
-      default: return Failure{decode_errors::NotSupported("This colour mode is", kShortName)};
-    }
-    if (channels < colour_channels || channels > 56) return Failure{decode_errors::InvalidColorFormat(kShortName)};
-    if (mode == 2 && mode_data.size() < 768) return Failure{decode_errors::InvalidPalette(kShortName)};
-    if (compression > 1) return Failure{decode_errors::NotSupported("This compression is", kShortName)};
-    if (!PictureSizeAllowed(width, height)) return Failure{decode_errors::TooLarge(kShortName)};
-
-    const bool alpha = mode != 2 && channels > colour_channels;
-    const std::size_t used = colour_channels + (alpha ? 1 : 0);
-    const std::size_t bytes = depth / 8;
-    const std::size_t row_bytes = std::size_t{width} * bytes;
-    const std::size_t rows = std::size_t{height} * channels;
-    const ByteSpan body = data.subspan(reader.Position());
-
-    // Where each used channel's rows lie, checked against the bytes present
-    // before anything is allocated.
-    std::vector<std::size_t> row_start(used * height);
-    std::vector<std::size_t> row_length(used * height, row_bytes);
-    if (compression == 0) {
-      if (body.size() / row_bytes < used * std::size_t{height}) return Failure{decode_errors::ReadError(kShortName)};
-      for (std::size_t i = 0; i < row_start.size(); ++i) row_start[i] = i * row_bytes;
-    } else {
-      if (body.size() / 2 < rows) return Failure{decode_errors::ReadError(kShortName)};
-      // Two bytes of PackBits give at most 128 bytes.
-      const DecodeBudget budget(kShortName, body.size(), Density{128, 2 * used * bytes});
-      if (!budget.Allows(width, height)) return Failure{budget.Refusal()};
-      ByteReader counts(raster::AsText(body));
-      std::size_t position = rows * 2;
-      for (std::size_t i = 0; i < used * std::size_t{height}; ++i) {
-        row_start[i] = position;
-        row_length[i] = counts.U16Big();
-        position += row_length[i];
-      }
-      if (position > body.size()) return Failure{decode_errors::ReadError(kShortName)};
-    }
-
-    PixelImage image = PixelImage::Blank(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-    image.HasAlpha = alpha;
-    std::vector<std::uint8_t> packed_row(row_bytes);
-    std::vector<std::uint8_t> plane(std::size_t{width} * height * used);
-    for (std::size_t c = 0; c < used; ++c) {
-      for (std::size_t y = 0; y < height; ++y) {
-        const std::size_t i = c * height + y;
-        const ByteSpan source = body.subspan(row_start[i], row_length[i]);
-        const std::uint8_t* samples = source.data();
-        if (compression == 1) {
-          if (!UnpackBits(source, packed_row)) return Failure{decode_errors::CompressionError(kShortName)};
-          samples = packed_row.data();
-        }
-        std::uint8_t* target = &plane[(c * height + y) * width];
-        for (std::size_t x = 0; x < width; ++x) target[x] = samples[x * bytes];
-      }
-    }
-
-    const std::size_t area = std::size_t{width} * height;
-    for (std::size_t p = 0; p < area; ++p) {
-      const auto at = [&](std::size_t c) { return plane[c * area + p]; };
-      Bgra& pixel = image.Pixels[p];
-      switch (mode) {
-        case 1: pixel = raster::Grey(at(0)); break;
-        case 2: {
-          const auto* colours = reinterpret_cast<const std::uint8_t*>(mode_data.data());
-          pixel = Bgra{colours[512 + at(0)], colours[256 + at(0)], colours[at(0)], 255};
-          break;
-        }
-        case 3: pixel = Bgra{at(2), at(1), at(0), 255}; break;
-        default: {
-          const auto ink = [&](std::size_t c) {
-            return static_cast<std::uint8_t>((unsigned{at(c)} * at(3) + 127) / 255);
-          };
-          pixel = Bgra{ink(2), ink(1), ink(0), 255};
-          break;
-        }
-      }
-      if (alpha) pixel.A = at(colour_channels);
-    }
-    return TPicture::FromPixels(std::move(image), false);
-  }
-
- private:
-  // Unpacks one PackBits row; false unless it fills the row exactly.
-  static bool UnpackBits(ByteSpan packed, std::vector<std::uint8_t>& row) {
-    std::size_t in = 0;
-    std::size_t out = 0;
-    while (in < packed.size() && out < row.size()) {
-      const auto control = static_cast<std::int8_t>(packed[in++]);
-      if (control >= 0) {
-        const std::size_t count = static_cast<std::size_t>(control) + 1;
-        if (count > packed.size() - in || count > row.size() - out) return false;
-        std::copy_n(&packed[in], count, &row[out]);
-        in += count;
-        out += count;
-      } else if (control != -128) {
-        const std::size_t count = static_cast<std::size_t>(1 - control);
-        if (in >= packed.size() || count > row.size() - out) return false;
-        std::fill_n(&row[out], count, packed[in++]);
-        out += count;
-      }
-    }
-    return out == row.size();
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

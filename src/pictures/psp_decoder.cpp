@@ -31,7 +31,7 @@
 #include <optional>
 #include <vector>
 
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
@@ -269,13 +269,13 @@ class PspDecoder final : public ImageDecoder {
   bool IsExtended() const override { return true; }
 
   bool Recognises(ByteSpan data) const override {
-    return data.size() >= kSignature.size() && raster::AsText(data.first(kSignature.size())) == kSignature;
+    return data.size() >= kSignature.size() && AsText(data.first(kSignature.size())) == kSignature;
   }
 
   Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
     if (data.size() < kSignature.size() + 4) return Failure{decode_errors::ReadError(kShortName)};
     if (!Recognises(data)) return Failure{decode_errors::InvalidFormat(kShortName)};
-    ByteReader reader(raster::AsText(data));
+    ByteReader reader(data);
     reader.Skip(kSignature.size());
     const std::uint16_t major = reader.U16();
     reader.Skip(2);  // minor version

@@ -13,11 +13,6 @@
 
 namespace ris::raster {
 
-// The bytes as the ByteReader takes them.
-inline std::string_view AsText(ByteSpan data) noexcept {
-  return {reinterpret_cast<const char*>(data.data()), data.size()};
-}
-
 // A sample of 0..maxval scaled to 0..255, rounded to nearest.
 inline std::uint8_t ScaleToByte(std::uint32_t value, std::uint32_t maxval) noexcept {
   if (maxval == 0) return 0;

@@ -119,7 +119,17 @@ std::vector<std::uint8_t> WrapFaxInTiff(ByteSpan stream, std::uint32_t lines, Fa
   return std::move(bytes);
 }
 
-Result<PixelImage, DecodeError> DecodeRawFaxPage(ByteSpan stream, std::string_view format) {
+namespace {
+
+// How a raw page is coded: the first bit order and coding under which its
+// lines decode without damage, tried at a size of one pixel.
+struct FaxCoding {
+  FaxBitOrder Order = FaxBitOrder::HighFirst;
+  bool TwoDimensional = false;
+  std::uint32_t Lines = 0;
+};
+
+Result<FaxCoding, DecodeError> FindFaxCoding(ByteSpan stream, std::string_view format) {
   if (stream.size() > std::numeric_limits<std::uint32_t>::max() - 1024) return Failure{decode_errors::TooLarge(format)};
   for (const FaxBitOrder order : {FaxBitOrder::HighFirst, FaxBitOrder::LowFirst}) {
     const std::uint32_t lines = CountFaxLines(stream, order);
@@ -127,11 +137,25 @@ Result<PixelImage, DecodeError> DecodeRawFaxPage(ByteSpan stream, std::string_vi
     if (!PictureSizeAllowed(kFaxLineWidth, lines)) return Failure{decode_errors::TooLarge(format)};
     for (const bool two_dimensional : {false, true}) {
       const std::vector<std::uint8_t> tiff = WrapFaxInTiff(stream, lines, order, two_dimensional);
-      auto page = DecodeTiffImage(tiff, format);
-      if (page) return page;
+      if (DecodeTiffImage(tiff, format, {1, 1})) return FaxCoding{order, two_dimensional, lines};
     }
   }
   return Failure{decode_errors::InvalidFormat(format)};
+}
+
+}  // namespace
+
+Result<PixelSize, DecodeError> MeasureRawFaxPage(ByteSpan stream, std::string_view format) {
+  auto coding = FindFaxCoding(stream, format);
+  if (!coding) return Failure{coding.error()};
+  return PixelSize{static_cast<std::int32_t>(kFaxLineWidth), static_cast<std::int32_t>(coding->Lines)};
+}
+
+Result<PixelImage, DecodeError> DecodeRawFaxPage(ByteSpan stream, std::string_view format, PixelSize cover) {
+  auto coding = FindFaxCoding(stream, format);
+  if (!coding) return Failure{coding.error()};
+  const std::vector<std::uint8_t> tiff = WrapFaxInTiff(stream, coding->Lines, coding->Order, coding->TwoDimensional);
+  return DecodeTiffImage(tiff, format, cover);
 }
 
 }  // namespace ris

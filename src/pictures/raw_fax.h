@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/pixel_size.h"
 #include "pictures/image_decoder.h"
 
 namespace ris {
@@ -28,7 +29,10 @@ std::uint32_t CountFaxLines(ByteSpan stream, FaxBitOrder order);
 std::vector<std::uint8_t> WrapFaxInTiff(ByteSpan stream, std::uint32_t lines, FaxBitOrder order,
                                         bool two_dimensional);
 
-// The page, in the first bit order and coding that decode without damage.
-Result<PixelImage, DecodeError> DecodeRawFaxPage(ByteSpan stream, std::string_view format);
+// The page's size, in the first bit order and coding that decode without
+// damage.
+Result<PixelSize, DecodeError> MeasureRawFaxPage(ByteSpan stream, std::string_view format);
+// The page in that order and coding, at ShownSize(its size, cover).
+Result<PixelImage, DecodeError> DecodeRawFaxPage(ByteSpan stream, std::string_view format, PixelSize cover = {});
 
 }  // namespace ris

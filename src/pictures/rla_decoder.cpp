@@ -50,7 +50,7 @@ struct Header {
 // The header, when its fields hang together; nothing is read past it.
 std::optional<Header> ReadHeader(ByteSpan data) {
   if (data.size() < kHeaderSize) return std::nullopt;
-  ByteReader reader(raster::AsText(data.first(kHeaderSize)));
+  ByteReader reader(data.first(kHeaderSize));
   const auto next = [&] { return static_cast<std::int16_t>(reader.U16Big()); };
   Header h;
   h.WindowLeft = next(), h.WindowRight = next(), h.WindowBottom = next(), h.WindowTop = next();
@@ -135,7 +135,7 @@ class RlaDecoder final : public ImageDecoder {
       return Failure{budget.Refusal()};
     }
 
-    ByteReader table(raster::AsText(data.subspan(kHeaderSize, height * 4)));
+    ByteReader table(data.subspan(kHeaderSize, height * 4));
     std::vector<std::uint32_t> offsets(height);
     for (auto& offset : offsets) offset = table.U32Big();
 
@@ -146,7 +146,7 @@ class RlaDecoder final : public ImageDecoder {
     std::vector<std::uint8_t> samples(width);
     for (std::size_t y = 0; y < height; ++y) {
       if (offsets[y] < kHeaderSize || offsets[y] >= data.size()) return Failure{decode_errors::InvalidFormat(kShortName)};
-      ByteReader scanline(raster::AsText(data.subspan(offsets[y])));
+      ByteReader scanline(data.subspan(offsets[y]));
       const auto row = image.Row(static_cast<std::int32_t>(height - 1 - y));
       for (std::size_t c = 0; c < h.Colour.Count; ++c) {
         if (!ReadChannel(scanline, h.Colour, colour_planes, samples)) return Failure{decode_errors::CompressionError(kShortName)};

@@ -17,6 +17,8 @@
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -33,7 +35,7 @@ struct Header {
 };
 
 std::optional<Header> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   if (reader.U16Big() != 474) return std::nullopt;
   Header h;
   h.Storage = reader.U8();
@@ -52,106 +54,130 @@ std::optional<Header> ReadHeader(ByteSpan data) {
   return h;
 }
 
-class SgiDecoder final : public ImageDecoder {
+// The header checked against the bytes and the row tables read:
+// everything before the first pixel.
+struct SgiLayout {
+  Header H;
+  ByteSpan Body;
+  std::vector<std::uint32_t> Offsets;  // run-length rows: where each channel's row starts
+  std::vector<std::uint32_t> Lengths;
+
+  PixelSize Size() const noexcept { return {H.X, H.Y}; }
+};
+
+Result<SgiLayout, DecodeError> ReadLayout(ByteSpan data) {
+  const auto read = ReadHeader(data);
+  if (!read) return Failure{data.size() < 12 ? decode_errors::ReadError(kShortName) : decode_errors::InvalidFormat(kShortName)};
+  if (data.size() < kHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
+  SgiLayout layout{*read, data.subspan(kHeaderSize), {}, {}};
+  const Header& h = layout.H;
+  if (h.ColourMap != 0) return Failure{decode_errors::NotSupported("Colour-mapped pictures are", kShortName)};
+  if (h.Z < 1 || h.Z > 4) return Failure{decode_errors::InvalidColorFormat(kShortName)};
+  if (!PictureSizeAllowed(h.X, h.Y)) return Failure{decode_errors::TooLarge(kShortName)};
+  const std::size_t rows = std::size_t{h.Y} * h.Z;
+  if (h.Storage == 0) {
+    if (layout.Body.size() / (std::size_t{h.X} * h.Bytes) < rows) return Failure{decode_errors::ReadError(kShortName)};
+    return layout;
+  }
+  // Rows may share their code, so the file as a whole must pay for the
+  // picture: two bytes give at most 127 values of one channel.
+  const DecodeBudget budget(kShortName, layout.Body.size(), Density{127, 2u * h.Z});
+  if (!budget.Allows(h.X, h.Y)) return Failure{budget.Refusal()};
+  // The tables must be present, and each row's code long enough to fill it.
+  if (layout.Body.size() / 8 < rows) return Failure{decode_errors::ReadError(kShortName)};
+  ByteReader tables(layout.Body);
+  layout.Offsets.resize(rows);
+  layout.Lengths.resize(rows);
+  for (auto& offset : layout.Offsets) offset = tables.U32Big();
+  for (auto& length : layout.Lengths) length = tables.U32Big();
+  for (std::size_t i = 0; i < rows; ++i) {
+    if (layout.Offsets[i] < kHeaderSize || layout.Offsets[i] > data.size() || layout.Lengths[i] > data.size() - layout.Offsets[i]) {
+      return Failure{decode_errors::InvalidFormat(kShortName)};
+    }
+    if (std::uint64_t{layout.Lengths[i]} * 127 < h.X) return Failure{decode_errors::CompressionError(kShortName)};
+  }
+  return layout;
+}
+
+// Unpacks one run-length row into the high bytes of its values; false
+// when the packets overfill or underfill the row.
+bool Unpack(ByteSpan packed, std::size_t bytes, std::span<std::uint8_t> row) {
+  std::size_t in = 0;
+  std::size_t out = 0;
+  while (in + bytes <= packed.size()) {
+    const std::uint8_t control = packed[in + bytes - 1];  // the low byte holds the count
+    in += bytes;
+    const std::size_t count = control & 0x7Fu;
+    if (count == 0) break;
+    if (count > row.size() - out) return false;
+    if (control & 0x80) {
+      if ((packed.size() - in) / bytes < count) return false;
+      for (std::size_t k = 0; k < count; ++k) row[out++] = packed[in + k * bytes];
+      in += count * bytes;
+    } else {
+      if (packed.size() - in < bytes) return false;
+      std::fill_n(&row[out], count, packed[in]);
+      out += count;
+      in += bytes;
+    }
+  }
+  return out == row.size();
+}
+
+void Place(Bgra& pixel, std::size_t channel, std::size_t channels, std::uint8_t value) {
+  if (channels <= 2) {
+    if (channel == 0) pixel.R = pixel.G = pixel.B = value;
+    else pixel.A = value;
+    return;
+  }
+  switch (channel) {
+    case 0: pixel.R = value; break;
+    case 1: pixel.G = value; break;
+    case 2: pixel.B = value; break;
+    default: pixel.A = value; break;
+  }
+}
+
+// Row y of every channel, unpacked into one row of pixels.
+bool ReadRow(ByteSpan data, const SgiLayout& layout, std::size_t y, std::span<std::uint8_t> values, std::span<Bgra> row) {
+  const Header& h = layout.H;
+  const std::size_t row_bytes = std::size_t{h.X} * h.Bytes;
+  for (std::size_t channel = 0; channel < h.Z; ++channel) {
+    const std::size_t index = channel * h.Y + y;
+    if (h.Storage == 0) {
+      const ByteSpan source = layout.Body.subspan(index * row_bytes, row_bytes);
+      for (std::size_t x = 0; x < h.X; ++x) values[x] = source[x * h.Bytes];
+    } else if (!Unpack(data.subspan(layout.Offsets[index], layout.Lengths[index]), h.Bytes, values)) {
+      return false;
+    }
+    for (std::size_t x = 0; x < h.X; ++x) Place(row[x], channel, h.Z, values[x]);
+  }
+  return true;
+}
+
+class SgiDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
   bool Recognises(ByteSpan data) const override { return ReadHeader(data.first(std::min<std::size_t>(data.size(), 12))).has_value(); }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    const auto read = ReadHeader(data);
-    if (!read) return Failure{data.size() < 12 ? decode_errors::ReadError(kShortName) : decode_errors::InvalidFormat(kShortName)};
-    if (data.size() < kHeaderSize) return Failure{decode_errors::ReadError(kShortName)};
-    const Header& h = *read;
-    if (h.ColourMap != 0) return Failure{decode_errors::NotSupported("Colour-mapped pictures are", kShortName)};
-    if (h.Z < 1 || h.Z > 4) return Failure{decode_errors::InvalidColorFormat(kShortName)};
-    if (!PictureSizeAllowed(h.X, h.Y)) return Failure{decode_errors::TooLarge(kShortName)};
-
-    const std::size_t rows = std::size_t{h.Y} * h.Z;
-    const std::size_t row_bytes = std::size_t{h.X} * h.Bytes;
-    const ByteSpan body = data.subspan(kHeaderSize);
-    std::vector<std::uint32_t> offsets;
-    std::vector<std::uint32_t> lengths;
-    if (h.Storage == 0) {
-      if (body.size() / row_bytes < rows) return Failure{decode_errors::ReadError(kShortName)};
-    } else {
-      // Rows may share their code, so the file as a whole must pay for the
-      // picture: two bytes give at most 127 values of one channel.
-      const DecodeBudget budget(kShortName, body.size(), Density{127, 2u * h.Z});
-      if (!budget.Allows(h.X, h.Y)) return Failure{budget.Refusal()};
-      // The tables must be present, and each row's code long enough to
-      // fill it.
-      if (body.size() / 8 < rows) return Failure{decode_errors::ReadError(kShortName)};
-      ByteReader tables(raster::AsText(body));
-      offsets.resize(rows);
-      lengths.resize(rows);
-      for (auto& offset : offsets) offset = tables.U32Big();
-      for (auto& length : lengths) length = tables.U32Big();
-      for (std::size_t i = 0; i < rows; ++i) {
-        if (offsets[i] < kHeaderSize || offsets[i] > data.size() || lengths[i] > data.size() - offsets[i]) {
-          return Failure{decode_errors::InvalidFormat(kShortName)};
-        }
-        if (std::uint64_t{lengths[i]} * 127 < h.X) return Failure{decode_errors::CompressionError(kShortName)};
-      }
+  // Rows run bottom to top.
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    auto read = ReadLayout(data);
+    if (!read) return Failure{read.error()};
+    const SgiLayout& layout = *read;
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover), ShownRows::Order::BottomUp);
+    std::vector<std::uint8_t> values(layout.H.X);
+    for (std::size_t y = 0; y < layout.H.Y; ++y) {
+      if (!ReadRow(data, layout, y, values, rows.Next())) return Failure{decode_errors::CompressionError(kShortName)};
+      rows.Commit();
     }
-
-    PixelImage image = PixelImage::Blank(h.X, h.Y);
-    image.HasAlpha = h.Z == 2 || h.Z == 4;
-    std::vector<std::uint8_t> row(h.X);
-    for (std::size_t channel = 0; channel < h.Z; ++channel) {
-      for (std::size_t y = 0; y < h.Y; ++y) {
-        const std::size_t index = channel * h.Y + y;
-        if (h.Storage == 0) {
-          const ByteSpan source = body.subspan(index * row_bytes, row_bytes);
-          for (std::size_t x = 0; x < h.X; ++x) row[x] = source[x * h.Bytes];
-        } else if (!Unpack(data.subspan(offsets[index], lengths[index]), h.Bytes, row)) {
-          return Failure{decode_errors::CompressionError(kShortName)};
-        }
-        const auto target = image.Row(static_cast<std::int32_t>(h.Y - 1 - y));
-        for (std::size_t x = 0; x < h.X; ++x) Place(target[x], channel, h.Z, row[x]);
-      }
-    }
-    return TPicture::FromPixels(std::move(image), false);
+    return std::move(rows).Finish(layout.H.Z == 2 || layout.H.Z == 4);
   }
 
- private:
-  // Unpacks one run-length row into the high bytes of its values; false
-  // when the packets overfill or underfill the row.
-  static bool Unpack(ByteSpan packed, std::size_t bytes, std::vector<std::uint8_t>& row) {
-    std::size_t in = 0;
-    std::size_t out = 0;
-    while (in + bytes <= packed.size()) {
-      const std::uint8_t control = packed[in + bytes - 1];  // the low byte holds the count
-      in += bytes;
-      const std::size_t count = control & 0x7Fu;
-      if (count == 0) break;
-      if (count > row.size() - out) return false;
-      if (control & 0x80) {
-        if ((packed.size() - in) / bytes < count) return false;
-        for (std::size_t k = 0; k < count; ++k) row[out++] = packed[in + k * bytes];
-        in += count * bytes;
-      } else {
-        if (packed.size() - in < bytes) return false;
-        std::fill_n(&row[out], count, packed[in]);
-        out += count;
-        in += bytes;
-      }
-    }
-    return out == row.size();
-  }
-
-  static void Place(Bgra& pixel, std::size_t channel, std::size_t channels, std::uint8_t value) {
-    if (channels <= 2) {
-      if (channel == 0) pixel.R = pixel.G = pixel.B = value;
-      else pixel.A = value;
-      return;
-    }
-    switch (channel) {
-      case 0: pixel.R = value; break;
-      case 1: pixel.G = value; break;
-      case 2: pixel.B = value; break;
-      default: pixel.A = value; break;
-    }
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

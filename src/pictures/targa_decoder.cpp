@@ -18,6 +18,8 @@
 #include "base/byte_reader.h"
 #include "pictures/decode_budget.h"
 #include "pictures/raster_support.h"
+#include "pictures/row_decoder.h"
+#include "pictures/shown_rows.h"
 
 namespace ris {
 namespace {
@@ -47,7 +49,7 @@ struct Header {
 };
 
 std::optional<Header> ReadHeader(ByteSpan data) {
-  ByteReader reader(raster::AsText(data));
+  ByteReader reader(data);
   Header h;
   h.IdLength = reader.U8();
   h.MapType = reader.U8();
@@ -105,7 +107,139 @@ Bgra Colour(const std::uint8_t* p, std::size_t bytes, bool alpha) {
   }
 }
 
-class TargaDecoder final : public ImageDecoder {
+// The header checked against the bytes, the colour map read and the body
+// found: everything before the first pixel.
+struct TargaLayout {
+  Header H;
+  std::vector<Bgra> Map;
+  ByteSpan Body;
+
+  PixelSize Size() const noexcept { return {H.Width, H.Height}; }
+  bool HasAlpha() const noexcept {
+    return H.Alpha() && (H.Mapped() ? H.MapEntryBits == 32 || H.MapEntryBits == 16 : H.PixelBits == 32 || H.PixelBits == 16);
+  }
+};
+
+Result<TargaLayout, DecodeError> ReadLayout(ByteSpan data) {
+  const auto read = ReadHeader(data);
+  if (!read) return Failure{decode_errors::ReadError(kShortName)};
+  TargaLayout layout{*read, {}, {}};
+  const Header& h = layout.H;
+  if (!Plausible(h, data.size())) return Failure{decode_errors::InvalidFormat(kShortName)};
+  if (!PictureSizeAllowed(h.Width, h.Height)) return Failure{decode_errors::TooLarge(kShortName)};
+  std::size_t position = kHeaderSize + h.IdLength;
+  if (h.MapType == 1) {
+    const std::size_t entry = h.MapEntryBytes();
+    layout.Map.reserve(h.MapLength);
+    for (std::size_t i = 0; i < h.MapLength; ++i) {
+      layout.Map.push_back(Colour(&data[position + i * entry], entry, h.Alpha() && h.MapEntryBits != 15));
+    }
+    position += h.MapBytes();
+  }
+  layout.Body = data.subspan(position);
+  // Refuse before allocating: a raw picture needs all its bytes, a packet
+  // (header and one pixel) gives at most 128 pixels.
+  const std::size_t count = std::size_t{h.Width} * h.Height;
+  const std::size_t bytes = h.PixelBytes();
+  if (!h.Rle() && layout.Body.size() / bytes < count) return Failure{decode_errors::ReadError(kShortName)};
+  if (const DecodeBudget budget(kShortName, layout.Body.size(), Density{128, bytes + 1}); h.Rle() && !budget.Allows(h.Width, h.Height)) {
+    return Failure{budget.Refusal()};
+  }
+  return layout;
+}
+
+// The stored pixels a row at a time, raw or from run-length packets, which
+// may run on from one row into the next.
+class StoredPixels {
+ public:
+  explicit StoredPixels(const TargaLayout& layout)
+      : body_(layout.Body),
+        bytes_(layout.H.PixelBytes()),
+        rle_(layout.H.Rle()),
+        unpacked_(std::size_t{layout.H.Width} * layout.H.Height) {}
+
+  std::optional<DecodeError> Fill(std::span<std::uint8_t> row) {
+    if (!rle_) {
+      std::copy_n(body_.begin() + static_cast<std::ptrdiff_t>(in_), row.size(), row.begin());
+      in_ += row.size();
+      return std::nullopt;
+    }
+    std::size_t out = 0;
+    while (out < row.size()) {
+      if (left_ == 0) {
+        if (auto error = NextPacket()) return error;
+      }
+      const std::size_t pixels = std::min(left_, (row.size() - out) / bytes_);
+      for (std::size_t k = 0; k < pixels; ++k) {
+        std::copy_n(&body_[in_], bytes_, &row[out + k * bytes_]);
+        if (!repeat_) in_ += bytes_;
+      }
+      out += pixels * bytes_;
+      left_ -= pixels;
+      if (left_ == 0 && repeat_) in_ += bytes_;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // A packet that runs past the last pixel of the picture is damaged.
+  std::optional<DecodeError> NextPacket() {
+    if (in_ >= body_.size()) return decode_errors::ReadError(kShortName);
+    const std::uint8_t packet = body_[in_++];
+    left_ = (packet & 0x7Fu) + 1u;
+    repeat_ = (packet & 0x80) != 0;
+    if (left_ > unpacked_) return decode_errors::CompressionError(kShortName);
+    unpacked_ -= left_;
+    const std::size_t literal = repeat_ ? bytes_ : left_ * bytes_;
+    if (body_.size() - in_ < literal) return decode_errors::ReadError(kShortName);
+    return std::nullopt;
+  }
+
+  ByteSpan body_;
+  std::size_t bytes_;
+  bool rle_;
+  std::size_t in_ = 0;
+  std::size_t unpacked_;  // pixels of the picture no packet has reached yet
+  std::size_t left_ = 0;  // pixels left in the current packet
+  bool repeat_ = false;
+};
+
+std::optional<DecodeError> ConvertRow(const TargaLayout& layout, const std::uint8_t* stored, std::span<Bgra> row) {
+  const Header& h = layout.H;
+  const std::size_t bytes = h.PixelBytes();
+  const bool keep_alpha = layout.HasAlpha();
+  for (std::size_t column = 0; column < row.size(); ++column) {
+    const std::uint8_t* p = stored + column * bytes;
+    Bgra pixel;
+    if (h.Mapped()) {
+      const unsigned index = bytes == 2 ? p[0] | (unsigned{p[1]} << 8) : unsigned{p[0]};
+      if (index < h.MapFirst || index - h.MapFirst >= layout.Map.size()) return decode_errors::InvalidPalette(kShortName);
+      pixel = layout.Map[index - h.MapFirst];
+    } else if (h.Grey()) {
+      pixel = raster::Grey(p[0]);
+      if (bytes == 2 && h.Alpha()) pixel.A = p[1];
+    } else {
+      pixel = Colour(p, bytes, h.Alpha() && h.PixelBits != 15);
+    }
+    if (!keep_alpha) pixel.A = 255;
+    row[column] = pixel;
+  }
+  if ((h.Descriptor & 0x10) != 0) std::ranges::reverse(row);  // stored right to left
+  return std::nullopt;
+}
+
+std::optional<DecodeError> DecodeRows(const TargaLayout& layout, ShownRows& rows) {
+  StoredPixels stored(layout);
+  std::vector<std::uint8_t> raw(std::size_t{layout.H.Width} * layout.H.PixelBytes());
+  for (std::uint32_t y = 0; y < layout.H.Height; ++y) {
+    if (auto error = stored.Fill(raw)) return error;
+    if (auto error = ConvertRow(layout, raw.data(), rows.Next())) return error;
+    rows.Commit();
+  }
+  return std::nullopt;
+}
+
+class TargaDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
@@ -116,88 +250,20 @@ class TargaDecoder final : public ImageDecoder {
     return header && Plausible(*header, data.size());
   }
 
-  Result<TPicture, DecodeError> Decode(ByteSpan data) const override {
-    const auto read = ReadHeader(data);
-    if (!read) return Failure{decode_errors::ReadError(kShortName)};
-    const Header& h = *read;
-    if (!Plausible(h, data.size())) return Failure{decode_errors::InvalidFormat(kShortName)};
-    if (!PictureSizeAllowed(h.Width, h.Height)) return Failure{decode_errors::TooLarge(kShortName)};
+  Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
+    auto read = ReadLayout(data);
+    if (!read) return Failure{read.error()};
+    const TargaLayout& layout = *read;
+    const bool top_down = (layout.H.Descriptor & 0x20) != 0;
+    ShownRows rows(layout.Size(), ShownSize(layout.Size(), cover),
+                   top_down ? ShownRows::Order::TopDown : ShownRows::Order::BottomUp);
+    if (auto error = DecodeRows(layout, rows)) return Failure{*error};
+    return std::move(rows).Finish(layout.HasAlpha());
+  }
 
-    std::size_t position = kHeaderSize + h.IdLength;
-    std::vector<Bgra> map;
-    if (h.MapType == 1) {
-      const std::size_t entry = h.MapEntryBytes();
-      map.reserve(h.MapLength);
-      for (std::size_t i = 0; i < h.MapLength; ++i) {
-        map.push_back(Colour(&data[position + i * entry], entry, h.Alpha() && h.MapEntryBits != 15));
-      }
-      position += h.MapBytes();
-    }
-
-    const std::size_t count = std::size_t{h.Width} * h.Height;
-    const std::size_t bytes = h.PixelBytes();
-    const ByteSpan body = data.subspan(position);
-    // Refuse before allocating: a raw picture needs all its bytes, a packet
-    // (header and one pixel) gives at most 128 pixels.
-    if (!h.Rle() && body.size() / bytes < count) return Failure{decode_errors::ReadError(kShortName)};
-    if (const DecodeBudget budget(kShortName, body.size(), Density{128, bytes + 1}); h.Rle() && !budget.Allows(h.Width, h.Height)) {
-      return Failure{budget.Refusal()};
-    }
-
-    // The pixels as stored, in file order.
-    std::vector<std::uint8_t> raw(count * bytes);
-    if (!h.Rle()) {
-      std::copy_n(body.begin(), raw.size(), raw.begin());
-    } else {
-      std::size_t in = 0;
-      std::size_t out = 0;
-      while (out < raw.size()) {
-        if (in >= body.size()) return Failure{decode_errors::ReadError(kShortName)};
-        const std::uint8_t packet = body[in++];
-        const std::size_t length = (packet & 0x7Fu) + 1u;
-        if (out + length * bytes > raw.size()) return Failure{decode_errors::CompressionError(kShortName)};
-        const std::size_t literal = packet & 0x80 ? bytes : length * bytes;
-        if (body.size() - in < literal) return Failure{decode_errors::ReadError(kShortName)};
-        if (packet & 0x80) {
-          for (std::size_t k = 0; k < length; ++k) std::copy_n(&body[in], bytes, &raw[out + k * bytes]);
-        } else {
-          std::copy_n(&body[in], literal, &raw[out]);
-        }
-        in += literal;
-        out += length * bytes;
-      }
-    }
-
-    PixelImage image = PixelImage::Blank(h.Width, h.Height);
-    image.HasAlpha = h.Alpha() && (h.Mapped() ? h.MapEntryBits == 32 || h.MapEntryBits == 16
-                                              : h.PixelBits == 32 || h.PixelBits == 16);
-    const bool top_down = (h.Descriptor & 0x20) != 0;
-    const bool right_to_left = (h.Descriptor & 0x10) != 0;
-    for (std::int32_t row = 0; row < h.Height; ++row) {
-      const std::int32_t y = top_down ? row : h.Height - 1 - row;
-      for (std::int32_t column = 0; column < h.Width; ++column) {
-        const std::int32_t x = right_to_left ? h.Width - 1 - column : column;
-        const std::uint8_t* p = &raw[(static_cast<std::size_t>(row) * h.Width + static_cast<std::size_t>(column)) * bytes];
-        Bgra pixel;
-        if (h.Mapped()) {
-          const unsigned index = bytes == 2 ? p[0] | (unsigned{p[1]} << 8) : unsigned{p[0]};
-          if (index < h.MapFirst || index - h.MapFirst >= map.size()) {
-            return Failure{decode_errors::InvalidPalette(kShortName)};
-          }
-          pixel = map[index - h.MapFirst];
-        } else if (h.Grey()) {
-          pixel = raster::Grey(p[0]);
-          if (bytes == 2 && h.Alpha()) pixel.A = p[1];
-        } else {
-          pixel = Colour(p, bytes, h.Alpha() && h.PixelBits != 15);
-        }
-        image.At(x, y) = pixel;
-      }
-    }
-    if (!image.HasAlpha) {
-      for (Bgra& pixel : image.Pixels) pixel.A = 255;
-    }
-    return TPicture::FromPixels(std::move(image), false);
+ protected:
+  Result<PixelSize, DecodeError> Measure(ByteSpan data) const override {
+    return SizeOfLayout(ReadLayout(data));
   }
 };
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/pixel_size.h"
 #include "pictures/image_decoder.h"
 
 namespace ris {
@@ -22,8 +23,9 @@ namespace ris {
 // The four bytes that open a TIFF (classic or BigTIFF, either byte order).
 bool IsTiffHeader(ByteSpan data) noexcept;
 
-// The first image of the TIFF in `data`; `format` is the short name the
-// error messages give.
-Result<PixelImage, DecodeError> DecodeTiffImage(ByteSpan data, std::string_view format);
+// The first image of the TIFF in `data`, at ShownSize(its size, cover);
+// `format` is the short name the error messages give. A codec the build
+// lacks is refused before any pixel is allocated.
+Result<PixelImage, DecodeError> DecodeTiffImage(ByteSpan data, std::string_view format, PixelSize cover = {});
 
 }  // namespace ris

@@ -169,12 +169,18 @@ TEST(MetafileDecoder, DrawsAtTheSizeShown) {
   InstallMetafilePlayer(player);
   const std::string file = Enhanced(105833, 52917);  // 4000 x 2000 pixels
   auto picture = MakeMetafileDecoder()->Decode(AsBytes(file));
+  auto whole = MakeMetafileDecoder()->Decode(AsBytes(Enhanced(264583, 52917)));  // 10000 x 2000
   InstallMetafilePlayer(nullptr);
   ASSERT_TRUE(picture.ok()) << picture.error().Message;
   const auto shown = picture->SharedPixels({400, 100});
   ASSERT_TRUE(shown.ok()) << shown.error().Message;
   EXPECT_EQ((*shown)->Width, 400);
   EXPECT_EQ((*shown)->Height, 200);
+  // 20 million pixels are more than 128 bytes may paint.
+  ASSERT_TRUE(whole.ok());
+  const auto refused = whole->SharedPixels({});
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().Message, decode_errors::TooLarge("metafile").Message);
 }
 
 TEST(MetafileDecoder, WithoutAPlayerSaysWindowsDrawsItAndWithOneDrawsOnFirstUse) {

@@ -30,8 +30,9 @@ const std::vector<std::string>& EntryNames() {
   return names;
 }
 
-// What a decode came to; the picture itself is let go at once, so that two
-// decodes of one input never hold two pictures.
+// What a decode came to, its pixels included (a picture read from bytes it
+// keeps decodes them on first use); the picture itself is let go at once,
+// so that two decodes of one input never hold two pictures.
 struct Outcome {
   bool Decoded = false;
   std::int32_t Width = 0;
@@ -40,7 +41,7 @@ struct Outcome {
 };
 
 Outcome OutcomeOf(const ris::Result<ris::TPicture, ris::DecodeError>& decoded) {
-  if (!decoded) return {};
+  if (!decoded || !decoded->Pixels()) return {};
   return {true, decoded->Width(), decoded->Height()};
 }
 

@@ -1,10 +1,12 @@
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <limits>
+
+#include "base/byte_span.h"
 
 namespace ris {
 namespace {
@@ -47,7 +49,7 @@ std::optional<std::string> InflateInto(std::span<const std::uint8_t> deflated, s
 
 Result<std::string, std::string> InflateRaw(std::string_view deflated, std::size_t output_size) {
   std::string output(output_size, '\0');
-  const auto error = InflateInto({reinterpret_cast<const std::uint8_t*>(deflated.data()), deflated.size()},
+  const auto error = InflateInto(AsBytes(deflated),
                                  {reinterpret_cast<std::uint8_t*>(output.data()), output.size()}, DeflateWrapping::Raw);
   if (error) return Failure{*error};
   return output;

@@ -1,4 +1,4 @@
-#include "archive/inflate.h"
+#include "codecs/inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "zip_test_support.h"
+#include "archive/zip_test_support.h"
 
 namespace ris {
 namespace {
