@@ -9,8 +9,6 @@
 // placed) the frame is the desktop's bounding box as the monitors show it.
 #include <charconv>
 #include <cstdlib>
-#include <chrono>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -145,17 +143,6 @@ bool DesktopFits(const std::vector<ScreenRect>& monitors) {
     box = BoundingBox(box, {monitor.Left, monitor.Top, monitor.Right, monitor.Bottom});
   }
   return PictureSizeAllowed(box.Width(), box.Height());
-}
-
-std::uint32_t LocalSecondOfDay() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);  // the same, with the arguments the other way round
-#else
-  localtime_r(&now, &local);
-#endif
-  return static_cast<std::uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
 struct RenderRequest {
