@@ -200,7 +200,9 @@ class PcxDecoder final : public RowDecoder {
  public:
   std::string_view ShortName() const override { return kShortName; }
   bool IsExtended() const override { return true; }
-  bool Recognises(ByteSpan data) const override { return ReadHeader(data.first(std::min(data.size(), kHeaderSize))).has_value(); }
+  bool Recognises(ByteSpan data) const override {
+    return ReadHeader(data.first(std::min(data.size(), kHeaderSize))).has_value();
+  }
 
   Result<PixelImage, DecodeError> DecodeShown(ByteSpan data, PixelSize cover) const override {
     auto read = ReadLayout(data);

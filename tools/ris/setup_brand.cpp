@@ -89,11 +89,9 @@ class BrandReader {
   SetupBrand Read() {
     SetupBrand brand;
     ReadIcon(brand);
-    brand.WizardPicture = EncodeBmp(PlainWizardPicture());
-    if (auto picture = Picture(Value("wizardPicture", options_.WizardPicture, "--wizard-picture"),
-                               kWizardPictureWidth, kWizardPictureHeight)) {
-      brand.WizardPicture = std::move(*picture);
-    }
+    auto wizard = Picture(Value("wizardPicture", options_.WizardPicture, "--wizard-picture"), kWizardPictureWidth,
+                          kWizardPictureHeight);
+    brand.WizardPicture = wizard ? std::move(*wizard) : EncodeBmp(PlainWizardPicture());
     brand.HeaderPicture = Picture(Value("headerPicture", options_.HeaderPicture, "--header-picture"),
                                   kHeaderPictureWidth, kHeaderPictureHeight);
     if (const auto licence = Value("licence", options_.Licence, "--licence")) {
